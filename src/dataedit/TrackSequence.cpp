@@ -1,0 +1,1 @@
+#include "dataedit/TrackSequence.h"

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/SystemError.h"
+
+namespace magtune {
+
+// File access of the program, behind an interface so that tests can inject
+// the failures (a full disk, a folder without write access) that are hard to
+// cause for real.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The whole file; nullopt with the error when it cannot be read.
+    virtual std::optional<std::vector<std::uint8_t>> readFile(const std::string& path,
+                                                              SystemError& error) = 0;
+
+    // Writes a temporary file in the target's folder, flushes it to disk and
+    // renames it over the target, so the target is either the old file or
+    // the whole new one. On failure the target is untouched and the
+    // temporary file removed.
+    virtual bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
+                                     SystemError& error) = 0;
+
+    // Appends to a file, creating it when missing (transfer logs).
+    virtual bool appendToFile(const std::string& path, std::span<const std::uint8_t> data,
+                              SystemError& error) = 0;
+
+    // Empties a file, creating it when missing.
+    virtual bool truncateFile(const std::string& path, SystemError& error) = 0;
+
+    virtual bool fileExists(const std::string& path) = 0;
+    virtual bool removeFile(const std::string& path, SystemError& error) = 0;
+};
+
+// The real file system of this machine.
+FileSystem& RealFileSystem();
+
+}  // namespace magtune
