@@ -1,0 +1,25 @@
+// Preferences files are read from disk where anyone may have edited them:
+// any bytes must be refused or accepted cleanly, and whatever is accepted
+// must be written so that it reads back the same.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <string>
+
+#include "platform/RegFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace magtune;
+    RegFileContents contents = ParseRegFile(std::span<const std::uint8_t>(data, size));
+    if (!contents.ok) {
+        return 0;
+    }
+    std::string text = FormatRegFile(contents.tree);
+    RegFileContents again = ParseRegFile(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    if (!again.ok || FormatRegFile(again.tree) != text) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,60 @@
+// Any 256 bytes from a file or a reader must unpack without harm, and packing
+// them again must give the same bytes apart from what the layout fixes.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "common/Prompter.h"
+#include "settings/DeviceSettings.h"
+#include "settings/DeviceTypeCodes.h"
+
+namespace {
+
+class SilentPrompter : public magtune::Prompter {
+  public:
+    magtune::Answer show(const magtune::Message& message) override { return message.defaultButton; }
+    void beep() override {}
+};
+
+// Bits that carry a setting: not the bits kept 0, byte 77 or bytes 254-255.
+magtune::ConfigurationImage CarriedBits() {
+    magtune::ConfigurationImage mask;
+    mask.fill(0xFF);
+    mask[5] = 0xF7;
+    mask[8] = 0x3F;
+    mask[11] = 0xDF;
+    mask[13] = 0x7F;
+    mask[14] = 0x1F;
+    mask[77] = 0x00;
+    mask[254] = 0x00;
+    mask[255] = 0x00;
+    return mask;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const magtune::ConfigurationImage carried = CarriedBits();
+    magtune::ConfigurationImage image;
+    image.fill(0xFF);
+    std::copy_n(data, std::min(size, image.size()), image.begin());
+
+    SilentPrompter prompter;
+    magtune::DeviceSettings settings;
+    settings.UnpackImage(image, prompter);
+    magtune::ConfigurationImage packed;
+    settings.PackImage(packed);
+
+    bool listed = std::any_of(magtune::DeviceTypeCodes.begin(), magtune::DeviceTypeCodes.end(),
+                              [&](const auto& type) { return type.code == image[0]; });
+    if (packed[0] != (listed ? image[0] : 0)) {
+        std::abort();
+    }
+    for (std::size_t i = 1; i < image.size(); ++i) {
+        if ((packed[i] & carried[i]) != (image[i] & carried[i])) {
+            std::abort();
+        }
+    }
+    return 0;
+}
