@@ -22,7 +22,7 @@ struct Message {
 inline constexpr const char* kErrorCaption = "Error";
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
 
     // Shows one message and returns the button the user chose.

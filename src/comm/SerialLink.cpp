@@ -1,0 +1,202 @@
+#include "comm/SerialLink.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <functional>
+#include <iterator>
+
+#include "comm/ProtocolFrames.h"
+#include "platform/SystemError.h"
+
+namespace magtune {
+
+namespace {
+
+constexpr std::uint32_t kDefaultBaudRate = 9600;
+constexpr std::uint8_t kDefaultByteSize = 8;
+
+// A call without an open port fails the way the system fails a call on an
+// invalid handle.
+constexpr SystemError kNoPort{"", EBADF};
+
+bool Fail(Prompter& prompter, const char* function, const SystemError& error) {
+    ShowSystemError(prompter, function, error.code);
+    return false;
+}
+
+}  // namespace
+
+std::uint32_t NextScanBaudRate(std::uint32_t current) {
+    // A rate of 0 would double to itself for ever.
+    if (current == 0 || current >= 38400) {
+        return 300;
+    }
+    return current * 2;
+}
+
+SerialLink::SerialLink(SerialSession& session, const CommOptions& options, TransferLog& log,
+                       Prompter& prompter)
+    : session_(session), options_(options), log_(log), prompter_(prompter) {}
+
+bool SerialLink::OpenSerialPort() {
+    auto& port = session_.SerialPort;
+    auto& settings = session_.PortSettings;
+    if (!port) {
+        return Fail(prompter_, settings.DCBlength == 0 ? "GetCommState" : "SetCommState", kNoPort);
+    }
+    SystemError error;
+    if (settings.DCBlength == 0) {
+        if (!port->getState(settings, error)) {
+            return Fail(prompter_, "GetCommState", error);
+        }
+        // Marks the block as filled, so later opens apply it unchanged.
+        settings.DCBlength = PortSettings::kByteSize;
+        settings.BaudRate = kDefaultBaudRate;
+        settings.ByteSize = kDefaultByteSize;
+        settings.Parity = PortSettings::kNoParity;
+        settings.StopBits = PortSettings::kOneStopBit;
+    }
+    if (!applyPortSettings()) {
+        return false;
+    }
+    if (!port->setTimeouts(kIdleTimeouts, error)) {
+        return Fail(prompter_, "SetCommTimeouts", error);
+    }
+    return true;
+}
+
+bool SerialLink::applyPortSettings() {
+    SystemError error = kNoPort;
+    if (!session_.SerialPort || !session_.SerialPort->setState(session_.PortSettings, error)) {
+        return Fail(prompter_, "SetCommState", error);
+    }
+    return true;
+}
+
+bool SerialLink::SetTransferTimeouts() {
+    const CommTimeouts timeouts{
+        static_cast<std::uint32_t>(options_.ReadIntervalTimeout), kTransferTimeoutPerByte,
+        static_cast<std::uint32_t>(options_.ReadTotalTimeoutConstant), 0, 0};
+    SystemError error = kNoPort;
+    if (!session_.SerialPort || !session_.SerialPort->setTimeouts(timeouts, error)) {
+        return Fail(prompter_, "SetCommTimeouts", error);
+    }
+    return true;
+}
+
+bool SerialLink::SerialWrite(std::span<const std::uint8_t> data) {
+    if (!session_.SerialPort) {
+        return Fail(prompter_, "WriteFile", kNoPort);
+    }
+    while (!data.empty()) {
+        std::size_t written = 0;
+        SystemError error;
+        if (!session_.SerialPort->write(data, written, error)) {
+            return Fail(prompter_, "WriteFile", error);
+        }
+        if (written == 0 || written > data.size()) {
+            // A port that takes nothing would keep us here for ever.
+            return Fail(prompter_, "WriteFile", SystemError{"", EIO});
+        }
+        data = data.subspan(written);
+    }
+    return true;
+}
+
+int SerialLink::SerialRead(std::span<std::uint8_t> buffer, bool log) {
+    if (!session_.SerialPort) {
+        Fail(prompter_, "ReadFile", kNoPort);
+        return -1;
+    }
+    std::size_t received = 0;
+    SystemError error;
+    if (!session_.SerialPort->read(buffer, received, error)) {
+        Fail(prompter_, "ReadFile", error);
+        return -1;
+    }
+    received = std::min(received, buffer.size());
+    if (log && received > 0) {
+        log_.appendHexLine(buffer.first(received));
+    }
+    return received >= buffer.size() ? 1 : 0;
+}
+
+bool SerialLink::purge() {
+    SystemError error = kNoPort;
+    if (!session_.SerialPort || !session_.SerialPort->purge(error)) {
+        return Fail(prompter_, "PurgeComm", error);
+    }
+    return true;
+}
+
+SerialLink::ConnectAttempt SerialLink::sendConnectFrames() {
+    const auto frame = SerialConnectFrame();
+    for (int i = 0; i < kConnectFramesPerRate; ++i) {
+        std::uint8_t answer = 0;
+        if (!SerialWrite(frame)) {
+            return ConnectAttempt::PortFailed;
+        }
+        const int result = SerialRead(std::span(&answer, 1), false);
+        if (result < 0) {
+            return ConnectAttempt::PortFailed;
+        }
+        if (result == 1 && answer == kAck) {
+            return ConnectAttempt::Acknowledged;
+        }
+    }
+    return ConnectAttempt::NoAnswer;
+}
+
+SerialLink::ConnectAttempt SerialLink::scanBaudRates() {
+    // A port left with the transfer time-outs would make every connect frame
+    // wait a whole read time-out.
+    SystemError error = kNoPort;
+    if (!session_.SerialPort || !session_.SerialPort->setTimeouts(kIdleTimeouts, error)) {
+        Fail(prompter_, "SetCommTimeouts", error);
+        return ConnectAttempt::PortFailed;
+    }
+    auto& settings = session_.PortSettings;
+    const std::uint32_t startRate = settings.BaudRate;
+    bool tried[std::size(kScanBaudRates)] = {};
+    for (;;) {
+        const auto* rate =
+            std::find(std::begin(kScanBaudRates), std::end(kScanBaudRates), settings.BaudRate);
+        if (rate != std::end(kScanBaudRates)) {
+            tried[rate - std::begin(kScanBaudRates)] = true;
+        }
+        const ConnectAttempt attempt = sendConnectFrames();
+        if (attempt != ConnectAttempt::NoAnswer) {
+            return attempt;
+        }
+        if (!purge()) {
+            return ConnectAttempt::PortFailed;
+        }
+        if (std::all_of(std::begin(tried), std::end(tried), std::identity{})) {
+            // Every rate of the series had its turn (a start rate outside the
+            // series never comes round again); leave the port as it was found.
+            if (settings.BaudRate != startRate) {
+                settings.BaudRate = startRate;
+                if (!applyPortSettings()) {
+                    return ConnectAttempt::PortFailed;
+                }
+            }
+            return ConnectAttempt::NoAnswer;
+        }
+        settings.BaudRate = NextScanBaudRate(settings.BaudRate);
+        if (!applyPortSettings()) {
+            return ConnectAttempt::PortFailed;
+        }
+    }
+}
+
+bool SerialLink::SerialConnect(TransferView& view) {
+    view.setBusy(true);
+    const ConnectAttempt result = scanBaudRates();
+    // A failed port has been reported once already; it is not asked again.
+    const bool connected =
+        result != ConnectAttempt::PortFailed && purge() && result == ConnectAttempt::Acknowledged;
+    view.setBusy(false);
+    return connected;
+}
+
+}  // namespace magtune

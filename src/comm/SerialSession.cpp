@@ -1,0 +1,12 @@
+#include "comm/SerialSession.h"
+
+namespace magtune {
+
+void SerialSession::closePort() {
+    if (SerialPort) {
+        SerialPort->close();
+        SerialPort.reset();
+    }
+}
+
+}  // namespace magtune

@@ -1,0 +1,47 @@
+#include "comm/TransferLog.h"
+
+#include <utility>
+#include <vector>
+
+#include "comm/ProtocolFrames.h"
+
+namespace magtune {
+
+namespace {
+constexpr char kLineEnd[] = "\n";
+}
+
+TransferLog::TransferLog(FileSystem& fileSystem, std::string path)
+    : fileSystem_(fileSystem), path_(std::move(path)) {}
+
+bool TransferLog::clear() {
+    SystemError error;
+    return fileSystem_.truncateFile(path_, error);
+}
+
+bool TransferLog::appendHexLine(std::span<const std::uint8_t> bytes) {
+    std::string line;
+    line.reserve(bytes.size() * 2);
+    for (std::uint8_t b : bytes) {
+        line += HexDigitChar(b >> 4);
+        line += HexDigitChar(b & 0x0F);
+    }
+    return appendLine(line);
+}
+
+bool TransferLog::appendLine(std::string_view text) {
+    std::vector<std::uint8_t> data(text.begin(), text.end());
+    data.insert(data.end(), std::begin(kLineEnd), std::end(kLineEnd) - 1);
+    SystemError error;
+    return fileSystem_.appendToFile(path_, data, error);
+}
+
+std::string TransferLogPath(const std::string& programFolder) {
+    return programFolder + "/USBLog.txt";
+}
+
+std::string TransferDumpPath(const std::string& programFolder) {
+    return programFolder + "/USBDump.txt";
+}
+
+}  // namespace magtune

@@ -1,0 +1,200 @@
+#pragma once
+
+#include <cerrno>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "comm/TransferView.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/SerialPort.h"
+
+namespace magtune::test {
+
+// A serial port whose other end is scripted: `reader` sees every write and
+// may queue bytes for the reads; failures are injected per call.
+class FakeSerialPort {
+  public:
+    std::deque<std::uint8_t> input;
+    std::vector<std::vector<std::uint8_t>> writes;
+    std::vector<PortSettings> appliedStates;
+    std::vector<CommTimeouts> appliedTimeouts;
+    std::vector<std::size_t> readSizes;
+    PortSettings systemState;  // what getState reports
+    int getStateCalls = 0;
+    int purges = 0;
+    bool closed = false;
+
+    std::function<void(FakeSerialPort&, std::span<const std::uint8_t>)> reader;
+    std::function<void()> onRead;  // e.g. lets a fake clock run
+
+    // Calls that fail (counted from 1), with the error number they give.
+    int failReadAt = 0;
+    int failWriteAt = 0;
+    bool failGetState = false;
+    bool failSetState = false;
+    bool failSetTimeouts = false;
+    bool failPurge = false;
+    int errorCode = EIO;
+    // Bytes one write takes at most (0: all).
+    std::size_t writeChunk = 0;
+
+    bool getState(PortSettings& settings, SystemError& error) {
+        ++getStateCalls;
+        if (failGetState) {
+            return fail(error);
+        }
+        settings = systemState;
+        return true;
+    }
+    bool setState(const PortSettings& settings, SystemError& error) {
+        if (failSetState) {
+            return fail(error);
+        }
+        appliedStates.push_back(settings);
+        return true;
+    }
+    bool setTimeouts(const CommTimeouts& timeouts, SystemError& error) {
+        if (failSetTimeouts) {
+            return fail(error);
+        }
+        appliedTimeouts.push_back(timeouts);
+        return true;
+    }
+    bool purge(SystemError& error) {
+        if (failPurge) {
+            return fail(error);
+        }
+        ++purges;
+        input.clear();
+        return true;
+    }
+    bool read(std::span<std::uint8_t> buffer, std::size_t& received, SystemError& error) {
+        readSizes.push_back(buffer.size());
+        if (onRead) {
+            onRead();
+        }
+        received = 0;
+        if (failReadAt != 0 && static_cast<int>(readSizes.size()) == failReadAt) {
+            return fail(error);
+        }
+        while (received < buffer.size() && !input.empty()) {
+            buffer[received++] = input.front();
+            input.pop_front();
+        }
+        return true;
+    }
+    bool write(std::span<const std::uint8_t> data, std::size_t& written, SystemError& error) {
+        ++writeCalls;
+        written = 0;
+        if (failWriteAt != 0 && writeCalls == failWriteAt) {
+            return fail(error);
+        }
+        written = writeChunk == 0 ? data.size() : std::min(writeChunk, data.size());
+        const auto part = data.first(written);
+        writes.emplace_back(part.begin(), part.end());
+        if (reader) {
+            reader(*this, part);
+        }
+        return true;
+    }
+
+    int writeCalls = 0;
+
+  private:
+    bool fail(SystemError& error) {
+        error.code = errorCode;
+        return false;
+    }
+};
+
+// What the session owns: forwards to a FakeSerialPort that the test keeps,
+// so the test can look at it after the session closed the port.
+class PortHandle : public SerialPort {
+  public:
+    explicit PortHandle(FakeSerialPort& port) : port_(port) {}
+    bool getState(PortSettings& s, SystemError& e) override { return port_.getState(s, e); }
+    bool setState(const PortSettings& s, SystemError& e) override { return port_.setState(s, e); }
+    bool setTimeouts(const CommTimeouts& t, SystemError& e) override {
+        return port_.setTimeouts(t, e);
+    }
+    bool purge(SystemError& e) override { return port_.purge(e); }
+    bool read(std::span<std::uint8_t> b, std::size_t& n, SystemError& e) override {
+        return port_.read(b, n, e);
+    }
+    bool write(std::span<const std::uint8_t> d, std::size_t& n, SystemError& e) override {
+        return port_.write(d, n, e);
+    }
+    void close() override { port_.closed = true; }
+    std::string devicePath() const override { return "/dev/fake"; }
+
+  private:
+    FakeSerialPort& port_;
+};
+
+class FakeClock : public Clock {
+  public:
+    std::uint64_t now = 0;
+    std::uint64_t nowMs() override { return now; }
+    void sleepMs(std::uint32_t ms) override { now += ms; }
+};
+
+// Records what a transfer shows, one entry per call.
+class RecordingView : public TransferView {
+  public:
+    std::vector<std::string> events;
+    void setStatus(const std::string& text) override { events.push_back("status " + text); }
+    void setProgress(int percent) override {
+        events.push_back("progress " + std::to_string(percent));
+    }
+    void setBusy(bool busy) override { events.push_back(busy ? "busy on" : "busy off"); }
+};
+
+// Files in memory; every call is counted so a test can tell nothing was touched.
+class MemoryFileSystem : public FileSystem {
+  public:
+    std::map<std::string, std::string> files;
+    int calls = 0;
+
+    std::optional<std::vector<std::uint8_t>> readFile(const std::string& path,
+                                                      SystemError& error) override {
+        ++calls;
+        auto it = files.find(path);
+        if (it == files.end()) {
+            error.code = ENOENT;
+            return std::nullopt;
+        }
+        return std::vector<std::uint8_t>(it->second.begin(), it->second.end());
+    }
+    bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
+                             SystemError&) override {
+        ++calls;
+        files[path].assign(data.begin(), data.end());
+        return true;
+    }
+    bool appendToFile(const std::string& path, std::span<const std::uint8_t> data,
+                      SystemError&) override {
+        ++calls;
+        files[path].append(data.begin(), data.end());
+        return true;
+    }
+    bool truncateFile(const std::string& path, SystemError&) override {
+        ++calls;
+        files[path].clear();
+        return true;
+    }
+    bool fileExists(const std::string& path) override {
+        ++calls;
+        return files.count(path) != 0;
+    }
+    bool removeFile(const std::string& path, SystemError&) override {
+        ++calls;
+        files.erase(path);
+        return true;
+    }
+};
+
+}  // namespace magtune::test

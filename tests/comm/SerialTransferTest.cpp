@@ -1,0 +1,319 @@
+#include "comm/SerialTransfer.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "comm/SerialFixture.h"
+#include "comm/SerialTestPad.h"
+#include "platform/SystemError.h"
+
+namespace magtune::test {
+namespace {
+
+std::vector<std::uint8_t> Reply(const ConfigurationImage& image) {
+    const auto frame = SerialUploadReply(image);
+    return {frame.begin(), frame.end()};
+}
+
+ConfigurationImage CountingImage() {
+    ConfigurationImage image{};
+    std::iota(image.begin(), image.end(), std::uint8_t{7});
+    return image;
+}
+
+std::vector<std::uint8_t> Concat(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const Message& OnlyMessage(const FakePrompter& prompter) {
+    EXPECT_EQ(prompter.messages.size(), 1u);
+    return prompter.messages.front();
+}
+
+class SerialDownloadTest : public SerialFixture {
+  protected:
+    ConfigurationImage image{};
+};
+
+TEST_F(SerialDownloadTest, AcknowledgedAtOnce) {
+    reader.downloadAnswers = {{kAck}};
+    session.DownloadSucceeded = true;  // a stale result must not survive a failure path
+    ASSERT_TRUE(SerialDownload(link, image, view));
+    EXPECT_TRUE(session.DownloadSucceeded);
+
+    // The whole frame of an all-zero image: 02 1B 57, 512 x "0", "74".
+    std::vector<std::uint8_t> expected{0x02, 0x1B, 0x57};
+    expected.insert(expected.end(), 512, 0x30);
+    expected.push_back(0x37);
+    expected.push_back(0x34);
+    ASSERT_EQ(port.writes.size(), 2u);
+    EXPECT_EQ(port.writes[1], expected);
+
+    EXPECT_EQ(view.events,
+              (std::vector<std::string>{"status Connecting to device ...", "busy on", "busy off",
+                                        "progress 50", "status Downloading to device ...",
+                                        "status Download succeed", "progress 100"}));
+    const auto& m = OnlyMessage(prompter);
+    EXPECT_EQ(m.text, "Download finished successfully.");
+    EXPECT_EQ(m.caption, "Magtune Reader");
+    EXPECT_EQ(m.icon, MessageIcon::Information);
+    EXPECT_EQ(port.appliedTimeouts.back(), (CommTimeouts{1000, 10, 1000, 0, 0}));
+    EXPECT_FALSE(port.closed);  // the quick test may follow
+    EXPECT_EQ(files.calls, 0);  // logging is off
+}
+
+TEST_F(SerialDownloadTest, RetriesUntilAcknowledged) {
+    struct Case {
+        std::deque<std::vector<std::uint8_t>> answers;
+        bool succeeds;
+        int frames;
+    };
+    const Case cases[] = {
+        {{{}, {kAck}}, true, 2},                  // silence, then ACK
+        {{{0x15}, {kAck}}, true, 2},              // another byte counts as no ACK
+        {{{0x15}, {0x15}, {kAck}}, true, 3},      // ACK on the last send
+        {{{}, {}, {}}, false, 3},                 // three sends in all
+        {{{0x15}, {}, {0x00}, {kAck}}, false, 3}  // a fourth send never happens
+    };
+    for (const auto& c : cases) {
+        reader.downloadFrames = 0;
+        reader.downloadAnswers = c.answers;
+        prompter.clear();
+        view.events.clear();
+        EXPECT_EQ(SerialDownload(link, image, view), c.succeeds);
+        EXPECT_EQ(reader.downloadFrames, c.frames);
+        if (!c.succeeds) {
+            const auto& m = OnlyMessage(prompter);
+            EXPECT_EQ(m.text, "Download setting failed.");
+            EXPECT_EQ(m.caption, "Error");
+            EXPECT_EQ(m.icon, MessageIcon::Warning);
+            EXPECT_EQ(view.events.back(), "status Download failed");
+        }
+    }
+}
+
+TEST_F(SerialDownloadTest, NoReaderAtAnyRate) {
+    reader.baudRate = 1;
+    EXPECT_FALSE(SerialDownload(link, image, view));
+    EXPECT_EQ(reader.connectFrames, 800);
+    EXPECT_EQ(reader.downloadFrames, 0);
+    const auto& m = OnlyMessage(prompter);
+    EXPECT_EQ(m.text, "Failed to connect to device.");
+    EXPECT_EQ(m.icon, MessageIcon::Warning);
+    EXPECT_EQ(view.events, (std::vector<std::string>{"status Connecting to device ...", "busy on",
+                                                     "busy off", "status Connect failed"}));
+    EXPECT_FALSE(session.DownloadSucceeded);
+}
+
+TEST_F(SerialDownloadTest, PortFailureEndsTheDownloadAtOnce) {
+    // Read 1 is the connect answer, read 2 the first answer to the frame.
+    port.failReadAt = 2;
+    EXPECT_FALSE(SerialDownload(link, image, view));
+    EXPECT_EQ(reader.downloadFrames, 1);
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{SystemErrorText("ReadFile", EIO),
+                                                          "Download setting failed."}));
+
+    prompter.clear();
+    port.failReadAt = 0;
+    port.failSetTimeouts = true;
+    EXPECT_FALSE(SerialDownload(link, image, view));
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{SystemErrorText("SetCommTimeouts", EIO),
+                                                          "Failed to connect to device."}));
+}
+
+TEST_F(SerialDownloadTest, LogHoldsOneLinePerReadThatReturnedBytes) {
+    options.UsbLogEnable = true;
+    files.files[kLogPath] = "old transfer\n";
+    reader.downloadAnswers = {{0x15}, {}, {kAck}};
+    ASSERT_TRUE(SerialDownload(link, image, view));
+    // Connect answers are not logged; the silent second try writes nothing.
+    EXPECT_EQ(files.files[kLogPath], "15\n06\n");
+}
+
+class SerialUploadTest : public SerialFixture {
+  protected:
+    ConfigurationImage image{};  // the caller's image
+    const ConfigurationImage readerImage = CountingImage();
+
+    void expectFailed(const std::vector<std::string>& messages) {
+        EXPECT_EQ(prompter.texts(), messages);
+        EXPECT_EQ(image, ConfigurationImage{});
+        EXPECT_FALSE(session.UploadSucceeded);
+        EXPECT_TRUE(port.closed);
+        EXPECT_FALSE(session.isPortOpen());
+    }
+};
+
+TEST_F(SerialUploadTest, ReplyAfterNoise) {
+    reader.uploadReplies = {Concat({0x00, 0x41, 0x1B, 0xFF}, Reply(readerImage))};
+    ASSERT_TRUE(SerialUpload(link, clock, image, view));
+    EXPECT_EQ(image, readerImage);
+    EXPECT_TRUE(session.UploadSucceeded);
+    EXPECT_EQ(port.writes[1], (std::vector<std::uint8_t>{0x02, 0x1B, 0x52, 0x36, 0x46}));
+    // connect answer, four noise bytes, STX, then the rest in one read
+    EXPECT_EQ(port.readSizes, (std::vector<std::size_t>{1, 1, 1, 1, 1, 1, 516}));
+    EXPECT_EQ(view.events,
+              (std::vector<std::string>{"status Connecting to Reader1 ...", "busy on", "busy off",
+                                        "progress 50", "status Upload setting from Reader1 ...",
+                                        "status Upload succeed", "progress 100"}));
+    const auto& m = OnlyMessage(prompter);
+    EXPECT_EQ(m.text, "Upload finished successfully.");
+    EXPECT_EQ(m.caption, "Magtune Reader");
+    EXPECT_EQ(m.icon, MessageIcon::Information);
+    EXPECT_TRUE(port.closed);
+}
+
+TEST_F(SerialUploadTest, BadRepliesAreRequestedAgain) {
+    auto lowerR = Reply(readerImage);
+    lowerR[2] = 'r';
+    auto badSum = Reply(readerImage);
+    badSum[516] = badSum[516] == '0' ? '1' : '0';
+    auto shortReply = Reply(readerImage);
+    shortReply.resize(300);
+    // "1F" -> "0G" keeps the checksum but is no digit pair.
+    ConfigurationImage ones{};
+    ones.fill(0x1F);
+    auto notHex = Reply(ones);
+    notHex[3] = '0';
+    notHex[4] = 'G';
+
+    const std::vector<std::uint8_t> cases[] = {lowerR, badSum, shortReply, notHex, {}};
+    for (const auto& bad : cases) {
+        image = {};
+        reader.uploadRequests = 0;
+        reader.uploadReplies = {bad, Reply(readerImage)};
+        session.SerialPort = std::make_unique<PortHandle>(port);
+        prompter.clear();
+        EXPECT_TRUE(SerialUpload(link, clock, image, view));
+        EXPECT_EQ(reader.uploadRequests, 2);
+        EXPECT_EQ(image, readerImage);
+        EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Upload finished successfully."});
+    }
+}
+
+TEST_F(SerialUploadTest, SixBadRepliesFail) {
+    auto lowerR = Reply(readerImage);
+    lowerR[2] = 'r';
+    for (int i = 0; i < 7; ++i) {
+        reader.uploadReplies.push_back(lowerR);
+    }
+    EXPECT_FALSE(SerialUpload(link, clock, image, view));
+    EXPECT_EQ(reader.uploadRequests, 6);
+    expectFailed({"Upload setting from Reader1 failed."});
+    const auto& m = prompter.messages.front();
+    EXPECT_EQ(m.caption, "Error");
+    EXPECT_EQ(m.icon, MessageIcon::Warning);
+    EXPECT_EQ(view.events.back(), "status Upload failed");
+}
+
+TEST_F(SerialUploadTest, SilentReaderCostsSixRequests) {
+    EXPECT_FALSE(SerialUpload(link, clock, image, view));
+    EXPECT_EQ(reader.uploadRequests, 6);
+    expectFailed({"Upload setting from Reader1 failed."});
+}
+
+TEST_F(SerialUploadTest, EndlessNoiseCountsAsFailedReplies) {
+    // A reader that answers every request with more noise than a whole reply.
+    reader.uploadReplies.assign(6, std::vector<std::uint8_t>(20000, 0x55));
+    EXPECT_FALSE(SerialUpload(link, clock, image, view));
+    EXPECT_EQ(reader.uploadRequests, 6);
+    expectFailed({"Upload setting from Reader1 failed."});
+}
+
+TEST_F(SerialUploadTest, ConnectFailure) {
+    reader.baudRate = 1;
+    EXPECT_FALSE(SerialUpload(link, clock, image, view));
+    expectFailed({"Failed to connect to Reader1."});
+    EXPECT_EQ(view.events.back(), "status Connect failed");
+}
+
+TEST_F(SerialUploadTest, HangUpMidReplyEndsAtOnce) {
+    // Reads: connect answer, STX, then the body read fails.
+    reader.uploadReplies = {Reply(readerImage)};
+    port.failReadAt = 3;
+    EXPECT_FALSE(SerialUpload(link, clock, image, view));
+    EXPECT_EQ(reader.uploadRequests, 1);
+    expectFailed({SystemErrorText("ReadFile", EIO), "Upload setting from Reader1 failed."});
+}
+
+TEST_F(SerialUploadTest, WriteFailureEndsAtOnce) {
+    port.failWriteAt = 2;  // the upload request
+    EXPECT_FALSE(SerialUpload(link, clock, image, view));
+    expectFailed({SystemErrorText("WriteFile", EIO), "Upload setting from Reader1 failed."});
+}
+
+TEST_F(SerialUploadTest, LogOnAndOff) {
+    auto reply = Concat({0x41}, Reply(readerImage));
+    reader.uploadReplies = {reply};
+    ASSERT_TRUE(SerialUpload(link, clock, image, view));
+    EXPECT_EQ(files.calls, 0);
+
+    options.UsbLogEnable = true;
+    files.files[kLogPath] = "old\n";
+    session.SerialPort = std::make_unique<PortHandle>(port);
+    reader.uploadReplies = {reply};
+    ASSERT_TRUE(SerialUpload(link, clock, image, view));
+    std::string body;
+    for (auto it = reply.begin() + 2; it != reply.end(); ++it) {
+        body += HexDigitChar(*it >> 4);
+        body += HexDigitChar(*it & 0xF);
+    }
+    EXPECT_EQ(files.files[kLogPath], "41\n02\n" + body + "\n");
+}
+
+class SerialTestPadTest : public SerialFixture {};
+
+TEST_F(SerialTestPadTest, ShowsBytesUntilStopped) {
+    port.input = {'%', 'B', '1'};
+    SerialTestPad pad(link);
+    std::string shown;
+    int idle = 0;
+    pad.run([&](std::uint8_t b) { shown += static_cast<char>(b); },
+            [&] {
+                if (port.input.empty() && ++idle == 3) {
+                    pad.stop();
+                }
+            });
+    EXPECT_EQ(shown, "%B1");
+    EXPECT_TRUE(port.closed);
+    EXPECT_FALSE(session.isPortOpen());
+    EXPECT_EQ(files.calls, 0);  // the test pad never logs
+}
+
+TEST_F(SerialTestPadTest, ReaderThatNeverPausesCanStillBeStopped) {
+    port.onRead = [this] { port.input.push_back('x'); };
+    SerialTestPad pad(link);
+    int shown = 0;
+    pad.run([&](std::uint8_t) { ++shown; },
+            [&] {
+                if (shown == 50) {
+                    pad.stop();
+                }
+            });
+    EXPECT_EQ(shown, 50);
+    EXPECT_TRUE(port.closed);
+}
+
+TEST_F(SerialTestPadTest, PortFailureEndsTheLoop) {
+    port.input = {'A'};
+    port.failReadAt = 2;
+    SerialTestPad pad(link);
+    std::string shown;
+    pad.run([&](std::uint8_t b) { shown += static_cast<char>(b); }, nullptr);
+    EXPECT_EQ(shown, "A");
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{SystemErrorText("ReadFile", EIO)});
+    EXPECT_TRUE(port.closed);
+}
+
+TEST_F(SerialTestPadTest, StoppedBeforeItRunsClosesThePort) {
+    SerialTestPad pad(link);
+    pad.stop();  // the window was closed before the loop began
+    pad.run(nullptr, nullptr);
+    EXPECT_TRUE(port.readSizes.empty());
+    EXPECT_TRUE(port.closed);
+}
+
+}  // namespace
+}  // namespace magtune::test
