@@ -1,0 +1,11 @@
+#pragma once
+
+#include "settings/ConfigurationImage.h"
+
+namespace magtune {
+
+// The image a reader holds out of the box: every setting at its default,
+// no preamble, postamble or track sequence, no formula.
+ConfigurationImage DefaultReaderImage();
+
+}  // namespace magtune

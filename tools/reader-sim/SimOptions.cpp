@@ -1,0 +1,169 @@
+#include "SimOptions.h"
+
+#include <charconv>
+#include <limits>
+
+#include "TermiosBaud.h"
+
+namespace magtune {
+
+namespace {
+
+// Noise is built in memory before every reply; keep it to what a pty
+// buffer can take without the PC side having to read.
+constexpr std::uint64_t kMaxNoiseBytes = 4096;
+
+std::optional<std::uint64_t> ParseCount(const std::string& text, std::uint64_t min,
+                                        std::uint64_t max) {
+    std::uint64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < min || value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+SimOptionsResult ParseSimOptions(std::span<const std::string> args) {
+    constexpr std::uint64_t kMaxUnsigned = std::numeric_limits<unsigned>::max();
+    constexpr std::uint64_t kMaxCount = std::numeric_limits<std::uint64_t>::max();
+    SimOptions options;
+    auto fail = [](std::string message) { return SimOptionsResult{std::nullopt, message}; };
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> value;
+        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+        }
+
+        bool* flag = name == "--help" || name == "-h" ? &options.help
+                     : name == "--pace"               ? &options.pace
+                     : name == "--verbose"            ? &options.verbose
+                     : name == "--silent"             ? &options.faults.silent
+                                                      : nullptr;
+        if (flag) {
+            if (value) {
+                return fail(name + " takes no value");
+            }
+            *flag = true;
+            continue;
+        }
+
+        std::string* path = name == "--image"  ? &options.imagePath
+                            : name == "--save" ? &options.savePath
+                            : name == "--link" ? &options.linkPath
+                                               : nullptr;
+        const bool isCount = name == "--baud" || name == "--noise" || name == "--nak-first" ||
+                             name == "--bad-checksum-first" || name == "--lowercase-header-first" ||
+                             name == "--hangup-after" || name == "--exit-after-transfers";
+        if (!path && !isCount) {
+            return fail("unknown option \"" + args[i] + "\" (see --help)");
+        }
+        if (!value && i + 1 < args.size()) {
+            value = args[++i];
+        }
+        if (!value || value->empty()) {
+            return fail(name + " needs a value");
+        }
+        if (path) {
+            *path = *value;
+            continue;
+        }
+
+        if (name == "--baud") {
+            const auto baud = ParseCount(*value, 1, kMaxUnsigned);
+            if (!baud || !SpeedFromBaud(static_cast<unsigned>(*baud))) {
+                return fail("--baud: \"" + *value + "\" is not a baud rate of this system");
+            }
+            options.baudRate = static_cast<unsigned>(*baud);
+            continue;
+        }
+        const bool positive = name == "--hangup-after" || name == "--exit-after-transfers";
+        const std::uint64_t min = positive ? 1 : 0;
+        const std::uint64_t max = name == "--noise" ? kMaxNoiseBytes
+                                  : positive        ? kMaxCount
+                                                    : kMaxUnsigned;
+        const auto n = ParseCount(*value, min, max);
+        if (!n) {
+            return fail(name + ": \"" + *value + "\" is not a whole number from " +
+                        std::to_string(min) + " to " + std::to_string(max));
+        }
+        if (name == "--noise") {
+            options.faults.noiseBytes = static_cast<std::size_t>(*n);
+        } else if (name == "--nak-first") {
+            options.faults.nakFirst = static_cast<unsigned>(*n);
+        } else if (name == "--bad-checksum-first") {
+            options.faults.badChecksumFirst = static_cast<unsigned>(*n);
+        } else if (name == "--lowercase-header-first") {
+            options.faults.lowercaseHeaderFirst = static_cast<unsigned>(*n);
+        } else if (name == "--hangup-after") {
+            options.faults.hangupAfter = *n;
+        } else {
+            options.exitAfterTransfers = *n;
+        }
+    }
+    return {options, {}};
+}
+
+std::string SimUsageText() {
+    return R"(Usage: magtune-reader-sim [options]
+
+Plays a card reader on the serial side of its programming protocol, on a
+pseudo-terminal. The first line on standard output is the path of the
+terminal device to open as the reader's COM port. Runs until SIGTERM, SIGINT
+or SIGHUP, or until --exit-after-transfers is reached.
+
+The reader answers the connect frame (02 1B 48 "65") with ACK (06), stores
+the image of a correct download frame (02 1B 57, 512 hex digits, checksum)
+and answers ACK, and answers an upload request (02 1B 52 "6F") with its image
+(02 1B 52, 512 hex digits, checksum). Malformed frames and frames with a
+wrong checksum get no answer. Bytes between frames are skipped; every STX ESC
+starts a new frame.
+
+It answers only while the other side of the line runs at the reader's own
+rate: the rate set on the terminal (termios) is checked before every answer,
+and a frame sent at another rate gets no answer at all.
+
+Options:
+  --baud N            the reader's baud rate (default 9600)
+  --image FILE        start with the image in FILE (exactly 256 bytes)
+                      instead of the default image
+  --save FILE         write every image the reader accepts to FILE
+                      (replaced atomically)
+  --link PATH         also make a symbolic link PATH to the device, replacing
+                      an existing link (never a file); removed on exit. To
+                      map a COM port: --link "$MAGTUNE_PORTS_DIR/COM3"
+  --pace              move bytes at the real speed of the line (10 bits per
+                      byte at the reader's rate) in both directions
+  --exit-after-transfers N
+                      exit after N transfers: downloads answered with ACK
+                      and correct upload replies, once the PC side has read
+                      the last answer (or after 1 s)
+  --verbose           log every frame received and sent on standard error
+  -h, --help          show this text
+
+Faults on request:
+  --noise N           send N junk bytes (never 02 or 06) before every answer
+                      (at most 4096)
+  --nak-first N       answer the first N correct download frames with NAK
+                      (15) instead of ACK, without storing their image
+  --bad-checksum-first N
+                      the first N upload replies carry a wrong checksum
+  --lowercase-header-first N
+                      the first N upload replies are headed ESC "r" (their
+                      checksum matches what is sent)
+  --silent            never answer anything
+  --hangup-after N    hang up the line when N bytes have been received (the
+                      answer that byte completed, and any answer still being
+                      paced out, is never sent), then exit
+
+Exit status: 0 on a normal end, 1 when the terminal cannot be set up,
+2 for bad options or a bad --image file.
+)";
+}
+
+}  // namespace magtune

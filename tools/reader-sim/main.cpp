@@ -1,0 +1,117 @@
+// magtune-reader-sim: a reader on the serial side of the programming
+// protocol, behind a pseudo-terminal that the PC side opens like a COM port.
+
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Complain.h"
+#include "DefaultImage.h"
+#include "DeviceLink.h"
+#include "PtyLine.h"
+#include "ReaderSim.h"
+#include "SimLoop.h"
+#include "SimOptions.h"
+#include "platform/FileSystem.h"
+#include "platform/SystemError.h"
+
+namespace magtune {
+namespace {
+
+bool LoadImage(const std::string& path, ConfigurationImage& image, std::string& error) {
+    SystemError systemError;
+    const auto data = RealFileSystem().readFile(path, systemError);
+    if (!data) {
+        error = "cannot read the image file " + path + ": " + SystemMessageText(systemError.code);
+        return false;
+    }
+    if (data->size() != kImageSize) {
+        error = "the image file " + path + " holds " + std::to_string(data->size()) +
+                " bytes; an image is exactly 256 bytes";
+        return false;
+    }
+    std::copy(data->begin(), data->end(), image.begin());
+    return true;
+}
+
+ReaderSim::LogSink VerboseLog() {
+    const auto start = std::chrono::steady_clock::now();
+    return [start](const std::string& text) {
+        const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - start)
+                                 .count();
+        Complain("[" + std::to_string(ms / 1000) + "." +
+                 std::to_string(1000 + ms % 1000).substr(1) + "] " + text);
+    };
+}
+
+int Run(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const SimOptionsResult parsed = ParseSimOptions(args);
+    if (!parsed.options) {
+        Complain(parsed.error);
+        return 2;
+    }
+    const SimOptions& options = *parsed.options;
+    if (options.help) {
+        std::fputs(SimUsageText().c_str(), stdout);
+        return 0;
+    }
+
+    ConfigurationImage image = DefaultReaderImage();
+    std::string error;
+    if (!options.imagePath.empty() && !LoadImage(options.imagePath, image, error)) {
+        Complain(error);
+        return 2;
+    }
+
+    // Signals arrive through a descriptor, so the loop sees them between two
+    // polls and always leaves through the same clean-up.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    if (::sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) {
+        Complain("sigprocmask: " + SystemMessageText(errno));
+        return 1;
+    }
+    const int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    if (signalFd < 0) {
+        Complain("signalfd: " + SystemMessageText(errno));
+        return 1;
+    }
+
+    int status = 1;
+    {
+        PtyLine line;
+        DeviceLink link;
+        if (!line.open(options.baudRate, error) ||
+            (!options.linkPath.empty() &&
+             !link.create(options.linkPath, line.devicePath(), error))) {
+            Complain(error);
+        } else {
+            std::printf("%s\n", line.devicePath().c_str());
+            std::fflush(stdout);
+            const ReaderSim::LogSink log = options.verbose ? VerboseLog() : ReaderSim::LogSink{};
+            ReaderSim reader(image, options.baudRate, options.faults, log);
+            status = SimLoop(options, line, signalFd, reader, log).run();
+        }
+    }
+    ::close(signalFd);
+    return status;
+}
+
+}  // namespace
+}  // namespace magtune
+
+int main(int argc, char** argv) {
+    return magtune::Run(argc, argv);
+}
