@@ -14,7 +14,7 @@ namespace magtune {
 // the failures (a full disk, a folder without write access) that are hard to
 // cause for real.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // The whole file; nullopt with the error when it cannot be read.
@@ -37,6 +37,17 @@ public:
 
     virtual bool fileExists(const std::string& path) = 0;
     virtual bool removeFile(const std::string& path, SystemError& error) = 0;
+
+    // Renames a file, replacing the target. The default copies and removes,
+    // so that file systems written before this call keep working.
+    virtual bool moveFile(const std::string& from, const std::string& to, SystemError& error) {
+        auto data = readFile(from, error);
+        return data && writeFileAtomically(to, *data, error) && removeFile(from, error);
+    }
+
+    // Creates a folder and its missing parents, for the owner only. The
+    // default does nothing: a file system without folders has nothing to do.
+    virtual bool createFolders(const std::string& /*path*/, SystemError& /*error*/) { return true; }
 };
 
 // The real file system of this machine.

@@ -8,17 +8,10 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 namespace magtune {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 bool WriteAll(int fd, std::span<const std::uint8_t> data) {
     std::size_t done = 0;
@@ -36,7 +29,7 @@ bool WriteAll(int fd, std::span<const std::uint8_t> data) {
 }
 
 class PosixFileSystem : public FileSystem {
-public:
+  public:
     std::optional<std::vector<std::uint8_t>> readFile(const std::string& path,
                                                       SystemError& error) override {
         int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -67,7 +60,7 @@ public:
 
     bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
                              SystemError& error) override {
-        std::string folder = FolderOf(path);
+        std::string folder = ParentFolder(path);
         std::string name = path.substr(path.find_last_of('/') + 1);
         std::string pattern = folder + "/." + name + ".XXXXXX";
         std::vector<char> temp(pattern.begin(), pattern.end());
@@ -157,6 +150,23 @@ public:
     bool removeFile(const std::string& path, SystemError& error) override {
         if (::unlink(path.c_str()) != 0) {
             error = {"DeleteFile", errno};
+            return false;
+        }
+        return true;
+    }
+
+    bool moveFile(const std::string& from, const std::string& to, SystemError& error) override {
+        if (::rename(from.c_str(), to.c_str()) != 0) {
+            error = {"MoveFileEx", errno};
+            return false;
+        }
+        return true;
+    }
+
+    bool createFolders(const std::string& path, SystemError& error) override {
+        int code = 0;
+        if (!MakeFolders(path, code)) {
+            error = {"CreateDirectory", code};
             return false;
         }
         return true;

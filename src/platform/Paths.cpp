@@ -1,0 +1,89 @@
+#include "platform/Paths.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+namespace magtune {
+namespace {
+
+std::string AbsoluteEnv(const char* name) {
+    const char* value = std::getenv(name);
+    // The XDG rules say relative values are invalid and must be ignored.
+    if (value == nullptr || value[0] != '/') {
+        return {};
+    }
+    return value;
+}
+
+std::string HomeFolder() {
+    std::string home = AbsoluteEnv("HOME");
+    if (!home.empty()) {
+        return home;
+    }
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir) {
+        return found->pw_dir;
+    }
+    return "/tmp";
+}
+
+}  // namespace
+
+std::string ParentFolder(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string ProgramFolder() {
+    std::vector<char> buffer(4096);
+    ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) {
+        return ".";
+    }
+    return ParentFolder(std::string(buffer.data(), static_cast<std::size_t>(n)));
+}
+
+std::string UserConfigFolder() {
+    std::string base = AbsoluteEnv("XDG_CONFIG_HOME");
+    if (base.empty()) {
+        base = HomeFolder() + "/.config";
+    }
+    return base + "/magtune";
+}
+
+std::string UserRuntimeFolder() {
+    std::string runtime = AbsoluteEnv("XDG_RUNTIME_DIR");
+    return runtime.empty() ? "/tmp" : runtime;
+}
+
+bool MakeFolders(const std::string& path, int& errorCode) {
+    for (std::size_t pos = 1; pos <= path.size(); ++pos) {
+        if (pos != path.size() && path[pos] != '/') {
+            continue;
+        }
+        std::string part = path.substr(0, pos);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            errorCode = errno;
+            return false;
+        }
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        errorCode = ENOTDIR;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace magtune

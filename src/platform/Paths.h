@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace magtune {
+
+// The folder of the running executable (no trailing slash); "." when the
+// system cannot tell.
+std::string ProgramFolder();
+
+// The user's configuration folder for this program: $XDG_CONFIG_HOME/magtune,
+// or ~/.config/magtune (HOME, else the password database). Not created here.
+std::string UserConfigFolder();
+
+// A folder for the user's run-time files (locks): $XDG_RUNTIME_DIR when set
+// and absolute, else /tmp.
+std::string UserRuntimeFolder();
+
+// The folder part of a path ("." for a bare name, "/" for a file at the root).
+std::string ParentFolder(const std::string& path);
+
+// Creates the folder and any missing parents (mode 0700 for new ones).
+bool MakeFolders(const std::string& path, int& errorCode);
+
+}  // namespace magtune

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cerrno>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace magtune::test {
+
+// Files in memory, with switches for the failures of a real disk.
+class FakeFileSystem : public FileSystem {
+  public:
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    int failWrites = 0;  // the error number of every atomic write, 0: none
+    int failReads = 0;   // the error number of every read, 0: none
+    int failMoves = 0;
+    int writes = 0;
+
+    std::optional<std::vector<std::uint8_t>> readFile(const std::string& path,
+                                                      SystemError& error) override {
+        if (failReads != 0) {
+            error = {"ReadFile", failReads};
+            return std::nullopt;
+        }
+        auto it = files.find(path);
+        if (it == files.end()) {
+            error = {"CreateFile", ENOENT};
+            return std::nullopt;
+        }
+        return it->second;
+    }
+    bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
+                             SystemError& error) override {
+        if (failWrites != 0) {
+            error = {"WriteFile", failWrites};
+            return false;
+        }
+        ++writes;
+        files[path].assign(data.begin(), data.end());
+        return true;
+    }
+    bool appendToFile(const std::string& path, std::span<const std::uint8_t> data,
+                      SystemError&) override {
+        files[path].insert(files[path].end(), data.begin(), data.end());
+        return true;
+    }
+    bool truncateFile(const std::string& path, SystemError&) override {
+        files[path].clear();
+        return true;
+    }
+    bool fileExists(const std::string& path) override { return files.count(path) != 0; }
+    bool removeFile(const std::string& path, SystemError& error) override {
+        if (files.erase(path) == 0) {
+            error = {"DeleteFile", ENOENT};
+            return false;
+        }
+        return true;
+    }
+    bool moveFile(const std::string& from, const std::string& to, SystemError& error) override {
+        if (failMoves != 0 || files.count(from) == 0) {
+            error = {"MoveFileEx", failMoves != 0 ? failMoves : ENOENT};
+            return false;
+        }
+        files[to] = files[from];
+        files.erase(from);
+        return true;
+    }
+
+    std::string text(const std::string& path) const {
+        auto it = files.find(path);
+        return it == files.end() ? std::string()
+                                 : std::string(it->second.begin(), it->second.end());
+    }
+    void put(const std::string& path, const std::string& text) {
+        files[path].assign(text.begin(), text.end());
+    }
+};
+
+}  // namespace magtune::test
