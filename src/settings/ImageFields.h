@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "settings/ConfigurationImage.h"
+
+namespace magtune {
+
+// One stored field of the image that differs between two images, named as
+// the setting store names it, with both values as text.
+struct ImageFieldDifference {
+    std::string name;
+    std::string first;
+    std::string second;
+};
+
+// The fields that the property list does not show (device, scanner port,
+// symbologies, reserved flags, preamble, postamble ...), compared field by
+// field. The rows of the five groups are compared by their value texts.
+std::vector<ImageFieldDifference> DifferingImageFields(const ConfigurationImage& first,
+                                                       const ConfigurationImage& second);
+
+}  // namespace magtune

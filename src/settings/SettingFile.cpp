@@ -1,0 +1,41 @@
+#include "settings/SettingFile.h"
+
+#include <algorithm>
+
+namespace magtune {
+
+namespace {
+// The last two bytes carry nothing; they are not read and always written 0xFF.
+constexpr std::size_t kClosingBytes = 2;
+}  // namespace
+
+SettingFileRead ReadSettingFile(FileSystem& files, const std::string& path, SettingStore& store,
+                                Prompter& prompter) {
+    SystemError error;
+    auto data = files.readFile(path, error);
+    if (!data) {
+        return SettingFileRead::CannotOpen;
+    }
+    if (data->size() != kImageSize) {
+        return SettingFileRead::WrongLength;
+    }
+    std::copy_n(data->begin(), kImageSize - kClosingBytes, store.image.begin());
+    std::fill(store.image.end() - kClosingBytes, store.image.end(), 0xFF);
+    store.UnpackImage(prompter);
+    return SettingFileRead::Ok;
+}
+
+bool WriteSettingFile(FileSystem& files, const std::string& path, SettingStore& store,
+                      Prompter& prompter) {
+    store.PackImage();
+    SystemError error;
+    if (files.writeFileAtomically(path, store.image, error)) {
+        return true;
+    }
+    std::string text = SystemErrorText(error.function, error.code);
+    // Never let a failed save pass in silence, even without a system text.
+    prompter.systemError(text.empty() ? "Failed to save " + path + "." : text);
+    return false;
+}
+
+}  // namespace magtune

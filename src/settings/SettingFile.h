@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "common/Prompter.h"
+#include "platform/FileSystem.h"
+#include "settings/SettingStore.h"
+
+namespace magtune {
+
+enum class SettingFileRead {
+    Ok,
+    CannotOpen,   // missing or unreadable
+    WrongLength,  // not exactly the 256 image bytes
+};
+
+// Reads a setting file into the image and unpacks it. On any failure the
+// image and the settings are left as they were.
+SettingFileRead ReadSettingFile(FileSystem& files, const std::string& path, SettingStore& store,
+                                Prompter& prompter);
+
+// Packs the image and replaces the file with its 256 bytes. A failure is
+// reported with the system's error text and returns false; the file on disk
+// is then the old one.
+bool WriteSettingFile(FileSystem& files, const std::string& path, SettingStore& store,
+                      Prompter& prompter);
+
+}  // namespace magtune

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/FileDialog.h"
+
+namespace magtune::test {
+
+// Answers each dialog with the next scripted choice (nullopt = Cancel) and
+// records what was asked.
+class FakeFileDialog : public FileDialog {
+  public:
+    std::deque<std::optional<std::string>> choices;
+    std::vector<FileDialogRequest> requests;
+
+    std::optional<std::string> choose(const FileDialogRequest& request) override {
+        requests.push_back(request);
+        if (choices.empty()) {
+            return std::nullopt;
+        }
+        auto choice = choices.front();
+        choices.pop_front();
+        return choice;
+    }
+};
+
+}  // namespace magtune::test

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "settings/SettingWindow.h"
+
+namespace magtune::test {
+
+// The main window as the file commands see it.
+class FakeSettingWindow : public SettingWindow {
+  public:
+    std::string caption;
+    std::string status;
+    bool treeBuilt = false;
+    int clears = 0;
+    std::map<SettingCommand, bool> enabled;
+    RecentMenu recentMenu;
+    int recentRefreshes = 0;
+
+    void clearSettingView() override {
+        ++clears;
+        treeBuilt = false;
+    }
+    void buildSettingTree() override { treeBuilt = true; }
+    void setCaption(const std::string& text) override { caption = text; }
+    void setStatusText(const std::string& text) override { status = text; }
+    void setCommandEnabled(SettingCommand command, bool on) override { enabled[command] = on; }
+    void showRecentMenu(const RecentMenu& menu) override {
+        recentMenu = menu;
+        ++recentRefreshes;
+    }
+
+    bool isEnabled(SettingCommand command) const {
+        auto it = enabled.find(command);
+        return it != enabled.end() && it->second;
+    }
+};
+
+}  // namespace magtune::test

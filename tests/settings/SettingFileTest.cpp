@@ -1,0 +1,103 @@
+#include "settings/SettingFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "MemoryFileSystem.h"
+#include "platform/SystemError.h"
+#include "support/FakePrompter.h"
+
+namespace magtune {
+namespace {
+
+using test::FakePrompter;
+using test::MemoryFileSystem;
+
+std::vector<std::uint8_t> ImageWithBaudRate(std::int32_t baudRate) {
+    SettingStore source;
+    source.settings.BaudRate.current = baudRate;
+    source.PackImage();
+    return {source.image.begin(), source.image.end()};
+}
+
+TEST(ReadSettingFile, RefusesAnyLengthButExactly256AndChangesNothing) {
+    for (std::size_t size : {0u, 255u, 257u, 512u}) {
+        MemoryFileSystem files;
+        std::vector<std::uint8_t> bytes = ImageWithBaudRate(0);
+        bytes.resize(size, 0x00);
+        files.files["/a.cfg"] = bytes;
+        SettingStore store;
+        ConfigurationImage before = store.image;
+        FakePrompter prompter;
+        EXPECT_EQ(ReadSettingFile(files, "/a.cfg", store, prompter), SettingFileRead::WrongLength)
+            << size;
+        EXPECT_EQ(store.settings.BaudRate.current, 5);
+        EXPECT_EQ(store.image, before);
+    }
+}
+
+TEST(ReadSettingFile, MissingFileCannotBeOpened) {
+    MemoryFileSystem files;
+    SettingStore store;
+    FakePrompter prompter;
+    EXPECT_EQ(ReadSettingFile(files, "/none.cfg", store, prompter), SettingFileRead::CannotOpen);
+}
+
+TEST(ReadSettingFile, ReadsTheImageAndIgnoresTheLastTwoBytes) {
+    MemoryFileSystem files;
+    std::vector<std::uint8_t> bytes = ImageWithBaudRate(2);
+    bytes[254] = 0x12;
+    bytes[255] = 0x34;
+    files.files["/a.cfg"] = bytes;
+    SettingStore store;
+    FakePrompter prompter;
+    ASSERT_EQ(ReadSettingFile(files, "/a.cfg", store, prompter), SettingFileRead::Ok);
+    EXPECT_EQ(store.settings.BaudRate.current, 2);
+    EXPECT_EQ(store.image[254], 0xFF);
+    EXPECT_EQ(store.image[255], 0xFF);
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST(WriteSettingFile, WritesThePackedImageOverALongerFile) {
+    MemoryFileSystem files;
+    files.files["/a.cfg"] = std::vector<std::uint8_t>(1000, 0x00);
+    SettingStore store;
+    store.settings.BaudRate.current = 3;
+    store.image.fill(0);  // stale: the write packs first
+    FakePrompter prompter;
+    ASSERT_TRUE(WriteSettingFile(files, "/a.cfg", store, prompter));
+    const auto& written = files.files["/a.cfg"];
+    ASSERT_EQ(written.size(), 256u);
+    EXPECT_EQ(written[4], 0x63);
+    EXPECT_EQ(written[254], 0xFF);
+    EXPECT_EQ(written[255], 0xFF);
+    EXPECT_EQ(written, std::vector<std::uint8_t>(store.image.begin(), store.image.end()));
+}
+
+TEST(WriteSettingFile, FailureShowsTheSystemErrorAndKeepsTheOldFile) {
+    MemoryFileSystem files;
+    files.files["/a.cfg"] = {1, 2, 3};
+    files.failingWrites["/a.cfg"] = ENOSPC;
+    SettingStore store;
+    FakePrompter prompter;
+    EXPECT_FALSE(WriteSettingFile(files, "/a.cfg", store, prompter));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, SystemErrorText("WriteFile", ENOSPC));
+    EXPECT_EQ(prompter.messages[0].caption, "Error");
+    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(files.files["/a.cfg"], (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
+TEST(WriteSettingFile, FailureWithoutSystemTextIsStillReported) {
+    MemoryFileSystem files;
+    files.failingWrites["/a.cfg"] = 0;
+    SettingStore store;
+    FakePrompter prompter;
+    EXPECT_FALSE(WriteSettingFile(files, "/a.cfg", store, prompter));
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Failed to save /a.cfg."});
+}
+
+}  // namespace
+}  // namespace magtune
