@@ -117,8 +117,8 @@ constexpr std::size_t kUploadWireBytes = 6 + kSerialCommandFrameSize + kSerialIm
 
 void Report(const char* scenario, const char* step, bool ok, double wallMs, double wireMs,
             const std::string& message) {
-    std::printf("%-28s %-9s %-4s %9.1f ms %9.1f ms %s\n", scenario, step, ok ? "ok" : "FAIL",
-                wallMs, wireMs, ok ? "" : message.c_str());
+    std::printf("%-28s %-9s %-4s %9.1f ms %9.1f ms %7.3f %s\n", scenario, step,
+                ok ? "ok" : "FAIL", wallMs, wireMs, wallMs / wireMs, ok ? "" : message.c_str());
 }
 
 void RunScenario(const char* name, unsigned readerBaud, std::uint32_t startBaud) {
@@ -169,9 +169,14 @@ void RunScenario(const char* name, unsigned readerBaud, std::uint32_t startBaud)
 }  // namespace magtune
 
 int main() {
-    std::printf("%-28s %-9s %-4s %12s %12s\n", "scenario", "step", "", "wall", "wire");
+    std::printf("%-28s %-9s %-4s %12s %12s %7s\n", "scenario", "step", "", "wall", "wire",
+                "ratio");
     magtune::RunScenario("reader 9600, port 9600", 9600, 9600);
     magtune::RunScenario("reader 38400, port 38400", 38400, 38400);
-    magtune::RunScenario("reader 2400, port 9600 (scan)", 2400, 9600);
+    // A baud-rate scan is not measured here: on a pseudo-terminal the PC's
+    // writes leave at once while the paced reader takes the line's time, so
+    // below 4800 baud a 517-byte frame outlasts the ACK wait, which a real
+    // port (whose write returns once the bytes are out) does not. The scan
+    // itself is covered by the end-to-end tests without pacing.
     return 0;
 }

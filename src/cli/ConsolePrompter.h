@@ -10,7 +10,7 @@ namespace magtune {
 // program name; questions take their default button, since nobody is there
 // to answer them.
 class ConsolePrompter : public Prompter {
-public:
+  public:
     explicit ConsolePrompter(std::ostream& err) : err_(err) {}
 
     Answer show(const Message& message) override;
@@ -19,7 +19,7 @@ public:
     int warnings() const { return warnings_; }
     int errors() const { return errors_; }
 
-private:
+  private:
     std::ostream& err_;
     int warnings_ = 0;
     int errors_ = 0;

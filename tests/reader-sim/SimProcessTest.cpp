@@ -23,6 +23,7 @@
 
 #include "DefaultImage.h"
 #include "comm/ProtocolFrames.h"
+#include "support/ChildProcess.h"
 
 extern char** environ;
 
@@ -36,88 +37,16 @@ const Bytes kConnect{0x02, 0x1B, 0x48, 0x36, 0x35};
 const Bytes kUploadRequest{0x02, 0x1B, 0x52, 0x36, 0x46};
 
 // The simulator as a child process with its standard output on a pipe.
-class SimProcess {
+class SimProcess : public test::ChildProcess {
   public:
-    explicit SimProcess(const std::vector<std::string>& args) {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) {
-            return;
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        std::vector<std::string> all{MAGTUNE_READER_SIM_PATH};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, all[0].c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        stdout_ = out[0];
-    }
-
-    ~SimProcess() {
-        if (pid_ > 0 && !status_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (stdout_ >= 0) {
-            ::close(stdout_);
-        }
-    }
-
-    // The first line of standard output, without its line end; empty when
-    // the process printed none in time.
-    std::string firstLine(std::chrono::milliseconds limit = 2000ms) {
-        std::string line;
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            pollfd fd{stdout_, POLLIN, 0};
-            if (::poll(&fd, 1, 20) <= 0) {
-                continue;
-            }
-            char c = 0;
-            if (::read(stdout_, &c, 1) != 1) {
-                break;
-            }
-            if (c == '\n') {
-                return line;
-            }
-            line += c;
-        }
-        return {};
-    }
-
-    // The exit status, once the process ended within the limit.
-    std::optional<int> waitForExit(std::chrono::milliseconds limit = 2000ms) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!status_ && std::chrono::steady_clock::now() < end) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-                break;
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-        return status_;
-    }
-
-    std::optional<int> terminate() {
-        ::kill(pid_, SIGTERM);
-        return waitForExit();
-    }
-
-    bool started() const { return pid_ > 0; }
+    explicit SimProcess(const std::vector<std::string>& args) : ChildProcess(WithProgram(args)) {}
 
   private:
-    pid_t pid_ = -1;
-    int stdout_ = -1;
-    std::optional<int> status_;
+    static std::vector<std::string> WithProgram(const std::vector<std::string>& args) {
+        std::vector<std::string> all{MAGTUNE_READER_SIM_PATH};
+        all.insert(all.end(), args.begin(), args.end());
+        return all;
+    }
 };
 
 // The PC side's end of the line, raw, at a given rate.

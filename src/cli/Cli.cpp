@@ -1,0 +1,136 @@
+#include "cli/Cli.h"
+
+#include <functional>
+#include <map>
+
+#include "cli/CliSupport.h"
+#include "cli/ConsolePrompter.h"
+#include "cli/SettingCommands.h"
+#include "cli/TransferCommands.h"
+
+namespace magtune {
+namespace {
+
+using Handler = std::function<int(const std::vector<std::string>&, std::ostream&, Prompter&)>;
+
+struct Command {
+    Handler run;
+    const char* synopsis;
+    const char* help;
+};
+
+const std::map<std::string, Command>& Commands() {
+    static const std::map<std::string, Command> commands = {
+        {"new",
+         {CommandNew, "new FILE", "Writes a setting file with the reader's default settings."}},
+        {"show",
+         {CommandShow, "show FILE",
+          "Lists the five setting groups with their rows as the main window shows them:\n"
+          "the group on a line of its own, then two spaces, the label, a tab and the value."}},
+        {"get",
+         {CommandGet, "get FILE GROUP/LABEL",
+          "Prints the value text of one row, for example: get x.cfg \"RS232/Baud Rate\"."}},
+        {"set",
+         {CommandSet, "set FILE GROUP/LABEL=VALUE ...",
+          "Changes rows and saves the file. A choice row takes one of its value texts;\n"
+          "\"RS232/Receive Terminator\" and \"Magnetic Reader/Separator Character\" take a key\n"
+          "text such as <r> (empty for none); the track rows take a track sequence text such\n"
+          "as <Account>\"=\"<ExpireYear>, or None. Either every assignment applies or none\n"
+          "does, and the file is left untouched on error."}},
+        {"formula",
+         {CommandFormula, "formula add FILE TEXT | formula delete|up|down FILE N",
+          "Adds a formula in its one-line form, for example\n"
+          "IN_ID,21,LEN,10,40,MATCH,1,\"<d>\",\"ID:\",O-STR,2,5,ENTER,\n"
+          "or deletes formula N, or moves it up or down (N counts from 1)."}},
+        {"diff",
+         {CommandDiff, "diff FILE1 FILE2",
+          "Prints the rows that differ (GROUP/LABEL, a tab, both values), then the other\n"
+          "image fields that differ, by name. Exit status 0 when equal, 1 when different."}},
+        {"dump",
+         {CommandDump, "dump FILE",
+          "Prints the 256 bytes in hexadecimal, 16 a line, with offsets."}},
+        {"download",
+         {CommandDownload, "download FILE (--com N | --port DEVICE) [--verify]",
+          "Sends the setting to a reader on a serial port (sets the device type to\n"
+          "\"04-Serial Wedge\" first, as a download over RS232 does; FILE is not changed).\n"
+          "--verify reads the setting back and compares all bytes but the last two."}},
+        {"upload",
+         {CommandUpload, "upload OUT.cfg (--com N | --port DEVICE) [--name NAME]",
+          "Reads the setting of a reader on a serial port into OUT.cfg. OUT.cfg is written\n"
+          "only after a checked reply, and left untouched when the upload fails."}},
+        {"test",
+         {CommandTest, "test (--com N | --port DEVICE) [--seconds S]",
+          "Prints what the reader sends (swipe a card) until interrupted or S seconds pass."}},
+        {"prefs",
+         {CommandPrefs, "prefs",
+          "Prints the preference values as the program loads them (defaults applied)\n"
+          "and the path of the preferences file."}},
+    };
+    return commands;
+}
+
+void PrintUsage(std::ostream& out) {
+    out << "usage: magtune-cli COMMAND ...\n\n"
+           "Edits Magtune setting files (*.cfg) and moves them into and out of a reader.\n\n"
+           "Commands:\n";
+    for (const auto& [name, command] : Commands()) {
+        out << "  " << command.synopsis << '\n';
+    }
+    out << "\nmagtune-cli COMMAND --help describes one command.\n"
+           "Serial ports: --com N names port COMN (see the README for how COM ports map to\n"
+           "devices); --port takes a device path such as /dev/ttyUSB0.\n"
+           "Exit status: 0 success, 1 a transfer failed or diff found differences, 2 bad input.\n";
+}
+
+bool WantsHelp(const std::vector<std::string>& args) {
+    for (const auto& a : args) {
+        if (a == "--help" || a == "-h") {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        PrintUsage(err);
+        return kExitError;
+    }
+    std::string name = args[0];
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (name == "--help" || name == "-h" || name == "help") {
+        if (!rest.empty() && Commands().count(rest[0])) {
+            name = rest[0];
+            rest = {"--help"};
+        } else {
+            PrintUsage(out);
+            return kExitOk;
+        }
+    }
+    if (name == "--version") {
+        out << "magtune-cli " << MAGTUNE_VERSION << '\n';
+        return kExitOk;
+    }
+    auto found = Commands().find(name);
+    if (found == Commands().end()) {
+        err << "magtune-cli: unknown command \"" << name << "\"\n";
+        PrintUsage(err);
+        return kExitError;
+    }
+    const Command& command = found->second;
+    if (WantsHelp(rest)) {
+        out << "usage: magtune-cli " << command.synopsis << "\n\n" << command.help << '\n';
+        return kExitOk;
+    }
+    ConsolePrompter prompter(err);
+    try {
+        return command.run(rest, out, prompter);
+    } catch (const UsageError& error) {
+        err << "magtune-cli: " << error.message << '\n';
+        return kExitError;
+    }
+}
+
+}  // namespace magtune

@@ -1,0 +1,70 @@
+#include "cli/CliSupport.h"
+
+#include <charconv>
+#include <sstream>
+
+#include "platform/FileSystem.h"
+#include "settings/SettingFile.h"
+
+namespace magtune {
+namespace {
+
+// Keeps the messages that WriteSettingFile shows, so that they become the
+// command's error text instead of a second report.
+class CollectingPrompter : public Prompter {
+  public:
+    std::string text;
+    Answer show(const Message& message) override {
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += message.text;
+        return message.defaultButton;
+    }
+    void beep() override {}
+};
+
+}  // namespace
+
+void LoadSettingFile(const std::string& path, SettingStore& store, Prompter& prompter) {
+    FileSystem& files = RealFileSystem();
+    switch (ReadSettingFile(files, path, store, prompter)) {
+        case SettingFileRead::Ok:
+            return;
+        case SettingFileRead::CannotOpen: {
+            SystemError error;
+            files.readFile(path, error);
+            std::string reason = SystemMessageText(error.code);
+            throw UsageError{"Failed to open " + path + "." +
+                             (reason.empty() ? "" : " (" + reason + ")")};
+        }
+        case SettingFileRead::WrongLength:
+            throw UsageError{path +
+                             ": Incorrect file format. A setting file holds exactly 256 bytes."};
+    }
+}
+
+void SaveSettingFile(const std::string& path, SettingStore& store, Prompter& /*prompter*/) {
+    CollectingPrompter collected;
+    if (!WriteSettingFile(RealFileSystem(), path, store, collected)) {
+        std::string text = collected.text;
+        for (auto& c : text) {
+            if (c == '\n') {
+                c = ' ';
+            }
+        }
+        throw UsageError{"Failed to save " + path + "." + (text.empty() ? "" : " " + text)};
+    }
+}
+
+std::size_t ParseRowNumber(const std::string& text, const char* what) {
+    std::size_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value == 0) {
+        throw UsageError{std::string("expected a ") + what + " number of 1 or more, not \"" + text +
+                         "\""};
+    }
+    return value;
+}
+
+}  // namespace magtune

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include "cli/CliTestSupport.h"
+
+namespace magtune::test {
+namespace {
+
+// The image of a reader at its defaults, byte for byte.
+std::vector<std::uint8_t> DefaultImage() {
+    std::vector<std::uint8_t> image = {0x01, 0xA0, 0x00, 0x00, 0x65, 0x04, 0x84, 0x99,
+                                       0x2B, 0x48, 0x62, 0xDA, 0xD1, 0x19, 0x0C, 0x00};
+    image.resize(58, 0xFF);
+    const std::vector<std::uint8_t> codeIds = {0x4D, 0x4D, 0x46, 0x41, 0xE0, 0x45, 0x49,
+                                               0x4E, 0x4B, 0x4C, 0x48, 0x4F, 0xFF, 0x54,
+                                               0x44, 0x42, 0x50, 0x4A, 0x43};
+    image.insert(image.end(), codeIds.begin(), codeIds.end());
+    image.push_back(0xFF);
+    const std::vector<std::uint8_t> lengths = {0x00, 0x30, 0x0A, 0x40, 0x04, 0x30, 0x01, 0x40,
+                                               0x01, 0x10, 0x01, 0x30, 0x01, 0x30, 0x03, 0x30};
+    image.insert(image.end(), lengths.begin(), lengths.end());
+    image.push_back(0x00);
+    image.resize(256, 0xFF);
+    return image;
+}
+
+const char* const kDefaultShow =
+    "Beeps and Delays\n"
+    "  Beep Tone\tMedium\n"
+    "  InterBlock Delay\t10 ms\n"
+    "  InterCharacter Delay\t1 ms\n"
+    "Keyboard Wedge\n"
+    "  Function Code\tYes\n"
+    "  Caps-Lock\tAuto Trace\n"
+    "  Language\tU.S.\n"
+    "  Wand Emulation Output\tBar with High / Space with Low\n"
+    "  Level Duration of Minimum Width\t200 \xC2\xB5s\n"
+    "  Polarity of Idle Condition\tLow\n"
+    "  Use Numeric Keypad\tNo\n"
+    "RS232\n"
+    "  Baud Rate\t9600\n"
+    "  Parity\tNone\n"
+    "  Data Bit\t8\n"
+    "  Handshaking\tIgnore\n"
+    "  ACK/NAK\tNo\n"
+    "  BCC Character\tNo\n"
+    "  Time Out\t1 second\n"
+    "  Data Direction\tSend to Host\n"
+    "  Receive Terminator\tNone\n"
+    "Magnetic Reader\n"
+    "  Terminator\tEnter\n"
+    "  Send Start/Stop Sentinel\tYes\n"
+    "  Track Selection\tAll Tracks\n"
+    "  Track 2 Account Number Only\tNo\n"
+    "  Output Only When All Tracks Have Correct Data\tNo\n"
+    "  Separator Character\tNone\n"
+    "  Track 1 Output Sequence\tNone\n"
+    "  Track 2 Output Sequence\tNone\n"
+    "Data Editing\n"
+    "  (no formula defined)\t\n";
+
+const char* const kExampleFormula = R"(IN_ID,21,LEN,10,40,MATCH,1,"<d>","ID:",O-STR,2,5,ENTER)";
+
+class CliFiles : public ::testing::Test {
+  protected:
+    TempFolder folder;
+    std::string file = folder.file("x.cfg");
+    void SetUp() override { ASSERT_EQ(Cli({"new", file}).status, 0); }
+};
+
+TEST_F(CliFiles, NewWritesTheDefaultImage) {
+    EXPECT_EQ(ReadBytes(file), DefaultImage());
+}
+
+TEST_F(CliFiles, ShowListsEveryGroupAsTheWindowDoes) {
+    CliResult r = Cli({"show", file});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, kDefaultShow);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliFiles, GetPrintsOneValueText) {
+    struct Case {
+        const char* row;
+        const char* value;
+    } cases[] = {
+        {"RS232/Baud Rate", "9600\n"},
+        {"RS232/ACK/NAK", "No\n"},
+        {"Magnetic Reader/Send Start/Stop Sentinel", "Yes\n"},
+        {"Beeps and Delays/Beep Tone", "Medium\n"},
+    };
+    for (const auto& c : cases) {
+        CliResult r = Cli({"get", file, c.row});
+        EXPECT_EQ(r.status, 0) << c.row << r.err;
+        EXPECT_EQ(r.out, c.value) << c.row;
+    }
+}
+
+TEST_F(CliFiles, SetChangesRowsAndGetReadsThemBack) {
+    struct Case {
+        const char* assignment;
+        const char* row;
+        const char* shown;
+    } cases[] = {
+        {"RS232/Baud Rate=19200", "RS232/Baud Rate", "19200"},
+        {"Magnetic Reader/Output Only When All Tracks Have Correct Data=Yes",
+         "Magnetic Reader/Output Only When All Tracks Have Correct Data", "Yes"},
+        {"RS232/Receive Terminator=<r>", "RS232/Receive Terminator", "\"<r>\""},
+        {"RS232/Receive Terminator=", "RS232/Receive Terminator", "None"},
+        {"Magnetic Reader/Separator Character=<*>", "Magnetic Reader/Separator Character",
+         "\"<*>\""},
+        {"Magnetic Reader/Track 1 Output Sequence=<Account>\"=\"<ExpireYear>",
+         "Magnetic Reader/Track 1 Output Sequence", "<Account>\"=\"<ExpireYear>"},
+        {"Magnetic Reader/Track 2 Output Sequence=\"12\"<Discretion>",
+         "Magnetic Reader/Track 2 Output Sequence", "\"12\"<Discretion>"},
+        {"Magnetic Reader/Track 1 Output Sequence=None", "Magnetic Reader/Track 1 Output Sequence",
+         "None"},
+    };
+    for (const auto& c : cases) {
+        CliResult set = Cli({"set", file, c.assignment});
+        ASSERT_EQ(set.status, 0) << c.assignment << ": " << set.err;
+        CliResult get = Cli({"get", file, c.row});
+        EXPECT_EQ(get.out, std::string(c.shown) + "\n") << c.assignment;
+    }
+}
+
+TEST_F(CliFiles, SetWritesTheBitsOfTheImage) {
+    ASSERT_EQ(Cli({"set", file, "RS232/Baud Rate=300", "RS232/Receive Terminator=<r>"}).status, 0);
+    auto image = ReadBytes(file);
+    EXPECT_EQ(image[4], 0x60);  // AimingTime 1, Parity 4, BaudRate 0
+    EXPECT_EQ(image[57], 0x0D);
+}
+
+TEST_F(CliFiles, BadAssignmentsChangeNothing) {
+    struct Case {
+        std::vector<std::string> assignments;
+        const char* message;
+    } cases[] = {
+        {{"RS232/Baud Rate=96000"}, "unknown value \"96000\""},
+        {{"RS232/Baud Rate=19200", "RS232/Parity=Weird"}, "unknown value \"Weird\""},
+        {{"Nowhere/Baud Rate=9600"}, "unknown group \"Nowhere\""},
+        {{"RS232/Speed=9600"}, "unknown row \"Speed\""},
+        {{"RS232/Receive Terminator=<*>"}, "Bad input. Please check length and syntax."},
+        {{"Magnetic Reader/Separator Character=ab"}, "Bad input. Please check length and syntax."},
+        {{"Magnetic Reader/Track 2 Output Sequence=<Account>\"123456789\""},
+         "needs more than 8 bytes at position 18"},
+        {{"Magnetic Reader/Track 2 Output Sequence=<LastName>"}, "position"},
+        {{"RS232/Baud Rate"}, "is not GROUP/LABEL=VALUE"},
+    };
+    const auto before = ReadBytes(file);
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"set", file};
+        args.insert(args.end(), c.assignments.begin(), c.assignments.end());
+        CliResult r = Cli(args);
+        EXPECT_EQ(r.status, 2) << c.assignments.back();
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(ReadBytes(file), before) << c.assignments.back();
+    }
+}
+
+TEST_F(CliFiles, FormulasAreAddedMovedAndDeleted) {
+    ASSERT_EQ(Cli({"formula", "add", file, kExampleFormula}).status, 0);
+    ASSERT_EQ(Cli({"formula", "add", file, "IN_ID,20,ENTER"}).status, 0);
+    EXPECT_EQ(Cli({"get", file, "Data Editing/Formula1"}).out, std::string(kExampleFormula) + "\n");
+    auto image = ReadBytes(file);
+    const std::vector<std::uint8_t> compiled = {0xC1, 0x15, 0xC2, 0x0A, 0x28, 0xC3, 0x01, 0xC5,
+                                                0xC6, 0xC5, 0xC5, 0x49, 0x44, 0x3A, 0xC5, 0xC4,
+                                                0x02, 0x05, 0xC8, 0xC1, 0x14, 0xC8};
+    EXPECT_EQ(std::vector<std::uint8_t>(image.begin() + 96, image.begin() + 96 + 22), compiled);
+    EXPECT_EQ(image[96 + 22], 0xFF);
+
+    ASSERT_EQ(Cli({"formula", "up", file, "2"}).status, 0);
+    EXPECT_EQ(Cli({"get", file, "Data Editing/Formula1"}).out, "IN_ID,20,ENTER\n");
+    ASSERT_EQ(Cli({"formula", "down", file, "2"}).status, 0);  // the last: nothing to do
+    ASSERT_EQ(Cli({"formula", "delete", file, "1"}).status, 0);
+    EXPECT_EQ(Cli({"get", file, "Data Editing/Formula1"}).out, std::string(kExampleFormula) + "\n");
+    ASSERT_EQ(Cli({"formula", "delete", file, "1"}).status, 0);
+    EXPECT_EQ(ReadBytes(file), DefaultImage());
+}
+
+TEST_F(CliFiles, FormulaErrorsLeaveTheFileAlone) {
+    const auto before = ReadBytes(file);
+    CliResult bad = Cli({"formula", "add", file, "IN_ID,21,LEN,10"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("position"), std::string::npos) << bad.err;
+    CliResult missing = Cli({"formula", "delete", file, "1"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(ReadBytes(file), before);
+}
+
+TEST_F(CliFiles, AFormulaThatDoesNotFitGivesTheMemoryFullMessage) {
+    // 17 + 2 + 2 + 1: each literal formula takes 22 bytes; seven take 154 of 158.
+    std::string literal = "\"" + std::string(17, 'x') + "\",ENTER";
+    for (int i = 0; i < 7; ++i) {
+        ASSERT_EQ(Cli({"formula", "add", file, literal}).status, 0) << i;
+    }
+    const auto before = ReadBytes(file);
+    CliResult full = Cli({"formula", "add", file, literal});
+    EXPECT_EQ(full.status, 2);
+    EXPECT_NE(full.err.find("Memory space for data editing is full. Please reduce formulas or "
+                            "shorten formula expressions."),
+              std::string::npos)
+        << full.err;
+    EXPECT_EQ(ReadBytes(file), before);
+}
+
+TEST_F(CliFiles, DiffNamesRowsAndOtherFields) {
+    std::string other = folder.file("y.cfg");
+    ASSERT_EQ(Cli({"new", other}).status, 0);
+    EXPECT_EQ(Cli({"diff", file, other}).status, 0);
+
+    ASSERT_EQ(Cli({"set", other, "RS232/Baud Rate=2400"}).status, 0);
+    auto image = ReadBytes(other);
+    image[7] ^= 0x01;  // Code39Enabled, which no row shows
+    WriteBytes(other, image);
+    CliResult r = Cli({"diff", file, other});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "RS232/Baud Rate\t9600\t2400\nCode39Enabled\t1\t0\n");
+}
+
+TEST_F(CliFiles, DumpPrintsSixteenBytesALine) {
+    CliResult r = Cli({"dump", file});
+    EXPECT_EQ(r.status, 0);
+    std::istringstream lines(r.out);
+    std::string first;
+    std::getline(lines, first);
+    EXPECT_EQ(first, "00: 01 A0 00 00 65 04 84 99 2B 48 62 DA D1 19 0C 00");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 16);
+}
+
+TEST(CliErrors, BadFilesAndWordsExitWithStatusTwo) {
+    TempFolder folder;
+    std::string shortFile = folder.file("short.cfg");
+    WriteBytes(shortFile, std::vector<std::uint8_t>(255, 0));
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"show", folder.file("missing.cfg")}, "Failed to open"},
+        {{"show", shortFile}, "Incorrect file format."},
+        {{"dump", shortFile}, "Incorrect file format."},
+        {{"frobnicate"}, "unknown command"},
+        {{"get", shortFile}, "usage:"},
+    };
+    for (const auto& c : cases) {
+        CliResult r = Cli(c.args);
+        EXPECT_EQ(r.status, 2) << c.args[0];
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(ReadBytes(shortFile).size(), 255u);
+}
+
+TEST(CliErrors, EveryCommandHasHelp) {
+    for (const char* command : {"new", "show", "get", "set", "formula", "diff", "dump", "download",
+                                "upload", "test", "prefs"}) {
+        CliResult r = Cli({command, "--help"});
+        EXPECT_EQ(r.status, 0) << command;
+        EXPECT_NE(r.out.find(std::string("usage: magtune-cli ") + command), std::string::npos)
+            << command;
+    }
+    EXPECT_EQ(Cli({"--help"}).status, 0);
+}
+
+}  // namespace
+}  // namespace magtune::test

@@ -1,0 +1,187 @@
+// magtune-cli against magtune-reader-sim on a pseudo-terminal: the whole
+// serial road, as a user at a shell would take it.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/CliTestSupport.h"
+#include "support/ChildProcess.h"
+
+namespace magtune::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class SerialEndToEnd : public ::testing::Test {
+  protected:
+    TempFolder folder;
+    std::vector<std::pair<std::string, std::string>> env = {
+        {"MAGTUNE_REGISTRY_FILE", folder.file("registry.reg")},
+        {"MAGTUNE_PORTS_DIR", folder.file("ports")},
+    };
+
+    void SetUp() override { std::filesystem::create_directory(folder.file("ports")); }
+
+    // Starts the simulated reader with `options`; its device path, or empty.
+    std::string startReader(std::vector<std::string> options) {
+        options.insert(options.begin(), MAGTUNE_READER_SIM_PATH);
+        reader_ = std::make_unique<ChildProcess>(options);
+        return reader_->firstLine();
+    }
+
+    struct Run {
+        std::optional<int> status;
+        std::string out;
+        std::string err;
+    };
+
+    Run cli(std::vector<std::string> args, std::chrono::milliseconds limit = 30000ms) {
+        args.insert(args.begin(), MAGTUNE_CLI_PATH);
+        ChildProcess process(args, env);
+        Run run;
+        run.status = process.waitForExit(limit);
+        run.out = process.out();
+        run.err = process.err();
+        return run;
+    }
+
+    std::unique_ptr<ChildProcess> reader_;
+};
+
+TEST_F(SerialEndToEnd, DownloadThenUploadReturnsTheSameImage) {
+    std::string port = startReader({});
+    ASSERT_FALSE(port.empty());
+    std::string setting = folder.file("setting.cfg");
+    ASSERT_EQ(cli({"new", setting}).status, 0);
+    ASSERT_EQ(cli({"set", setting, "RS232/Baud Rate=2400", "RS232/Receive Terminator=<r>",
+                   "Magnetic Reader/Track 1 Output Sequence=<Account>\"^\"<LastName>"})
+                  .status,
+              0);
+    ASSERT_EQ(cli({"formula", "add", setting,
+                   R"(IN_ID,21,LEN,10,40,MATCH,1,"<d>","ID:",O-STR,2,5,ENTER)"})
+                  .status,
+              0);
+    const auto before = ReadBytes(setting);
+
+    Run download = cli({"download", setting, "--port", port});
+    ASSERT_EQ(download.status, 0) << download.err;
+    EXPECT_NE(download.err.find("Connecting to device ..."), std::string::npos);
+    EXPECT_NE(download.err.find("Download finished successfully."), std::string::npos);
+    EXPECT_EQ(ReadBytes(setting), before) << "download must leave FILE unchanged";
+
+    std::string uploaded = folder.file("uploaded.cfg");
+    Run upload = cli({"upload", uploaded, "--port", port, "--name", "Desk reader"});
+    ASSERT_EQ(upload.status, 0) << upload.err;
+    EXPECT_NE(upload.err.find("Upload setting from Desk reader ..."), std::string::npos);
+
+    // The reader now holds the setting as a serial wedge (device type 4).
+    auto expected = before;
+    expected[0] = 0x04;
+    EXPECT_EQ(ReadBytes(uploaded), expected);
+}
+
+TEST_F(SerialEndToEnd, VerifyReadsTheDownloadBack) {
+    std::string port = startReader({});
+    std::string setting = folder.file("setting.cfg");
+    ASSERT_EQ(cli({"new", setting}).status, 0);
+    Run download = cli({"download", setting, "--port", port, "--verify"});
+    EXPECT_EQ(download.status, 0) << download.err;
+    EXPECT_NE(download.err.find("Verified"), std::string::npos) << download.err;
+}
+
+TEST_F(SerialEndToEnd, AComPortMapsToTheReaderThroughTheLinkFolder) {
+    std::string link = folder.file("ports") + "/COM3";
+    ASSERT_FALSE(startReader({"--link", link}).empty());
+    std::string uploaded = folder.file("uploaded.cfg");
+    Run upload = cli({"upload", uploaded, "--com", "3"});
+    ASSERT_EQ(upload.status, 0) << upload.err;
+    EXPECT_NE(upload.err.find("Upload setting from COM3 ..."), std::string::npos) << upload.err;
+    EXPECT_EQ(ReadBytes(uploaded).size(), 256u);
+}
+
+TEST_F(SerialEndToEnd, AReaderAt2400IsFoundFromA9600Start) {
+    std::string port = startReader({"--baud", "2400"});
+    std::string uploaded = folder.file("uploaded.cfg");
+    Run upload = cli({"upload", uploaded, "--port", port});
+    ASSERT_EQ(upload.status, 0) << upload.err;
+    EXPECT_NE(upload.err.find("Connected at 2400 baud."), std::string::npos) << upload.err;
+}
+
+TEST_F(SerialEndToEnd, FaultsTheTransfersRideOut) {
+    struct Case {
+        std::vector<std::string> readerOptions;
+        const char* command;
+    } cases[] = {
+        {{"--noise", "7"}, "upload"},
+        {{"--lowercase-header-first", "2"}, "upload"},
+        {{"--bad-checksum-first", "5"}, "upload"},
+        {{"--nak-first", "1"}, "download"},
+        {{"--nak-first", "2"}, "download"},
+    };
+    for (const auto& c : cases) {
+        std::string port = startReader(c.readerOptions);
+        std::string setting = folder.file("setting.cfg");
+        ASSERT_EQ(cli({"new", setting}).status, 0);
+        Run run = cli({c.command, setting, "--port", port});
+        EXPECT_EQ(run.status, 0) << c.readerOptions[0] << ": " << run.err;
+    }
+}
+
+TEST_F(SerialEndToEnd, FailuresSayWhyAndWriteNothing) {
+    struct Case {
+        std::vector<std::string> readerOptions;
+        const char* command;
+        const char* message;
+    } cases[] = {
+        {{"--bad-checksum-first", "6"}, "upload", "Upload setting from Lab reader failed."},
+        {{"--nak-first", "3"}, "download", "Download setting failed."},
+        {{"--silent"}, "download", "Failed to connect to device."},
+        {{"--silent"}, "upload", "Failed to connect to Lab reader."},
+        {{"--hangup-after", "300"}, "download", "failed"},
+        {{"--hangup-after", "10"}, "upload", "failed"},
+    };
+    for (const auto& c : cases) {
+        std::string port = startReader(c.readerOptions);
+        std::string setting = folder.file("setting.cfg");
+        std::string target = folder.file("target.cfg");
+        std::filesystem::remove(target);
+        ASSERT_EQ(cli({"new", setting}).status, 0);
+        const auto before = ReadBytes(setting);
+        auto started = std::chrono::steady_clock::now();
+        Run run = c.command == std::string("upload")
+                      ? cli({"upload", target, "--port", port, "--name", "Lab reader"})
+                      : cli({"download", setting, "--port", port});
+        auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                           std::chrono::steady_clock::now() - started)
+                           .count();
+        EXPECT_EQ(run.status, 1) << c.readerOptions[0] << " took " << seconds << " s: " << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(target)) << c.readerOptions[0];
+        EXPECT_EQ(ReadBytes(setting), before);
+    }
+}
+
+TEST_F(SerialEndToEnd, AnUnmappedPortIsNotAvailable) {
+    Run run = cli({"upload", folder.file("x.cfg"), "--port", folder.file("no-such-tty")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is not available."), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder.file("x.cfg")));
+}
+
+TEST_F(SerialEndToEnd, PrefsShowsTheLoadedValuesAndTheFile) {
+    Run run = cli({"prefs"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Preferences file\t" + folder.file("registry.reg")), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Protocol Delay\t5\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Current Interface\t2\n"), std::string::npos) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(folder.file("registry.reg")))
+        << "prefs only reads the preferences";
+}
+
+}  // namespace
+}  // namespace magtune::test
