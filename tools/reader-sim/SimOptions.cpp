@@ -44,6 +44,7 @@ SimOptionsResult ParseSimOptions(std::span<const std::string> args) {
                      : name == "--pace"               ? &options.pace
                      : name == "--verbose"            ? &options.verbose
                      : name == "--silent"             ? &options.faults.silent
+                     : name == "--lowercase-digits"   ? &options.lowercaseDigits
                                                       : nullptr;
         if (flag) {
             if (value) {
@@ -53,10 +54,13 @@ SimOptionsResult ParseSimOptions(std::span<const std::string> args) {
             continue;
         }
 
-        std::string* path = name == "--image"  ? &options.imagePath
-                            : name == "--save" ? &options.savePath
-                            : name == "--link" ? &options.linkPath
-                                               : nullptr;
+        std::string* path = name == "--image"        ? &options.imagePath
+                            : name == "--save"       ? &options.savePath
+                            : name == "--link"       ? &options.linkPath
+                            : name == "--usb"        ? &options.usbPath
+                            : name == "--wedge"      ? &options.wedgePath
+                            : name == "--usb-device" ? &options.usbDevices.emplace_back()
+                                                     : nullptr;
         const bool isCount = name == "--baud" || name == "--noise" || name == "--nak-first" ||
                              name == "--bad-checksum-first" || name == "--lowercase-header-first" ||
                              name == "--hangup-after" || name == "--exit-after-transfers";
@@ -105,6 +109,9 @@ SimOptionsResult ParseSimOptions(std::span<const std::string> args) {
         } else {
             options.exitAfterTransfers = *n;
         }
+    }
+    if (!options.usbPath.empty() && !options.wedgePath.empty()) {
+        return fail("--usb and --wedge cannot be used together");
     }
     return {options, {}};
 }
@@ -160,6 +167,40 @@ Faults on request:
   --hangup-after N    hang up the line when N bytes have been received (the
                       answer that byte completed, and any answer still being
                       paced out, is never sent), then exit
+
+USB reader:
+  --usb SOCKET        play a reader on USB instead: serve a simulated USB bus
+                      at the local socket SOCKET (the first line on standard
+                      output is SOCKET) for OruUsbHidCtrlSrv64, which uses it
+                      when the environment variable MAGTUNE_USB_SIM names it.
+                      The reader speaks the keyboard dialect: control codes
+                      reach it while the download channel is entered (253,
+                      until 254) and some device carries the filter; after
+                      EC EC EC it types "O", a download frame is answered "Y"
+                      (or "N" for a wrong check byte), an upload request with
+                      the 514 digits. The typed keys go, one byte each, to
+                      every program connected to the socket SOCKET.keys.
+                      --save, --image, --exit-after-transfers, --verbose,
+                      --noise (junk keys), --nak-first (answered "N"),
+                      --bad-checksum-first, --silent and --hangup-after (the
+                      reader leaves the bus) apply.
+  --usb-device NAME   a device on the simulated bus, in bus order (repeat for
+                      more; default: one "Tarvik USB Magnetic Stripe Reader");
+                      all of them lead to the one reader
+  --lowercase-digits  type upload replies in lower case
+
+Keyboard wedge reader:
+  --wedge SOCKET      play a reader on the keyboard port instead: listen at
+                      the local socket SOCKET (the first line on standard
+                      output is SOCKET), where zebapi plugs in its port when
+                      the environment variable ZEBAPI_SIM_SOCKET names it.
+                      The bytes zebapi sends into the port reach the reader,
+                      which speaks the keyboard dialect as on USB; it types
+                      its answers back as set-1 scan codes, the make code of
+                      each key and then its break code (make code + 0x80).
+                      Keys other than digits and letters (the noise) are
+                      typed on punctuation keys. The options that apply to
+                      the USB reader apply here too.
 
 Exit status: 0 on a normal end, 1 when the terminal cannot be set up,
 2 for bad options or a bad --image file.

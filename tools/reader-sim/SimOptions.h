@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "ReaderSim.h"
 
@@ -12,12 +13,16 @@ namespace magtune {
 // What the command line of magtune-reader-sim asks for.
 struct SimOptions {
     unsigned baudRate = 9600;
-    std::string imagePath;  // empty: the default image
-    std::string savePath;   // empty: accepted images are not written
-    std::string linkPath;   // empty: no link to the device
+    std::string imagePath;                // empty: the default image
+    std::string savePath;                 // empty: accepted images are not written
+    std::string linkPath;                 // empty: no link to the device
+    std::string usbPath;                  // set: a USB reader on the simulated bus at this socket
+    std::vector<std::string> usbDevices;  // product names on the simulated bus
+    std::string wedgePath;                // set: a reader on the keyboard port at this socket
     bool pace = false;
     bool verbose = false;
     bool help = false;
+    bool lowercaseDigits = false;  // USB: upload replies typed in lower case
     std::optional<std::uint64_t> exitAfterTransfers;
     ReaderFaults faults;
 };

@@ -19,6 +19,8 @@
 #include "ReaderSim.h"
 #include "SimLoop.h"
 #include "SimOptions.h"
+#include "UsbSimLoop.h"
+#include "WedgeSimLoop.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
@@ -90,7 +92,13 @@ int Run(int argc, char** argv) {
     }
 
     int status = 1;
-    {
+    if (!options.wedgePath.empty()) {
+        status = RunWedgeReader(options, image, signalFd,
+                                options.verbose ? VerboseLog() : ReaderSim::LogSink{});
+    } else if (!options.usbPath.empty()) {
+        status = RunUsbReader(options, image, signalFd,
+                              options.verbose ? VerboseLog() : ReaderSim::LogSink{});
+    } else {
         PtyLine line;
         DeviceLink link;
         if (!line.open(options.baudRate, error) ||

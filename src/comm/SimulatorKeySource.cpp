@@ -1,0 +1,45 @@
+#include "comm/SimulatorKeySource.h"
+
+#include <cstdint>
+
+namespace magtune {
+
+std::string SimulatorKeysPath(const std::string& usbSimPath) {
+    return usbSimPath + ".keys";
+}
+
+std::unique_ptr<SimulatorKeySource> SimulatorKeySource::connect(const std::string& usbSimPath,
+                                                                SystemError& error) {
+    auto socket = UnixSocket::connectTo(SimulatorKeysPath(usbSimPath), error);
+    if (!socket) {
+        return nullptr;
+    }
+    return std::unique_ptr<SimulatorKeySource>(new SimulatorKeySource(std::move(*socket)));
+}
+
+std::string SimulatorKeySource::waitForKeys(std::uint32_t timeoutMs) {
+    std::string keys;
+    if (!socket_.isOpen()) {
+        return keys;
+    }
+    std::uint8_t buffer[1024];
+    // Only the first read waits; the rest take what is already there.
+    int wait = static_cast<int>(timeoutMs);
+    for (;;) {
+        const auto got = socket_.readSome(buffer, wait);
+        if (got.status == UnixSocket::ReadStatus::Closed) {
+            socket_.close();
+            return keys;
+        }
+        if (got.status == UnixSocket::ReadStatus::TimedOut) {
+            return keys;
+        }
+        keys.append(reinterpret_cast<const char*>(buffer), got.count);
+        if (got.count < sizeof buffer) {
+            return keys;
+        }
+        wait = 0;
+    }
+}
+
+}  // namespace magtune

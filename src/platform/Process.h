@@ -1,0 +1,41 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/SystemError.h"
+
+namespace magtune {
+
+// A child process started by this process.
+class Process {
+  public:
+    Process() = default;
+
+    // Starts `program` (argument 0 is its path, no other arguments) with
+    // this process's environment, in a session of its own so that a signal
+    // from the caller's terminal does not reach it. Standard input and
+    // output are /dev/null, standard error is shared, no other descriptor
+    // is inherited.
+    static std::optional<Process> spawn(const std::string& program, SystemError& error);
+
+    pid_t id() const { return pid_; }
+    // Reaps the child once it ended. A child that is no longer ours to wait
+    // for (someone else reaped it) counts as ended.
+    bool running();
+    // Polls until the child ended or the time is up; true when it ended.
+    bool waitEnded(std::uint32_t timeoutMs);
+    // SIGKILL, then reaps.
+    void kill();
+
+  private:
+    explicit Process(pid_t pid) : pid_(pid) {}
+
+    pid_t pid_ = -1;
+    bool ended_ = true;
+};
+
+}  // namespace magtune

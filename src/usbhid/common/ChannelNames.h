@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+namespace magtune {
+
+// The named objects through which the client library and the server meet.
+enum class ChannelObject {
+    RequestEvent,
+    ReplyEvent,
+    QuitEvent,
+    ReadyEvent,
+    RequestBlock,
+    ServerMutex,
+};
+
+// The part of every object name that ties it to the folder of the
+// executable: the folder with each "/" replaced by "_". A client and a server
+// meet only when both executables lie in the same folder.
+//
+// The system limits names (a semaphore name to 251 characters after its
+// leading "/"), so a NameBase longer than kMaxNameBase characters becomes
+// 16 hexadecimal digits of the 64-bit FNV-1a hash of the whole folder path,
+// "_", and the last characters of the long NameBase, kMaxNameBase in all.
+// Two folders of equal tails still get distinct names through the hash.
+std::string NameBase(const std::string& folder);
+inline constexpr std::size_t kMaxNameBase = 200;
+
+// The object's fixed GUID text.
+const char* ChannelGuid(ChannelObject object);
+
+// "/" + NameBase + GUID: the name of a semaphore or the shared memory block.
+std::string ChannelObjectName(const std::string& nameBase, ChannelObject object);
+
+// The file whose lock stands for ServerMutex: runtime folder, "/", the
+// ServerMutex name without its "/", ".lock".
+std::string ServerLockPath(const std::string& runtimeFolder, const std::string& nameBase);
+
+// The server's file name, looked for in the folder of the host executable.
+inline constexpr const char* kServerFileName = "OruUsbHidCtrlSrv64";
+
+}  // namespace magtune

@@ -1,0 +1,88 @@
+// OruUsbHidCtrlSrv64: started by libOruUsbHidCtrl from the program's folder,
+// answers its requests one at a time until it is asked to quit.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "platform/Clock.h"
+#include "platform/FileLock.h"
+#include "platform/NamedSemaphore.h"
+#include "platform/Paths.h"
+#include "platform/SharedMemoryBlock.h"
+#include "usbhid/common/ChannelNames.h"
+#include "usbhid/common/SimUsbWire.h"
+#include "usbhid/server/LinuxUsbBackend.h"
+#include "usbhid/server/SimulatorBackend.h"
+#include "usbhid/server/StderrPrompter.h"
+#include "usbhid/server/UsbHidServer.h"
+
+namespace magtune {
+namespace {
+
+// How often an idle server looks whether the program that started it is
+// still there.
+constexpr std::uint32_t kIdleCheckMs = 500;
+
+std::unique_ptr<DeviceBackend> MakeBackend() {
+    const char* simulator = std::getenv(kUsbSimEnvironmentVariable);
+    if (simulator && *simulator) {
+        return std::make_unique<SimulatorBackend>(simulator);
+    }
+    return std::make_unique<LinuxUsbBackend>(LinuxUsbBackend::ForThisSystem());
+}
+
+int Run() {
+    const pid_t starter = ::getppid();
+    const std::string nameBase = NameBase(ProgramFolder());
+    SystemError error;
+    // A second server for the folder ends at once without touching the
+    // channel.
+    auto serverMutex = FileLock::open(ServerLockPath(UserRuntimeFolder(), nameBase), error);
+    if (!serverMutex || !serverMutex->tryLock()) {
+        return 0;
+    }
+    auto openEvent = [&](ChannelObject object) {
+        return NamedSemaphore::open(ChannelObjectName(nameBase, object), error);
+    };
+    auto requestEvent = openEvent(ChannelObject::RequestEvent);
+    auto replyEvent = openEvent(ChannelObject::ReplyEvent);
+    auto quitEvent = openEvent(ChannelObject::QuitEvent);
+    auto readyEvent = openEvent(ChannelObject::ReadyEvent);
+    auto mapping = SharedMemoryBlock::open(ChannelObjectName(nameBase, ChannelObject::RequestBlock),
+                                           kRequestBlockSize, error);
+    if (!requestEvent || !replyEvent || !quitEvent || !readyEvent || !mapping) {
+        return 1;
+    }
+    RequestBlock& block = *std::launder(static_cast<RequestBlock*>(mapping->data()));
+
+    const std::unique_ptr<DeviceBackend> backend = MakeBackend();
+    StderrPrompter prompter;
+    UsbHidServer server(*backend, SystemClock(), prompter);
+
+    readyEvent->post();
+    for (;;) {
+        const auto woken = requestEvent->wait(kIdleCheckMs);
+        if (quitEvent->tryWait() || woken == NamedSemaphore::WaitResult::Failed) {
+            break;
+        }
+        if (woken == NamedSemaphore::WaitResult::Signalled) {
+            server.handle(block);
+            replyEvent->post();
+        } else if (::getppid() != starter) {
+            // Only the program that started a server ever talks to it; once
+            // that program is gone, nobody will ask this one to quit.
+            break;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+}  // namespace magtune
+
+int main() {
+    return magtune::Run();
+}

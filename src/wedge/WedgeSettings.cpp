@@ -1,0 +1,73 @@
+#include "wedge/WedgeSettings.h"
+
+#include <optional>
+
+#include "platform/Paths.h"
+
+namespace magtune {
+
+namespace {
+
+std::optional<std::uint32_t> QueryNumber(PreferencesStore& store, const char* name) {
+    RegValue value;
+    SystemError error;
+    if (!store.queryValue(kWedgeSettingsKey, name, value, error) || value.type != RegType::Dword) {
+        return std::nullopt;
+    }
+    return value.asDword();
+}
+
+std::optional<std::string> QueryText(PreferencesStore& store, const char* name) {
+    RegValue value;
+    SystemError error;
+    if (!store.queryValue(kWedgeSettingsKey, name, value, error) ||
+        (value.type != RegType::String && value.type != RegType::ExpandString)) {
+        return std::nullopt;
+    }
+    return value.asString();
+}
+
+}  // namespace
+
+std::string DefaultEchoTraceFile() {
+    return UserConfigFolder() + "/zebecho.txt";
+}
+
+WedgeSettings LoadWedgeSettings(PreferencesStore& store, const std::string& defaultLogFileName) {
+    WedgeSettings settings;
+    SystemError error;
+
+    settings.logEnable = QueryNumber(store, "LogEnable").value_or(0) != 0;
+    settings.sendDelay = QueryNumber(store, "SendDelay").value_or(0);
+
+    settings.logFileName = QueryText(store, "LogFileName").value_or("");
+    const bool fileNameMissing = settings.logFileName.empty();
+    if (fileNameMissing) {
+        settings.logFileName = defaultLogFileName;
+    }
+
+    const std::uint32_t stored = QueryNumber(store, "EchoBufferSize").value_or(0);
+    settings.echoBufferSize = stored == 0                   ? kDefaultEchoBufferSize
+                              : stored > kMaxEchoBufferSize ? kMaxEchoBufferSize
+                                                            : stored;
+    const bool sizeReplaced = settings.echoBufferSize != stored;
+
+    if (fileNameMissing || sizeReplaced) {
+        // A registry that cannot be written only loses the write-back; the
+        // values in use are the same either way.
+        if (store.createKey(kWedgeSettingsKey, error)) {
+            if (fileNameMissing) {
+                store.setValue(kWedgeSettingsKey, "LogFileName",
+                               RegValue::string(settings.logFileName), error);
+            }
+            if (sizeReplaced) {
+                store.setValue(kWedgeSettingsKey, "EchoBufferSize",
+                               RegValue::dword(settings.echoBufferSize), error);
+            }
+            store.save(error);
+        }
+    }
+    return settings;
+}
+
+}  // namespace magtune

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "comm/WedgeLibraryCalls.h"
+
+namespace magtune {
+
+// zebapi as the program uses it: loaded by name on the first call, from the
+// program's own folder, its ../lib, else the library search path, and kept
+// loaded for the rest of the process (its hook and buffers live there).
+// When it cannot be loaded every call fails, and ZebGetLastError tells why.
+class ZebApiLibrary : public WedgeLibraryCalls {
+  public:
+    // The file name looked for; a path with a slash is taken as it is.
+    static constexpr const char* kFileName = "libzebapi.so";
+
+    explicit ZebApiLibrary(std::string fileName = kFileName);
+
+    std::int32_t ZebLoadDriver0() override;
+    std::int32_t ZebUnloadDriver() override;
+    std::int32_t ZebEnableEcho(std::int32_t on) override;
+    std::int32_t ZebSetDelay(std::int32_t delay) override;
+    std::int32_t ZebSendData(const unsigned char* data, std::int32_t count) override;
+    std::int32_t ZebGetEchoChars(char* keys, char* scans, std::int32_t size) override;
+    std::int32_t ZebGetLastError(char* text, std::int32_t size) override;
+
+    // Hands one key event of the user-interface thread to the library's
+    // keyboard hook; true when it was captured and must be swallowed. Never
+    // loads the library: before the first transfer every key passes on.
+    bool keyboardHook(std::uint8_t virtualKey, std::uint8_t scanCode, bool down);
+
+  private:
+    struct Functions;
+    const Functions* load();
+
+    std::string fileName_;
+    const Functions* functions_ = nullptr;
+    std::string loadError_;
+};
+
+}  // namespace magtune
