@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev)
 if [[ "${1:-}" != "--core" ]]; then
-    packages+=(qt6-base-dev qt6-base-dev-tools libgl-dev)
+    # libqt6svg6: the toolbar, tree and window icons are SVG images.
+    packages+=(qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6)
 fi
 
 missing=()

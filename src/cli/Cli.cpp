@@ -50,17 +50,34 @@ const std::map<std::string, Command>& Commands() {
          {CommandDump, "dump FILE",
           "Prints the 256 bytes in hexadecimal, 16 a line, with offsets."}},
         {"download",
-         {CommandDownload, "download FILE (--com N | --port DEVICE) [--verify]",
+         {CommandDownload,
+          "download FILE (--com N | --port DEVICE | (--wedge | --usb N) [--retries N]) [--verify]",
           "Sends the setting to a reader on a serial port (sets the device type to\n"
           "\"04-Serial Wedge\" first, as a download over RS232 does; FILE is not changed).\n"
+          "--wedge sends it to a reader on the keyboard port through the keyboard wedge\n"
+          "library instead, with the device type \"01-IBM PC/AT, PS/2 MOD 40, 60, 80\".\n"
+          "--usb N sends it to USB reader N of usb-list, with the device type\n"
+          "\"06-Keyboardless Wedge(PC/AT)\".\n"
+          "--retries N answers Yes to at most N retry questions (default 0: none).\n"
           "--verify reads the setting back and compares all bytes but the last two."}},
         {"upload",
-         {CommandUpload, "upload OUT.cfg (--com N | --port DEVICE) [--name NAME]",
-          "Reads the setting of a reader on a serial port into OUT.cfg. OUT.cfg is written\n"
-          "only after a checked reply, and left untouched when the upload fails."}},
+         {CommandUpload,
+          "upload OUT.cfg (--com N | --port DEVICE | (--wedge | --usb N) [--retries N]) "
+          "[--name NAME]",
+          "Reads the setting of a reader on a serial port, with --wedge on the keyboard\n"
+          "port, or with --usb N of USB reader N of usb-list, into OUT.cfg. OUT.cfg is\n"
+          "written only after a checked reply, and left untouched when the upload fails.\n"
+          "--name names the reader in the messages of a serial upload.\n"
+          "--retries N answers Yes to at most N retry questions (default 0)."}},
         {"test",
-         {CommandTest, "test (--com N | --port DEVICE) [--seconds S]",
-          "Prints what the reader sends (swipe a card) until interrupted or S seconds pass."}},
+         {CommandTest, "test (--com N | --port DEVICE | --wedge) [--seconds S]",
+          "Prints what the reader sends (swipe a card) until interrupted or S seconds pass.\n"
+          "A reader on the keyboard port (--wedge) types into the terminal: what arrives on\n"
+          "standard input is printed, until its end."}},
+        {"usb-list",
+         {CommandUsbList, "usb-list",
+          "Lists the USB readers, each as its number, \" - \" and its name; --usb N takes\n"
+          "the number. \"(selected)\" marks a reader that carries the filter already."}},
         {"prefs",
          {CommandPrefs, "prefs",
           "Prints the preference values as the program loads them (defaults applied)\n"
@@ -77,8 +94,11 @@ void PrintUsage(std::ostream& out) {
         out << "  " << command.synopsis << '\n';
     }
     out << "\nmagtune-cli COMMAND --help describes one command.\n"
-           "Serial ports: --com N names port COMN (see the README for how COM ports map to\n"
-           "devices); --port takes a device path such as /dev/ttyUSB0.\n"
+           "Ports: --com N names the serial port COMN (see the README for how COM ports map to\n"
+           "devices); --port takes a device path such as /dev/ttyUSB0; --wedge uses the keyboard\n"
+           "port (the simulated reader when ZEBAPI_SIM_SOCKET names its socket); --usb N uses\n"
+           "USB reader N (the simulated bus when MAGTUNE_USB_SIM names its socket; a real\n"
+           "reader types its answers into this terminal).\n"
            "Exit status: 0 success, 1 a transfer failed or diff found differences, 2 bad input.\n";
 }
 

@@ -1,11 +1,18 @@
 #include "cli/TransferCommands.h"
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
 #include <csignal>
+#include <functional>
 #include <iostream>
 #include <optional>
 
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
+#include "cli/UsbReaderSession.h"
 #include "comm/CommOptions.h"
 #include "comm/SerialLink.h"
 #include "comm/SerialSession.h"
@@ -13,6 +20,7 @@
 #include "comm/SerialTransfer.h"
 #include "comm/TransferLog.h"
 #include "comm/TransferView.h"
+#include "comm/WedgeTransfer.h"
 #include "platform/Clock.h"
 #include "platform/ComPorts.h"
 #include "platform/FilePreferencesStore.h"
@@ -22,6 +30,7 @@
 #include "settings/InterfaceCode.h"
 #include "settings/SettingCatalogue.h"
 #include "shell/Preferences.h"
+#include "wedge/ZebApiLibrary.h"
 
 namespace magtune {
 namespace {
@@ -45,10 +54,25 @@ class ConsoleTransferView : public TransferView {
     std::string last_;
 };
 
+// Retry questions answered Yes at most this often.
+constexpr int kMaxRetries = 100;
+
+int ParseRetries(const std::string& text) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 0 || value > kMaxRetries) {
+        throw UsageError{"--retries takes 0 to " + std::to_string(kMaxRetries) + ", not \"" + text +
+                         "\""};
+    }
+    return value;
+}
+
 struct PortChoice {
     std::optional<int> comIndex;  // 0-based
     std::string device;
-    std::string displayName;  // "COM3" or the device path
+    std::string displayName;    // "COM3" or the device path
+    bool wedge = false;         // the keyboard port, through zebapi
+    std::size_t usbNumber = 0;  // --usb N: reader N of usb-list (0: not USB)
 };
 
 struct TransferArgs {
@@ -57,10 +81,12 @@ struct TransferArgs {
     bool verify = false;
     std::string name;
     std::optional<int> seconds;
+    int retries = 0;
 };
 
 TransferArgs ParseTransferArgs(const std::vector<std::string>& args, const char* usage,
-                               bool allowVerify, bool allowName, bool allowSeconds) {
+                               bool allowVerify, bool allowName, bool allowSeconds,
+                               bool allowRetries) {
     TransferArgs parsed;
     auto value = [&](std::size_t& i) -> const std::string& {
         if (i + 1 >= args.size()) {
@@ -78,6 +104,12 @@ TransferArgs ParseTransferArgs(const std::vector<std::string>& args, const char*
             parsed.port.comIndex = static_cast<int>(n - 1);
         } else if (a == "--port") {
             parsed.port.device = value(i);
+        } else if (a == "--wedge") {
+            parsed.port.wedge = true;
+        } else if (a == "--usb") {
+            parsed.port.usbNumber = ParseRowNumber(value(i), "USB reader");
+        } else if (a == "--retries" && allowRetries) {
+            parsed.retries = ParseRetries(value(i));
         } else if (a == "--verify" && allowVerify) {
             parsed.verify = true;
         } else if (a == "--name" && allowName) {
@@ -90,12 +122,19 @@ TransferArgs ParseTransferArgs(const std::vector<std::string>& args, const char*
             parsed.positional.push_back(a);
         }
     }
-    if (parsed.port.comIndex.has_value() == !parsed.port.device.empty()) {
-        throw UsageError{std::string("give either --com N or --port DEVICE; usage: magtune-cli ") +
+    const int choices = (parsed.port.comIndex ? 1 : 0) + (parsed.port.device.empty() ? 0 : 1) +
+                        (parsed.port.wedge ? 1 : 0) + (parsed.port.usbNumber != 0 ? 1 : 0);
+    if (choices != 1) {
+        throw UsageError{std::string("give one of --com N, --port DEVICE, --wedge or --usb N; "
+                                     "usage: magtune-cli ") +
                          usage};
     }
-    parsed.port.displayName =
-        parsed.port.comIndex ? ComPortName(*parsed.port.comIndex) : parsed.port.device;
+    if (parsed.retries != 0 && !parsed.port.wedge && parsed.port.usbNumber == 0) {
+        throw UsageError{"--retries applies to --wedge and --usb only"};
+    }
+    parsed.port.displayName = parsed.port.wedge      ? std::string("the keyboard port")
+                              : parsed.port.comIndex ? ComPortName(*parsed.port.comIndex)
+                                                     : parsed.port.device;
     return parsed;
 }
 
@@ -141,6 +180,148 @@ class SerialSetup {
     SerialLink link_;
 };
 
+// Answers the retry questions of a wedge or USB transfer for the absent
+// user: Yes as often as --retries allows, then No, so that a reader that
+// keeps failing ends the command instead of being asked forever.
+class RetryAnswers : public Prompter {
+  public:
+    RetryAnswers(Prompter& console, std::ostream& err, int retries)
+        : console_(console), err_(err), retriesLeft_(retries) {}
+
+    Answer show(const Message& message) override {
+        const Answer shown = console_.show(message);
+        if (message.buttons != MessageButtons::YesNo) {
+            return shown;
+        }
+        if (retriesLeft_ > 0) {
+            --retriesLeft_;
+            err_ << "magtune-cli: retrying" << std::endl;
+            return Answer::Yes;
+        }
+        err_ << "magtune-cli: not retrying (--retries N allows N retries)" << std::endl;
+        return Answer::No;
+    }
+    void beep() override { console_.beep(); }
+
+  private:
+    Prompter& console_;
+    std::ostream& err_;
+    int retriesLeft_;
+};
+
+// Transfers over the keyboard port: zebapi loaded by name, and each
+// transfer driven as its form's timer drives it, by sleeping until the next
+// tick and letting it fire.
+class WedgeSetup {
+  public:
+    WedgeSetup(Prompter& prompter, const CommOptions& options, int retries)
+        : prompter_(prompter), options_(options), retries_(retries) {}
+
+    bool run(WedgeTransfer::Direction direction, ConfigurationImage& image, TransferView& view) {
+        RetryAnswers answers(prompter_, std::cerr, retries_);
+        Clock& clock = SystemClock();
+        WedgeTransfer transfer(direction, library_, clock, answers, view, options_.ProtocolDelay,
+                               image);
+        transfer.start();
+        while (!transfer.finished() && transfer.timerOn()) {
+            clock.sleepMs(transfer.intervalMs());
+            transfer.timerFired();
+        }
+        return transfer.succeeded();
+    }
+
+  private:
+    Prompter& prompter_;
+    const CommOptions& options_;
+    int retries_;
+    ZebApiLibrary library_;
+};
+
+// The reader does not keep the two closing bytes of the image.
+bool VerifyReadBack(const ConfigurationImage& sent, const ConfigurationImage& readBack,
+                    Prompter& prompter) {
+    for (std::size_t i = 0; i < kImageSize - 2; ++i) {
+        if (readBack[i] != sent[i]) {
+            prompter.warning("Verify failed: the reader holds a different byte at offset " +
+                             std::to_string(i) + ".");
+            return false;
+        }
+    }
+    std::cerr << "Verified: the reader holds the setting." << std::endl;
+    return true;
+}
+
+int DownloadOverWedge(const TransferArgs& parsed, const ConfigurationImage& image,
+                      const CommOptions& options, Prompter& prompter) {
+    WedgeSetup wedge(prompter, options, parsed.retries);
+    ConsoleTransferView view(std::cerr);
+    ConfigurationImage sent = image;
+    if (!wedge.run(WedgeTransfer::Direction::Download, sent, view)) {
+        return kExitFailed;
+    }
+    if (!parsed.verify) {
+        return kExitOk;
+    }
+    ConfigurationImage readBack{};
+    if (!wedge.run(WedgeTransfer::Direction::Upload, readBack, view)) {
+        prompter.warning("Verify failed: the setting could not be read back.");
+        return kExitFailed;
+    }
+    return VerifyReadBack(sent, readBack, prompter) ? kExitOk : kExitFailed;
+}
+
+// A transfer with the USB reader that the session chose.
+bool RunOverUsb(UsbReaderSession& usb, UsbTransfer::Direction direction, ConfigurationImage& image,
+                int retries, Prompter& prompter) {
+    RetryAnswers answers(prompter, std::cerr, retries);
+    ConsoleTransferView view(std::cerr);
+    return usb.transfer(direction, image, answers, view);
+}
+
+int DownloadOverUsb(const TransferArgs& parsed, const ConfigurationImage& image,
+                    const CommOptions& options, Prompter& prompter) {
+    UsbReaderSession usb(prompter, options);
+    ConfigurationImage sent = image;
+    if (!usb.choose(parsed.port.usbNumber) ||
+        !RunOverUsb(usb, UsbTransfer::Direction::Download, sent, parsed.retries, prompter)) {
+        return kExitFailed;
+    }
+    if (!parsed.verify) {
+        return kExitOk;
+    }
+    ConfigurationImage readBack{};
+    if (!RunOverUsb(usb, UsbTransfer::Direction::Upload, readBack, parsed.retries, prompter)) {
+        prompter.warning("Verify failed: the setting could not be read back.");
+        return kExitFailed;
+    }
+    return VerifyReadBack(sent, readBack, prompter) ? kExitOk : kExitFailed;
+}
+
+// A reader on the keyboard port types into the window that has the focus:
+// here, this terminal. What arrives on standard input is printed until its
+// end, an interrupt or the time limit.
+void EchoTypedInput(std::ostream& out, const std::function<bool()>& stop) {
+    std::cerr << "Swipe a card: the reader types into this terminal; Ctrl+D or Ctrl+C ends."
+              << std::endl;
+    constexpr int kPollMs = 100;
+    while (!stop()) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        const int ready = ::poll(&input, 1, kPollMs);
+        if (ready < 0 && errno != EINTR) {
+            return;
+        }
+        if (ready <= 0) {
+            continue;
+        }
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            return;
+        }
+        out.write(buffer, n) << std::flush;
+    }
+}
+
 // The user's preferences as the program loads them: defaults for what is
 // missing, stray values dropped. Nothing is written back.
 bool LoadUserPreferences(Prompter& prompter, Preferences& preferences, std::string* path) {
@@ -162,19 +343,31 @@ bool LoadUserPreferences(Prompter& prompter, Preferences& preferences, std::stri
 
 int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/,
                     Prompter& prompter) {
-    const char* usage = "download FILE (--com N | --port DEVICE) [--verify]";
-    TransferArgs parsed = ParseTransferArgs(args, usage, true, false, false);
+    const char* usage =
+        "download FILE (--com N | --port DEVICE | (--wedge | --usb N) [--retries N]) [--verify]";
+    TransferArgs parsed = ParseTransferArgs(args, usage, true, false, false, true);
     if (parsed.positional.size() != 1) {
         throw UsageError{std::string("usage: magtune-cli ") + usage};
     }
     SettingStore store;
     LoadSettingFile(parsed.positional[0], store, prompter);
-    // A download over RS232 tells the reader it is a serial wedge.
-    store.settings.DeviceId.current = kSerialWedgeDeviceIndex;
+    // The reader takes its connection from the setting: a serial wedge over
+    // RS232, the default PC/AT keyboard over the keyboard port, a
+    // keyboardless wedge over USB.
+    auto& deviceId = store.settings.DeviceId;
+    deviceId.current = parsed.port.wedge            ? deviceId.defaultValue
+                       : parsed.port.usbNumber != 0 ? kKeyboardlessWedgeDeviceIndex
+                                                    : kSerialWedgeDeviceIndex;
     store.PackImage();
 
     Preferences preferences;
     LoadUserPreferences(prompter, preferences, nullptr);
+    if (parsed.port.wedge) {
+        return DownloadOverWedge(parsed, store.image, preferences.options, prompter);
+    }
+    if (parsed.port.usbNumber != 0) {
+        return DownloadOverUsb(parsed, store.image, preferences.options, prompter);
+    }
     SerialSetup serial(prompter, preferences.options);
     if (!serial.open(parsed.port, prompter)) {
         return kExitFailed;
@@ -194,29 +387,42 @@ int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/,
         prompter.warning("Verify failed: the setting could not be read back.");
         return kExitFailed;
     }
-    // The reader does not keep the two closing bytes.
-    for (std::size_t i = 0; i < kImageSize - 2; ++i) {
-        if (readBack[i] != store.image[i]) {
-            char offset[8];
-            std::snprintf(offset, sizeof offset, "%zu", i);
-            prompter.warning(
-                std::string("Verify failed: the reader holds a different byte at offset ") +
-                offset + ".");
-            return kExitFailed;
-        }
-    }
-    std::cerr << "Verified: the reader holds the setting." << std::endl;
-    return kExitOk;
+    return VerifyReadBack(store.image, readBack, prompter) ? kExitOk : kExitFailed;
 }
 
 int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, Prompter& prompter) {
-    const char* usage = "upload OUT.cfg (--com N | --port DEVICE) [--name NAME]";
-    TransferArgs parsed = ParseTransferArgs(args, usage, false, true, false);
+    const char* usage =
+        "upload OUT.cfg (--com N | --port DEVICE | (--wedge | --usb N) [--retries N]) "
+        "[--name NAME]";
+    TransferArgs parsed = ParseTransferArgs(args, usage, false, true, false, true);
     if (parsed.positional.size() != 1) {
         throw UsageError{std::string("usage: magtune-cli ") + usage};
     }
     Preferences preferences;
     LoadUserPreferences(prompter, preferences, nullptr);
+    if (parsed.port.wedge) {
+        SettingStore store;
+        WedgeSetup wedge(prompter, preferences.options, parsed.retries);
+        ConsoleTransferView view(std::cerr);
+        if (!wedge.run(WedgeTransfer::Direction::Upload, store.image, view)) {
+            return kExitFailed;
+        }
+        store.UnpackImage(prompter);
+        SaveSettingFile(parsed.positional[0], store, prompter);
+        return kExitOk;
+    }
+    if (parsed.port.usbNumber != 0) {
+        SettingStore store;
+        UsbReaderSession usb(prompter, preferences.options);
+        if (!usb.choose(parsed.port.usbNumber) ||
+            !RunOverUsb(usb, UsbTransfer::Direction::Upload, store.image, parsed.retries,
+                        prompter)) {
+            return kExitFailed;
+        }
+        store.UnpackImage(prompter);
+        SaveSettingFile(parsed.positional[0], store, prompter);
+        return kExitOk;
+    }
     SerialSetup serial(prompter, preferences.options);
     if (!serial.open(parsed.port, prompter)) {
         return kExitFailed;
@@ -241,10 +447,20 @@ void OnInterrupt(int) {
 }  // namespace
 
 int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter) {
-    const char* usage = "test (--com N | --port DEVICE) [--seconds S]";
-    TransferArgs parsed = ParseTransferArgs(args, usage, false, false, true);
-    if (!parsed.positional.empty()) {
+    const char* usage = "test (--com N | --port DEVICE | --wedge) [--seconds S]";
+    TransferArgs parsed = ParseTransferArgs(args, usage, false, false, true, false);
+    if (!parsed.positional.empty() || parsed.port.usbNumber != 0) {
         throw UsageError{std::string("usage: magtune-cli ") + usage};
+    }
+    Clock& clock = SystemClock();
+    std::uint64_t deadline = parsed.seconds ? clock.nowMs() + 1000ull * *parsed.seconds : 0;
+    interrupted = 0;
+    if (parsed.port.wedge) {
+        auto previous = std::signal(SIGINT, OnInterrupt);
+        EchoTypedInput(
+            out, [&] { return interrupted != 0 || (deadline != 0 && clock.nowMs() >= deadline); });
+        std::signal(SIGINT, previous);
+        return kExitOk;
     }
     Preferences preferences;
     LoadUserPreferences(prompter, preferences, nullptr);
@@ -252,10 +468,7 @@ int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompte
     if (!serial.open(parsed.port, prompter)) {
         return kExitFailed;
     }
-    interrupted = 0;
     auto previous = std::signal(SIGINT, OnInterrupt);
-    Clock& clock = SystemClock();
-    std::uint64_t deadline = parsed.seconds ? clock.nowMs() + 1000ull * *parsed.seconds : 0;
     std::cerr << "Reading from " << parsed.port.displayName << "; Ctrl+C ends." << std::endl;
     SerialTestPad pad(serial.link());
     pad.run([&](std::uint8_t byte) { out << static_cast<char>(byte) << std::flush; },
@@ -265,6 +478,22 @@ int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompte
                 }
             });
     std::signal(SIGINT, previous);
+    return kExitOk;
+}
+
+int CommandUsbList(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter) {
+    if (!args.empty()) {
+        throw UsageError{"usage: magtune-cli usb-list"};
+    }
+    Preferences preferences;
+    LoadUserPreferences(prompter, preferences, nullptr);
+    UsbReaderSession usb(prompter, preferences.options, false);
+    if (!usb.list()) {
+        return kExitFailed;
+    }
+    for (const UsbReaderEntry& reader : usb.readers()) {
+        out << reader.text << (reader.filterPresent ? "\t(selected)" : "") << '\n';
+    }
     return kExitOk;
 }
 

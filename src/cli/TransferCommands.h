@@ -12,6 +12,8 @@ namespace magtune {
 int CommandDownload(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
 int CommandUpload(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
 int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
+// The USB readers that a download or upload with --usb N can name.
+int CommandUsbList(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
 int CommandPrefs(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
 
 }  // namespace magtune

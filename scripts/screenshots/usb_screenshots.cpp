@@ -1,0 +1,117 @@
+// Renders the USB reader list and the USB transfer forms to PNG files:
+// usb_screenshots <output folder>.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QWidget>
+#include <cstdio>
+#include <cstring>
+
+#include "comm/ui/frmUSB.h"
+#include "comm/ui/frmUSBDnld.h"
+#include "comm/ui/frmUSBUpld.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+using namespace magtune;
+
+class SilentPrompter : public Prompter {
+  public:
+    Answer show(const Message& message) override { return message.defaultButton; }
+    void beep() override {}
+};
+
+class NoWaits : public Clock {
+  public:
+    std::uint64_t nowMs() override { return 0; }
+    void sleepMs(std::uint32_t) override {}
+};
+
+// Two readers, the second one selected; every call succeeds.
+class TwoReaders : public UsbLibraryCalls {
+  public:
+    std::int32_t UsbHidGetAvailableDeviceList() override { return 2; }
+    std::int32_t UsbHidReleaseDeviceList() override { return 1; }
+    std::int32_t UsbHidEnumDeviceList(std::int32_t index, char* name,
+                                      std::uint8_t* filter) override {
+        std::strcpy(name, index == 0 ? "Tarvik USB Magnetic Stripe Reader" : "Tarvik MiniMag II");
+        *filter = index == 1 ? 1 : 0;
+        return 1;
+    }
+    std::int32_t UsbHidSelectDevice(std::int32_t) override { return 1; }
+    std::int32_t UsbHidDeselectDevice() override { return 1; }
+    std::int32_t UsbHidIsDeviceReady() override { return 1; }
+    std::int32_t UsbHidSetDeviceControlCode(std::int32_t) override { return 1; }
+    std::int32_t UsbHidSetDownloadChannel(std::int32_t) override { return 1; }
+};
+
+bool Write(QWidget& window, const QDir& folder, const QString& name) {
+    const QString path = folder.filePath(name);
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// Shows the form and lets its transfer run until it shows `status`.
+void RunUntil(QWidget& form, const QString& status) {
+    form.show();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    auto* label = form.findChild<QLabel*>(QStringLiteral("lblStatus"));
+    while (label->text() != status && elapsed.elapsed() < 2000) {
+        QApplication::processEvents();
+    }
+}
+
+// The reader types one key into the form.
+void Type(QWidget& form, char key) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_O, Qt::NoModifier, QString(QChar::fromLatin1(key)));
+    QApplication::sendEvent(&form, &press);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: usb_screenshots <output folder>\n");
+        return 2;
+    }
+    QDir folder(QString::fromLocal8Bit(argv[1]));
+    folder.mkpath(QStringLiteral("."));
+
+    TwoReaders library;
+    NoWaits clock;
+    SilentPrompter prompter;
+    CommOptions options;
+    TransferLog log(RealFileSystem(), "/dev/null");
+    const UsbTransferContext context{library, clock, prompter, options, log, log};
+    ConfigurationImage image{};
+    std::string selected;
+    bool ok = true;
+
+    frmUSB list(library, clock, prompter, 0, selected);
+    list.show();
+    QApplication::processEvents();
+    ok = Write(list, folder, QStringLiteral("frmUSB.png")) && ok;
+
+    frmUSBDnld download(context, image);
+    RunUntil(download, QStringLiteral("Connecting to device ..."));
+    ok = Write(download, folder, QStringLiteral("frmUSBDnld-connecting.png")) && ok;
+    Type(download, 'O');
+    QApplication::processEvents();
+    ok = Write(download, folder, QStringLiteral("frmUSBDnld-sending.png")) && ok;
+
+    frmUSBUpld upload(context, image);
+    RunUntil(upload, QStringLiteral("Connecting to device ..."));
+    Type(upload, 'O');
+    QApplication::processEvents();
+    ok = Write(upload, folder, QStringLiteral("frmUSBUpld-receiving.png")) && ok;
+    return ok ? 0 : 1;
+}

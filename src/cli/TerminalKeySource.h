@@ -1,0 +1,36 @@
+#pragma once
+
+#include <termios.h>
+
+#include <cstdint>
+#include <string>
+
+#include "comm/KeySource.h"
+
+namespace magtune {
+
+// The keys typed into this terminal: a USB reader is a keyboard, so on a
+// desk its answers arrive on standard input. While the source exists a
+// terminal delivers each key at once and shows nothing; its settings come
+// back when the source goes, and also when a signal ends the program
+// (Ctrl+C, a hang-up, kill). Input that is not a terminal is read as it is.
+class TerminalKeySource : public KeySource {
+  public:
+    explicit TerminalKeySource(int fd = 0);
+    ~TerminalKeySource() override;
+
+    TerminalKeySource(const TerminalKeySource&) = delete;
+    TerminalKeySource& operator=(const TerminalKeySource&) = delete;
+
+    std::string waitForKeys(std::uint32_t timeoutMs) override;
+
+    // The input was a terminal whose settings were changed.
+    bool changedTerminal() const { return changed_; }
+
+  private:
+    int fd_;
+    bool changed_ = false;
+    bool ended_ = false;
+};
+
+}  // namespace magtune

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "comm/CommOptions.h"
+#include "comm/KeySource.h"
+#include "comm/TransferLog.h"
+#include "comm/TransferView.h"
+#include "comm/UsbReaderList.h"
+#include "comm/UsbTransfer.h"
+#include "usbhid/client/UsbHidLibrary.h"
+
+namespace magtune {
+
+// One command's hold on the USB readers, as the program holds them for a
+// run: OruUsbHidCtrl loaded by name, the reader list, the chosen reader.
+// When the session ends, a chosen reader is deselected and the list is
+// released, as the program does at its end.
+//
+// The reader's answers are keys: from the simulated reader when
+// MAGTUNE_USB_SIM names its bus, else typed into this terminal.
+class UsbReaderSession {
+  public:
+    // `forTransfers`: the reader's keys are wanted (not for a mere list).
+    UsbReaderSession(Prompter& prompter, const CommOptions& options, bool forTransfers = true);
+    ~UsbReaderSession();
+
+    UsbReaderSession(const UsbReaderSession&) = delete;
+    UsbReaderSession& operator=(const UsbReaderSession&) = delete;
+
+    // Asks the library for the readers; false, after telling the user,
+    // when there is none.
+    bool list();
+    // "1 - name" ..., as the reader list shows them.
+    const std::vector<UsbReaderEntry>& readers() const { return list_.entries(); }
+
+    // Lists the readers and selects reader `number` (1-based, as listed);
+    // false, after telling the user, when there is no such reader or the
+    // library refused it.
+    bool choose(std::size_t number);
+
+    // One transfer with the chosen reader; retry questions go to `answers`.
+    bool transfer(UsbTransfer::Direction direction, ConfigurationImage& image, Prompter& answers,
+                  TransferView& view);
+
+  private:
+    Prompter& prompter_;
+    CommOptions options_;
+    // Connected before the first library call: the simulated reader types
+    // only to sources that listen already.
+    std::unique_ptr<KeySource> simulatorKeys_;
+    bool simulatorWanted_ = false;
+    UsbHidLibrary library_;
+    UsbReaderList list_;
+    TransferLog log_;
+    TransferLog dump_;
+    std::string SelectedUsbName;
+    bool listed_ = false;
+};
+
+}  // namespace magtune

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "comm/ui/frmUSBTransfer.h"
+
+namespace magtune {
+
+// "Download Settings (USB)": sends the packed image to the selected reader.
+class frmUSBDnld : public frmUSBTransfer {
+    Q_OBJECT
+
+  public:
+    // `image` is only read.
+    frmUSBDnld(const UsbTransferContext& context, ConfigurationImage& image,
+               QWidget* parent = nullptr);
+};
+
+}  // namespace magtune

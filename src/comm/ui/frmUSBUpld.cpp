@@ -1,0 +1,12 @@
+#include "comm/ui/frmUSBUpld.h"
+
+namespace magtune {
+
+frmUSBUpld::frmUSBUpld(const UsbTransferContext& context, ConfigurationImage& image,
+                       QWidget* parent)
+    : frmUSBTransfer(UsbTransfer::Direction::Upload, QStringLiteral("Upload Settings (USB)"),
+                     QStringLiteral("tmrUpld"), context, image, parent) {
+    setObjectName(QStringLiteral("frmUSBUpld"));
+}
+
+}  // namespace magtune

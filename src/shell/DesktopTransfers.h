@@ -1,0 +1,40 @@
+#pragma once
+
+#include "comm/SerialLink.h"
+#include "comm/TransferLog.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "settings/OpenSetting.h"
+#include "shell/AppState.h"
+#include "shell/QtInterfaceDialogs.h"
+#include "shell/SerialTransportForms.h"
+#include "shell/SettingTransfers.h"
+
+class QWidget;
+
+namespace magtune {
+
+// The Settings menu commands of the desktop program, put together over the
+// program state: frmOpen, frmSave and frmSelect, the RS232 transfer forms
+// and the flows behind them. main() hands commands() to
+// frmMain::setTransferCommands; the USB and keyboard wedge transports join
+// through commands().transports.
+class DesktopTransfers {
+  public:
+    DesktopTransfers(AppState& state, OpenSetting& openSetting, Prompter& prompter,
+                     FileSystem& files, QWidget* mainWindow,
+                     ComPortOpener openPort = SystemComPortOpener(), Clock& clock = SystemClock());
+
+    SettingTransfers& commands() { return transfers_; }
+    // The serial port layer (the RS232 transport and its session).
+    SerialLink& serialLink() { return link_; }
+
+  private:
+    TransferLog log_;
+    SerialLink link_;
+    QtInterfaceDialogs dialogs_;
+    SerialTransportForms serial_;
+    SettingTransfers transfers_;
+};
+
+}  // namespace magtune

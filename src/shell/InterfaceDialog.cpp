@@ -1,0 +1,190 @@
+#include "shell/InterfaceDialog.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <QValidator>
+
+#include "common/ui/DialogPlacement.h"
+#include "shell/QtPortConfigDialog.h"
+#include "shell/SelectionRules.h"
+
+namespace magtune {
+
+namespace {
+
+// Every character typed into the product name is taken in upper case.
+class UpperCaseValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        input = QString::fromStdString(UpperCaseProductName(input.toStdString()));
+        return Acceptable;
+    }
+};
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// Hidden port controls keep their place, so the dialog does not jump.
+void KeepPlaceWhenHidden(QWidget* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
+
+}  // namespace
+
+InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& caption,
+                                 const InterfaceDialogContext& context,
+                                 const std::string& currentDevice, QWidget* parent)
+    : QDialog(parent),
+      ownPortDialog_(context.portDialog ? nullptr : std::make_unique<QtPortConfigDialog>(this)),
+      selection_(kind, context.store, context.link, context.openPort,
+                 context.portDialog ? *context.portDialog : *ownPortDialog_),
+      optRS232(Named(new QRadioButton(QStringLiteral("By RS232 Interface"), this), "optRS232")),
+      optKeybrd(
+          Named(new QRadioButton(QStringLiteral("By PS/2 Keyboard Interface"), this), "optKeybrd")),
+      optUSB(Named(new QRadioButton(QStringLiteral("By USB Interface"), this), "optUSB")),
+      lblCom(Named(new QLabel(QStringLiteral("COM"), this), "lblCom")),
+      cboCom(Named(new QComboBox(this), "cboCom")),
+      cmdProperties(Named(new QPushButton(QStringLiteral("Properties"), this), "cmdProperties")),
+      cmdOK(Named(new QPushButton(QStringLiteral("OK"), this), "cmdOK")),
+      cmdCancel(Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel")) {
+    setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(this);
+
+    if (kind == SelectionDialogKind::Upload) {
+        lblDevName = Named(new QLabel(QStringLiteral("Enter Product Name:"), this), "lblDevName");
+        txtDevName = Named(new QLineEdit(this), "txtDevName");
+        txtDevName->setValidator(new UpperCaseValidator(txtDevName));
+        lblDevName->setBuddy(txtDevName);
+        layout->addWidget(lblDevName);
+        layout->addWidget(txtDevName);
+        layout->addSpacing(6);
+    }
+
+    for (int index = 0; index < kComPortCount; ++index) {
+        cboCom->addItem(
+            QString::fromStdString(ComPortEntryText(ComPortMapping(index, context.portsFolder))));
+    }
+    cboCom->setMinimumContentsLength(18);
+    cboCom->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    lblCom->setBuddy(cboCom);
+    for (QWidget* widget : {static_cast<QWidget*>(lblCom), static_cast<QWidget*>(cboCom),
+                            static_cast<QWidget*>(cmdProperties)}) {
+        KeepPlaceWhenHidden(widget);
+    }
+
+    auto* options = new QGridLayout;
+    options->addWidget(optRS232, 0, 0);
+    options->addWidget(lblCom, 0, 1);
+    options->addWidget(cboCom, 0, 2);
+    options->addWidget(cmdProperties, 0, 3);
+    options->addWidget(optKeybrd, 1, 0);
+    options->addWidget(optUSB, 2, 0);
+    options->setColumnStretch(2, 1);
+    layout->addLayout(options);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+
+    cmdOK->setDefault(true);
+
+    selection_.Load();
+    if (txtDevName != nullptr) {
+        txtDevName->setText(QString::fromStdString(currentDevice));
+        txtDevName->setCursorPosition(static_cast<int>(txtDevName->text().size()));
+    }
+    showSelection();
+
+    connect(optRS232, &QRadioButton::toggled, this,
+            [this](bool on) { optionToggled(InterfaceCode::Rs232, on); });
+    connect(optKeybrd, &QRadioButton::toggled, this,
+            [this](bool on) { optionToggled(InterfaceCode::KeyboardWedge, on); });
+    connect(optUSB, &QRadioButton::toggled, this,
+            [this](bool on) { optionToggled(InterfaceCode::Usb, on); });
+    connect(cboCom, &QComboBox::currentIndexChanged, this, &InterfaceDialog::portChosen);
+    connect(cmdProperties, &QPushButton::clicked, this, &InterfaceDialog::properties);
+    connect(cmdOK, &QPushButton::clicked, this, &InterfaceDialog::confirm);
+    connect(cmdCancel, &QPushButton::clicked, this, &InterfaceDialog::reject);
+}
+
+InterfaceDialog::~InterfaceDialog() = default;
+
+void InterfaceDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOnScreen(this);
+}
+
+void InterfaceDialog::showSelection() {
+    const QSignalBlocker blockRs232(optRS232);
+    const QSignalBlocker blockKeybrd(optKeybrd);
+    const QSignalBlocker blockUsb(optUSB);
+    const QSignalBlocker blockCom(cboCom);
+    const std::int32_t interface = selection_.selectedInterface();
+    optRS232->setChecked(interface == InterfaceCode::Rs232);
+    optKeybrd->setChecked(interface == InterfaceCode::KeyboardWedge);
+    optUSB->setChecked(interface == InterfaceCode::Usb);
+    const bool portControls = selection_.portControlsVisible();
+    lblCom->setVisible(portControls);
+    cboCom->setVisible(portControls);
+    cmdProperties->setVisible(portControls);
+    cboCom->setCurrentIndex(selection_.comIndex());
+    cmdProperties->setEnabled(selection_.propertiesEnabled());
+}
+
+void InterfaceDialog::optionToggled(std::int32_t interface, bool checked) {
+    if (checked) {
+        selection_.SelectOption(interface);
+        showSelection();
+    }
+}
+
+void InterfaceDialog::portChosen(int index) {
+    selection_.ChoosePort(index);
+    showSelection();
+}
+
+void InterfaceDialog::properties() {
+    selection_.Properties();
+    showSelection();
+}
+
+void InterfaceDialog::confirm() {
+    const std::string name = txtDevName ? txtDevName->text().toStdString() : std::string();
+    switch (selection_.Ok(name)) {
+        case SelectionOk::Accepted:
+            accept();
+            return;
+        case SelectionOk::FocusDeviceName:
+            txtDevName->setFocus();
+            break;
+        case SelectionOk::FocusPortList:
+            cboCom->setFocus();
+            break;
+        case SelectionOk::Stay:
+            break;
+    }
+    showSelection();
+}
+
+void InterfaceDialog::reject() {
+    selection_.Cancel();
+    QDialog::reject();
+}
+
+}  // namespace magtune

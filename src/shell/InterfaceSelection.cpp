@@ -1,0 +1,123 @@
+#include "shell/InterfaceSelection.h"
+
+#include <utility>
+
+#include "platform/SystemError.h"
+#include "shell/SelectionRules.h"
+
+namespace magtune {
+
+InterfaceSelection::InterfaceSelection(SelectionDialogKind kind, SettingStore& store,
+                                       SerialLink& link, ComPortOpener openPort,
+                                       PortConfigDialog& portDialog)
+    : kind_(kind),
+      store_(store),
+      link_(link),
+      openPort_(std::move(openPort)),
+      portDialog_(portDialog) {}
+
+void InterfaceSelection::Load() {
+    chosen_ = false;
+    session().closePort();
+    SelectOption(store_.CurrentInterface);
+}
+
+void InterfaceSelection::SelectOption(std::int32_t interface) {
+    switch (interface) {
+        case InterfaceCode::Rs232:
+            selected_ = InterfaceCode::Rs232;
+            ChoosePort(comIndex());
+            break;
+        case InterfaceCode::KeyboardWedge:
+            selected_ = InterfaceCode::KeyboardWedge;
+            break;
+        default:
+            selected_ = InterfaceCode::Usb;
+            break;
+    }
+}
+
+int InterfaceSelection::comIndex() const {
+    // A remembered index beyond the list shows (and opens) the first port.
+    const int index = session().CurrentComIndex;
+    return index < kComPortCount ? index : 0;
+}
+
+void InterfaceSelection::ChoosePort(int index) {
+    if (index < 0 || index >= kComPortCount) {
+        return;
+    }
+    session().closePort();
+    session().CurrentComIndex = static_cast<std::uint16_t>(index);
+    if (openPort_) {
+        session().SerialPort = openPort_(index);
+    }
+}
+
+bool InterfaceSelection::propertiesEnabled() const {
+    return session().isPortOpen();
+}
+
+void InterfaceSelection::Properties() {
+    auto& port = session().SerialPort;
+    if (!port) {
+        return;
+    }
+    auto& settings = session().PortSettings;
+    if (settings.DCBlength == 0) {
+        PortSettings current;
+        SystemError error;
+        if (!port->getState(current, error)) {
+            ShowSystemError(link_.prompter(), "GetCommState", error.code);
+            return;
+        }
+        settings = current;
+    }
+    PortSettings edited = settings;
+    for (;;) {
+        auto chosen = portDialog_.configure(ComPortName(comIndex()), edited);
+        if (!chosen) {
+            return;
+        }
+        if (chosen->BaudRate != kUnsupportedBaudRate) {
+            settings = *chosen;
+            return;
+        }
+        link_.prompter().warning(kUnsupportedBaudRateText);
+        // Shown again as the user left it, so only the rate needs fixing.
+        edited = *chosen;
+    }
+}
+
+SelectionOk InterfaceSelection::Ok(const std::string& productName) {
+    const std::string name = TrimBlanks(productName);
+    if (kind_ == SelectionDialogKind::Upload && name.empty()) {
+        return SelectionOk::FocusDeviceName;
+    }
+    if (selected_ != InterfaceCode::Rs232) {
+        store_.CurrentInterface = selected_;
+        session().closePort();
+    } else {
+        if (!session().isPortOpen()) {
+            link_.prompter().warning(PortNotAvailableText(comIndex()));
+            return SelectionOk::FocusPortList;
+        }
+        store_.CurrentInterface = InterfaceCode::Rs232;
+        session().CurrentComIndex = static_cast<std::uint16_t>(comIndex());
+        if (!link_.OpenSerialPort()) {
+            return SelectionOk::Stay;
+        }
+    }
+    if (kind_ == SelectionDialogKind::Upload) {
+        session().DeviceName = name;
+    }
+    chosen_ = true;
+    return SelectionOk::Accepted;
+}
+
+void InterfaceSelection::Cancel() {
+    session().closePort();
+    chosen_ = false;
+}
+
+}  // namespace magtune

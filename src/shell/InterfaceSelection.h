@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "comm/SerialLink.h"
+#include "settings/SettingStore.h"
+#include "shell/ComPortOpener.h"
+#include "shell/InterfaceDialogs.h"
+#include "shell/PortConfigDialog.h"
+
+namespace magtune {
+
+// Where the focus goes when OK keeps the dialog open.
+enum class SelectionOk {
+    Accepted,         // the dialog closes with its result flag set
+    FocusDeviceName,  // no product name (upload dialog only)
+    FocusPortList,    // RS232 chosen, but the port did not open
+    Stay,             // the port could not be configured (already reported)
+};
+
+// The rules of the three interface selection dialogs (frmOpen, frmSave,
+// frmSelect), without the window: the forms show what this holds and hand
+// every click to it.
+//
+// A COM port chosen in the list is opened at once, so that Properties can
+// read it and OK can tell whether it is there; it stays open after an RS232
+// OK for the transfer that follows and is closed by Cancel and by any other
+// OK.
+class InterfaceSelection {
+  public:
+    InterfaceSelection(SelectionDialogKind kind, SettingStore& store, SerialLink& link,
+                       ComPortOpener openPort, PortConfigDialog& portDialog);
+
+    SelectionDialogKind kind() const { return kind_; }
+
+    // Clears the result, closes the port and selects the option of
+    // CurrentInterface (reopening the remembered port for RS232).
+    void Load();
+
+    // The option shown selected: 1 RS232, 2 keyboard wedge, 3 USB.
+    std::int32_t selectedInterface() const { return selected_; }
+    void SelectOption(std::int32_t interface);
+    // lblCom, cboCom and cmdProperties.
+    bool portControlsVisible() const { return selected_ == InterfaceCode::Rs232; }
+
+    // The cboCom entry (0 is COM1).
+    int comIndex() const;
+    // Closes the open port and opens port `index` instead.
+    void ChoosePort(int index);
+    bool propertiesEnabled() const;
+    // Edits PortSettings in the port configuration dialog; the port itself
+    // is configured only at OK.
+    void Properties();
+
+    // `productName` is the text of txtDevName (upload dialog only).
+    SelectionOk Ok(const std::string& productName = {});
+    void Cancel();
+
+    // UploadChosen, DownloadChosen or TestChosen.
+    bool chosen() const { return chosen_; }
+
+  private:
+    SerialSession& session() { return link_.session(); }
+    const SerialSession& session() const { return link_.session(); }
+
+    SelectionDialogKind kind_;
+    SettingStore& store_;
+    SerialLink& link_;
+    ComPortOpener openPort_;
+    PortConfigDialog& portDialog_;
+    std::int32_t selected_ = InterfaceCode::Usb;
+    bool chosen_ = false;
+};
+
+}  // namespace magtune

@@ -1,0 +1,58 @@
+#include "shell/PortSettingsChoices.h"
+
+#include <algorithm>
+
+namespace magtune {
+
+namespace {
+
+constexpr std::uint32_t kListedRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,
+                                          14400, 19200, 38400, 57600, 115200, 128000, 256000};
+
+}  // namespace
+
+std::vector<std::uint32_t> BaudRateChoices(std::uint32_t current) {
+    std::vector<std::uint32_t> rates(std::begin(kListedRates), std::end(kListedRates));
+    if (current != 0 && std::find(rates.begin(), rates.end(), current) == rates.end()) {
+        rates.insert(std::upper_bound(rates.begin(), rates.end(), current), current);
+    }
+    return rates;
+}
+
+FlowControl FlowControlOf(const PortSettings& settings) {
+    if (settings.fOutxCtsFlow() || settings.fRtsControl() == PortSettings::kRtsControlHandshake) {
+        return FlowControl::Hardware;
+    }
+    if (settings.fOutX() || settings.fInX()) {
+        return FlowControl::XonXoff;
+    }
+    return FlowControl::None;
+}
+
+void SetFlowControl(PortSettings& settings, FlowControl flow) {
+    const bool hardware = flow == FlowControl::Hardware;
+    const bool software = flow == FlowControl::XonXoff;
+    settings.setFOutxCtsFlow(hardware);
+    settings.setFOutxDsrFlow(hardware);
+    settings.setFDtrControl(hardware ? PortSettings::kDtrControlHandshake
+                                     : PortSettings::kDtrControlEnable);
+    settings.setFRtsControl(hardware ? PortSettings::kRtsControlHandshake
+                                     : PortSettings::kRtsControlEnable);
+    settings.setFOutX(software);
+    settings.setFInX(software);
+}
+
+void SetParity(PortSettings& settings, std::uint8_t parity) {
+    settings.Parity = parity;
+    settings.setFParity(parity != PortSettings::kNoParity);
+}
+
+void RestorePortDefaults(PortSettings& settings) {
+    settings.BaudRate = 9600;
+    settings.ByteSize = 8;
+    SetParity(settings, PortSettings::kNoParity);
+    settings.StopBits = PortSettings::kOneStopBit;
+    SetFlowControl(settings, FlowControl::None);
+}
+
+}  // namespace magtune

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "settings/FileDialog.h"
+
+class QWidget;
+
+namespace magtune {
+
+// The Open and Save As dialogs of the desktop program.
+class QtFileDialog : public FileDialog {
+  public:
+    // Dialogs are owned by `parent` (the active window when null).
+    explicit QtFileDialog(QWidget* parent = nullptr) : parent_(parent) {}
+
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    std::optional<std::string> choose(const FileDialogRequest& request) override;
+
+  private:
+    QWidget* parent_;
+};
+
+}  // namespace magtune

@@ -1,0 +1,17 @@
+#include "shell/QtPortConfigDialog.h"
+
+#include "shell/PortSettingsDialog.h"
+
+namespace magtune {
+
+std::optional<PortSettings> QtPortConfigDialog::configure(const std::string& portName,
+                                                          const PortSettings& settings) {
+    PortSettingsDialog dialog(QString::fromStdString(portName), settings, owner_);
+    dialog.exec();
+    if (!dialog.accepted()) {
+        return std::nullopt;
+    }
+    return dialog.settings();
+}
+
+}  // namespace magtune

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "shell/PortConfigDialog.h"
+
+class QWidget;
+
+namespace magtune {
+
+// The port configuration dialog of the desktop program (PortSettingsDialog),
+// owned by the selection dialog that asks for it.
+class QtPortConfigDialog : public PortConfigDialog {
+  public:
+    explicit QtPortConfigDialog(QWidget* owner) : owner_(owner) {}
+
+    std::optional<PortSettings> configure(const std::string& portName,
+                                          const PortSettings& settings) override;
+
+  private:
+    QWidget* owner_;
+};
+
+}  // namespace magtune

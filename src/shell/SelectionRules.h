@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/ComPorts.h"
+
+namespace magtune {
+
+// The rate the readers cannot run at; the port properties refuse it.
+inline constexpr std::uint32_t kUnsupportedBaudRate = 110;
+inline constexpr const char* kUnsupportedBaudRateText =
+    "Tarvik products donot support 110 baudrate, please select a different baudrate.";
+
+// The product name as typed: every character that has an upper-case form in
+// the ANSI code page takes it; other characters stay as they are.
+std::string UpperCaseProductName(std::string_view text);
+
+// Without leading and trailing blanks.
+std::string TrimBlanks(std::string_view text);
+
+// "COM3 is not available."
+std::string PortNotAvailableText(int comIndex);
+
+// A port list entry: the port and the device it opens, "COM3 (/dev/ttyUSB0)".
+std::string ComPortEntryText(const ComPortInfo& port);
+
+// Shown when a reader interface has no transfer windows in this build yet.
+std::string InterfaceNotAvailableText(std::int32_t interface);
+
+}  // namespace magtune

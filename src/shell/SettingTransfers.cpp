@@ -1,0 +1,196 @@
+#include "shell/SettingTransfers.h"
+
+#include <utility>
+
+#include "settings/DeviceTypeCodes.h"
+#include "shell/SelectionRules.h"
+
+namespace magtune {
+
+SettingTransfers::SettingTransfers(SettingStore& store, OpenSetting& openSetting, SerialLink& link,
+                                   InterfaceDialogs& dialogs, ReaderTransports transports,
+                                   ComPortOpener openPort)
+    : transports(transports),
+      store_(store),
+      openSetting_(openSetting),
+      link_(link),
+      dialogs_(dialogs),
+      openPort_(std::move(openPort)) {}
+
+void SettingTransfers::upload() {
+    if (!dialogs_.run(SelectionDialogKind::Upload)) {
+        return;
+    }
+    // A copy: the upload may replace DeviceName on its way.
+    const std::string name = link_.session().DeviceName;
+    if (!UploadSetting(name, store_.CurrentInterface)) {
+        openSetting_.recentList.RemoveRecent(name);
+        openSetting_.RefreshRecentMenu();
+    }
+}
+
+void SettingTransfers::download() {
+    if (dialogs_.run(SelectionDialogKind::Download)) {
+        DownloadSetting();
+    }
+}
+
+void SettingTransfers::testPad() {
+    if (!dialogs_.run(SelectionDialogKind::TestPad)) {
+        return;
+    }
+    if (ReaderTransport* transport = transportFor(store_.CurrentInterface)) {
+        transport->testPad();
+    }
+}
+
+bool SettingTransfers::UploadSetting(const std::string& name, std::int32_t interface) {
+    // Asked before the save question, so that a setting is never closed for
+    // an upload that cannot run.
+    ReaderTransport* transport = transportFor(interface);
+    if (transport == nullptr) {
+        return true;
+    }
+    if (openSetting_.QuerySaveChanges() == Answer::Cancel) {
+        return true;
+    }
+    SerialSession& session = link_.session();
+    session.DeviceName = name;
+    if (!chooseDevice(interface, *transport)) {
+        return true;
+    }
+    if (interface == InterfaceCode::Rs232 && !ensureSerialPortOpen()) {
+        return false;
+    }
+    if (!transport->upload()) {
+        return false;
+    }
+    if (interface == InterfaceCode::Rs232) {
+        openSetting_.AcceptUpload(session.DeviceName, interface, session.CurrentComIndex,
+                                  session.PortSettings.toBytes());
+    } else {
+        openSetting_.AcceptUpload(session.DeviceName, interface);
+    }
+    return true;
+}
+
+bool SettingTransfers::DownloadSetting() {
+    const std::int32_t interface = store_.CurrentInterface;
+    ReaderTransport* transport = transportFor(interface);
+    if (transport == nullptr) {
+        return false;
+    }
+    // The reader takes its own connection type from the setting, whatever
+    // the open setting held.
+    auto& deviceId = store_.settings.DeviceId;
+    switch (interface) {
+        case InterfaceCode::Usb:
+            deviceId.current = kKeyboardlessWedgeDeviceIndex;
+            break;
+        case InterfaceCode::Rs232:
+            deviceId.current = kSerialWedgeDeviceIndex;
+            break;
+        default:
+            deviceId.current = deviceId.defaultValue;
+            break;
+    }
+    store_.PackImage();
+    if (!chooseDevice(interface, *transport) ||
+        (interface == InterfaceCode::Rs232 && !ensureSerialPortOpen())) {
+        return false;
+    }
+    if (!transport->download()) {
+        return false;
+    }
+    openSetting_.NoteDownloadSucceeded();
+    const Answer answer = link_.prompter().question(kQuickTestQuestion, kApplicationTitle,
+                                                    MessageButtons::YesNo, Answer::Yes);
+    if (answer == Answer::Yes) {
+        transport->testPad();
+    } else if (interface == InterfaceCode::Rs232) {
+        link_.session().closePort();
+    }
+    return true;
+}
+
+bool SettingTransfers::uploadRecent(const RecentEntry& entry) {
+    if (entry.Interface != InterfaceCode::Rs232) {
+        return UploadSetting(entry.Name, entry.Interface);
+    }
+    if (transportFor(InterfaceCode::Rs232) == nullptr) {
+        return true;
+    }
+    SerialSession& session = link_.session();
+    // Our own handle on the same port would make the exclusive open fail.
+    session.closePort();
+    const bool validIndex = entry.Com >= 0 && entry.Com < kComPortCount;
+    if (validIndex) {
+        session.CurrentComIndex = static_cast<std::uint16_t>(entry.Com);
+        session.PortSettings = PortSettings::fromBytes(entry.Dcb);
+        if (openPort_) {
+            session.SerialPort = openPort_(entry.Com);
+        }
+    }
+    Prompter& prompter = link_.prompter();
+    const std::string failed = "Failed to open " + entry.Name + ".";
+    if (!session.isPortOpen()) {
+        prompter.warning(PortNotAvailableText(entry.Com));
+        prompter.warning(failed);
+        return false;
+    }
+    if (!link_.OpenSerialPort()) {
+        session.closePort();
+        prompter.warning(failed);
+        return false;
+    }
+    return UploadSetting(entry.Name, InterfaceCode::Rs232);
+}
+
+void SettingTransfers::releaseDevices() {
+    for (ReaderTransport* transport :
+         {transports.serial, transports.keyboardWedge, transports.usb}) {
+        if (transport != nullptr) {
+            transport->releaseDevices();
+        }
+    }
+}
+
+ReaderTransport* SettingTransfers::transportFor(std::int32_t interface) {
+    ReaderTransport* transport = transports.forInterface(interface);
+    if (transport == nullptr) {
+        link_.prompter().warning(InterfaceNotAvailableText(interface));
+    }
+    return transport;
+}
+
+bool SettingTransfers::chooseDevice(std::int32_t interface, ReaderTransport& transport) {
+    if (interface != InterfaceCode::Usb) {
+        return true;
+    }
+    if (repaintMainWindow) {
+        repaintMainWindow();
+    }
+    return transport.chooseDevice();
+}
+
+bool SettingTransfers::ensureSerialPortOpen() {
+    SerialSession& session = link_.session();
+    if (session.isPortOpen()) {
+        return true;
+    }
+    const int index = session.CurrentComIndex;
+    if (openPort_) {
+        session.SerialPort = openPort_(index);
+    }
+    if (!session.isPortOpen()) {
+        link_.prompter().warning(PortNotAvailableText(index));
+        return false;
+    }
+    if (!link_.OpenSerialPort()) {
+        session.closePort();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace magtune

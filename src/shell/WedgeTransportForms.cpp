@@ -1,0 +1,62 @@
+#include "shell/WedgeTransportForms.h"
+
+#include <QCoreApplication>
+
+#include "comm/ui/frmDnld.h"
+#include "comm/ui/frmTest.h"
+#include "comm/ui/frmUpld.h"
+
+namespace magtune {
+
+WedgeTransportForms::WedgeTransportForms(ZebApiLibrary& library, SettingStore& store,
+                                         const CommOptions& options, Prompter& prompter,
+                                         Clock& clock, QWidget* parent)
+    : library_(library),
+      store_(store),
+      options_(options),
+      prompter_(prompter),
+      clock_(clock),
+      parent_(parent),
+      keyFilter_([&library](std::uint8_t virtualKey, std::uint8_t scanCode, bool down) {
+          return library.keyboardHook(virtualKey, scanCode, down);
+      }) {
+    if (QCoreApplication* application = QCoreApplication::instance()) {
+        application->installEventFilter(&keyFilter_);
+    }
+}
+
+WedgeTransportForms::~WedgeTransportForms() {
+    if (QCoreApplication* application = QCoreApplication::instance()) {
+        application->removeEventFilter(&keyFilter_);
+    }
+}
+
+bool WedgeTransportForms::download() {
+    used_ = true;
+    frmDnld form(library_, clock_, prompter_, options_.ProtocolDelay, store_.image, parent_);
+    form.exec();
+    return form.succeeded();
+}
+
+bool WedgeTransportForms::upload() {
+    used_ = true;
+    frmUpld form(library_, clock_, prompter_, options_.ProtocolDelay, store_.image, parent_);
+    form.exec();
+    return form.succeeded();
+}
+
+void WedgeTransportForms::testPad() {
+    frmTest form(store_.CurrentInterface, parent_);
+    form.exec();
+}
+
+void WedgeTransportForms::releaseDevices() {
+    // Only a library that a transfer loaded is asked: the end of the
+    // program is no reason to load it.
+    if (used_) {
+        used_ = false;
+        library_.ZebUnloadDriver();
+    }
+}
+
+}  // namespace magtune

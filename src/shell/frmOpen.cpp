@@ -1,0 +1,12 @@
+#include "shell/frmOpen.h"
+
+namespace magtune {
+
+frmOpen::frmOpen(const InterfaceDialogContext& context, const std::string& currentDevice,
+                 QWidget* parent)
+    : InterfaceDialog(SelectionDialogKind::Upload, QStringLiteral("Upload Setting"), context,
+                      currentDevice, parent) {
+    setObjectName(QStringLiteral("frmOpen"));
+}
+
+}  // namespace magtune

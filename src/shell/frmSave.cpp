@@ -1,0 +1,11 @@
+#include "shell/frmSave.h"
+
+namespace magtune {
+
+frmSave::frmSave(const InterfaceDialogContext& context, QWidget* parent)
+    : InterfaceDialog(SelectionDialogKind::Download, QStringLiteral("Download Setting"), context,
+                      {}, parent) {
+    setObjectName(QStringLiteral("frmSave"));
+}
+
+}  // namespace magtune

@@ -1,0 +1,11 @@
+#include "shell/frmSelect.h"
+
+namespace magtune {
+
+frmSelect::frmSelect(const InterfaceDialogContext& context, QWidget* parent)
+    : InterfaceDialog(SelectionDialogKind::TestPad, QStringLiteral("Test Pad"), context, {},
+                      parent) {
+    setObjectName(QStringLiteral("frmSelect"));
+}
+
+}  // namespace magtune

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "comm/UsbLibraryCalls.h"
+#include "common/Prompter.h"
+
+namespace magtune {
+
+// OruUsbHidCtrl as the program uses it: loaded by name on the first call,
+// from the program's own folder, its ../lib, else the library search path,
+// and kept loaded for the rest of the process (its channel to the server
+// lives there). When it cannot be loaded the user is told why once, and
+// every call fails (returns 0).
+class UsbHidLibrary : public UsbLibraryCalls {
+  public:
+    // The file name looked for; a path with a slash is taken as it is.
+    static constexpr const char* kFileName = "libOruUsbHidCtrl.so";
+
+    explicit UsbHidLibrary(Prompter& prompter, std::string fileName = kFileName);
+
+    // Loads the library now if that has not been tried; false when it
+    // cannot be loaded (loadError() says why).
+    bool load();
+    // Empty while the library is loaded or not yet tried.
+    const std::string& loadError() const { return loadError_; }
+
+    std::int32_t UsbHidGetAvailableDeviceList() override;
+    std::int32_t UsbHidReleaseDeviceList() override;
+    std::int32_t UsbHidEnumDeviceList(std::int32_t index, char* name,
+                                      std::uint8_t* filterPresent) override;
+    std::int32_t UsbHidSelectDevice(std::int32_t index) override;
+    std::int32_t UsbHidDeselectDevice() override;
+    std::int32_t UsbHidIsDeviceReady() override;
+    std::int32_t UsbHidSetDeviceControlCode(std::int32_t code) override;
+    std::int32_t UsbHidSetDownloadChannel(std::int32_t channel) override;
+
+  private:
+    struct Functions;
+    const Functions* functions();
+
+    Prompter& prompter_;
+    std::string fileName_;
+    const Functions* functions_ = nullptr;
+    std::string loadError_;
+};
+
+}  // namespace magtune

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include "common/HelpViewer.h"
+#include "settings/StringInput.h"
+
+namespace magtune::test {
+
+// The string input dialog, scripted: each run takes the next reply and
+// records the block it was opened with.
+class ScriptedInput : public StringInputRunner {
+  public:
+    struct Reply {
+        bool accept = false;
+        std::string text;
+        int caret = -1;  // -1: after the text
+    };
+    std::deque<Reply> replies;
+    std::vector<InputBlock> opened;
+
+    void accept(std::string text, int caret = -1) {
+        replies.push_back({true, std::move(text), caret});
+    }
+    void cancel() { replies.push_back({false, {}, -1}); }
+
+    bool run(InputBlock& block) override {
+        opened.push_back(block);
+        block.InputAccepted = false;
+        if (replies.empty()) {
+            return false;
+        }
+        const Reply reply = replies.front();
+        replies.pop_front();
+        if (reply.accept) {
+            block.InputText = reply.text;
+            block.InputCaret = static_cast<std::int16_t>(
+                reply.caret < 0 ? QString::fromStdString(reply.text).size() : reply.caret);
+            block.InputAccepted = true;
+        }
+        return block.InputAccepted;
+    }
+};
+
+class RecordingHelp : public HelpViewer {
+  public:
+    std::vector<std::string> topics;
+    void showTopic(const std::string& topic) override { topics.push_back(topic); }
+};
+
+template <class T = QWidget>
+T* child(const QWidget* parent, const char* name) {
+    T* widget = parent->findChild<T*>(name);
+    if (!widget) {
+        qWarning("no control %s", name);
+    }
+    return widget;
+}
+
+// Acts on the next modal dialog of type Dialog once its exec() runs: it
+// looks for it while the event loop turns. A different modal dialog is
+// closed, so that a failing test cannot hang. Nothing happens after the
+// action goes out of scope.
+template <class Dialog>
+class ModalAction {
+  public:
+    explicit ModalAction(std::function<void(Dialog&)> act) : act_(std::move(act)) {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<Dialog*>(modal)) {
+                timer_.stop();
+                found_ = true;
+                act_(*dialog);
+            } else if (modal) {
+                modal->close();
+            }
+        });
+        timer_.start();
+    }
+
+    bool found() const { return found_; }
+
+  private:
+    std::function<void(Dialog&)> act_;
+    QTimer timer_;
+    bool found_ = false;
+};
+
+// The events of a real double-click: the view takes a double-click only on
+// the row it saw pressed.
+inline void doubleClickRow(QListWidget* list, int row) {
+    QCoreApplication::processEvents();  // the list lays its items out lazily
+    const QPoint centre = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, centre);
+}
+
+inline QStringList rowTexts(const QListWidget* list) {
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row) {
+        texts << list->item(row)->text();
+    }
+    return texts;
+}
+
+}  // namespace magtune::test

@@ -1,0 +1,272 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "dataedit/ui/DialogSupport.h"
+#include "dataedit/ui/DialogTestSupport.h"
+#include "dataedit/ui/frmMatch.h"
+#include "support/FakePrompter.h"
+
+namespace magtune::test {
+
+class MatchDialogTest : public QObject {
+    Q_OBJECT
+
+    ScriptedInput input_;
+    FakePrompter prompter_;
+    RecordingHelp help_;
+
+  private slots:
+    void init() {
+        input_ = {};
+        prompter_ = {};
+        help_ = {};
+    }
+
+    void opensOnANewMatch() {
+        MatchQualifier match;
+        frmMatch dialog(match, input_, prompter_, help_);
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), QString("Define Match"));
+        QVERIFY(child<QRadioButton>(&dialog, "optPos")->isChecked());
+        QVERIFY(child(&dialog, "txtPos")->isVisible());
+        QVERIFY(!child(&dialog, "chkMinus")->isVisible());
+        QVERIFY(!child(&dialog, "txtLastPos")->isVisible());
+        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtPos"));
+        const std::vector<std::pair<const char*, const char*>> captions = {
+            {"optPos", "Position"},
+            {"optAnyPos", "Any Position"},
+            {"optLastPos", "Last Position"},
+            {"chkMinus", "Minus"},
+            {"cmdOK", "OK"},
+            {"cmdCancel", "Cancel"},
+            {"cmdHelp", "Help"}};
+        for (const auto& [name, caption] : captions) {
+            QCOMPARE(child<QAbstractButton>(&dialog, name)->text(), QString(caption));
+        }
+        QVERIFY(!dialog.result());
+    }
+
+    void reopensAStoredMatch() {
+        MatchQualifier match{
+            false, MatchKind::LastPosition, 0, {false, OffsetSign::Minus, 2}, "AB"};
+        frmMatch dialog(match, input_, prompter_, help_);
+        dialog.show();
+        QVERIFY(child<QRadioButton>(&dialog, "optLastPos")->isChecked());
+        QVERIFY(child<QCheckBox>(&dialog, "chkMinus")->isChecked());
+        QCOMPARE(child<QLineEdit>(&dialog, "txtLastPos")->text(), QString("2"));
+        QVERIFY(child(&dialog, "txtLastPos")->isVisible());
+        QVERIFY(!child(&dialog, "txtPos")->isVisible());
+        QCOMPARE(child<QLineEdit>(&dialog, "txtMatchStr")->text(), QString("AB"));
+    }
+
+    void optionsShowTheirBoxes() {
+        MatchQualifier match;
+        frmMatch dialog(match, input_, prompter_, help_);
+        dialog.show();
+        child<QLineEdit>(&dialog, "txtPos")->setText("4");
+        child<QRadioButton>(&dialog, "optAnyPos")->click();
+        QVERIFY(!child(&dialog, "txtPos")->isVisible());
+        QVERIFY(!child(&dialog, "chkMinus")->isVisible());
+        QVERIFY(!child(&dialog, "txtLastPos")->isVisible());
+        child<QRadioButton>(&dialog, "optLastPos")->click();
+        QVERIFY(child(&dialog, "chkMinus")->isVisible());
+        QVERIFY(!child(&dialog, "txtLastPos")->isVisible());
+        child<QCheckBox>(&dialog, "chkMinus")->click();
+        QVERIFY(child(&dialog, "txtLastPos")->isVisible());
+        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtLastPos"));
+        child<QCheckBox>(&dialog, "chkMinus")->click();
+        QVERIFY(!child(&dialog, "txtLastPos")->isVisible());
+        child<QRadioButton>(&dialog, "optPos")->click();
+        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtPos"));
+        QCOMPARE(child<QLineEdit>(&dialog, "txtPos")->text(), QString("4"));  // kept while hidden
+    }
+
+    void okRefuses_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<bool>("minus");
+        QTest::addColumn<QString>("minusValue");
+        QTest::addColumn<QString>("matchString");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("empty position") << "optPos"
+                                        << "" << false << ""
+                                        << ""
+                                        << "Please input start position."
+                                        << "txtPos";
+        QTest::newRow("not a number") << "optPos"
+                                      << "7a" << false << ""
+                                      << "A"
+                                      << "Please input an integer value."
+                                      << "txtPos";
+        QTest::newRow("negative") << "optPos"
+                                  << "-3" << false << ""
+                                  << "A"
+                                  << "Start position must be greater than or equal to 1."
+                                  << "txtPos";
+        QTest::newRow("beyond the format") << "optPos"
+                                           << "128" << false << ""
+                                           << "A"
+                                           << "Start position must be less than or equal to 127."
+                                           << "txtPos";
+        QTest::newRow("no string") << "optAnyPos"
+                                   << "" << false << ""
+                                   << ""
+                                   << "Please input match string."
+                                   << "txtMatchStr";
+        QTest::newRow("minus empty") << "optLastPos"
+                                     << "" << true << ""
+                                     << "A"
+                                     << "Please input last position minus value."
+                                     << "txtLastPos";
+        QTest::newRow("minus zero") << "optLastPos"
+                                    << "" << true << "0"
+                                    << "A"
+                                    << "Value must be greater than or equal to 1."
+                                    << "txtLastPos";
+        QTest::newRow("too long at the end") << "optLastPos"
+                                             << "" << false << ""
+                                             << "AB"
+                                             << "Match string too long."
+                                             << "";
+    }
+
+    void okRefuses() {
+        QFETCH(QString, option);
+        QFETCH(QString, position);
+        QFETCH(bool, minus);
+        QFETCH(QString, minusValue);
+        QFETCH(QString, matchString);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        MatchQualifier match;
+        frmMatch dialog(match, input_, prompter_, help_);
+        dialog.show();
+        child<QRadioButton>(&dialog, option.toUtf8().constData())->click();
+        child<QLineEdit>(&dialog, "txtPos")->setText(position);
+        child<QCheckBox>(&dialog, "chkMinus")->setChecked(minus);
+        child<QLineEdit>(&dialog, "txtLastPos")->setText(minusValue);
+        child<QLineEdit>(&dialog, "txtMatchStr")->setText(matchString);
+        child<QLineEdit>(&dialog, "txtMatchStr")->setFocus();
+        child<QPushButton>(&dialog, "cmdOK")->click();
+        QCOMPARE(prompter_.messages.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(prompter_.messages[0].text), message);
+        QCOMPARE(QString::fromStdString(prompter_.messages[0].caption), QString("Error"));
+        QVERIFY(prompter_.messages[0].icon == MessageIcon::Warning);
+        // "Match string too long." leaves the focus where it was.
+        const QString expectedFocus = focus.isEmpty() ? "txtMatchStr" : focus;
+        QCOMPARE(dialog.focusWidget()->objectName(), expectedFocus);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!dialog.result());
+        QCOMPARE(match, MatchQualifier{});
+    }
+
+    void okStores() {
+        MatchQualifier match;
+        frmMatch dialog(match, input_, prompter_, help_);
+        dialog.show();
+        child<QLineEdit>(&dialog, "txtPos")->setText(" 007 ");
+        child<QLineEdit>(&dialog, "txtMatchStr")->setText("<d>");
+        child<QPushButton>(&dialog, "cmdOK")->click();
+        QVERIFY(prompter_.messages.empty());
+        QVERIFY(dialog.result());
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(match, (MatchQualifier{false, MatchKind::AtPosition, 7, {}, "<d>"}));
+
+        // "Minus" 3 takes up to four bytes; "<d>" counts as one.
+        MatchQualifier last;
+        frmMatch second(last, input_, prompter_, help_);
+        child<QRadioButton>(&second, "optLastPos")->click();
+        child<QCheckBox>(&second, "chkMinus")->click();
+        child<QLineEdit>(&second, "txtLastPos")->setText("3");
+        child<QLineEdit>(&second, "txtMatchStr")->setText("<d><d>AB");
+        child<QPushButton>(&second, "cmdOK")->click();
+        QVERIFY(prompter_.messages.empty());
+        QVERIFY(second.result());
+        QCOMPARE(MatchText(last), std::string("<#>-3,\"<d><d>AB\""));
+    }
+
+    void cancelAndHelp() {
+        MatchQualifier match{false, MatchKind::AnyPosition, 0, {}, "A"};
+        frmMatch dialog(match, input_, prompter_, help_);
+        dialog.show();
+        child<QPushButton>(&dialog, "cmdHelp")->click();
+        QCOMPARE(help_.topics, std::vector<std::string>{"::/html/defmatch.htm"});
+        child<QRadioButton>(&dialog, "optPos")->click();
+        child<QLineEdit>(&dialog, "txtPos")->setText("1");
+        child<QPushButton>(&dialog, "cmdCancel")->click();
+        QVERIFY(!dialog.result());
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(match, (MatchQualifier{false, MatchKind::AnyPosition, 0, {}, "A"}));
+    }
+
+    void matchBoxOpensTheInputOnAClick() {
+        MatchQualifier match{false, MatchKind::AnyPosition, 0, {}, "xy"};
+        frmMatch dialog(match, input_, prompter_, help_);
+        dialog.show();
+        auto* box = child<QLineEdit>(&dialog, "txtMatchStr");
+        input_.accept("x<d>y", 4);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() / 2));
+        QCOMPARE(input_.opened.size(), std::size_t{1});
+        const InputBlock& block = input_.opened[0];
+        QCOMPARE(QString::fromStdString(block.InputLabel), QString("Match String"));
+        QCOMPARE(QString::fromStdString(block.InputText), QString("xy"));
+        QCOMPARE(int(block.InputKey), 0);
+        QCOMPARE(int(block.InputCaret), 2);  // clicked after the text
+        QCOMPARE(box->text(), QString("x<d>y"));
+        QCOMPARE(box->cursorPosition(), 4);
+
+        input_.cancel();
+        QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(box->text(), QString("x<d>y"));  // a cancelled input changes nothing
+    }
+
+    void matchBoxPassesTheKeyTyped() {
+        MatchQualifier match{false, MatchKind::AnyPosition, 0, {}, "xy"};
+        frmMatch dialog(match, input_, prompter_, help_);
+        dialog.show();
+        auto* box = child<QLineEdit>(&dialog, "txtMatchStr");
+        box->setFocus();
+        box->setCursorPosition(1);
+        input_.accept("xAy", 2);
+        QTest::keyClick(box, 'A');
+        QCOMPARE(input_.opened.size(), std::size_t{1});
+        QCOMPARE(int(input_.opened[0].InputKey), 65);
+        QCOMPARE(int(input_.opened[0].InputCaret), 1);
+        QCOMPARE(box->text(), QString("xAy"));  // the key itself went nowhere else
+        input_.cancel();
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(int(input_.opened.back().InputKey), 8);
+        QTest::keyClick(box, Qt::Key_Left);  // moving the caret opens nothing
+        QCOMPARE(input_.opened.size(), std::size_t{2});
+    }
+
+    void matchBoxRefusesFormulaCodes() {
+        MatchQualifier match;
+        frmMatch dialog(match, input_, prompter_, help_);
+        dialog.show();
+        auto* box = child<QLineEdit>(&dialog, "txtMatchStr");
+        input_.accept("AB<C8>");
+        input_.accept("AB");
+        QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(prompter_.messages.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(prompter_.messages[0].text)
+                    .startsWith("The codes <C4>, <C5> and <C8>"));
+        QCOMPARE(input_.opened.size(), std::size_t{2});
+        QCOMPARE(QString::fromStdString(input_.opened[1].InputText),
+                 QString("AB<C8>"));  // offered again
+        QCOMPARE(box->text(), QString("AB"));
+    }
+};
+
+int runMatchDialogTest(int argc, char** argv) {
+    MatchDialogTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace magtune::test
+
+#include "MatchDialogTest.moc"

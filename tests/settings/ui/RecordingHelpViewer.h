@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/HelpViewer.h"
+
+namespace magtune::test {
+
+class RecordingHelpViewer : public HelpViewer {
+  public:
+    std::vector<std::string> topics;
+
+    void showTopic(const std::string& topic) override { topics.push_back(topic); }
+};
+
+}  // namespace magtune::test

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "comm/CommFakes.h"
+#include "shell/ComPortOpener.h"
+#include "shell/InterfaceDialogs.h"
+#include "shell/PortConfigDialog.h"
+#include "shell/ReaderTransport.h"
+
+namespace magtune::test {
+
+// COM ports of a test: an index with a FakeSerialPort opens it, any other
+// index is "held by another program".
+struct FakeComPorts {
+    std::map<int, FakeSerialPort*> available;
+    std::vector<int> opened;
+
+    ComPortOpener opener() {
+        return [this](int index) -> std::unique_ptr<SerialPort> {
+            opened.push_back(index);
+            auto it = available.find(index);
+            if (it == available.end()) {
+                return nullptr;
+            }
+            it->second->closed = false;
+            return std::make_unique<PortHandle>(*it->second);
+        };
+    }
+};
+
+// The port configuration dialog: records what it was shown and answers from
+// a script (nullopt = Cancel; an empty script cancels).
+class FakePortConfigDialog : public PortConfigDialog {
+  public:
+    struct Shown {
+        std::string portName;
+        PortSettings settings;
+    };
+    std::vector<Shown> shown;
+    std::deque<std::optional<PortSettings>> answers;
+
+    std::optional<PortSettings> configure(const std::string& portName,
+                                          const PortSettings& settings) override {
+        shown.push_back({portName, settings});
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+// The selection dialogs: each run calls `choose` (which plays the user's
+// choice into the state) and returns its result.
+class FakeInterfaceDialogs : public InterfaceDialogs {
+  public:
+    std::vector<SelectionDialogKind> runs;
+    std::function<bool(SelectionDialogKind)> choose;
+
+    bool run(SelectionDialogKind kind) override {
+        runs.push_back(kind);
+        return choose ? choose(kind) : false;
+    }
+};
+
+// A transport whose windows only record that they ran; `onUpload` and
+// `onDownload` play the transfer.
+class FakeTransport : public ReaderTransport {
+  public:
+    std::vector<std::string> calls;
+    bool deviceChosen = true;
+    std::function<bool()> onDownload = [] { return true; };
+    std::function<bool()> onUpload = [] { return true; };
+
+    bool chooseDevice() override {
+        calls.push_back("choose");
+        return deviceChosen;
+    }
+    bool download() override {
+        calls.push_back("download");
+        return onDownload();
+    }
+    bool upload() override {
+        calls.push_back("upload");
+        return onUpload();
+    }
+    void testPad() override { calls.push_back("test"); }
+    void releaseDevices() override { calls.push_back("release"); }
+};
+
+}  // namespace magtune::test
