@@ -6,7 +6,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev)
 if [[ "${1:-}" != "--core" ]]; then
     # libqt6svg6: the toolbar, tree and window icons are SVG images.
-    packages+=(qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6)
+    # fonts-dejavu-core: windows rendered without a desktop (tests, screenshots)
+    # still need a font.
+    packages+=(qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 fonts-dejavu-core)
 fi
 
 missing=()
