@@ -7,7 +7,7 @@ build=${1:-build/dev}
 out=${2:-screenshots}
 mkdir -p "$out"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-for program in "$build"/bin/magtune_screenshots_* "$build"/bin/usb_screenshots; do
+for program in "$build"/bin/magtune_screenshots_*; do
     [[ -x "$program" ]] || continue
     echo "$(basename "$program")"
     "$program" "$out"

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QListWidget>
 #include <QWidget>
-#include <cstdio>
 
+#include "ScreenshotSupport.h"
 #include "dataedit/ui/frmFmula.h"
 #include "dataedit/ui/frmMatch.h"
 #include "dataedit/ui/frmOStr.h"
@@ -14,34 +14,12 @@
 namespace {
 
 using namespace magtune;
-
-class SilentPrompter : public Prompter {
-  public:
-    Answer show(const Message& message) override { return message.defaultButton; }
-    void beep() override {}
-};
-
-class NoHelp : public HelpViewer {
-  public:
-    void showTopic(const std::string&) override {}
-};
+using namespace magtune::screenshots;
 
 class NoInput : public StringInputRunner {
   public:
     bool run(InputBlock&) override { return false; }
 };
-
-bool Save(QWidget& dialog, const QDir& folder, const QString& name) {
-    dialog.show();
-    QApplication::processEvents();
-    const QString path = folder.filePath(name);
-    if (!dialog.grab().save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
-}
 
 PositionSpec number(std::uint8_t value) {
     return {false, SpecKind::Number, value, {}, {}};
@@ -63,50 +41,44 @@ Formula exampleFormula() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
-    if (!folder.exists() && !QDir().mkpath(folder.path())) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
-        return 1;
-    }
-    SilentPrompter prompter;
-    NoHelp help;
-    NoInput input;
-    bool ok = true;
+    return RunScreenshots(argc, argv, [](const QDir& folder) {
+        SilentPrompter prompter;
+        NoHelp help;
+        NoInput input;
+        bool ok = true;
 
-    Formula formula = exampleFormula();
-    frmFmula fmula(formula, input, prompter, help);
-    fmula.findChild<QListWidget*>("lstOutput")->setCurrentRow(1);
-    ok &= Save(fmula, folder, QStringLiteral("frmFmula.png"));
+        Formula formula = exampleFormula();
+        frmFmula fmula(formula, input, prompter, help);
+        fmula.findChild<QListWidget*>("lstOutput")->setCurrentRow(1);
+        ok &= Shown(fmula, folder, QStringLiteral("frmFmula.png"));
 
-    MatchQualifier match = formula.matches[0];
-    frmMatch matchDialog(match, input, prompter, help);
-    ok &= Save(matchDialog, folder, QStringLiteral("frmMatch.png"));
+        MatchQualifier match = formula.matches[0];
+        frmMatch matchDialog(match, input, prompter, help);
+        ok &= Shown(matchDialog, folder, QStringLiteral("frmMatch.png"));
 
-    MatchQualifier lastMatch{
-        false, MatchKind::LastPosition, 0, {false, OffsetSign::Minus, 2}, "AB"};
-    frmMatch lastDialog(lastMatch, input, prompter, help);
-    ok &= Save(lastDialog, folder, QStringLiteral("frmMatch-last.png"));
+        MatchQualifier lastMatch{
+            false, MatchKind::LastPosition, 0, {false, OffsetSign::Minus, 2}, "AB"};
+        frmMatch lastDialog(lastMatch, input, prompter, help);
+        ok &= Shown(lastDialog, folder, QStringLiteral("frmMatch-last.png"));
 
-    OutputString piece = formula.outputs[1];
-    frmOStr pieceDialog(piece, input, prompter, help);
-    ok &= Save(pieceDialog, folder, QStringLiteral("frmOStr.png"));
+        OutputString piece = formula.outputs[1];
+        frmOStr pieceDialog(piece, input, prompter, help);
+        ok &= Shown(pieceDialog, folder, QStringLiteral("frmOStr.png"));
 
-    // O-STR,"="+1,<#>-1: the options with the most controls.
-    OutputString afterMatch{false,
-                            OutputKind::FromOriginal,
-                            {},
-                            {false, SpecKind::AfterMatch, 0, "=", {false, OffsetSign::Plus, 1}},
-                            {false, SpecKind::LastPosition, 0, {}, {false, OffsetSign::Minus, 1}}};
-    frmOStr afterDialog(afterMatch, input, prompter, help);
-    ok &= Save(afterDialog, folder, QStringLiteral("frmOStr-after-matching.png"));
+        // O-STR,"="+1,<#>-1: the options with the most controls.
+        OutputString afterMatch{
+            false,
+            OutputKind::FromOriginal,
+            {},
+            {false, SpecKind::AfterMatch, 0, "=", {false, OffsetSign::Plus, 1}},
+            {false, SpecKind::LastPosition, 0, {}, {false, OffsetSign::Minus, 1}}};
+        frmOStr afterDialog(afterMatch, input, prompter, help);
+        ok &= Shown(afterDialog, folder, QStringLiteral("frmOStr-after-matching.png"));
 
-    TrackOutputSequence track1{{0x31, {}}, {kTrackLiteral, "^"}, {0x32, {}}};
-    frmTrack track(1, track1, input, prompter, help);
-    ok &= Save(track, folder, QStringLiteral("frmTrack.png"));
+        TrackOutputSequence track1{{0x31, {}}, {kTrackLiteral, "^"}, {0x32, {}}};
+        frmTrack track(1, track1, input, prompter, help);
+        ok &= Shown(track, folder, QStringLiteral("frmTrack.png"));
 
-    return ok ? 0 : 1;
+        return ok;
+    });
 }

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTreeWidget>
-#include <cstdio>
 
+#include "ScreenshotSupport.h"
 #include "common/HelpViewer.h"
 #include "platform/FilePreferencesStore.h"
 #include "settings/FileDialog.h"
@@ -18,33 +18,12 @@
 namespace {
 
 using namespace magtune;
-
-class SilentPrompter : public Prompter {
-  public:
-    Answer show(const Message& message) override { return message.defaultButton; }
-    void beep() override {}
-};
-
-class NoHelp : public HelpViewer {
-  public:
-    void showTopic(const std::string&) override {}
-};
+using namespace magtune::screenshots;
 
 class NoFileDialog : public FileDialog {
   public:
     std::optional<std::string> choose(const FileDialogRequest&) override { return std::nullopt; }
 };
-
-bool Save(QWidget& window, const QDir& folder, const QString& name) {
-    QApplication::processEvents();
-    const QString path = folder.filePath(name);
-    if (!window.grab().save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
-}
 
 // Two formulas and both track sequences, so that every group shows more
 // than its defaults.
@@ -76,46 +55,37 @@ void FillSetting(SettingStore& store, Prompter& prompter) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
-    if (!folder.exists() && !QDir().mkpath(folder.path())) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
-        return 1;
-    }
-    QTemporaryDir scratch;
-    SilentPrompter prompter;
-    NoHelp help;
-    NoFileDialog dialogs;
-    FilePreferencesStore preferences(
-        scratch.filePath(QStringLiteral("registry.reg")).toStdString());
-    AppState state("/home/user/magtune", "/home/user/magtune");
-    MainWindowServices services{prompter, help, dialogs, preferences, RealFileSystem()};
+    return RunScreenshots(argc, argv, [](const QDir& folder) {
+        QTemporaryDir scratch;
+        SilentPrompter prompter;
+        NoHelp help;
+        NoFileDialog dialogs;
+        FilePreferencesStore preferences(
+            scratch.filePath(QStringLiteral("registry.reg")).toStdString());
+        AppState state("/home/user/magtune", "/home/user/magtune");
+        MainWindowServices services{prompter, help, dialogs, preferences, RealFileSystem()};
 
-    frmMain window(state, services);
-    if (!window.load()) {
-        return 1;
-    }
-    window.resize(860, 520);
-    window.show();
-    bool ok = Save(window, folder, QStringLiteral("frmMain-start.png"));
+        frmMain window(state, services);
+        if (!window.load()) {
+            return false;
+        }
+        window.resize(860, 520);
+        bool ok = Shown(window, folder, QStringLiteral("frmMain-start.png"));
 
-    window.openSetting().New();
-    FillSetting(state.store, prompter);
-    window.openSetting().RefreshCaption();
-    auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("tvSettings"));
-    const QTreeWidgetItem* root = tree->topLevelItem(0);
-    for (int i = 0; i < root->childCount(); ++i) {
-        QTreeWidgetItem* group = root->child(i);
-        tree->setCurrentItem(group);
-        const QString name = group->text(0).replace(QLatin1Char(' '), QLatin1Char('-'));
-        ok &= Save(window, folder, QStringLiteral("frmMain-%1.png").arg(name));
-    }
+        window.openSetting().New();
+        FillSetting(state.store, prompter);
+        window.openSetting().RefreshCaption();
+        auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("tvSettings"));
+        const QTreeWidgetItem* root = tree->topLevelItem(0);
+        for (int i = 0; i < root->childCount(); ++i) {
+            QTreeWidgetItem* group = root->child(i);
+            tree->setCurrentItem(group);
+            const QString name = group->text(0).replace(QLatin1Char(' '), QLatin1Char('-'));
+            ok &= Shown(window, folder, QStringLiteral("frmMain-%1.png").arg(name));
+        }
 
-    frmAbout about(&window);
-    about.show();
-    ok &= Save(about, folder, QStringLiteral("frmAbout.png"));
-    return ok ? 0 : 1;
+        frmAbout about(&window);
+        ok &= Shown(about, folder, QStringLiteral("frmAbout.png"));
+        return ok;
+    });
 }

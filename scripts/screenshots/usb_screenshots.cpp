@@ -1,14 +1,14 @@
 // Renders the USB reader list and the USB transfer forms to PNG files:
-// usb_screenshots <output folder>.
+// magtune_screenshots_usb <output folder>.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QWidget>
-#include <cstdio>
 #include <cstring>
 
+#include "ScreenshotSupport.h"
 #include "comm/ui/frmUSB.h"
 #include "comm/ui/frmUSBDnld.h"
 #include "comm/ui/frmUSBUpld.h"
@@ -17,12 +17,7 @@
 namespace {
 
 using namespace magtune;
-
-class SilentPrompter : public Prompter {
-  public:
-    Answer show(const Message& message) override { return message.defaultButton; }
-    void beep() override {}
-};
+using namespace magtune::screenshots;
 
 class NoWaits : public Clock {
   public:
@@ -48,16 +43,6 @@ class TwoReaders : public UsbLibraryCalls {
     std::int32_t UsbHidSetDownloadChannel(std::int32_t) override { return 1; }
 };
 
-bool Write(QWidget& window, const QDir& folder, const QString& name) {
-    const QString path = folder.filePath(name);
-    if (!window.grab().save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
-}
-
 // Shows the form and lets its transfer run until it shows `status`.
 void RunUntil(QWidget& form, const QString& status) {
     form.show();
@@ -77,41 +62,33 @@ void Type(QWidget& form, char key) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: usb_screenshots <output folder>\n");
-        return 2;
-    }
-    QDir folder(QString::fromLocal8Bit(argv[1]));
-    folder.mkpath(QStringLiteral("."));
+int main(int argc, char* argv[]) {
+    return RunScreenshots(argc, argv, [](const QDir& folder) {
+        TwoReaders library;
+        NoWaits clock;
+        SilentPrompter prompter;
+        CommOptions options;
+        TransferLog log(RealFileSystem(), "/dev/null");
+        const UsbTransferContext context{library, clock, prompter, options, log, log};
+        ConfigurationImage image{};
+        std::string selected;
+        bool ok = true;
 
-    TwoReaders library;
-    NoWaits clock;
-    SilentPrompter prompter;
-    CommOptions options;
-    TransferLog log(RealFileSystem(), "/dev/null");
-    const UsbTransferContext context{library, clock, prompter, options, log, log};
-    ConfigurationImage image{};
-    std::string selected;
-    bool ok = true;
+        frmUSB list(library, clock, prompter, 0, selected);
+        ok = Shown(list, folder, QStringLiteral("frmUSB.png")) && ok;
 
-    frmUSB list(library, clock, prompter, 0, selected);
-    list.show();
-    QApplication::processEvents();
-    ok = Write(list, folder, QStringLiteral("frmUSB.png")) && ok;
+        frmUSBDnld download(context, image);
+        RunUntil(download, QStringLiteral("Connecting to device ..."));
+        ok = Write(download, folder, QStringLiteral("frmUSBDnld-connecting.png")) && ok;
+        Type(download, 'O');
+        QApplication::processEvents();
+        ok = Write(download, folder, QStringLiteral("frmUSBDnld-sending.png")) && ok;
 
-    frmUSBDnld download(context, image);
-    RunUntil(download, QStringLiteral("Connecting to device ..."));
-    ok = Write(download, folder, QStringLiteral("frmUSBDnld-connecting.png")) && ok;
-    Type(download, 'O');
-    QApplication::processEvents();
-    ok = Write(download, folder, QStringLiteral("frmUSBDnld-sending.png")) && ok;
-
-    frmUSBUpld upload(context, image);
-    RunUntil(upload, QStringLiteral("Connecting to device ..."));
-    Type(upload, 'O');
-    QApplication::processEvents();
-    ok = Write(upload, folder, QStringLiteral("frmUSBUpld-receiving.png")) && ok;
-    return ok ? 0 : 1;
+        frmUSBUpld upload(context, image);
+        RunUntil(upload, QStringLiteral("Connecting to device ..."));
+        Type(upload, 'O');
+        QApplication::processEvents();
+        ok = Write(upload, folder, QStringLiteral("frmUSBUpld-receiving.png")) && ok;
+        return ok;
+    });
 }

@@ -2,10 +2,9 @@
 // magtune_screenshots_wedge <output folder>.
 #include <QApplication>
 #include <QDir>
-#include <QLayout>
 #include <QPlainTextEdit>
-#include <cstdio>
 
+#include "ScreenshotSupport.h"
 #include "comm/ui/frmDnld.h"
 #include "comm/ui/frmTest.h"
 #include "comm/ui/frmUpld.h"
@@ -15,12 +14,7 @@
 namespace {
 
 using namespace magtune;
-
-class SilentPrompter : public Prompter {
-  public:
-    Answer show(const Message& message) override { return message.defaultButton; }
-    void beep() override {}
-};
+using namespace magtune::screenshots;
 
 // The forms are drawn without being shown, so their transfer never starts
 // and the library is never called.
@@ -35,19 +29,6 @@ class NoLibrary : public WedgeLibraryCalls {
     std::int32_t ZebGetLastError(char*, std::int32_t) override { return 0; }
 };
 
-bool Drawn(QWidget& form, const QDir& folder, const QString& name) {
-    form.ensurePolished();
-    form.layout()->activate();
-    form.adjustSize();
-    const QString path = folder.filePath(name);
-    if (!form.grab().save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
-}
-
 bool Progress(frmWedgeTransfer& form, const char* status, int percent, const QDir& folder,
               const QString& name) {
     form.setStatus(status);
@@ -58,40 +39,34 @@ bool Progress(frmWedgeTransfer& form, const char* status, int percent, const QDi
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
-    if (!folder.exists() && !QDir().mkpath(folder.path())) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
-        return 1;
-    }
-    SilentPrompter prompter;
-    NoLibrary library;
-    ConfigurationImage image{};
-    bool ok = true;
-    {
-        frmDnld download(library, SystemClock(), prompter, 5, image);
-        ok &= Progress(download, "Connecting to device ...", 0, folder,
-                       QStringLiteral("frmDnld-connect.png"));
-        ok &= Progress(download, "Sending data, please wait ...", 50, folder,
-                       QStringLiteral("frmDnld.png"));
-    }
-    {
-        frmUpld upload(library, SystemClock(), prompter, 5, image);
-        ok &= Progress(upload, "Receiving data, please wait ...", 50, folder,
-                       QStringLiteral("frmUpld.png"));
-        ok &= Progress(upload, "Upload succeed", 100, folder, QStringLiteral("frmUpld-done.png"));
-    }
-    for (const auto& [interface, name] :
-         {std::pair{InterfaceCode::KeyboardWedge, QStringLiteral("frmTest.png")},
-          std::pair{InterfaceCode::Usb, QStringLiteral("frmTest-usb.png")}}) {
-        frmTest pad(interface);
-        pad.findChild<QPlainTextEdit*>(QStringLiteral("txtEdit"))
-            ->setPlainText(QStringLiteral("%B4111111111111111^CARDHOLDER/TEST^2512101?\n"
-                                          ";4111111111111111=2512101?\n"));
-        ok &= Drawn(pad, folder, name);
-    }
-    return ok ? 0 : 1;
+    return RunScreenshots(argc, argv, [](const QDir& folder) {
+        SilentPrompter prompter;
+        NoLibrary library;
+        ConfigurationImage image{};
+        bool ok = true;
+        {
+            frmDnld download(library, SystemClock(), prompter, 5, image);
+            ok &= Progress(download, "Connecting to device ...", 0, folder,
+                           QStringLiteral("frmDnld-connect.png"));
+            ok &= Progress(download, "Sending data, please wait ...", 50, folder,
+                           QStringLiteral("frmDnld.png"));
+        }
+        {
+            frmUpld upload(library, SystemClock(), prompter, 5, image);
+            ok &= Progress(upload, "Receiving data, please wait ...", 50, folder,
+                           QStringLiteral("frmUpld.png"));
+            ok &=
+                Progress(upload, "Upload succeed", 100, folder, QStringLiteral("frmUpld-done.png"));
+        }
+        for (const auto& [interface, name] :
+             {std::pair{InterfaceCode::KeyboardWedge, QStringLiteral("frmTest.png")},
+              std::pair{InterfaceCode::Usb, QStringLiteral("frmTest-usb.png")}}) {
+            frmTest pad(interface);
+            pad.findChild<QPlainTextEdit*>(QStringLiteral("txtEdit"))
+                ->setPlainText(QStringLiteral("%B4111111111111111^CARDHOLDER/TEST^2512101?\n"
+                                              ";4111111111111111=2512101?\n"));
+            ok &= Drawn(pad, folder, name);
+        }
+        return ok;
+    });
 }

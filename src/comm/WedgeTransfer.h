@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "comm/TransferPhase.h"
 #include "comm/TransferView.h"
 #include "comm/WedgeLibraryCalls.h"
 #include "common/Prompter.h"
@@ -13,9 +14,6 @@
 #include "settings/ConfigurationImage.h"
 
 namespace magtune {
-
-// The step a wedge transfer form is in (kept in its timer's tag).
-enum class TransferPhase { Init, Connect, Download, Upload, Finished };
 
 // The wedge download and upload forms (frmDnld, frmUpld) as a machine driven
 // by their one timer: the form starts it, calls timerFired() whenever its

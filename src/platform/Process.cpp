@@ -13,7 +13,20 @@ extern char** environ;
 
 namespace magtune {
 
-std::optional<Process> Process::spawn(const std::string& program, SystemError& error) {
+std::optional<Process> Process::spawn(const std::vector<std::string>& argv, SystemError& error,
+                                      ProgramLookup lookup) {
+    const bool search = lookup == ProgramLookup::SearchPath;
+    const char* call = search ? "posix_spawnp" : "posix_spawn";
+    if (argv.empty()) {
+        error = {call, EINVAL};
+        return std::nullopt;
+    }
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
     ::posix_spawn_file_actions_init(&actions);
@@ -31,13 +44,14 @@ std::optional<Process> Process::spawn(const std::string& program, SystemError& e
     sigfillset(&all);
     ::posix_spawnattr_setsigdefault(&attributes, &all);
 
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     pid_t pid = -1;
-    const int result = ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
+    const int result =
+        search ? ::posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ)
+               : ::posix_spawn(&pid, args[0], &actions, &attributes, args.data(), environ);
     ::posix_spawn_file_actions_destroy(&actions);
     ::posix_spawnattr_destroy(&attributes);
     if (result != 0) {
-        error = {"posix_spawn", result};
+        error = {call, result};
         return std::nullopt;
     }
     Process process(pid);

@@ -11,8 +11,8 @@ namespace magtune {
 //
 // On Linux the wedge library keeps its trace in the user's configuration
 // folder ($XDG_CONFIG_HOME/magtune, beside the preferences file), where the
-// program runs with write access; the library takes its default trace path
-// from WedgeEchoFilePath() so that both agree.
+// program runs with write access. The library works out its default trace
+// path on its own (DefaultEchoTraceFile()); a test keeps the two paths equal.
 inline constexpr const char* kWedgeEchoFileName = "zebecho.txt";
 
 // <user configuration folder>/zebecho.txt

@@ -1,12 +1,32 @@
 #include "wedge/DriverInstaller.h"
 
+#include <optional>
+
+#include "platform/Process.h"
+
 namespace magtune {
 
 namespace {
 
 constexpr std::uint32_t kPollMs = 50;
 
+class SpawnProcessRunner : public ProcessRunner {
+  public:
+    bool start(const std::vector<std::string>& argv, SystemError& error) override {
+        process_ = Process::spawn(argv, error, ProgramLookup::SearchPath);
+        return process_.has_value();
+    }
+    bool running() override { return process_ && process_->running(); }
+
+  private:
+    std::optional<Process> process_;
+};
+
 }  // namespace
+
+std::unique_ptr<ProcessRunner> CreateProcessRunner() {
+    return std::make_unique<SpawnProcessRunner>();
+}
 
 InstallResult RunDriverInstaller(ProcessRunner& runner, Clock& clock,
                                  const std::vector<std::string>& argv, std::uint32_t limitMs) {

@@ -1,11 +1,11 @@
 // The exports of zebapi over the one library object of the process.
 
 #include "wedge/ZebApi.h"
+#include "wedge/DriverInstaller.h"
 
 #include <cstdio>
 
 #include "platform/FilePreferencesStore.h"
-#include "platform/ProcessRunner.h"
 #include "wedge/CharDeviceBackend.h"
 #include "wedge/SimulatorBackend.h"
 #include "wedge/WedgeLibrary.h"

@@ -1,11 +1,9 @@
 #include "wedge/ZebApiLibrary.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <memory>
 
-#include "platform/Paths.h"
+#include "platform/SharedLibrary.h"
 #include "wedge/ZebApi.h"
 
 namespace magtune {
@@ -21,66 +19,38 @@ struct ZebApiLibrary::Functions {
     decltype(&::ZebKeyboardHookProc) keyboardHookProc = nullptr;
 };
 
-namespace {
-
-template <typename Function>
-bool Resolve(void* handle, const char* name, Function& function, std::string& missing) {
-    function = reinterpret_cast<Function>(::dlsym(handle, name));
-    if (function == nullptr && missing.empty()) {
-        missing = name;
-    }
-    return function != nullptr;
-}
-
-std::string DlError() {
-    const char* text = ::dlerror();
-    return text != nullptr ? text : "unknown error";
-}
-
-}  // namespace
+ZebApiLibrary::~ZebApiLibrary() = default;
 
 ZebApiLibrary::ZebApiLibrary(std::string fileName) : fileName_(std::move(fileName)) {}
 
 const ZebApiLibrary::Functions* ZebApiLibrary::load() {
     if (functions_ != nullptr || !loadError_.empty()) {
-        return functions_;
+        return functions_.get();
     }
-    void* handle = nullptr;
-    if (fileName_.find('/') == std::string::npos) {
-        // Beside the program in the build, in ../lib once installed.
-        for (const char* folder : {"/", "/../lib/"}) {
-            const std::string path = ProgramFolder() + folder + fileName_;
-            handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (handle != nullptr) {
-                break;
-            }
-        }
-    }
-    if (handle == nullptr) {
-        handle = ::dlopen(fileName_.c_str(), RTLD_NOW | RTLD_LOCAL);
-    }
-    if (handle == nullptr) {
-        loadError_ = "The keyboard wedge library could not be loaded:\n" + DlError();
+    SharedLibrary library;
+    std::string error;
+    if (!library.open(fileName_, error)) {
+        loadError_ = "The keyboard wedge library could not be loaded:\n" + error;
         return nullptr;
     }
     auto functions = std::make_unique<Functions>();
-    std::string missing;
-    Resolve(handle, "ZebLoadDriver0", functions->loadDriver0, missing);
-    Resolve(handle, "ZebUnloadDriver", functions->unloadDriver, missing);
-    Resolve(handle, "ZebEnableEcho", functions->enableEcho, missing);
-    Resolve(handle, "ZebSetDelay", functions->setDelay, missing);
-    Resolve(handle, "ZebSendData", functions->sendData, missing);
-    Resolve(handle, "ZebGetEchoChars", functions->getEchoChars, missing);
-    Resolve(handle, "ZebGetLastError", functions->getLastError, missing);
-    Resolve(handle, "ZebKeyboardHookProc", functions->keyboardHookProc, missing);
-    if (!missing.empty()) {
-        loadError_ = "The keyboard wedge library " + fileName_ + " has no " + missing + ".";
-        ::dlclose(handle);
+    library.resolve("ZebLoadDriver0", functions->loadDriver0);
+    library.resolve("ZebUnloadDriver", functions->unloadDriver);
+    library.resolve("ZebEnableEcho", functions->enableEcho);
+    library.resolve("ZebSetDelay", functions->setDelay);
+    library.resolve("ZebSendData", functions->sendData);
+    library.resolve("ZebGetEchoChars", functions->getEchoChars);
+    library.resolve("ZebGetLastError", functions->getLastError);
+    library.resolve("ZebKeyboardHookProc", functions->keyboardHookProc);
+    if (!library.firstMissing().empty()) {
+        loadError_ =
+            "The keyboard wedge library " + fileName_ + " has no " + library.firstMissing() + ".";
+        library.close();
         return nullptr;
     }
     // Kept for the life of the process, like the library itself.
-    functions_ = functions.release();
-    return functions_;
+    functions_ = std::move(functions);
+    return functions_.get();
 }
 
 std::int32_t ZebApiLibrary::ZebLoadDriver0() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "comm/WedgeLibraryCalls.h"
@@ -17,6 +18,7 @@ class ZebApiLibrary : public WedgeLibraryCalls {
     static constexpr const char* kFileName = "libzebapi.so";
 
     explicit ZebApiLibrary(std::string fileName = kFileName);
+    ~ZebApiLibrary() override;
 
     std::int32_t ZebLoadDriver0() override;
     std::int32_t ZebUnloadDriver() override;
@@ -36,7 +38,9 @@ class ZebApiLibrary : public WedgeLibraryCalls {
     const Functions* load();
 
     std::string fileName_;
-    const Functions* functions_ = nullptr;
+    // The library itself stays loaded for the life of the process; only the
+    // table of its functions belongs to this object.
+    std::unique_ptr<Functions> functions_;
     std::string loadError_;
 };
 

@@ -1,15 +1,19 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/Cli.h"
+#include "support/ChildProcess.h"
 
 namespace magtune::test {
 
@@ -27,6 +31,38 @@ inline CliResult Cli(const std::vector<std::string>& args) {
     result.out = out.str();
     result.err = err.str();
     return result;
+}
+
+// What the transfers tell when they fail.
+inline constexpr const char* kDownloadFailed =
+    "Download failed. Please check your device and connection.";
+inline constexpr const char* kUploadFailed =
+    "Upload failed. Please check your device and connection.";
+inline constexpr const char* kDataError = "Data or checksum error. Retry?";
+
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A program run as a child to its end: the status is empty when it did not
+// end within the limit.
+struct ProgramRun {
+    std::optional<int> status;
+    std::string out;
+    std::string err;
+};
+
+// Runs argv (argv[0] the program's path) with `env` added to this process's
+// environment.
+inline ProgramRun RunProgram(const std::vector<std::string>& argv,
+                             const std::vector<std::pair<std::string, std::string>>& env,
+                             std::chrono::milliseconds limit) {
+    ChildProcess process(argv, env);
+    ProgramRun run;
+    run.status = process.waitForExit(limit);
+    run.out = process.out();
+    run.err = process.err();
+    return run;
 }
 
 // A fresh folder for one test, removed afterwards.

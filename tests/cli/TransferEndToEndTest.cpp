@@ -33,20 +33,11 @@ class SerialEndToEnd : public ::testing::Test {
         return reader_->firstLine();
     }
 
-    struct Run {
-        std::optional<int> status;
-        std::string out;
-        std::string err;
-    };
+    using Run = ProgramRun;
 
     Run cli(std::vector<std::string> args, std::chrono::milliseconds limit = 30000ms) {
         args.insert(args.begin(), MAGTUNE_CLI_PATH);
-        ChildProcess process(args, env);
-        Run run;
-        run.status = process.waitForExit(limit);
-        run.out = process.out();
-        run.err = process.err();
-        return run;
+        return RunProgram(args, env, limit);
     }
 
     std::unique_ptr<ChildProcess> reader_;

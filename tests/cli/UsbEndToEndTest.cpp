@@ -19,14 +19,7 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-constexpr const char* kDownloadFailed = "Download failed. Please check your device and connection.";
-constexpr const char* kUploadFailed = "Upload failed. Please check your device and connection.";
-constexpr const char* kDataError = "Data or checksum error. Retry?";
 constexpr const char* kConnectFailed = "Failed to connect to device.";
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 // Where `first` ends before `second` starts.
 bool InOrder(const std::string& text, const std::string& first, const std::string& second) {
@@ -67,20 +60,11 @@ class UsbEndToEnd : public ::testing::Test {
         return reader_->firstLine() == folder.file("bus");
     }
 
-    struct Run {
-        std::optional<int> status;
-        std::string out;
-        std::string err;
-    };
+    using Run = ProgramRun;
 
     Run cli(std::vector<std::string> args, const std::string& program = "") {
         args.insert(args.begin(), program.empty() ? bin + "/magtune-cli" : program);
-        ChildProcess process(args, env);
-        Run run;
-        run.status = process.waitForExit(30000ms);
-        run.out = process.out();
-        run.err = process.err();
-        return run;
+        return RunProgram(args, env, 30000ms);
     }
 
     std::vector<std::uint8_t> newSetting(const std::string& path) {

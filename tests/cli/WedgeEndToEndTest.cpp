@@ -16,14 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kDownloadFailed = "Download failed. Please check your device and connection.";
-constexpr const char* kUploadFailed = "Upload failed. Please check your device and connection.";
-constexpr const char* kDataError = "Data or checksum error. Retry?";
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 class WedgeEndToEnd : public ::testing::Test {
   protected:
     TempFolder folder;
@@ -39,20 +31,11 @@ class WedgeEndToEnd : public ::testing::Test {
         return reader_->firstLine() == folder.file("port");
     }
 
-    struct Run {
-        std::optional<int> status;
-        std::string out;
-        std::string err;
-    };
+    using Run = ProgramRun;
 
     Run cli(std::vector<std::string> args, std::chrono::milliseconds limit = 30000ms) {
         args.insert(args.begin(), MAGTUNE_CLI_PATH);
-        ChildProcess process(args, env);
-        Run run;
-        run.status = process.waitForExit(limit);
-        run.out = process.out();
-        run.err = process.err();
-        return run;
+        return RunProgram(args, env, limit);
     }
 
     // A default setting that claims to be a serial wedge (device type 4).

@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/SerialPort.h"
+#include "support/MemoryFileSystem.h"
 
 namespace magtune::test {
 
@@ -151,50 +152,6 @@ class RecordingView : public TransferView {
         events.push_back("progress " + std::to_string(percent));
     }
     void setBusy(bool busy) override { events.push_back(busy ? "busy on" : "busy off"); }
-};
-
-// Files in memory; every call is counted so a test can tell nothing was touched.
-class MemoryFileSystem : public FileSystem {
-  public:
-    std::map<std::string, std::string> files;
-    int calls = 0;
-
-    std::optional<std::vector<std::uint8_t>> readFile(const std::string& path,
-                                                      SystemError& error) override {
-        ++calls;
-        auto it = files.find(path);
-        if (it == files.end()) {
-            error.code = ENOENT;
-            return std::nullopt;
-        }
-        return std::vector<std::uint8_t>(it->second.begin(), it->second.end());
-    }
-    bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
-                             SystemError&) override {
-        ++calls;
-        files[path].assign(data.begin(), data.end());
-        return true;
-    }
-    bool appendToFile(const std::string& path, std::span<const std::uint8_t> data,
-                      SystemError&) override {
-        ++calls;
-        files[path].append(data.begin(), data.end());
-        return true;
-    }
-    bool truncateFile(const std::string& path, SystemError&) override {
-        ++calls;
-        files[path].clear();
-        return true;
-    }
-    bool fileExists(const std::string& path) override {
-        ++calls;
-        return files.count(path) != 0;
-    }
-    bool removeFile(const std::string& path, SystemError&) override {
-        ++calls;
-        files.erase(path);
-        return true;
-    }
 };
 
 }  // namespace magtune::test

@@ -109,7 +109,7 @@ TEST_F(SerialLinkTest, ReadResultsAndLogLines) {
     EXPECT_EQ(link.SerialRead(buffer, true), 0);  // nothing arrived: no line
     port.input = {0x02};
     EXPECT_EQ(link.SerialRead(std::span(buffer, 1), false), 1);  // not logged
-    EXPECT_EQ(files.files[kLogPath], "06AB0F\n1B\n");
+    EXPECT_EQ(files.text(kLogPath), "06AB0F\n1B\n");
 
     port.failReadAt = static_cast<int>(port.readSizes.size()) + 1;
     EXPECT_EQ(link.SerialRead(buffer, true), -1);

@@ -125,11 +125,11 @@ TEST_F(SerialDownloadTest, PortFailureEndsTheDownloadAtOnce) {
 
 TEST_F(SerialDownloadTest, LogHoldsOneLinePerReadThatReturnedBytes) {
     options.UsbLogEnable = true;
-    files.files[kLogPath] = "old transfer\n";
+    files.put(kLogPath, "old transfer\n");
     reader.downloadAnswers = {{0x15}, {}, {kAck}};
     ASSERT_TRUE(SerialDownload(link, image, view));
     // Connect answers are not logged; the silent second try writes nothing.
-    EXPECT_EQ(files.files[kLogPath], "15\n06\n");
+    EXPECT_EQ(files.text(kLogPath), "15\n06\n");
 }
 
 class SerialUploadTest : public SerialFixture {
@@ -251,7 +251,7 @@ TEST_F(SerialUploadTest, LogOnAndOff) {
     EXPECT_EQ(files.calls, 0);
 
     options.UsbLogEnable = true;
-    files.files[kLogPath] = "old\n";
+    files.put(kLogPath, "old\n");
     session.SerialPort = std::make_unique<PortHandle>(port);
     reader.uploadReplies = {reply};
     ASSERT_TRUE(SerialUpload(link, clock, image, view));
@@ -260,7 +260,7 @@ TEST_F(SerialUploadTest, LogOnAndOff) {
         body += HexDigitChar(*it >> 4);
         body += HexDigitChar(*it & 0xF);
     }
-    EXPECT_EQ(files.files[kLogPath], "41\n02\n" + body + "\n");
+    EXPECT_EQ(files.text(kLogPath), "41\n02\n" + body + "\n");
 }
 
 class SerialTestPadTest : public SerialFixture {};

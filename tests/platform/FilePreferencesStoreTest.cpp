@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
-#include "FakeFileSystem.h"
 #include "TempFolder.h"
 #include "platform/FilePreferencesStore.h"
 #include "support/FakePrompter.h"
+#include "support/MemoryFileSystem.h"
 
 namespace magtune {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using test::FakeFileSystem;
+using test::MemoryFileSystem;
 
 const std::string kFile = "/home/tech/.config/magtune/registry.reg";
 const std::string kAppKey = "Software\\Tarvik Veviriz Inc.\\Magtune";
@@ -18,7 +18,7 @@ const std::string kRecent = kAppKey + "\\RecentFileList\\File1";
 
 class FilePreferencesStoreTest : public ::testing::Test {
   protected:
-    FakeFileSystem files;
+    MemoryFileSystem files;
     SystemError error;
 };
 

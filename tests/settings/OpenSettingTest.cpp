@@ -7,8 +7,8 @@
 
 #include "FakeFileDialog.h"
 #include "FakeSettingWindow.h"
-#include "MemoryFileSystem.h"
 #include "support/FakePrompter.h"
+#include "support/MemoryFileSystem.h"
 
 namespace magtune {
 namespace {

@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <vector>
 
-#include "MemoryFileSystem.h"
 #include "platform/SystemError.h"
 #include "support/FakePrompter.h"
+#include "support/MemoryFileSystem.h"
 
 namespace magtune {
 namespace {

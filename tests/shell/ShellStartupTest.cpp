@@ -6,11 +6,11 @@
 
 #include "platform/InstanceLock.h"
 #include "platform/TempFolder.h"
-#include "settings/MemoryFileSystem.h"
 #include "shell/AboutText.h"
 #include "shell/AppState.h"
 #include "shell/FileDialogFilter.h"
 #include "shell/StartupFiles.h"
+#include "support/MemoryFileSystem.h"
 
 namespace magtune::test {
 namespace {

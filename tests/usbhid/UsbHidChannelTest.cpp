@@ -298,7 +298,7 @@ TEST_F(UsbHidChannelTest, ASecondServerForTheFolderEndsAtOnce) {
     Host host(folder);
     EXPECT_EQ(host.call("selected"), "1");
     SystemError error;
-    auto intruder = Process::spawn(folder + "/" + kServerFileName, error);
+    auto intruder = Process::spawn({folder + "/" + kServerFileName}, error);
     ASSERT_TRUE(intruder);
     EXPECT_TRUE(intruder->waitEnded(5000));
     EXPECT_EQ(host.call("selected"), "1");

@@ -252,12 +252,12 @@ TEST_F(UsbTransferTest, UploadCollectsDigitsInEitherCaseAndChecksThem) {
     prompter.answers = {Answer::Yes};
     options.UsbLogEnable = true;
     make(UsbTransfer::Direction::Upload);
-    files.files["/p/USBLog.txt"] = "old";
-    files.files["/p/USBDump.txt"] = "old";
+    files.put("/p/USBLog.txt", "old");
+    files.put("/p/USBDump.txt", "old");
     transfer->start();
     EXPECT_EQ(transfer->intervalMs(), 10u);
-    EXPECT_EQ(files.files["/p/USBLog.txt"], "");
-    EXPECT_EQ(files.files["/p/USBDump.txt"], "");
+    EXPECT_EQ(files.text("/p/USBLog.txt"), "");
+    EXPECT_EQ(files.text("/p/USBDump.txt"), "");
     runUntil(TransferPhase::Connect);
     type("O");
     EXPECT_EQ(library.codes, Concat({kWake, Bytes(KeyboardUploadRequest())}));
@@ -282,11 +282,11 @@ TEST_F(UsbTransferTest, UploadCollectsDigitsInEitherCaseAndChecksThem) {
     EXPECT_EQ(image, sent);
     EXPECT_EQ(prompter.texts().back(), "Upload finished successfully.");
     // Every key the form got, one line each; the dump file stays empty.
-    const std::string& logged = files.files["/p/USBLog.txt"];
+    const std::string logged = files.text("/p/USBLog.txt");
     EXPECT_EQ(logged.substr(0, 6), "O\n1\nF\n");
     // "O" and 514 digits, then "O", "x", 514 digits, "O" and "\r".
     EXPECT_EQ(std::count(logged.begin(), logged.end(), '\n'), 515 + 518);
-    EXPECT_EQ(files.files["/p/USBDump.txt"], "");
+    EXPECT_EQ(files.text("/p/USBDump.txt"), "");
 }
 
 TEST_F(UsbTransferTest, AnUploadThatStopsHalfWayTimesOut) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
-#include "platform/ProcessRunner.h"
+#include "wedge/DriverInstaller.h"
 #include "wedge/WedgeDriver.h"
 
 namespace magtune::test {

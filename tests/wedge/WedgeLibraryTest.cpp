@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "WedgeFakes.h"
-#include "settings/MemoryFileSystem.h"
 #include "support/FakePrompter.h"
+#include "support/MemoryFileSystem.h"
 #include "wedge/EchoTrace.h"
 
 namespace magtune {

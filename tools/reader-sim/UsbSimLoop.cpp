@@ -1,16 +1,10 @@
 #include "UsbSimLoop.h"
 
-#include <poll.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <utility>
 
 #include "Complain.h"
 #include "comm/SimulatorKeySource.h"
-#include "platform/FileSystem.h"
 
 namespace magtune {
 
@@ -24,32 +18,19 @@ constexpr int kWriteTimeoutMs = 1000;
 UsbSimLoop::UsbSimLoop(const SimOptions& options, int signalFd, KeyboardReaderSim& reader,
                        UsbSimBus& bus, KeyboardReaderSim::LogSink log)
     : options_(options),
-      signalFd_(signalFd),
       reader_(reader),
       bus_(bus),
-      log_(std::move(log)),
+      server_(options, signalFd, reader, std::move(log)),
       keysPath_(SimulatorKeysPath(options.usbPath)) {}
 
-UsbSimLoop::~UsbSimLoop() {
-    if (busListener_.isOpen()) {
-        ::unlink(options_.usbPath.c_str());
-    }
-    if (keysListener_.isOpen()) {
-        ::unlink(keysPath_.c_str());
-    }
-}
-
 bool UsbSimLoop::listen(std::string& error) {
-    SystemError failure;
-    auto bus = UnixSocket::listenAt(options_.usbPath, failure);
+    auto bus = server_.listenAt(options_.usbPath, error);
     if (!bus) {
-        error = "cannot listen at " + options_.usbPath + ": " + SystemMessageText(failure.code);
         return false;
     }
     busListener_ = std::move(*bus);
-    auto keys = UnixSocket::listenAt(keysPath_, failure);
+    auto keys = server_.listenAt(keysPath_, error);
     if (!keys) {
-        error = "cannot listen at " + keysPath_ + ": " + SystemMessageText(failure.code);
         return false;
     }
     keysListener_ = std::move(*keys);
@@ -60,26 +41,22 @@ bool UsbSimLoop::listen(std::string& error) {
 
 int UsbSimLoop::run() {
     for (;;) {
-        std::vector<pollfd> fds{{signalFd_, POLLIN, 0},
-                                {busListener_.fd(), POLLIN, 0},
-                                {keysListener_.fd(), POLLIN, 0}};
+        std::vector<pollfd> fds = server_.pollSet();
+        fds.push_back({busListener_.fd(), POLLIN, 0});
+        fds.push_back({keysListener_.fd(), POLLIN, 0});
         for (const DeviceClient& client : devices_) {
             fds.push_back({client.socket.fd(), POLLIN, 0});
         }
         for (const UnixSocket& keyboard : keyboards_) {
             fds.push_back({keyboard.fd(), POLLIN, 0});
         }
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            Complain("poll: " + SystemMessageText(errno));
-            return 1;
-        }
-        if (fds[0].revents & POLLIN) {
-            signalfd_siginfo info{};
-            [[maybe_unused]] const ssize_t n = ::read(signalFd_, &info, sizeof info);
-            return 0;
+        switch (server_.wait(fds)) {
+            case SimSocketServer::Wait::Failed:
+                return 1;
+            case SimSocketServer::Wait::Signalled:
+                return 0;
+            case SimSocketServer::Wait::Ready:
+                break;
         }
         const std::size_t deviceCount = devices_.size();
         const std::size_t keyboardCount = keyboards_.size();
@@ -100,7 +77,7 @@ int UsbSimLoop::run() {
             if (fds[3 + i].revents != 0 && !serve(devices_[i])) {
                 devices_.erase(devices_.begin() + static_cast<std::ptrdiff_t>(i));
             }
-            if (finished()) {
+            if (server_.finished()) {
                 return 0;
             }
         }
@@ -109,11 +86,11 @@ int UsbSimLoop::run() {
 
 void UsbSimLoop::acceptAll() {
     while (auto keyboard = keysListener_.accept()) {
-        log("key source connected");
+        server_.log("key source connected");
         keyboards_.push_back(std::move(*keyboard));
     }
     while (auto device = busListener_.accept()) {
-        log("control server connected");
+        server_.log("control server connected");
         devices_.push_back({std::move(*device), {}});
     }
 }
@@ -123,7 +100,7 @@ bool UsbSimLoop::serve(DeviceClient& client) {
     std::uint8_t buffer[4096];
     const auto got = client.socket.readSome(buffer, 0);
     if (got.status == UnixSocket::ReadStatus::Closed) {
-        log("control server disconnected");
+        server_.log("control server disconnected");
         return false;
     }
     client.received.insert(client.received.end(), buffer, buffer + got.count);
@@ -134,9 +111,7 @@ bool UsbSimLoop::serve(DeviceClient& client) {
         // The keys go out before the reply, as a reader types while the
         // control request still returns.
         typeKeys(typed);
-        if (reader_.acceptedImages() != acceptedBefore) {
-            saveImage();
-        }
+        server_.saveIfAccepted(acceptedBefore);
         if (reader_.hangupDue()) {
             return false;
         }
@@ -154,27 +129,10 @@ void UsbSimLoop::typeKeys(const std::string& typed) {
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(typed.data()), typed.size());
     for (std::size_t i = keyboards_.size(); i-- > 0;) {
         if (!keyboards_[i].writeAll(bytes, kWriteTimeoutMs)) {
-            log("key source dropped");
+            server_.log("key source dropped");
             keyboards_.erase(keyboards_.begin() + static_cast<std::ptrdiff_t>(i));
         }
     }
-}
-
-void UsbSimLoop::saveImage() {
-    if (options_.savePath.empty()) {
-        return;
-    }
-    SystemError error;
-    if (!RealFileSystem().writeFileAtomically(options_.savePath, reader_.image(), error)) {
-        Complain("cannot save the image to " + options_.savePath + ": " +
-                 SystemMessageText(error.code));
-    }
-}
-
-// The reader drops off the bus when it hangs up.
-bool UsbSimLoop::finished() const {
-    return reader_.hangupDue() || (options_.exitAfterTransfers &&
-                                   reader_.completedTransfers() >= *options_.exitAfterTransfers);
 }
 
 int RunUsbReader(const SimOptions& options, const ConfigurationImage& image, int signalFd,
@@ -192,12 +150,6 @@ int RunUsbReader(const SimOptions& options, const ConfigurationImage& image, int
         return 1;
     }
     return loop.run();
-}
-
-void UsbSimLoop::log(const std::string& text) const {
-    if (log_) {
-        log_(text);
-    }
 }
 
 }  // namespace magtune

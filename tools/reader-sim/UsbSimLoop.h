@@ -5,6 +5,7 @@
 
 #include "KeyboardReaderSim.h"
 #include "SimOptions.h"
+#include "SimSocketServer.h"
 #include "UsbSimBus.h"
 #include "platform/UnixSocket.h"
 
@@ -20,7 +21,7 @@ class UsbSimLoop {
                KeyboardReaderSim::LogSink log);
     UsbSimLoop(const UsbSimLoop&) = delete;
     UsbSimLoop& operator=(const UsbSimLoop&) = delete;
-    ~UsbSimLoop();
+    ~UsbSimLoop() = default;
 
     // Listens and prints the bus socket's path on standard output; false
     // with a message.
@@ -37,15 +38,11 @@ class UsbSimLoop {
     void acceptAll();
     bool serve(DeviceClient& client);
     void typeKeys(const std::string& typed);
-    void saveImage();
-    bool finished() const;
-    void log(const std::string& text) const;
 
     const SimOptions& options_;
-    int signalFd_;
     KeyboardReaderSim& reader_;
     UsbSimBus& bus_;
-    KeyboardReaderSim::LogSink log_;
+    SimSocketServer server_;
     std::string keysPath_;
     UnixSocket busListener_;
     UnixSocket keysListener_;

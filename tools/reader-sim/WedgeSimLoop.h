@@ -6,6 +6,7 @@
 
 #include "KeyboardReaderSim.h"
 #include "SimOptions.h"
+#include "SimSocketServer.h"
 #include "platform/UnixSocket.h"
 
 namespace magtune {
@@ -21,7 +22,7 @@ class WedgeSimLoop {
                  KeyboardReaderSim::LogSink log);
     WedgeSimLoop(const WedgeSimLoop&) = delete;
     WedgeSimLoop& operator=(const WedgeSimLoop&) = delete;
-    ~WedgeSimLoop();
+    ~WedgeSimLoop() = default;
 
     // Listens and prints the socket's path on standard output; false with a
     // message.
@@ -31,14 +32,10 @@ class WedgeSimLoop {
 
   private:
     bool serve(UnixSocket& port);
-    void saveImage();
-    bool finished() const;
-    void log(const std::string& text) const;
 
     const SimOptions& options_;
-    int signalFd_;
     KeyboardReaderSim& reader_;
-    KeyboardReaderSim::LogSink log_;
+    SimSocketServer server_;
     UnixSocket listener_;
     std::vector<UnixSocket> ports_;
 };

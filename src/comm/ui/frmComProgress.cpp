@@ -23,11 +23,7 @@ frmComProgress::frmComProgress(const QString& caption, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-frmComProgress::~frmComProgress() {
-    if (busy_) {
-        QApplication::restoreOverrideCursor();
-    }
-}
+frmComProgress::~frmComProgress() = default;
 
 void frmComProgress::setStatus(const std::string& text) {
     lblStatus->setText(QString::fromStdString(text));
@@ -40,16 +36,9 @@ void frmComProgress::setProgress(int percent) {
 }
 
 void frmComProgress::setBusy(bool busy) {
-    if (busy == busy_) {
-        return;
+    if (busy_.set(busy)) {
+        repaintNow();
     }
-    busy_ = busy;
-    if (busy) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        QApplication::restoreOverrideCursor();
-    }
-    repaintNow();
 }
 
 void frmComProgress::repaintNow() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/TransferView.h"
+#include "comm/ui/BusyPointer.h"
 #include "comm/ui/frmComBase.h"
 
 class QLabel;
@@ -30,7 +31,7 @@ class frmComProgress : public frmComBase, public TransferView {
 
     QLabel* lblStatus;
     QProgressBar* pgbStatus;
-    bool busy_ = false;
+    BusyPointer busy_;
 };
 
 }  // namespace magtune

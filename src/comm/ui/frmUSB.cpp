@@ -1,6 +1,5 @@
 #include "comm/ui/frmUSB.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -42,7 +41,7 @@ frmUSB::frmUSB(UsbLibraryCalls& library, Clock& clock, Prompter& prompter,
     connect(cmdOK, &QPushButton::clicked, this, &frmUSB::okClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    list_.setBusy = [this](bool busy) { setBusy(busy); };
+    list_.setBusy = [this](bool busy) { busy_.set(busy); };
     found_ = list_.load();
     for (const UsbReaderEntry& entry : list_.entries()) {
         cboUSB->addItem(QString::fromStdString(entry.text), entry.filterPresent ? 1 : 0);
@@ -50,9 +49,7 @@ frmUSB::frmUSB(UsbLibraryCalls& library, Clock& clock, Prompter& prompter,
     cboUSB->setCurrentIndex(list_.current());
 }
 
-frmUSB::~frmUSB() {
-    setBusy(false);
-}
+frmUSB::~frmUSB() = default;
 
 int frmUSB::exec() {
     // Nothing to choose from: the user has been told, and the form is gone.
@@ -75,18 +72,6 @@ void frmUSB::okClicked() {
     if (list_.choose(static_cast<std::size_t>(index), SelectedUsbName, driverDelayMs_)) {
         UsbDeviceChosen = true;
         accept();
-    }
-}
-
-void frmUSB::setBusy(bool busy) {
-    if (busy == busy_) {
-        return;
-    }
-    busy_ = busy;
-    if (busy) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        QApplication::restoreOverrideCursor();
     }
 }
 

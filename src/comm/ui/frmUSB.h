@@ -4,6 +4,7 @@
 #include <string>
 
 #include "comm/UsbReaderList.h"
+#include "comm/ui/BusyPointer.h"
 
 class QComboBox;
 class QPushButton;
@@ -35,14 +36,13 @@ class frmUSB : public QDialog {
 
   private:
     void okClicked();
-    void setBusy(bool busy);
 
     UsbReaderList list_;
     std::int32_t driverDelayMs_;
     std::string& SelectedUsbName;
     bool UsbDeviceChosen = false;
     bool found_ = false;
-    bool busy_ = false;
+    BusyPointer busy_;
 
     QComboBox* cboUSB;
     QPushButton* cmdOK;

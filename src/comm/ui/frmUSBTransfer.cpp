@@ -1,12 +1,8 @@
 #include "comm/ui/frmUSBTransfer.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QProgressBar>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include "common/ui/DialogPlacement.h"
 
@@ -15,37 +11,15 @@ namespace magtune {
 frmUSBTransfer::frmUSBTransfer(UsbTransfer::Direction direction, const QString& caption,
                                const QString& timerName, const UsbTransferContext& context,
                                ConfigurationImage& image, QWidget* parent)
-    : QDialog(parent),
+    : TransferForm(caption, timerName, parent),
       transfer_(direction, context.library, context.clock, context.prompter, *this, context.options,
-                context.log, context.dump, image),
-      lblStatus(new QLabel(this)),
-      pgbStatus(new QProgressBar(this)),
-      timer_(new QTimer(this)) {
-    setWindowTitle(caption);
-    setModal(true);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    pgbStatus->setObjectName(QStringLiteral("pgbStatus"));
-    timer_->setObjectName(timerName);
-    pgbStatus->setRange(0, 100);
-    pgbStatus->setValue(0);
-    pgbStatus->setTextVisible(false);
-    lblStatus->setMinimumWidth(320);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblStatus);
-    layout->addWidget(pgbStatus);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+                context.log, context.dump, image) {
     // The form itself takes the keys: the reader types into it.
     setFocusPolicy(Qt::StrongFocus);
 
-    timer_->setSingleShot(true);
-    timer_->setTimerType(Qt::PreciseTimer);
-    connect(timer_, &QTimer::timeout, this, &frmUSBTransfer::timerFired);
-}
-
-frmUSBTransfer::~frmUSBTransfer() {
-    if (busy_) {
-        QApplication::restoreOverrideCursor();
-    }
+    timer()->setSingleShot(true);
+    timer()->setTimerType(Qt::PreciseTimer);
+    connect(timer(), &QTimer::timeout, this, &frmUSBTransfer::timerFired);
 }
 
 void frmUSBTransfer::showEvent(QShowEvent* event) {
@@ -104,7 +78,7 @@ void frmUSBTransfer::feedKeys() {
 
 void frmUSBTransfer::follow() {
     if (transfer_.finished()) {
-        timer_->stop();
+        timer()->stop();
         pendingKeys_.clear();
         if (isVisible()) {
             done(succeeded() ? QDialog::Accepted : QDialog::Rejected);
@@ -112,37 +86,14 @@ void frmUSBTransfer::follow() {
         return;
     }
     if (!transfer_.timerOn()) {
-        timer_->stop();
-    } else if (transfer_.timerGeneration() != generation_ || !timer_->isActive()) {
+        timer()->stop();
+    } else if (transfer_.timerGeneration() != generation_ || !timer()->isActive()) {
         generation_ = transfer_.timerGeneration();
-        timer_->start(static_cast<int>(transfer_.intervalMs()));
+        timer()->start(static_cast<int>(transfer_.intervalMs()));
     }
     // Keys that came while the transfer was busy in a call.
     if (!pendingKeys_.empty()) {
         QTimer::singleShot(0, this, &frmUSBTransfer::feedKeys);
-    }
-}
-
-void frmUSBTransfer::setStatus(const std::string& text) {
-    lblStatus->setText(QString::fromStdString(text));
-    // Drawn now: the transfer blocks the thread while it sends.
-    lblStatus->repaint();
-}
-
-void frmUSBTransfer::setProgress(int percent) {
-    pgbStatus->setValue(percent);
-    pgbStatus->repaint();
-}
-
-void frmUSBTransfer::setBusy(bool busy) {
-    if (busy == busy_) {
-        return;
-    }
-    busy_ = busy;
-    if (busy) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        QApplication::restoreOverrideCursor();
     }
 }
 

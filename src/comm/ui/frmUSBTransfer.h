@@ -1,16 +1,11 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <cstdint>
 #include <string>
 
-#include "comm/TransferView.h"
 #include "comm/UsbTransfer.h"
-
-class QLabel;
-class QProgressBar;
-class QTimer;
+#include "comm/ui/TransferForm.h"
 
 namespace magtune {
 
@@ -30,19 +25,13 @@ struct UsbTransferContext {
 // answers into the active window), to the status label, the progress bar and
 // the hourglass. The transfer starts when the form is first shown; the form
 // closes itself when the transfer has finished, and not before.
-class frmUSBTransfer : public QDialog, public TransferView {
+class frmUSBTransfer : public TransferForm {
     Q_OBJECT
 
   public:
-    ~frmUSBTransfer() override;
-
     // DownloadSucceeded or UploadSucceeded.
     bool succeeded() const { return transfer_.succeeded(); }
     const UsbTransfer& transfer() const { return transfer_; }
-
-    void setStatus(const std::string& text) override;
-    void setProgress(int percent) override;
-    void setBusy(bool busy) override;
 
     // Esc and the close box: a transfer ends on its own (at most the answer
     // wait and a question later), with the download channel left.
@@ -68,14 +57,10 @@ class frmUSBTransfer : public QDialog, public TransferView {
     void follow();
 
     UsbTransfer transfer_;
-    QLabel* lblStatus;
-    QProgressBar* pgbStatus;
-    QTimer* timer_;
     std::uint64_t generation_ = 0;
     std::string pendingKeys_;
     bool activated_ = false;
     bool inTransfer_ = false;
-    bool busy_ = false;
 };
 
 }  // namespace magtune

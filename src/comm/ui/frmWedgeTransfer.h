@@ -1,18 +1,13 @@
 #pragma once
 
-#include <QDialog>
 #include <cstdint>
 
-#include "comm/TransferView.h"
 #include "comm/WedgeLibraryCalls.h"
 #include "comm/WedgeTransfer.h"
+#include "comm/ui/TransferForm.h"
 #include "common/Prompter.h"
 #include "platform/Clock.h"
 #include "settings/ConfigurationImage.h"
-
-class QLabel;
-class QProgressBar;
-class QTimer;
 
 namespace magtune {
 
@@ -21,12 +16,10 @@ namespace magtune {
 // drives from the moment the form is shown until it closes itself. While the
 // transfer runs the user cannot close the form: its finish step is what
 // lets go of the keyboard.
-class frmWedgeTransfer : public QDialog, public TransferView {
+class frmWedgeTransfer : public TransferForm {
     Q_OBJECT
 
   public:
-    ~frmWedgeTransfer() override;
-
     // DownloadSucceeded or UploadSucceeded: false until the reader's
     // positive result.
     bool succeeded() const { return transfer_.succeeded(); }
@@ -35,10 +28,6 @@ class frmWedgeTransfer : public QDialog, public TransferView {
 
     // One tick of the timer; the timer calls it, tests too.
     void timerFired();
-
-    void setStatus(const std::string& text) override;
-    void setProgress(int percent) override;
-    void setBusy(bool busy) override;
 
     // Esc: ignored while the transfer runs.
     void reject() override;
@@ -57,12 +46,8 @@ class frmWedgeTransfer : public QDialog, public TransferView {
     // timer at the interval it asks for.
     void followTransfer();
 
-    QLabel* lblStatus;
-    QProgressBar* pgbStatus;
-    QTimer* timer_;
     WedgeTransfer transfer_;
     bool started_ = false;
-    bool busy_ = false;
 };
 
 }  // namespace magtune

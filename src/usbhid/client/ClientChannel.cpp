@@ -93,7 +93,7 @@ bool ClientChannel::startServer() {
     const std::string path = folder_ + "/" + kServerFileName;
     for (int attempt = 0; attempt < kServerStartAttempts; ++attempt) {
         SystemError error;
-        auto process = Process::spawn(path, error);
+        auto process = Process::spawn({path}, error);
         if (!process) {
             continue;
         }

@@ -1,11 +1,9 @@
 #include "usbhid/client/UsbHidLibrary.h"
 
-#include <dlfcn.h>
-
 #include <memory>
 #include <utility>
 
-#include "platform/Paths.h"
+#include "platform/SharedLibrary.h"
 #include "usbhid/client/OruUsbHidCtrl.h"
 
 namespace magtune {
@@ -21,22 +19,7 @@ struct UsbHidLibrary::Functions {
     decltype(&::UsbHidSetDownloadChannel) setDownloadChannel = nullptr;
 };
 
-namespace {
-
-template <typename Function>
-void Resolve(void* handle, const char* name, Function& function, std::string& missing) {
-    function = reinterpret_cast<Function>(::dlsym(handle, name));
-    if (function == nullptr && missing.empty()) {
-        missing = name;
-    }
-}
-
-std::string DlError() {
-    const char* text = ::dlerror();
-    return text != nullptr ? text : "unknown error";
-}
-
-}  // namespace
+UsbHidLibrary::~UsbHidLibrary() = default;
 
 UsbHidLibrary::UsbHidLibrary(Prompter& prompter, std::string fileName)
     : prompter_(prompter), fileName_(std::move(fileName)) {}
@@ -47,43 +30,31 @@ bool UsbHidLibrary::load() {
 
 const UsbHidLibrary::Functions* UsbHidLibrary::functions() {
     if (functions_ != nullptr || !loadError_.empty()) {
-        return functions_;
+        return functions_.get();
     }
-    void* handle = nullptr;
-    if (fileName_.find('/') == std::string::npos) {
-        // Beside the program in the build, in ../lib once installed.
-        for (const char* folder : {"/", "/../lib/"}) {
-            const std::string path = ProgramFolder() + folder + fileName_;
-            handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (handle != nullptr) {
-                break;
-            }
-        }
-    }
-    if (handle == nullptr) {
-        handle = ::dlopen(fileName_.c_str(), RTLD_NOW | RTLD_LOCAL);
-    }
-    if (handle == nullptr) {
-        loadError_ = "The USB control library could not be loaded:\n" + DlError();
+    SharedLibrary library;
+    std::string error;
+    if (!library.open(fileName_, error)) {
+        loadError_ = "The USB control library could not be loaded:\n" + error;
     } else {
         auto functions = std::make_unique<Functions>();
-        std::string missing;
-        Resolve(handle, "UsbHidGetAvailableDeviceList", functions->getAvailableDeviceList, missing);
-        Resolve(handle, "UsbHidReleaseDeviceList", functions->releaseDeviceList, missing);
-        Resolve(handle, "UsbHidEnumDeviceList", functions->enumDeviceList, missing);
-        Resolve(handle, "UsbHidSelectDevice", functions->selectDevice, missing);
-        Resolve(handle, "UsbHidDeselectDevice", functions->deselectDevice, missing);
-        Resolve(handle, "UsbHidIsDeviceReady", functions->isDeviceReady, missing);
-        Resolve(handle, "UsbHidSetDeviceControlCode", functions->setDeviceControlCode, missing);
-        Resolve(handle, "UsbHidSetDownloadChannel", functions->setDownloadChannel, missing);
-        if (missing.empty()) {
+        library.resolve("UsbHidGetAvailableDeviceList", functions->getAvailableDeviceList);
+        library.resolve("UsbHidReleaseDeviceList", functions->releaseDeviceList);
+        library.resolve("UsbHidEnumDeviceList", functions->enumDeviceList);
+        library.resolve("UsbHidSelectDevice", functions->selectDevice);
+        library.resolve("UsbHidDeselectDevice", functions->deselectDevice);
+        library.resolve("UsbHidIsDeviceReady", functions->isDeviceReady);
+        library.resolve("UsbHidSetDeviceControlCode", functions->setDeviceControlCode);
+        library.resolve("UsbHidSetDownloadChannel", functions->setDownloadChannel);
+        if (library.firstMissing().empty()) {
             // Kept for the life of the process, like the library itself:
             // unloading it ends the server.
-            functions_ = functions.release();
-            return functions_;
+            functions_ = std::move(functions);
+            return functions_.get();
         }
-        loadError_ = "The USB control library " + fileName_ + " has no " + missing + ".";
-        ::dlclose(handle);
+        loadError_ =
+            "The USB control library " + fileName_ + " has no " + library.firstMissing() + ".";
+        library.close();
     }
     prompter_.systemError(loadError_);
     return nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "comm/UsbLibraryCalls.h"
@@ -19,6 +20,7 @@ class UsbHidLibrary : public UsbLibraryCalls {
     static constexpr const char* kFileName = "libOruUsbHidCtrl.so";
 
     explicit UsbHidLibrary(Prompter& prompter, std::string fileName = kFileName);
+    ~UsbHidLibrary() override;
 
     // Loads the library now if that has not been tried; false when it
     // cannot be loaded (loadError() says why).
@@ -42,7 +44,9 @@ class UsbHidLibrary : public UsbLibraryCalls {
 
     Prompter& prompter_;
     std::string fileName_;
-    const Functions* functions_ = nullptr;
+    // The library itself stays loaded for the life of the process; only the
+    // table of its functions belongs to this object.
+    std::unique_ptr<Functions> functions_;
     std::string loadError_;
 };
 

@@ -176,7 +176,7 @@ class UsbFormsTest : public QObject {
 
     void downloadFollowsTheReadersKeys() {
         options.UsbLogEnable = true;
-        files.files["/p/USBDump.txt"] = "old";
+        files.put("/p/USBDump.txt", "old");
         frmUSBDnld form(context(), image);
         QCOMPARE(form.windowTitle(), QStringLiteral("Download Settings (USB)"));
         form.show();
@@ -206,8 +206,8 @@ class UsbFormsTest : public QObject {
         QVERIFY(!timer(form, "tmrDnld")->isActive());
         QVERIFY(QApplication::overrideCursor() == nullptr);
         // Every key that reached the form, one a line.
-        QCOMPARE(files.files["/p/USBLog.txt"], std::string("Y\nO\ny\n"));
-        QCOMPARE(files.files["/p/USBDump.txt"], std::string());
+        QCOMPARE(files.text("/p/USBLog.txt"), std::string("Y\nO\ny\n"));
+        QCOMPARE(files.text("/p/USBDump.txt"), std::string());
     }
 
     void aSilentReaderEndsWithTheConnectFailure() {
