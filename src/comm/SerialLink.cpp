@@ -17,7 +17,7 @@ constexpr std::uint8_t kDefaultByteSize = 8;
 
 // A call without an open port fails the way the system fails a call on an
 // invalid handle.
-constexpr SystemError kNoPort{"", EBADF};
+const SystemError kNoPort{"", EBADF};
 
 bool Fail(Prompter& prompter, const char* function, const SystemError& error) {
     ShowSystemError(prompter, function, error.code);
