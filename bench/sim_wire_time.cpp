@@ -117,8 +117,8 @@ constexpr std::size_t kUploadWireBytes = 6 + kSerialCommandFrameSize + kSerialIm
 
 void Report(const char* scenario, const char* step, bool ok, double wallMs, double wireMs,
             const std::string& message) {
-    std::printf("%-28s %-9s %-4s %9.1f ms %9.1f ms %7.3f %s\n", scenario, step,
-                ok ? "ok" : "FAIL", wallMs, wireMs, wallMs / wireMs, ok ? "" : message.c_str());
+    std::printf("%-28s %-9s %-4s %9.1f ms %9.1f ms %7.3f %s\n", scenario, step, ok ? "ok" : "FAIL",
+                wallMs, wireMs, wallMs / wireMs, ok ? "" : message.c_str());
 }
 
 void RunScenario(const char* name, unsigned readerBaud, std::uint32_t startBaud) {
@@ -169,8 +169,7 @@ void RunScenario(const char* name, unsigned readerBaud, std::uint32_t startBaud)
 }  // namespace magtune
 
 int main() {
-    std::printf("%-28s %-9s %-4s %12s %12s %7s\n", "scenario", "step", "", "wall", "wire",
-                "ratio");
+    std::printf("%-28s %-9s %-4s %12s %12s %7s\n", "scenario", "step", "", "wall", "wire", "ratio");
     magtune::RunScenario("reader 9600, port 9600", 9600, 9600);
     magtune::RunScenario("reader 38400, port 38400", 38400, 38400);
     // A baud-rate scan is not measured here: on a pseudo-terminal the PC's

@@ -16,7 +16,7 @@ inline constexpr std::int32_t LastPosition = 3;
 }  // namespace MatchKind
 
 namespace SpecKind {
-inline constexpr std::int32_t Number = 1;        // "From Position" / "Number Of Characters To Output"
+inline constexpr std::int32_t Number = 1;  // "From Position" / "Number Of Characters To Output"
 inline constexpr std::int32_t LastPosition = 2;  // "From Last Position" / "All Remaining"
 inline constexpr std::int32_t AfterMatch = 3;    // "After Matching"
 }  // namespace SpecKind

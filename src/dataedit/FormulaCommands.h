@@ -16,8 +16,8 @@ struct DataEditing {
 };
 
 struct FormulaEditResult {
-    bool applied = false;   // the list changed (false: memory full, or nothing to do)
-    bool modified = false;  // the caller sets Modified (and marks the caption)
+    bool applied = false;       // the list changed (false: memory full, or nothing to do)
+    bool modified = false;      // the caller sets Modified (and marks the caption)
     std::size_t selectRow = 0;  // 1-based row to select afterwards; 0 for none
 };
 

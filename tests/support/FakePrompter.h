@@ -11,7 +11,7 @@ namespace magtune::test {
 // Records every message and answers questions from a script (Yes when the
 // script runs dry is a test bug, so it answers the box's default instead).
 class FakePrompter : public Prompter {
-public:
+  public:
     std::vector<Message> messages;
     std::deque<Answer> answers;
     int beeps = 0;
