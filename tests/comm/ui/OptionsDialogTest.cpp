@@ -7,30 +7,16 @@
 
 #include "comm/ui/frmOptions.h"
 #include "support/FakePrompter.h"
+#include "support/WidgetDriving.h"
 
 using namespace magtune;
 using magtune::test::FakePrompter;
 
 namespace {
 
-template <typename Widget>
-Widget* Child(QWidget& parent, const char* name) {
-    auto* widget = parent.findChild<Widget*>(QString::fromLatin1(name));
-    if (!widget) {
-        qFatal("no control %s", name);
-    }
-    return widget;
-}
-
-void ShowActive(QWidget& window) {
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
-
-void Click(QWidget& parent, const char* name) {
-    QTest::mouseClick(Child<QWidget>(parent, name), Qt::LeftButton);
-}
+using magtune::test::Child;
+using magtune::test::Click;
+using magtune::test::ShowActive;
 
 void SetBox(QWidget& parent, const char* name, const char* text) {
     Child<QLineEdit>(parent, name)->setText(QString::fromLatin1(text));

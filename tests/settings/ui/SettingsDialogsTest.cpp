@@ -13,6 +13,7 @@
 #include "settings/ui/frmEdit.h"
 #include "settings/ui/frmInput.h"
 #include "support/FakePrompter.h"
+#include "support/WidgetDriving.h"
 
 using namespace magtune;
 using magtune::test::FakePrompter;
@@ -22,24 +23,9 @@ namespace {
 
 constexpr const char* kBadInput = "Bad input. Please check length and syntax.";
 
-template <typename Widget>
-Widget* Child(QWidget& parent, const char* name) {
-    auto* widget = parent.findChild<Widget*>(QString::fromLatin1(name));
-    if (!widget) {
-        qFatal("no control %s", name);
-    }
-    return widget;
-}
-
-void ShowActive(QWidget& window) {
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
-
-void Click(QWidget& parent, const char* name) {
-    QTest::mouseClick(Child<QWidget>(parent, name), Qt::LeftButton);
-}
+using magtune::test::Child;
+using magtune::test::Click;
+using magtune::test::ShowActive;
 
 SettingStore StoreEditing(const char* group, const char* item) {
     SettingStore store;
