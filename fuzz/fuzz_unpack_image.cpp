@@ -8,6 +8,7 @@
 #include "common/Prompter.h"
 #include "settings/DeviceSettings.h"
 #include "settings/DeviceTypeCodes.h"
+#include "support/CarriedImageBits.h"
 
 namespace {
 
@@ -17,25 +18,10 @@ class SilentPrompter : public magtune::Prompter {
     void beep() override {}
 };
 
-// Bits that carry a setting: not the bits kept 0, byte 77 or bytes 254-255.
-magtune::ConfigurationImage CarriedBits() {
-    magtune::ConfigurationImage mask;
-    mask.fill(0xFF);
-    mask[5] = 0xF7;
-    mask[8] = 0x3F;
-    mask[11] = 0xDF;
-    mask[13] = 0x7F;
-    mask[14] = 0x1F;
-    mask[77] = 0x00;
-    mask[254] = 0x00;
-    mask[255] = 0x00;
-    return mask;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const magtune::ConfigurationImage carried = CarriedBits();
+    static const magtune::ConfigurationImage carried = magtune::test::CarriedBits();
     magtune::ConfigurationImage image;
     image.fill(0xFF);
     std::copy_n(data, std::min(size, image.size()), image.begin());

@@ -6,6 +6,7 @@
 #include "dataedit/FormulaCommands.h"
 #include "settings/DeviceSettings.h"
 #include "settings/DeviceTypeCodes.h"
+#include "support/CarriedImageBits.h"
 #include "support/FakePrompter.h"
 
 namespace magtune {
@@ -33,22 +34,7 @@ constexpr ConfigurationImage kDefaultImage = {
     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
 };
 
-// Bits that the layout keeps 0 (bit 3 of byte 5, bits 7-6 of byte 8, bit 5
-// of byte 11, bit 7 of byte 13, bits 7-5 of byte 14); everything else of
-// bytes 1-253 except 77 carries a setting.
-ConfigurationImage CarriedBits() {
-    ConfigurationImage mask;
-    mask.fill(0xFF);
-    mask[5] = 0xF7;
-    mask[8] = 0x3F;
-    mask[11] = 0xDF;
-    mask[13] = 0x7F;
-    mask[14] = 0x1F;
-    mask[77] = 0x00;
-    mask[254] = 0x00;
-    mask[255] = 0x00;
-    return mask;
-}
+using test::CarriedBits;
 
 ConfigurationImage Pack(const DeviceSettings& settings) {
     ConfigurationImage image;
