@@ -5,6 +5,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/ConsolePrompter.h"
+#include "cli/ProvisionCommand.h"
 #include "cli/SettingCommands.h"
 #include "cli/TransferCommands.h"
 
@@ -78,6 +79,7 @@ const std::map<std::string, Command>& Commands() {
          {CommandUsbList, "usb-list",
           "Lists the USB readers, each as its number, \" - \" and its name; --usb N takes\n"
           "the number. \"(selected)\" marks a reader that carries the filter already."}},
+        {"provision", {CommandProvision, kProvisionSynopsis, kProvisionHelp}},
         {"prefs",
          {CommandPrefs, "prefs",
           "Prints the preference values as the program loads them (defaults applied)\n"

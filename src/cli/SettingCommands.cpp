@@ -9,8 +9,8 @@
 #include "dataedit/FormulaTextReader.h"
 #include "dataedit/TrackSequence.h"
 #include "platform/FileSystem.h"
-#include "settings/ImageFields.h"
 #include "settings/SettingCatalogue.h"
+#include "settings/SettingDifferences.h"
 #include "settings/StringInputRules.h"
 
 namespace magtune {
@@ -139,18 +139,6 @@ void Assign(SettingStore& store, const std::string& assignment) {
     throw UsageError{name + " cannot be changed"};
 }
 
-// The rows without the "(no formula defined)" placeholder, so that an empty
-// formula list compares as no rows at all.
-std::vector<PropertyRow> EditableRows(const std::string& group, const SettingStore& store) {
-    std::vector<PropertyRow> rows;
-    for (auto& row : PropertyRows(group, store.settings)) {
-        if (!row.placeholder) {
-            rows.push_back(std::move(row));
-        }
-    }
-    return rows;
-}
-
 void PrintRows(std::ostream& out, const SettingStore& store, const std::string& group) {
     for (const auto& row : PropertyRows(group, store.settings)) {
         out << "  " << row.label << '\t' << row.value << '\n';
@@ -253,29 +241,11 @@ int CommandDiff(const std::vector<std::string>& args, std::ostream& out, Prompte
     SettingStore second;
     LoadSettingFile(args[0], first, prompter);
     LoadSettingFile(args[1], second, prompter);
-    bool different = false;
-    for (const auto& group : SettingCatalogue) {
-        auto a = EditableRows(group.text, first);
-        auto b = EditableRows(group.text, second);
-        for (std::size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
-            const PropertyRow* ra = i < a.size() ? &a[i] : nullptr;
-            const PropertyRow* rb = i < b.size() ? &b[i] : nullptr;
-            if (ra && rb && ra->label == rb->label && ra->value == rb->value) {
-                continue;
-            }
-            different = true;
-            const std::string& label = ra ? ra->label : rb->label;
-            out << group.text << '/' << label << '\t' << (ra ? ra->value : "(none)") << '\t'
-                << (rb ? rb->value : "(none)") << '\n';
-        }
-    }
-    first.PackImage();
-    second.PackImage();
-    for (const auto& field : DifferingImageFields(first.image, second.image)) {
-        different = true;
+    const auto differences = DifferingSettings(first, second);
+    for (const auto& field : differences) {
         out << field.name << '\t' << field.first << '\t' << field.second << '\n';
     }
-    return different ? 1 : 0;
+    return differences.empty() ? 0 : 1;
 }
 
 int CommandDump(const std::vector<std::string>& args, std::ostream& out, Prompter& /*prompter*/) {

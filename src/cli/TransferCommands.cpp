@@ -322,6 +322,8 @@ void EchoTypedInput(std::ostream& out, const std::function<bool()>& stop) {
     }
 }
 
+}  // namespace
+
 // The user's preferences as the program loads them: defaults for what is
 // missing, stray values dropped. Nothing is written back.
 bool LoadUserPreferences(Prompter& prompter, Preferences& preferences, std::string* path) {
@@ -338,8 +340,6 @@ bool LoadUserPreferences(Prompter& prompter, Preferences& preferences, std::stri
     const DisplayMetrics display{1920 * 15.0, 1080 * 15.0, 0};
     return LoadPreferences(store, prompter, display, preferences) == PreferencesLoadOutcome::Loaded;
 }
-
-}  // namespace
 
 int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/,
                     Prompter& prompter) {

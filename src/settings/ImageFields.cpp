@@ -72,4 +72,19 @@ std::vector<ImageFieldDifference> DifferingImageFields(const ConfigurationImage&
     return out;
 }
 
+ConfigurationImage CarriedImageBits() {
+    ConfigurationImage mask;
+    mask.fill(0xFF);
+    for (const auto& f : kBitFields) {
+        mask[f.byte] = 0;
+    }
+    for (const auto& f : kBitFields) {
+        mask[f.byte] = static_cast<std::uint8_t>(mask[f.byte] | (FieldMask(f) << f.lowBit));
+    }
+    mask[77] = 0;
+    mask[254] = 0;
+    mask[255] = 0;
+    return mask;
+}
+
 }  // namespace magtune

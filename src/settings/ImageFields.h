@@ -21,4 +21,8 @@ struct ImageFieldDifference {
 std::vector<ImageFieldDifference> DifferingImageFields(const ConfigurationImage& first,
                                                        const ConfigurationImage& second);
 
+// The bits of an image that carry a setting: every bit of bytes 0-253 but
+// byte 77, less the bits that the layout keeps 0 in bytes 1-15 and 94.
+ConfigurationImage CarriedImageBits();
+
 }  // namespace magtune

@@ -90,5 +90,60 @@ TEST(SimOptions, RefusesBadArgumentsWithAMessage) {
     }
 }
 
+TEST(SimOptions, ManyReadersStartFromTheCommonOptionsAndDifferOneByOne) {
+    const SimOptionsResult r =
+        Parse({"--count", "8", "--link-dir", "/tmp/ports", "--baud", "4800", "--noise", "3",
+               "--reader", "3:silent", "--reader", "5:nak", "--reader", "7:wrong-image", "--reader",
+               "2:baud=2400,noise=0,bad-checksum-first=2", "--reader=8:hangup-after=9"});
+    ASSERT_TRUE(r.options) << r.error;
+    const SimOptions& o = *r.options;
+    EXPECT_EQ(o.count, 8u);
+    EXPECT_EQ(o.linkDir, "/tmp/ports");
+    ASSERT_EQ(o.readers.size(), 8u);
+    for (std::size_t k = 0; k < 8; ++k) {
+        const SimReader& reader = o.readers[k];
+        EXPECT_EQ(reader.baudRate, k == 1 ? 2400u : 4800u) << k + 1;
+        EXPECT_EQ(reader.faults.noiseBytes, k == 1 ? 0u : 3u) << k + 1;
+        EXPECT_EQ(reader.faults.silent, k == 2) << k + 1;
+        EXPECT_EQ(reader.faults.nakFirst != 0, k == 4) << k + 1;
+        EXPECT_EQ(reader.faults.wrongImage, k == 6) << k + 1;
+        EXPECT_EQ(reader.faults.badChecksumFirst, k == 1 ? 2u : 0u) << k + 1;
+        EXPECT_EQ(reader.faults.hangupAfter.has_value(), k == 7) << k + 1;
+    }
+}
+
+TEST(SimOptions, RefusesBadReaderSets) {
+    const std::vector<RefusedCase> cases = {
+        {{"--count", "0", "--link-dir", "d"}, "--count: \"0\" is not a whole number from 1 to 64"},
+        {{"--count", "65", "--link-dir", "d"},
+         "--count: \"65\" is not a whole number from 1 to 64"},
+        {{"--count", "2"}, "--count needs --link-dir DIR, where the readers' links COM1 ... go"},
+        {{"--link-dir", "d"}, "--link-dir and --reader go with --count N"},
+        {{"--count", "2", "--link-dir", "d", "--save", "x.cfg"},
+         "--count plays serial readers with links in --link-dir; --link, --save, --usb and "
+         "--wedge play one reader"},
+        {{"--count", "2", "--link-dir", "d", "--reader", "3:silent"},
+         "--reader \"3:silent\": give K:ITEM,... with K from 1 to 2"},
+        {{"--count", "2", "--link-dir", "d", "--reader", "silent"},
+         "--reader \"silent\": give K:ITEM,... with K from 1 to 2"},
+        {{"--count", "2", "--link-dir", "d", "--reader", "1:loud"},
+         "--reader \"1:loud\": \"loud\" is not silent, nak, wrong-image or NAME=NUMBER"},
+        {{"--count", "2", "--link-dir", "d", "--reader", "1:baud=1234"},
+         "--reader \"1:baud=1234\": \"1234\" is not a baud rate of this system"},
+        {{"--count", "2", "--link-dir", "d", "--reader", "1:silent,"},
+         "--reader \"1:silent,\": \"\" is not silent, nak, wrong-image or NAME=NUMBER"},
+        {{"--count", "2", "--link-dir", "d", "--reader", "1:speed=3"},
+         "--reader \"1:speed=3\": unknown item \"speed\""},
+        {{"--count", "2", "--link-dir", "d", "--reader", "1:hangup-after=0"},
+         "--reader \"1:hangup-after=0\": \"hangup-after=0\" is not silent, nak, wrong-image or "
+         "NAME=NUMBER"},
+    };
+    for (const RefusedCase& c : cases) {
+        const SimOptionsResult r = Parse(c.args);
+        EXPECT_FALSE(r.options) << c.args[0];
+        EXPECT_EQ(r.error, c.error);
+    }
+}
+
 }  // namespace
 }  // namespace magtune

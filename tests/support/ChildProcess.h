@@ -129,6 +129,15 @@ class ChildProcess {
         return status_;
     }
 
+    // Ctrl+C, as a user at a terminal gives it.
+    std::optional<int> interrupt(
+        std::chrono::milliseconds limit = std::chrono::milliseconds(10000)) {
+        if (pid_ > 0 && !status_) {
+            ::kill(pid_, SIGINT);
+        }
+        return waitForExit(limit);
+    }
+
     std::optional<int> terminate() {
         if (pid_ > 0 && !status_) {
             ::kill(pid_, SIGTERM);

@@ -205,6 +205,12 @@ void ReaderSim::handleFrame(std::vector<std::uint8_t>& out) {
         return;
     }
     image_ = *decoded.image;
+    if (faults_.wrongImage) {
+        // A reader whose memory fails: it answers ACK but holds another
+        // beep tone (bit 4 of byte 1) than it was sent.
+        image_[1] ^= 0x10;
+        log("wrong image: the beep tone is stored changed");
+    }
     ++acceptedImages_;
     ++completedTransfers_;
     reply(std::span(&kAck, 1), "ACK (image stored)", out);

@@ -20,6 +20,7 @@ struct ReaderFaults {
     unsigned badChecksumFirst = 0;             // the first upload replies carry a wrong checksum
     unsigned lowercaseHeaderFirst = 0;         // the first upload replies are headed ESC "r"
     bool silent = false;                       // never sends a byte
+    bool wrongImage = false;                   // keeps another beep tone than it was sent
     std::optional<std::uint64_t> hangupAfter;  // the line drops after this many bytes
 };
 

@@ -24,12 +24,60 @@ std::optional<std::uint64_t> ParseCount(const std::string& text, std::uint64_t m
     return value;
 }
 
+// Readers that --count may start: each holds a terminal and a thread.
+constexpr std::uint64_t kMaxReaders = 64;
+
+// One item of --reader K:ITEM,ITEM...; an error text, or empty.
+std::string ApplyReaderItem(const std::string& item, SimReader& reader) {
+    if (item == "silent") {
+        reader.faults.silent = true;
+        return {};
+    }
+    if (item == "nak") {
+        reader.faults.nakFirst = std::numeric_limits<unsigned>::max();
+        return {};
+    }
+    if (item == "wrong-image") {
+        reader.faults.wrongImage = true;
+        return {};
+    }
+    const auto eq = item.find('=');
+    const std::string name = item.substr(0, eq);
+    const std::string value = eq == std::string::npos ? std::string() : item.substr(eq + 1);
+    const auto n =
+        ParseCount(value, name == "hangup-after" ? 1 : 0,
+                   name == "noise" ? kMaxNoiseBytes : std::numeric_limits<unsigned>::max());
+    if (eq == std::string::npos || !n) {
+        return "\"" + item + "\" is not silent, nak, wrong-image or NAME=NUMBER";
+    }
+    if (name == "baud") {
+        if (!SpeedFromBaud(static_cast<unsigned>(*n))) {
+            return "\"" + value + "\" is not a baud rate of this system";
+        }
+        reader.baudRate = static_cast<unsigned>(*n);
+    } else if (name == "noise") {
+        reader.faults.noiseBytes = static_cast<std::size_t>(*n);
+    } else if (name == "nak-first") {
+        reader.faults.nakFirst = static_cast<unsigned>(*n);
+    } else if (name == "bad-checksum-first") {
+        reader.faults.badChecksumFirst = static_cast<unsigned>(*n);
+    } else if (name == "lowercase-header-first") {
+        reader.faults.lowercaseHeaderFirst = static_cast<unsigned>(*n);
+    } else if (name == "hangup-after") {
+        reader.faults.hangupAfter = *n;
+    } else {
+        return "unknown item \"" + name + "\"";
+    }
+    return {};
+}
+
 }  // namespace
 
 SimOptionsResult ParseSimOptions(std::span<const std::string> args) {
     constexpr std::uint64_t kMaxUnsigned = std::numeric_limits<unsigned>::max();
     constexpr std::uint64_t kMaxCount = std::numeric_limits<std::uint64_t>::max();
     SimOptions options;
+    std::vector<std::string> readerSpecs;
     auto fail = [](std::string message) { return SimOptionsResult{std::nullopt, message}; };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -44,6 +92,7 @@ SimOptionsResult ParseSimOptions(std::span<const std::string> args) {
                      : name == "--pace"               ? &options.pace
                      : name == "--verbose"            ? &options.verbose
                      : name == "--silent"             ? &options.faults.silent
+                     : name == "--wrong-image"        ? &options.faults.wrongImage
                      : name == "--lowercase-digits"   ? &options.lowercaseDigits
                                                       : nullptr;
         if (flag) {
@@ -60,10 +109,13 @@ SimOptionsResult ParseSimOptions(std::span<const std::string> args) {
                             : name == "--usb"        ? &options.usbPath
                             : name == "--wedge"      ? &options.wedgePath
                             : name == "--usb-device" ? &options.usbDevices.emplace_back()
+                            : name == "--link-dir"   ? &options.linkDir
+                            : name == "--reader"     ? &readerSpecs.emplace_back()
                                                      : nullptr;
         const bool isCount = name == "--baud" || name == "--noise" || name == "--nak-first" ||
                              name == "--bad-checksum-first" || name == "--lowercase-header-first" ||
-                             name == "--hangup-after" || name == "--exit-after-transfers";
+                             name == "--hangup-after" || name == "--exit-after-transfers" ||
+                             name == "--count";
         if (!path && !isCount) {
             return fail("unknown option \"" + args[i] + "\" (see --help)");
         }
@@ -86,11 +138,13 @@ SimOptionsResult ParseSimOptions(std::span<const std::string> args) {
             options.baudRate = static_cast<unsigned>(*baud);
             continue;
         }
-        const bool positive = name == "--hangup-after" || name == "--exit-after-transfers";
+        const bool positive =
+            name == "--hangup-after" || name == "--exit-after-transfers" || name == "--count";
         const std::uint64_t min = positive ? 1 : 0;
-        const std::uint64_t max = name == "--noise" ? kMaxNoiseBytes
-                                  : positive        ? kMaxCount
-                                                    : kMaxUnsigned;
+        const std::uint64_t max = name == "--noise"   ? kMaxNoiseBytes
+                                  : name == "--count" ? kMaxReaders
+                                  : positive          ? kMaxCount
+                                                      : kMaxUnsigned;
         const auto n = ParseCount(*value, min, max);
         if (!n) {
             return fail(name + ": \"" + *value + "\" is not a whole number from " +
@@ -106,12 +160,52 @@ SimOptionsResult ParseSimOptions(std::span<const std::string> args) {
             options.faults.lowercaseHeaderFirst = static_cast<unsigned>(*n);
         } else if (name == "--hangup-after") {
             options.faults.hangupAfter = *n;
+        } else if (name == "--count") {
+            options.count = static_cast<unsigned>(*n);
         } else {
             options.exitAfterTransfers = *n;
         }
     }
     if (!options.usbPath.empty() && !options.wedgePath.empty()) {
         return fail("--usb and --wedge cannot be used together");
+    }
+    if (options.count == 0) {
+        if (!options.linkDir.empty() || !readerSpecs.empty()) {
+            return fail("--link-dir and --reader go with --count N");
+        }
+        return {options, {}};
+    }
+    if (options.linkDir.empty()) {
+        return fail("--count needs --link-dir DIR, where the readers' links COM1 ... go");
+    }
+    if (!options.linkPath.empty() || !options.savePath.empty() || !options.usbPath.empty() ||
+        !options.wedgePath.empty()) {
+        return fail(
+            "--count plays serial readers with links in --link-dir; --link, --save, "
+            "--usb and --wedge play one reader");
+    }
+    options.readers.assign(options.count, SimReader{options.baudRate, options.faults});
+    for (const std::string& spec : readerSpecs) {
+        const auto colon = spec.find(':');
+        const auto k = ParseCount(spec.substr(0, colon), 1, options.count);
+        if (colon == std::string::npos || !k) {
+            return fail("--reader \"" + spec + "\": give K:ITEM,... with K from 1 to " +
+                        std::to_string(options.count));
+        }
+        std::size_t start = colon + 1;
+        for (;;) {
+            const auto comma = spec.find(',', start);
+            const std::string item =
+                spec.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            const std::string problem = ApplyReaderItem(item, options.readers[*k - 1]);
+            if (!problem.empty()) {
+                return fail("--reader \"" + spec + "\": " + problem);
+            }
+            if (comma == std::string::npos) {
+                break;
+            }
+            start = comma + 1;
+        }
     }
     return {options, {}};
 }
@@ -201,6 +295,27 @@ Keyboard wedge reader:
                       Keys other than digits and letters (the noise) are
                       typed on punctuation keys. The options that apply to
                       the USB reader apply here too.
+
+Many serial readers at once:
+  --count N           play N readers (at most 64), each on a terminal of its own,
+                      with the links DIR/COM1 ... DIR/COMN to them (point
+                      MAGTUNE_PORTS_DIR at DIR to reach them as COM1 ...). One
+                      line per reader goes to standard output, "COMk DEVICE",
+                      once all links are in place. --baud, --pace, --image,
+                      --verbose, --exit-after-transfers and the faults apply to
+                      every reader; --reader sets one reader apart.
+  --link-dir DIR      where the links go (needed with --count)
+  --reader K:ITEM,... reader K (1 to N) differs from the others; ITEM is one of
+                        silent             never answers
+                        nak                answers every download with NAK
+                        wrong-image        answers ACK but keeps another beep
+                                           tone than it was sent
+                        baud=N             runs at N baud
+                        noise=N, nak-first=N, bad-checksum-first=N,
+                        lowercase-header-first=N, hangup-after=N
+                                           as the options of the same name
+                      for example --reader 3:silent --reader 2:baud=2400,noise=5
+  --wrong-image       (every reader) as the wrong-image item
 
 Exit status: 0 on a normal end, 1 when the terminal cannot be set up,
 2 for bad options or a bad --image file.

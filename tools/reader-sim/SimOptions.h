@@ -10,6 +10,12 @@
 
 namespace magtune {
 
+// One reader of several (--count): its rate and its faults.
+struct SimReader {
+    unsigned baudRate = 9600;
+    ReaderFaults faults;
+};
+
 // What the command line of magtune-reader-sim asks for.
 struct SimOptions {
     unsigned baudRate = 9600;
@@ -25,6 +31,11 @@ struct SimOptions {
     bool lowercaseDigits = false;  // USB: upload replies typed in lower case
     std::optional<std::uint64_t> exitAfterTransfers;
     ReaderFaults faults;
+    // --count N: N readers at once, each on its own terminal with the link
+    // linkDir/COM1 ... linkDir/COMN; readers[k - 1] is reader k.
+    unsigned count = 0;
+    std::string linkDir;
+    std::vector<SimReader> readers;
 };
 
 // The options, or a message for the user saying what is wrong with them.

@@ -15,6 +15,7 @@
 #include "Complain.h"
 #include "DefaultImage.h"
 #include "DeviceLink.h"
+#include "ManyReaders.h"
 #include "PtyLine.h"
 #include "ReaderSim.h"
 #include "SimLoop.h"
@@ -92,7 +93,9 @@ int Run(int argc, char** argv) {
     }
 
     int status = 1;
-    if (!options.wedgePath.empty()) {
+    if (options.count != 0) {
+        status = RunManyReaders(options, image, signalFd);
+    } else if (!options.wedgePath.empty()) {
         status = RunWedgeReader(options, image, signalFd,
                                 options.verbose ? VerboseLog() : ReaderSim::LogSink{});
     } else if (!options.usbPath.empty()) {

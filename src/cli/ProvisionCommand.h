@@ -1,0 +1,17 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "common/Prompter.h"
+
+namespace magtune {
+
+// One setting into many readers at once, each read back and compared.
+int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
+
+extern const char* const kProvisionSynopsis;
+extern const char* const kProvisionHelp;
+
+}  // namespace magtune

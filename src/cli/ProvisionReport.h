@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "comm/ProvisionRun.h"
+
+namespace magtune {
+
+// The results of a provisioning run as the command line writes them.
+
+// The table: a header line and one line per reader, columns padded.
+std::string ProvisionTable(const std::vector<ProvisionResult>& rows);
+// "16 readers: 13 verified, 3 failed."
+std::string ProvisionSummary(const std::vector<ProvisionResult>& rows);
+// One line for a reader whose state changed (where no table can be redrawn).
+std::string ProvisionLine(const ProvisionResult& row);
+
+// {"setting": ..., "verified": n, "downloaded": n, "failed": n, "readers": [...]}
+std::string ProvisionJson(const std::string& setting, const std::vector<ProvisionResult>& rows);
+// A header line, then one record per reader; fields quoted where they must be.
+std::string ProvisionCsv(const std::vector<ProvisionResult>& rows);
+
+}  // namespace magtune

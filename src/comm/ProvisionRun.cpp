@@ -1,0 +1,238 @@
+#include "comm/ProvisionRun.h"
+
+#include <utility>
+
+#include "settings/DeviceTypeCodes.h"
+#include "settings/SettingDifferences.h"
+
+namespace magtune {
+
+const char* ProvisionStateName(ProvisionState state) {
+    switch (state) {
+        case ProvisionState::Waiting:
+            return "waiting";
+        case ProvisionState::Downloading:
+            return "downloading";
+        case ProvisionState::Verifying:
+            return "verifying";
+        case ProvisionState::Downloaded:
+            return "downloaded";
+        case ProvisionState::Verified:
+            return "verified";
+        case ProvisionState::Failed:
+            return "failed";
+    }
+    return "failed";
+}
+
+bool IsFinal(ProvisionState state) {
+    return state == ProvisionState::Downloaded || state == ProvisionState::Verified ||
+           state == ProvisionState::Failed;
+}
+
+ProvisionImages PackForProvisioning(const SettingStore& store) {
+    ProvisionImages images;
+    DeviceSettings settings = store.settings;
+    settings.DeviceId.current = kSerialWedgeDeviceIndex;
+    settings.PackImage(images.serial);
+    settings.DeviceId.current = kKeyboardlessWedgeDeviceIndex;
+    settings.PackImage(images.usb);
+    return images;
+}
+
+// A row's status label: the transfer's texts as they change.
+class ProvisionRun::RowView : public TransferView {
+  public:
+    RowView(ProvisionRun& run, std::size_t index) : run_(run), index_(index) {}
+    void setStatus(const std::string& text) override {
+        run_.update(index_, [&](ProvisionResult& row) { row.status = text; });
+    }
+    void setProgress(int) override {}
+    void setBusy(bool) override {}
+
+  private:
+    ProvisionRun& run_;
+    std::size_t index_;
+};
+
+// Keeps what a reader's transfers tell the user, so that the row fails with
+// the very message the single transfer shows. Nobody is there to answer a
+// retry question: it is answered No.
+class ProvisionRun::RowPrompter : public Prompter {
+  public:
+    Answer show(const Message& message) override {
+        if (message.icon == MessageIcon::Warning || message.icon == MessageIcon::Error) {
+            std::string text = message.text;
+            for (char& c : text) {
+                if (c == '\n' || c == '\r') {
+                    c = ' ';
+                }
+            }
+            text_ += text_.empty() ? "" : " ";
+            text_ += text;
+        }
+        return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::No;
+    }
+    void beep() override {}
+
+    // What was told so far, or `fallback` when nothing was.
+    std::string text(const std::string& fallback) const { return text_.empty() ? fallback : text_; }
+
+  private:
+    std::string text_;
+};
+
+ProvisionRun::ProvisionRun(ProvisionImages images, ProvisionReaderFactory factory, Clock& clock,
+                           bool verify)
+    : images_(images), factory_(std::move(factory)), clock_(clock), verify_(verify) {}
+
+ProvisionRun::~ProvisionRun() {
+    wait();
+    for (auto& thread : threads_) {
+        thread.join();
+    }
+}
+
+void ProvisionRun::setObserver(Observer observer) {
+    std::lock_guard lock(observerMutex_);
+    observer_ = std::move(observer);
+}
+
+std::size_t ProvisionRun::add(const ProvisionTarget& target) {
+    std::size_t index = 0;
+    {
+        std::lock_guard lock(mutex_);
+        index = rows_.size();
+        rows_.push_back({target, {}, 0, 0, ProvisionState::Waiting, {}, {}});
+        ++unfinished_;
+        if (target.usb()) {
+            usbQueue_.push_back(index);
+            if (!usbWorkerRunning_) {
+                usbWorkerRunning_ = true;
+                threads_.emplace_back([this] { usbWorker(); });
+            }
+        } else {
+            threads_.emplace_back([this, index] { provision(index); });
+        }
+    }
+    update(index, [](ProvisionResult&) {});
+    return index;
+}
+
+void ProvisionRun::usbWorker() {
+    for (;;) {
+        std::size_t index = 0;
+        {
+            std::lock_guard lock(mutex_);
+            if (usbQueue_.empty()) {
+                usbWorkerRunning_ = false;
+                return;
+            }
+            index = usbQueue_.front();
+            usbQueue_.pop_front();
+        }
+        provision(index);
+    }
+}
+
+void ProvisionRun::wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return unfinished_ == 0; });
+}
+
+std::size_t ProvisionRun::unfinished() const {
+    std::lock_guard lock(mutex_);
+    return unfinished_;
+}
+
+std::vector<ProvisionResult> ProvisionRun::results() const {
+    std::lock_guard lock(mutex_);
+    return rows_;
+}
+
+void ProvisionRun::update(std::size_t index, const std::function<void(ProvisionResult&)>& change) {
+    // One observer call at a time, in the order of the changes.
+    std::lock_guard observing(observerMutex_);
+    ProvisionResult copy;
+    {
+        std::lock_guard lock(mutex_);
+        ProvisionResult& row = rows_[index];
+        const bool wasFinal = IsFinal(row.state);
+        change(row);
+        if (!wasFinal && IsFinal(row.state)) {
+            --unfinished_;
+            changed_.notify_all();
+        }
+        copy = row;
+    }
+    if (observer_) {
+        observer_(index, copy);
+    }
+}
+
+void ProvisionRun::provision(std::size_t index) {
+    ProvisionTarget target;
+    {
+        std::lock_guard lock(mutex_);
+        target = rows_[index].target;
+    }
+    const std::uint64_t start = clock_.nowMs();
+    RowPrompter prompter;
+    RowView view(*this, index);
+    std::unique_ptr<ProvisionReader> reader = factory_(target, prompter);
+    auto finish = [&](ProvisionState state, std::string message) {
+        const std::uint64_t duration = clock_.nowMs() - start;
+        const std::string device = reader ? reader->devicePath() : std::string();
+        const std::uint32_t baud = reader ? reader->baudRate() : 0;
+        if (reader) {
+            reader->close();
+        }
+        update(index, [&](ProvisionResult& row) {
+            row.device = device;
+            row.baudRate = baud;
+            row.durationMs = duration;
+            row.state = state;
+            row.message = std::move(message);
+        });
+    };
+    auto setState = [&](ProvisionState state) {
+        update(index, [&](ProvisionResult& row) {
+            row.state = state;
+            if (reader) {
+                row.device = reader->devicePath();
+                row.baudRate = reader->baudRate();
+            }
+        });
+    };
+
+    if (!reader || !reader->open()) {
+        finish(ProvisionState::Failed, prompter.text(target.port + " is not available."));
+        return;
+    }
+    setState(ProvisionState::Downloading);
+    const ConfigurationImage& sent = target.usb() ? images_.usb : images_.serial;
+    if (!reader->download(sent, view)) {
+        finish(ProvisionState::Failed, prompter.text("Download setting failed."));
+        return;
+    }
+    if (!verify_) {
+        finish(ProvisionState::Downloaded, {});
+        return;
+    }
+    setState(ProvisionState::Verifying);
+    ConfigurationImage held{};
+    if (!reader->upload(held, view)) {
+        finish(ProvisionState::Failed, "Verify failed: the setting could not be read back. " +
+                                           prompter.text("The upload failed."));
+        return;
+    }
+    if (auto difference = FirstReadBackDifference(sent, held)) {
+        finish(ProvisionState::Failed, "Verify failed: " + difference->name +
+                                           " differs (the setting has \"" + difference->first +
+                                           "\", the reader \"" + difference->second + "\").");
+        return;
+    }
+    finish(ProvisionState::Verified, {});
+}
+
+}  // namespace magtune

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "comm/ProvisionReader.h"
+#include "platform/Clock.h"
+#include "settings/ConfigurationImage.h"
+#include "settings/SettingStore.h"
+
+namespace magtune {
+
+enum class ProvisionState { Waiting, Downloading, Verifying, Downloaded, Verified, Failed };
+
+// "waiting", "downloading", ..., as the table and the reports write it.
+const char* ProvisionStateName(ProvisionState state);
+bool IsFinal(ProvisionState state);
+
+struct ProvisionResult {
+    ProvisionTarget target;
+    std::string device;          // the device path that was opened
+    std::uint32_t baudRate = 0;  // the rate the reader answered at (serial)
+    std::uint64_t durationMs = 0;
+    ProvisionState state = ProvisionState::Waiting;
+    std::string status;   // the transfer's last status text
+    std::string message;  // why it failed, as the single transfer tells it
+};
+
+// The setting packed once per interface, with the device type a download
+// over that interface sets: a serial wedge over RS232, a keyboardless wedge
+// over USB.
+struct ProvisionImages {
+    ConfigurationImage serial{};
+    ConfigurationImage usb{};
+};
+ProvisionImages PackForProvisioning(const SettingStore& store);
+
+// Sets up many readers with one setting: each reader is downloaded and then,
+// unless verification is off, read back by an upload and compared with what
+// was sent. Every serial port has a worker thread of its own; USB readers
+// share the one control server, so they take their turns on one worker. A
+// failed reader never stops the others.
+//
+// Targets may be added while the run goes on (a reader plugged in later);
+// the observer hears every change of a reader's row, one call at a time,
+// from the worker threads.
+class ProvisionRun {
+  public:
+    using Observer = std::function<void(std::size_t index, const ProvisionResult&)>;
+
+    ProvisionRun(ProvisionImages images, ProvisionReaderFactory factory, Clock& clock,
+                 bool verify = true);
+    // Waits for the readers under way.
+    ~ProvisionRun();
+
+    ProvisionRun(const ProvisionRun&) = delete;
+    ProvisionRun& operator=(const ProvisionRun&) = delete;
+
+    void setObserver(Observer observer);
+
+    // Starts a reader; returns its row.
+    std::size_t add(const ProvisionTarget& target);
+    // Until every reader added so far has its final state.
+    void wait();
+    // Rows not finished yet.
+    std::size_t unfinished() const;
+
+    std::vector<ProvisionResult> results() const;
+
+  private:
+    class RowView;
+    class RowPrompter;
+
+    void provision(std::size_t index);
+    void update(std::size_t index, const std::function<void(ProvisionResult&)>& change);
+    void usbWorker();
+
+    const ProvisionImages images_;
+    const ProvisionReaderFactory factory_;
+    Clock& clock_;
+    const bool verify_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<ProvisionResult> rows_;
+    std::size_t unfinished_ = 0;
+    Observer observer_;
+    std::mutex observerMutex_;
+
+    std::deque<std::size_t> usbQueue_;
+    bool usbWorkerRunning_ = false;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace magtune

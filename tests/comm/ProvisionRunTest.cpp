@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "comm/ProvisionRun.h"
+#include "platform/Clock.h"
+#include "settings/DeviceTypeCodes.h"
+
+namespace magtune {
+namespace {
+
+// How a fake reader behaves.
+struct Behaviour {
+    bool opens = true;
+    bool downloads = true;
+    bool uploads = true;
+    std::size_t corruptByte = 0;  // 0: the reader holds what it was sent
+    std::uint8_t corruptFlip = 0;
+    const char* failure = "";  // what the transfer tells when it fails
+};
+
+// Counts how many readers are in a transfer at once; serial readers wait
+// for `gather` readers to be in theirs, which only parallel workers reach.
+struct Meeting {
+    std::mutex mutex;
+    std::condition_variable cv;
+    int inside = 0;
+    int arrived = 0;
+    int most = 0;
+    int gather = 0;
+
+    void enter() {
+        std::unique_lock lock(mutex);
+        most = std::max(most, ++inside);
+        ++arrived;
+        cv.notify_all();
+        cv.wait_for(lock, std::chrono::seconds(5), [this] { return arrived >= gather; });
+    }
+    void leave() {
+        std::lock_guard lock(mutex);
+        --inside;
+    }
+};
+
+class FakeReader : public ProvisionReader {
+  public:
+    FakeReader(const ProvisionTarget& target, Behaviour behaviour, Prompter& prompter,
+               Meeting& meeting)
+        : target_(target), behaviour_(behaviour), prompter_(prompter), meeting_(meeting) {}
+
+    bool open() override {
+        if (!behaviour_.opens) {
+            prompter_.warning(behaviour_.failure);
+        }
+        return behaviour_.opens;
+    }
+    bool download(const ConfigurationImage& image, TransferView& view) override {
+        meeting_.enter();
+        view.setStatus("Downloading to device ...");
+        held_ = image;
+        if (behaviour_.corruptByte != 0) {
+            held_[behaviour_.corruptByte] ^= behaviour_.corruptFlip;
+        }
+        if (!behaviour_.downloads) {
+            prompter_.systemError("ReadFile():\nInput/output error");
+            prompter_.warning(behaviour_.failure);
+        } else {
+            prompter_.information("Download finished successfully.", kApplicationTitle);
+        }
+        meeting_.leave();
+        return behaviour_.downloads;
+    }
+    bool upload(ConfigurationImage& image, TransferView&) override {
+        if (!behaviour_.uploads) {
+            prompter_.warning(behaviour_.failure);
+            return false;
+        }
+        image = held_;
+        return true;
+    }
+    void close() override {}
+    std::string devicePath() const override { return "/dev/fake-" + target_.port; }
+    std::uint32_t baudRate() const override { return target_.usb() ? 0 : 9600; }
+
+  private:
+    ProvisionTarget target_;
+    Behaviour behaviour_;
+    Prompter& prompter_;
+    Meeting& meeting_;
+    ConfigurationImage held_{};
+};
+
+class CountingClock : public Clock {
+  public:
+    std::uint64_t nowMs() override { return now_ += 5; }
+    void sleepMs(std::uint32_t) override {}
+
+  private:
+    std::atomic<std::uint64_t> now_{0};
+};
+
+ProvisionTarget Serial(const std::string& port) {
+    ProvisionTarget target;
+    target.port = port;
+    target.device = "/dev/" + port;
+    return target;
+}
+
+ProvisionTarget Usb(std::size_t number) {
+    ProvisionTarget target;
+    target.port = "USB " + std::to_string(number);
+    target.usbNumber = number;
+    return target;
+}
+
+class ProvisionRunTest : public ::testing::Test {
+  protected:
+    std::map<std::string, Behaviour> behaviours;
+    Meeting serialMeeting;
+    Meeting usbMeeting;
+    CountingClock clock;
+
+    std::vector<ProvisionResult> provision(const std::vector<ProvisionTarget>& targets,
+                                           bool verify = true) {
+        SettingStore store;
+        ProvisionRun run(
+            PackForProvisioning(store),
+            [this](const ProvisionTarget& target, Prompter& prompter) {
+                return std::make_unique<FakeReader>(target, behaviours[target.port], prompter,
+                                                    target.usb() ? usbMeeting : serialMeeting);
+            },
+            clock, verify);
+        for (const auto& target : targets) {
+            run.add(target);
+        }
+        run.wait();
+        return run.results();
+    }
+};
+
+TEST_F(ProvisionRunTest, FailedReadersNeverStopTheOthers) {
+    behaviours["COM2"] = {false, true, true, 0, 0, "COM2 is not available."};
+    behaviours["COM3"] = {true, false, true, 0, 0, "Download setting failed."};
+    behaviours["COM4"] = {true, true, false, 0, 0, "Upload setting from COM4 failed."};
+    behaviours["COM5"] = {true, true, true, 1, 0x10, ""};
+    behaviours["COM6"] = {true, true, true, 5, 0x08, ""};  // a bit the layout keeps 0
+    serialMeeting.gather = 6;
+    const auto rows = provision({Serial("COM1"), Serial("COM2"), Serial("COM3"), Serial("COM4"),
+                                 Serial("COM5"), Serial("COM6"), Serial("COM7")});
+    ASSERT_EQ(rows.size(), 7u);
+    struct Expected {
+        ProvisionState state;
+        const char* message;
+    } expected[] = {
+        {ProvisionState::Verified, ""},
+        {ProvisionState::Failed, "COM2 is not available."},
+        {ProvisionState::Failed, "ReadFile(): Input/output error Download setting failed."},
+        {ProvisionState::Failed,
+         "Verify failed: the setting could not be read back. Upload setting from COM4 failed."},
+        {ProvisionState::Failed,
+         "Verify failed: Beeps and Delays/Beep Tone differs (the setting has \"Medium\", the "
+         "reader \"High\")."},
+        {ProvisionState::Verified, ""},
+        {ProvisionState::Verified, ""},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].state, expected[i].state) << rows[i].target.port;
+        EXPECT_EQ(rows[i].message, expected[i].message) << rows[i].target.port;
+        EXPECT_GT(rows[i].durationMs, 0u) << rows[i].target.port;
+    }
+    EXPECT_EQ(rows[0].device, "/dev/fake-COM1");
+    EXPECT_EQ(rows[0].baudRate, 9600u);
+    EXPECT_EQ(rows[0].status, "Downloading to device ...");
+    // Every port that opened was in its download at the same time.
+    EXPECT_EQ(serialMeeting.most, 6);
+}
+
+TEST_F(ProvisionRunTest, UsbReadersTakeTurnsBesideTheSerialPorts) {
+    serialMeeting.gather = 2;
+    usbMeeting.gather = 1;
+    const auto rows = provision({Usb(1), Serial("COM1"), Usb(2), Serial("COM2"), Usb(3)});
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.state, ProvisionState::Verified) << row.target.port << row.message;
+    }
+    EXPECT_EQ(usbMeeting.most, 1);
+    EXPECT_EQ(serialMeeting.most, 2);
+}
+
+TEST_F(ProvisionRunTest, EachInterfaceGetsItsOwnDeviceType) {
+    SettingStore store;
+    store.settings.BeepTone.current = 4;
+    const ProvisionImages images = PackForProvisioning(store);
+    EXPECT_EQ(images.serial[0], DeviceTypeCodes[kSerialWedgeDeviceIndex].code);
+    EXPECT_EQ(images.usb[0], DeviceTypeCodes[kKeyboardlessWedgeDeviceIndex].code);
+    EXPECT_EQ(images.serial[1], images.usb[1]);
+    EXPECT_EQ(store.settings.DeviceId.current, store.settings.DeviceId.defaultValue)
+        << "the setting itself is not changed";
+}
+
+TEST_F(ProvisionRunTest, WithoutVerificationReadersEndDownloaded) {
+    behaviours["COM1"] = {true, true, false, 0, 0, "never read back"};
+    const auto rows = provision({Serial("COM1")}, false);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].state, ProvisionState::Downloaded);
+    EXPECT_EQ(rows[0].message, "");
+}
+
+TEST_F(ProvisionRunTest, TheObserverSeesEveryRowReachItsEnd) {
+    SettingStore store;
+    std::mutex mutex;
+    std::map<std::size_t, std::vector<ProvisionState>> seen;
+    {
+        ProvisionRun run(
+            PackForProvisioning(store),
+            [this](const ProvisionTarget& target, Prompter& prompter) {
+                return std::make_unique<FakeReader>(target, behaviours[target.port], prompter,
+                                                    serialMeeting);
+            },
+            clock);
+        run.setObserver([&](std::size_t index, const ProvisionResult& row) {
+            std::lock_guard lock(mutex);
+            auto& states = seen[index];
+            if (states.empty() || states.back() != row.state) {
+                states.push_back(row.state);
+            }
+        });
+        run.add(Serial("COM1"));
+        run.add(Serial("COM2"));
+        // Destroying the run waits for its readers.
+    }
+    for (std::size_t i : {0u, 1u}) {
+        ASSERT_FALSE(seen[i].empty());
+        EXPECT_EQ(seen[i].back(), ProvisionState::Verified);
+        EXPECT_NE(std::find(seen[i].begin(), seen[i].end(), ProvisionState::Verifying),
+                  seen[i].end());
+    }
+}
+
+}  // namespace
+}  // namespace magtune
