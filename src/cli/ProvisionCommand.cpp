@@ -450,6 +450,9 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
             interrupted = interrupts.wait(kWaitPollMs);
         }
     }
+    if (interrupted) {
+        run.stop();
+    }
     if (interrupted && run.unfinished() != 0) {
         std::cerr << "magtune-cli: stopping; waiting for " << run.unfinished()
                   << " reader(s) under way ..." << std::endl;

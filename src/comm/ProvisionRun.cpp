@@ -122,6 +122,7 @@ std::size_t ProvisionRun::add(const ProvisionTarget& target) {
 void ProvisionRun::usbWorker() {
     for (;;) {
         std::size_t index = 0;
+        bool stopped = false;
         {
             std::lock_guard lock(mutex_);
             if (usbQueue_.empty()) {
@@ -130,9 +131,22 @@ void ProvisionRun::usbWorker() {
             }
             index = usbQueue_.front();
             usbQueue_.pop_front();
+            stopped = stopped_;
         }
-        provision(index);
+        if (stopped) {
+            update(index, [](ProvisionResult& row) {
+                row.state = ProvisionState::Failed;
+                row.message = "Not started: the run was stopped.";
+            });
+        } else {
+            provision(index);
+        }
     }
+}
+
+void ProvisionRun::stop() {
+    std::lock_guard lock(mutex_);
+    stopped_ = true;
 }
 
 void ProvisionRun::wait() {

@@ -68,6 +68,9 @@ class ProvisionRun {
     std::size_t add(const ProvisionTarget& target);
     // Until every reader added so far has its final state.
     void wait();
+    // Readers under way finish; those still waiting for their turn fail
+    // without being touched.
+    void stop();
     // Rows not finished yet.
     std::size_t unfinished() const;
 
@@ -95,6 +98,7 @@ class ProvisionRun {
 
     std::deque<std::size_t> usbQueue_;
     bool usbWorkerRunning_ = false;
+    bool stopped_ = false;
     std::vector<std::thread> threads_;
 };
 

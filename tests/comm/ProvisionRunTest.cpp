@@ -241,5 +241,41 @@ TEST_F(ProvisionRunTest, TheObserverSeesEveryRowReachItsEnd) {
     }
 }
 
+TEST_F(ProvisionRunTest, AStoppedRunLeavesWaitingReadersUntouched) {
+    usbMeeting.gather = 2;  // the first USB reader waits in its download
+    SettingStore store;
+    std::atomic<int> made{0};
+    ProvisionRun run(
+        PackForProvisioning(store),
+        [&](const ProvisionTarget& target, Prompter& prompter) {
+            ++made;
+            return std::make_unique<FakeReader>(target, behaviours[target.port], prompter,
+                                                usbMeeting);
+        },
+        clock);
+    for (std::size_t n : {1u, 2u, 3u}) {
+        run.add(Usb(n));
+    }
+    {
+        std::unique_lock lock(usbMeeting.mutex);
+        usbMeeting.cv.wait_for(lock, std::chrono::seconds(5),
+                               [&] { return usbMeeting.inside == 1; });
+    }
+    run.stop();
+    {
+        std::lock_guard lock(usbMeeting.mutex);
+        usbMeeting.arrived = usbMeeting.gather;
+    }
+    usbMeeting.cv.notify_all();
+    run.wait();
+    const auto rows = run.results();
+    EXPECT_EQ(rows[0].state, ProvisionState::Verified);
+    for (std::size_t i : {1u, 2u}) {
+        EXPECT_EQ(rows[i].state, ProvisionState::Failed);
+        EXPECT_EQ(rows[i].message, "Not started: the run was stopped.");
+    }
+    EXPECT_EQ(made, 1);
+}
+
 }  // namespace
 }  // namespace magtune
