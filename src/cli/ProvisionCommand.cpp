@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -188,7 +189,10 @@ class UsbProvisionReader : public ProvisionReader {
         if (!session_.choose(target_.usbNumber)) {
             return false;
         }
-        name_ = session_.readers()[target_.usbNumber - 1].text;
+        // "2 - Tarvik Desk": the name follows the list number.
+        const std::string& text = session_.readers()[target_.usbNumber - 1].text;
+        const std::size_t dash = text.find(" - ");
+        name_ = dash == std::string::npos ? text : text.substr(dash + 3);
         return true;
     }
     bool download(const ConfigurationImage& image, TransferView& view) override {
@@ -236,9 +240,16 @@ bool Opens(const ProvisionTarget& target, const std::string& portsFolder) {
 }
 
 // The table on a terminal: drawn again in place whenever a row changes.
+// Lines are cut at the terminal's width, since a wrapped line would throw
+// the redrawing off by a line.
 class ProgressDisplay {
   public:
-    ProgressDisplay(std::ostream& out, bool live) : out_(out), live_(live) {}
+    ProgressDisplay(std::ostream& out, bool live) : out_(out), live_(live) {
+        winsize size{};
+        if (live_ && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1) {
+            columns_ = size.ws_col - 1u;
+        }
+    }
 
     void changed(const std::vector<ProvisionResult>& rows, const ProvisionResult& row) {
         std::lock_guard lock(mutex_);
@@ -259,7 +270,7 @@ class ProgressDisplay {
         std::size_t start = 0;
         while (start < table.size()) {
             const std::size_t end = table.find('\n', start);
-            out_ << "\x1b[2K" << table.substr(start, end - start) << '\n';
+            out_ << "\x1b[2K" << table.substr(start, std::min(end - start, columns_)) << '\n';
             start = end + 1;
             ++lines;
         }
@@ -283,6 +294,7 @@ class ProgressDisplay {
     bool live_;
     std::mutex mutex_;
     std::size_t linesDrawn_ = 0;
+    std::size_t columns_ = 200;
     std::map<std::string, std::string> lastLines_;
 };
 

@@ -219,6 +219,9 @@ void ProvisionRun::provision(std::size_t index) {
         });
     };
 
+    if (reader) {
+        update(index, [&](ProvisionResult& row) { row.device = reader->devicePath(); });
+    }
     if (!reader || !reader->open()) {
         finish(ProvisionState::Failed, prompter.text(target.port + " is not available."));
         return;

@@ -20,11 +20,6 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-std::string ReadText(const std::string& path) {
-    const auto bytes = ReadBytes(path);
-    return {bytes.begin(), bytes.end()};
-}
-
 // Splits one CSV record; fields may be quoted, with "" for a quote.
 std::vector<std::string> CsvFields(const std::string& line) {
     std::vector<std::string> fields(1);
