@@ -55,6 +55,12 @@ bool SerialProvisionReader::open() {
         return false;
     }
     device_ = session_.SerialPort->devicePath();
+    if (!found_) {
+        PortSettings found;
+        if (session_.SerialPort->getState(found, error)) {
+            found_ = found;
+        }
+    }
     // The upload's messages name the reader by its port.
     session_.DeviceName = target_.port;
     if (!link_.OpenSerialPort()) {
@@ -62,6 +68,23 @@ bool SerialProvisionReader::open() {
         return false;
     }
     return true;
+}
+
+void SerialProvisionReader::close() {
+    if (found_) {
+        // An upload closes the port at its end; it is opened once more to
+        // put its settings back.
+        SystemError ignored;
+        if (!session_.SerialPort) {
+            session_.SerialPort = target_.comIndex
+                                      ? OpenComPort(*target_.comIndex, portsFolder_, ignored)
+                                      : OpenSerialDevice(target_.device, ignored);
+        }
+        if (session_.SerialPort) {
+            session_.SerialPort->setState(*found_, ignored);
+        }
+    }
+    session_.closePort();
 }
 
 bool SerialProvisionReader::download(const ConfigurationImage& image, TransferView& view) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "comm/CommOptions.h"
@@ -25,7 +26,9 @@ class SerialProvisionReader : public ProvisionReader {
     bool open() override;
     bool download(const ConfigurationImage& image, TransferView& view) override;
     bool upload(ConfigurationImage& image, TransferView& view) override;
-    void close() override { session_.closePort(); }
+    // Leaves the port as it was found: the rate the connect scan chose and
+    // the framing go back to what the port had when it was opened.
+    void close() override;
     std::string devicePath() const override { return device_; }
     std::uint32_t baudRate() const override { return baudRate_; }
 
@@ -40,6 +43,7 @@ class SerialProvisionReader : public ProvisionReader {
     SerialLink link_;
     std::string device_;
     std::uint32_t baudRate_ = 0;
+    std::optional<PortSettings> found_;
 };
 
 }  // namespace magtune
