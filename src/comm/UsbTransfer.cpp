@@ -128,6 +128,7 @@ void UsbTransfer::keyTyped(char key) {
 
 void UsbTransfer::frameOut() {
     timerOn_ = false;
+    startPacing();
     pause(options_.ProtocolDelay);
     view_.setProgress(50);
     busy_ = true;
@@ -229,10 +230,12 @@ bool UsbTransfer::setChannel(std::uint8_t channel) {
 }
 
 bool UsbTransfer::enterProgramming() {
+    startPacing();
     return setChannel(kEnterProgramming);
 }
 
 bool UsbTransfer::leaveProgramming() {
+    startPacing();
     pause(options_.ProtocolDelay);
     return setChannel(kLeaveProgramming);
 }
@@ -249,9 +252,22 @@ bool UsbTransfer::sendBytes(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+void UsbTransfer::startPacing() {
+    paceUs_ = clock_.nowUs();
+}
+
+// Each wait ends at an absolute deadline, the previous one plus the delay,
+// so that what the calls in between cost is taken from the wait instead of
+// added to it. After a stall of more than a whole delay the schedule starts
+// afresh rather than sending the bytes it owes back to back.
 void UsbTransfer::pause(std::int32_t ms) {
-    if (ms > 0) {
-        clock_.sleepMs(static_cast<std::uint32_t>(ms));
+    const std::uint64_t step = ms > 0 ? static_cast<std::uint64_t>(ms) * 1000 : 0;
+    paceUs_ += step;
+    const std::uint64_t now = clock_.nowUs();
+    if (now > paceUs_ + step) {
+        paceUs_ = now;
+    } else {
+        clock_.sleepUntilUs(paceUs_);
     }
 }
 

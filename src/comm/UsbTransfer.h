@@ -68,6 +68,7 @@ class UsbTransfer {
     bool enterProgramming();
     bool leaveProgramming();
     bool sendBytes(std::span<const std::uint8_t> bytes);
+    void startPacing();
     void pause(std::int32_t ms);
 
     Direction direction_;
@@ -89,6 +90,7 @@ class UsbTransfer {
     std::uint16_t readyFailures_ = 0;
     std::string digits_;
     bool succeeded_ = false;
+    std::uint64_t paceUs_ = 0;  // where the current chain of waits stands
 };
 
 // Runs a transfer without a window: its timer on `clock`, the reader's keys

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <numeric>
 
@@ -340,6 +342,87 @@ TEST_F(UsbTransferTest, RunningWithoutAWindowFollowsTheTimer) {
     EXPECT_FALSE(RunUsbTransfer(*transfer, silent, clock));
     EXPECT_EQ(prompter.texts().front(), "Failed to connect to device.");
     EXPECT_LT(clock.now - start, 1000u);
+}
+
+}  // namespace
+}  // namespace magtune
+
+namespace magtune {
+namespace {
+
+// A clock of microseconds whose control calls take time, as they do through
+// the library, its server and the bus.
+class CostlyCalls : public FakeUsbLibrary {
+  public:
+    class MicroClock : public Clock {
+      public:
+        std::uint64_t us = 0;
+        std::uint64_t nowMs() override { return us / 1000; }
+        void sleepMs(std::uint32_t ms) override { us += std::uint64_t{ms} * 1000; }
+        std::uint64_t nowUs() override { return us; }
+        void sleepUntilUs(std::uint64_t deadline) override { us = std::max(us, deadline); }
+    };
+
+    MicroClock clock;
+    std::uint64_t costUs = 0;
+    std::size_t stallAt = SIZE_MAX;  // this call takes 10 ms more
+    std::vector<std::uint64_t> sentAt;
+
+    std::int32_t UsbHidSetDeviceControlCode(std::int32_t code) override {
+        sentAt.push_back(clock.us);
+        clock.us += costUs + (sentAt.size() - 1 == stallAt ? 10'000 : 0);
+        return FakeUsbLibrary::UsbHidSetDeviceControlCode(code);
+    }
+};
+
+// The waits run to absolute deadlines: what a call costs comes out of the
+// wait after it instead of adding up over the 260 bytes of a frame, and a
+// stall never makes the bytes after it follow closer than the delay.
+TEST(UsbTransferPacing, TheFrameTakesItsPrescribedTimeWhateverTheCallsCost) {
+    struct Case {
+        int usbDelay;
+        std::uint64_t costUs;
+        std::size_t stallAt;
+        std::uint64_t frameUs;  // from "O" to the answer timer, the last wait included
+    };
+    const Case cases[] = {
+        {2, 0, SIZE_MAX, 7'000 + 260 * 2'000},
+        {2, 300, SIZE_MAX, 7'000 + 260 * 2'000},
+        {1, 900, SIZE_MAX, 7'000 + 260 * 1'000},
+        {0, 300, SIZE_MAX, 7'000 + 260 * 300},
+        {5, 300, 100, 7'000 + 260 * 5'000 + 10'300 - 5'000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("UsbDelay " + std::to_string(c.usbDelay) + ", " + std::to_string(c.costUs) +
+                     " us a call");
+        CostlyCalls library;
+        library.costUs = c.costUs;
+        library.stallAt = c.stallAt == SIZE_MAX ? SIZE_MAX : 3 + c.stallAt;
+        FakePrompter prompter;
+        RecordingView view;
+        CommOptions options;
+        options.UsbDelay = c.usbDelay;
+        options.ProtocolDelay = 7;
+        MemoryFileSystem files;
+        TransferLog log{files, "/p/USBLog.txt"};
+        ConfigurationImage image{};
+        UsbTransfer transfer(UsbTransfer::Direction::Download, library, library.clock, prompter,
+                             view, options, log, log, image);
+        transfer.start();
+        for (int i = 0; i < 10 && transfer.phase() != TransferPhase::Connect; ++i) {
+            transfer.timerFired();
+        }
+        ASSERT_EQ(transfer.phase(), TransferPhase::Connect);
+        const std::uint64_t keyAt = library.clock.us;
+        transfer.keyTyped('O');
+        ASSERT_EQ(transfer.phase(), TransferPhase::Download);
+        EXPECT_EQ(library.clock.us - keyAt, c.frameUs);
+        ASSERT_EQ(library.sentAt.size(), 263u);
+        const std::uint64_t least = std::max<std::uint64_t>(c.usbDelay * 1000, c.costUs);
+        for (std::size_t i = 4; i < library.sentAt.size(); ++i) {
+            EXPECT_GE(library.sentAt[i] - library.sentAt[i - 1], least) << "byte " << i;
+        }
+    }
 }
 
 }  // namespace
