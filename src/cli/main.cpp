@@ -3,8 +3,13 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/ConsolePrompter.h"
+#include "platform/LibraryMessageRoute.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // What zebapi, OruUsbHidCtrl and its server tell the user.
+    magtune::ConsolePrompter libraryPrompter(std::cerr);
+    const magtune::LibraryMessageRoute libraryMessages(libraryPrompter);
     return magtune::RunCli(args, std::cout, std::cerr);
 }

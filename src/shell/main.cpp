@@ -13,6 +13,7 @@
 #include "common/ui/QtPrompter.h"
 #include "platform/FilePreferencesStore.h"
 #include "platform/InstanceLock.h"
+#include "platform/LibraryMessageRoute.h"
 #include "platform/Paths.h"
 #include "shell/AppState.h"
 #include "shell/DesktopTransfers.h"
@@ -49,6 +50,8 @@ int main(int argc, char* argv[]) {
         ChooseSettingFolder(programFolder, ::access(programFolder.c_str(), W_OK) == 0, documents));
 
     QtPrompter prompter;
+    // What zebapi, OruUsbHidCtrl and its server tell the user.
+    const LibraryMessageRoute libraryMessages(prompter);
     DesktopHelpViewer help(DesktopHelpViewer::FindHelpFolder(programFolder), prompter);
     QtFileDialog fileDialog;
     FilePreferencesStore preferences(FilePreferencesStore::DefaultPath());

@@ -3,26 +3,14 @@
 #include "wedge/ZebApi.h"
 #include "wedge/DriverInstaller.h"
 
-#include <cstdio>
-
 #include "platform/FilePreferencesStore.h"
+#include "platform/HostMessages.h"
 #include "wedge/CharDeviceBackend.h"
 #include "wedge/SimulatorBackend.h"
 #include "wedge/WedgeLibrary.h"
 
 namespace magtune {
 namespace {
-
-// The library has no window of its own: its few message boxes go to the
-// standard error of the program that loaded it.
-class StandardErrorMessages : public Prompter {
-  public:
-    Answer show(const Message& message) override {
-        std::fprintf(stderr, "zebapi: %s\n", message.text.c_str());
-        return message.defaultButton;
-    }
-    void beep() override {}
-};
 
 // The simulator when $ZEBAPI_SIM_SOCKET names it, else the character
 // device; looked at again at every load.
@@ -51,7 +39,9 @@ class EnvironmentBackend : public WedgeDriverBackend {
 struct SystemWedge {
     EnvironmentBackend drivers;
     std::unique_ptr<ProcessRunner> processes = CreateProcessRunner();
-    StandardErrorMessages messages;
+    // The library has no window of its own: its few message boxes are
+    // shown by the program that loaded it.
+    HostMessagePrompter messages{"zebapi"};
     WedgeLibrary library{WedgeServices{
         [] { return std::make_unique<FilePreferencesStore>(FilePreferencesStore::DefaultPath()); },
         drivers, *processes, SystemClock(), messages, RealFileSystem(), OsFamily::Nt,

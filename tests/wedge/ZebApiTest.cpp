@@ -9,8 +9,11 @@
 #include <sstream>
 
 #include "platform/FilePreferencesStore.h"
+#include "platform/LibraryMessageRoute.h"
 #include "platform/TempFolder.h"
 #include "platform/UnixSocket.h"
+#include "support/DynamicExports.h"
+#include "support/FakePrompter.h"
 #include "wedge/WedgeSettings.h"
 
 // The exports as a program sees them, against a simulated keyboard port
@@ -127,6 +130,43 @@ TEST_F(ZebApiTest, TransferBytesOutAndCapturedKeysBack) {
     EXPECT_EQ(ZebGetEchoChars(keys, scans, 2000), -1);
     EXPECT_EQ(ZebUnloadDriver(), 0);
     EXPECT_EQ(LastError(), "No driver loaded");
+}
+
+// The messages reach the program without a function of the library's own
+// for that.
+TEST(ZebApiExports, AreThePlainFunctionsAndTheHookProcedure) {
+    EXPECT_EQ(
+        test::DynamicExports(ZEBAPI_PATH),
+        (std::vector<std::string>{
+            "ZebEnableEcho", "ZebGetEchoChars", "ZebGetLastError", "ZebGetTrace", "ZebGetVersion",
+            "ZebGetVersionEx", "ZebKeyboardHookProc", "ZebLoadDriver", "ZebLoadDriver0",
+            "ZebSendData", "ZebSetDelay", "ZebTestDllApi", "ZebTestVxd", "ZebUnloadDriver"}));
+}
+
+// The library has no window: its message boxes are shown by the program
+// that routes them, and go to standard error when none does.
+TEST_F(ZebApiTest, TheLibrarysMessageBoxesReachTheProgram) {
+    ASSERT_TRUE(listen());
+    ASSERT_EQ(ZebLoadDriver0(), 1) << LastError();
+    EXPECT_EQ(ZebKeyboardHookProc('A', 0x1E, 1), 1);
+    EXPECT_EQ(ZebKeyboardHookProc('A', 0x1E, 0), 1);
+    char keys[2] = {};
+    char scans[2] = {};
+    test::FakePrompter prompter;
+    {
+        const LibraryMessageRoute route(prompter);
+        EXPECT_EQ(ZebGetEchoChars(keys, scans, 2), 3);
+    }
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, "ZebGetEchoChars, buffer too small!");
+    EXPECT_EQ(prompter.messages[0].caption, "Error");
+    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Error);
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(ZebGetEchoChars(keys, scans, 2), 3);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "zebapi: ZebGetEchoChars, buffer too small!\n");
+    EXPECT_EQ(prompter.messages.size(), 1u);
 }
 
 TEST_F(ZebApiTest, LoadWritesTheClampedBufferSizeBack) {

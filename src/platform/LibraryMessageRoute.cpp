@@ -1,0 +1,33 @@
+#include "platform/LibraryMessageRoute.h"
+
+#include <atomic>
+
+#include "platform/HostMessages.h"
+
+namespace magtune {
+namespace {
+
+std::atomic<Prompter*> route{nullptr};
+
+}  // namespace
+
+void RouteLibraryMessages(Prompter* prompter) {
+    route.store(prompter);
+}
+
+}  // namespace magtune
+
+extern "C" __attribute__((visibility("default"))) int MagtuneLibraryMessage(int icon,
+                                                                            const char* caption,
+                                                                            const char* text) {
+    magtune::Prompter* prompter = magtune::route.load();
+    if (prompter == nullptr || text == nullptr) {
+        return 0;
+    }
+    const int last = static_cast<int>(magtune::MessageIcon::Question);
+    const auto kind = icon >= 0 && icon <= last ? static_cast<magtune::MessageIcon>(icon)
+                                                : magtune::MessageIcon::Warning;
+    prompter->show(
+        {text, caption ? caption : "", kind, magtune::MessageButtons::Ok, magtune::Answer::Ok});
+    return 1;
+}

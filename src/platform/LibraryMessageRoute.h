@@ -1,0 +1,25 @@
+#pragma once
+
+#include "common/Prompter.h"
+
+namespace magtune {
+
+// Shows the messages of the loaded libraries (zebapi, OruUsbHidCtrl and the
+// server it started) through `prompter`, on the thread of the library call
+// that brings them; nullptr stops it, and the libraries write to standard
+// error again. The prompter must outlive the routing.
+//
+// Linking this into a program exports the function the libraries look for
+// (see HostMessages.h).
+void RouteLibraryMessages(Prompter* prompter);
+
+// Routes the messages to `prompter` for its own lifetime.
+class LibraryMessageRoute {
+  public:
+    explicit LibraryMessageRoute(Prompter& prompter) { RouteLibraryMessages(&prompter); }
+    ~LibraryMessageRoute() { RouteLibraryMessages(nullptr); }
+    LibraryMessageRoute(const LibraryMessageRoute&) = delete;
+    LibraryMessageRoute& operator=(const LibraryMessageRoute&) = delete;
+};
+
+}  // namespace magtune
