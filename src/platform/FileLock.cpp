@@ -26,11 +26,12 @@ std::optional<FileLock> FileLock::open(const std::string& path, SystemError& err
     const int fd =
         ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
     if (fd < 0) {
-        error = {"open", errno};
+        error = {"open", errno == ELOOP ? EACCES : errno};
         return std::nullopt;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+        (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
         error = {"open", EACCES};
         ::close(fd);
         return std::nullopt;

@@ -19,7 +19,8 @@ class FileLock {
     ~FileLock() { close(); }
 
     // Opens the lock file, creating it readable and writable by the owner
-    // only. A symbolic link or a file of another user is refused.
+    // only. A symbolic link, a file of another user or one that others may
+    // open (and so hold the lock) is refused.
     static std::optional<FileLock> open(const std::string& path, SystemError& error);
 
     // Takes the lock without waiting; false when another holder has it.

@@ -2,11 +2,17 @@
 
 #include <unistd.h>
 
-#include "platform/Paths.h"
+#include <cerrno>
+
+#include "platform/RuntimeFolder.h"
 
 namespace magtune {
 
 InstanceLock::InstanceLock(const std::string& path) {
+    if (path.empty()) {
+        error_ = {"open", ENOENT};
+        return;
+    }
     lock_ = FileLock::open(path, error_);
     if (!lock_) {
         state_ = State::Unavailable;
@@ -16,7 +22,9 @@ InstanceLock::InstanceLock(const std::string& path) {
 }
 
 std::string InstanceLock::DefaultPath() {
-    return UserRuntimeFolder() + "/magtune-" + std::to_string(::getuid()) + ".lock";
+    std::string problem;
+    const auto folder = PrivateRuntimeFolder(problem);
+    return folder ? *folder + "/magtune-" + std::to_string(::geteuid()) + ".lock" : std::string();
 }
 
 }  // namespace magtune

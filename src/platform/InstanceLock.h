@@ -20,15 +20,16 @@ class InstanceLock {
         Unavailable,    // the lock file could not be opened (see error())
     };
 
-    // Tries to take the lock at once, without waiting.
+    // Tries to take the lock at once, without waiting; an empty path is
+    // Unavailable.
     explicit InstanceLock(const std::string& path);
 
     State state() const { return state_; }
     const SystemError& error() const { return error_; }
 
-    // The lock file of the current user: "magtune-<uid>.lock" in the runtime
-    // folder. The user id keeps users apart where that folder is the shared
-    // /tmp.
+    // The lock file of the current user: "magtune-<uid>.lock" in the user's
+    // private runtime folder, where no other user can plant it; empty when
+    // the user has no such folder (never the shared /tmp).
     static std::string DefaultPath();
 
   private:

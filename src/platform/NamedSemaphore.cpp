@@ -1,7 +1,5 @@
 #include "platform/NamedSemaphore.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <time.h>
 
 #include <cerrno>
@@ -9,51 +7,44 @@
 
 namespace magtune {
 
-NamedSemaphore::NamedSemaphore(NamedSemaphore&& other) noexcept
-    : semaphore_(std::exchange(other.semaphore_, nullptr)) {}
+NamedSemaphore::NamedSemaphore(SharedMemoryBlock block) : block_(std::move(block)) {}
 
-NamedSemaphore& NamedSemaphore::operator=(NamedSemaphore&& other) noexcept {
-    if (this != &other) {
-        close();
-        semaphore_ = std::exchange(other.semaphore_, nullptr);
-    }
-    return *this;
-}
-
-std::optional<NamedSemaphore> NamedSemaphore::createFresh(const std::string& name,
+std::optional<NamedSemaphore> NamedSemaphore::createFresh(const std::string& path,
                                                           SystemError& error) {
-    ::sem_unlink(name.c_str());
-    sem_t* semaphore = ::sem_open(name.c_str(), O_CREAT | O_EXCL, S_IRUSR | S_IWUSR, 0);
-    if (semaphore == SEM_FAILED) {
-        error = {"sem_open", errno};
+    auto block = SharedMemoryBlock::createFresh(path, sizeof(sem_t), error);
+    if (!block) {
         return std::nullopt;
     }
-    return NamedSemaphore(semaphore);
-}
-
-std::optional<NamedSemaphore> NamedSemaphore::open(const std::string& name, SystemError& error) {
-    sem_t* semaphore = ::sem_open(name.c_str(), 0);
-    if (semaphore == SEM_FAILED) {
-        error = {"sem_open", errno};
+    if (::sem_init(static_cast<sem_t*>(block->data()), 1, 0) != 0) {
+        error = {"sem_init", errno};
+        SharedMemoryBlock::remove(path);
         return std::nullopt;
     }
-    return NamedSemaphore(semaphore);
+    return NamedSemaphore(std::move(*block));
 }
 
-void NamedSemaphore::remove(const std::string& name) {
-    ::sem_unlink(name.c_str());
+std::optional<NamedSemaphore> NamedSemaphore::open(const std::string& path, SystemError& error) {
+    auto block = SharedMemoryBlock::open(path, sizeof(sem_t), error);
+    if (!block) {
+        return std::nullopt;
+    }
+    return NamedSemaphore(std::move(*block));
+}
+
+void NamedSemaphore::remove(const std::string& path) {
+    SharedMemoryBlock::remove(path);
 }
 
 bool NamedSemaphore::post() {
-    return semaphore_ != nullptr && ::sem_post(semaphore_) == 0;
+    return isOpen() && ::sem_post(semaphore()) == 0;
 }
 
 NamedSemaphore::WaitResult NamedSemaphore::wait(std::optional<std::uint32_t> timeoutMs) {
-    if (semaphore_ == nullptr) {
+    if (!isOpen()) {
         return WaitResult::Failed;
     }
     if (!timeoutMs) {
-        while (::sem_wait(semaphore_) != 0) {
+        while (::sem_wait(semaphore()) != 0) {
             if (errno != EINTR) {
                 return WaitResult::Failed;
             }
@@ -70,7 +61,7 @@ NamedSemaphore::WaitResult NamedSemaphore::wait(std::optional<std::uint32_t> tim
         deadline.tv_nsec -= 1'000'000'000L;
         ++deadline.tv_sec;
     }
-    while (::sem_clockwait(semaphore_, CLOCK_MONOTONIC, &deadline) != 0) {
+    while (::sem_clockwait(semaphore(), CLOCK_MONOTONIC, &deadline) != 0) {
         if (errno == ETIMEDOUT) {
             return WaitResult::TimedOut;
         }
@@ -82,8 +73,8 @@ NamedSemaphore::WaitResult NamedSemaphore::wait(std::optional<std::uint32_t> tim
 }
 
 bool NamedSemaphore::tryWait() {
-    while (semaphore_ != nullptr) {
-        if (::sem_trywait(semaphore_) == 0) {
+    while (isOpen()) {
+        if (::sem_trywait(semaphore()) == 0) {
             return true;
         }
         if (errno != EINTR) {
@@ -93,11 +84,10 @@ bool NamedSemaphore::tryWait() {
     return false;
 }
 
+// The semaphore is not destroyed: the other process may still use it. It
+// goes with the last mapping of its block.
 void NamedSemaphore::close() {
-    if (semaphore_ != nullptr) {
-        ::sem_close(semaphore_);
-        semaphore_ = nullptr;
-    }
+    block_.close();
 }
 
 }  // namespace magtune

@@ -20,6 +20,8 @@ std::string AbsoluteEnv(const char* name) {
     return value;
 }
 
+}  // namespace
+
 std::string HomeFolder() {
     std::string home = AbsoluteEnv("HOME");
     if (!home.empty()) {
@@ -34,8 +36,6 @@ std::string HomeFolder() {
     }
     return "/tmp";
 }
-
-}  // namespace
 
 std::string ParentFolder(const std::string& path) {
     auto slash = path.find_last_of('/');
@@ -60,11 +60,6 @@ std::string UserConfigFolder() {
         base = HomeFolder() + "/.config";
     }
     return base + "/magtune";
-}
-
-std::string UserRuntimeFolder() {
-    std::string runtime = AbsoluteEnv("XDG_RUNTIME_DIR");
-    return runtime.empty() ? "/tmp" : runtime;
 }
 
 bool MakeFolders(const std::string& path, int& errorCode) {

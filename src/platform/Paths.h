@@ -8,13 +8,12 @@ namespace magtune {
 // system cannot tell.
 std::string ProgramFolder();
 
+// The user's home folder: $HOME when absolute, else the password database's.
+std::string HomeFolder();
+
 // The user's configuration folder for this program: $XDG_CONFIG_HOME/magtune,
 // or ~/.config/magtune (HOME, else the password database). Not created here.
 std::string UserConfigFolder();
-
-// A folder for the user's run-time files (locks): $XDG_RUNTIME_DIR when set
-// and absolute, else /tmp.
-std::string UserRuntimeFolder();
 
 // The folder part of a path ("." for a bare name, "/" for a file at the root).
 std::string ParentFolder(const std::string& path);

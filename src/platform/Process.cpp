@@ -14,7 +14,7 @@ extern char** environ;
 namespace magtune {
 
 std::optional<Process> Process::spawn(const std::vector<std::string>& argv, SystemError& error,
-                                      ProgramLookup lookup) {
+                                      ProgramLookup lookup, int standardError) {
     const bool search = lookup == ProgramLookup::SearchPath;
     const char* call = search ? "posix_spawnp" : "posix_spawn";
     if (argv.empty()) {
@@ -34,6 +34,9 @@ std::optional<Process> Process::spawn(const std::vector<std::string>& argv, Syst
     // Inherited pipes would keep whoever reads them waiting for the child.
     ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (standardError >= 0) {
+        ::posix_spawn_file_actions_adddup2(&actions, standardError, 2);
+    }
     ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     ::posix_spawnattr_setflags(&attributes,
                                POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);

@@ -21,11 +21,13 @@ class Process {
     // Starts argv[0] with the rest as its arguments and this process's
     // environment, in a session of its own so that a signal from the
     // caller's terminal does not reach it. Standard input and output are
-    // /dev/null, standard error is shared, no other descriptor is inherited.
-    // With SearchPath a bare name is looked up on the search path and
-    // failures are reported under "posix_spawnp", else under "posix_spawn".
+    // /dev/null, standard error is shared (or `standardError` when it is a
+    // descriptor), no other descriptor is inherited. With SearchPath a bare
+    // name is looked up on the search path and failures are reported under
+    // "posix_spawnp", else under "posix_spawn".
     static std::optional<Process> spawn(const std::vector<std::string>& argv, SystemError& error,
-                                        ProgramLookup lookup = ProgramLookup::AsGiven);
+                                        ProgramLookup lookup = ProgramLookup::AsGiven,
+                                        int standardError = -1);
 
     pid_t id() const { return pid_; }
     // Reaps the child once it ended. A child that is no longer ours to wait

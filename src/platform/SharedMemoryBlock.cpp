@@ -22,34 +22,35 @@ SharedMemoryBlock& SharedMemoryBlock::operator=(SharedMemoryBlock&& other) noexc
     return *this;
 }
 
-std::optional<SharedMemoryBlock> SharedMemoryBlock::createFresh(const std::string& name,
+std::optional<SharedMemoryBlock> SharedMemoryBlock::createFresh(const std::string& path,
                                                                 std::size_t size,
                                                                 SystemError& error) {
-    ::shm_unlink(name.c_str());
+    ::unlink(path.c_str());
     const int fd =
-        ::shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
     if (fd < 0) {
-        error = {"shm_open", errno};
+        error = {"open", errno};
         return std::nullopt;
     }
-    if (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+    // Whatever the umask left, the block is the owner's alone.
+    if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0 || ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
         error = {"ftruncate", errno};
         ::close(fd);
-        ::shm_unlink(name.c_str());
+        ::unlink(path.c_str());
         return std::nullopt;
     }
     auto block = map(fd, size, error);
     if (!block) {
-        ::shm_unlink(name.c_str());
+        ::unlink(path.c_str());
     }
     return block;
 }
 
-std::optional<SharedMemoryBlock> SharedMemoryBlock::open(const std::string& name, std::size_t size,
+std::optional<SharedMemoryBlock> SharedMemoryBlock::open(const std::string& path, std::size_t size,
                                                          SystemError& error) {
-    const int fd = ::shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        error = {"shm_open", errno};
+        error = {"open", errno == ELOOP ? EACCES : errno};
         return std::nullopt;
     }
     struct stat info {};
@@ -58,13 +59,14 @@ std::optional<SharedMemoryBlock> SharedMemoryBlock::open(const std::string& name
         ::close(fd);
         return std::nullopt;
     }
-    if (info.st_uid != ::geteuid() || (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        error = {"shm_open", EACCES};
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+        (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+        error = {"open", EACCES};
         ::close(fd);
         return std::nullopt;
     }
     if (static_cast<std::size_t>(info.st_size) < size) {
-        error = {"shm_open", EINVAL};
+        error = {"open", EINVAL};
         ::close(fd);
         return std::nullopt;
     }
@@ -83,8 +85,8 @@ std::optional<SharedMemoryBlock> SharedMemoryBlock::map(int fd, std::size_t size
     return SharedMemoryBlock(data, size);
 }
 
-void SharedMemoryBlock::remove(const std::string& name) {
-    ::shm_unlink(name.c_str());
+void SharedMemoryBlock::remove(const std::string& path) {
+    ::unlink(path.c_str());
 }
 
 void SharedMemoryBlock::close() {

@@ -8,8 +8,11 @@
 
 namespace magtune {
 
-// A named block of shared memory (shm_open), mapped whole for reading and
-// writing, that only the owning user can open.
+// A block of memory shared between processes through a file in the user's
+// private runtime folder (a memory file system where there is one), mapped
+// whole for reading and writing, that only the owning user can open. The
+// system-wide shm_open namespace is not used: any user may take a name
+// there first.
 class SharedMemoryBlock {
   public:
     SharedMemoryBlock() = default;
@@ -19,16 +22,17 @@ class SharedMemoryBlock {
     SharedMemoryBlock& operator=(const SharedMemoryBlock&) = delete;
     ~SharedMemoryBlock() { close(); }
 
-    // A new zero-filled block of `size` bytes, owner-only; a stale block of
-    // the same name is removed first.
-    static std::optional<SharedMemoryBlock> createFresh(const std::string& name, std::size_t size,
+    // A new zero-filled block of `size` bytes at `path`, mode 0600; a stale
+    // file of the same name is removed first.
+    static std::optional<SharedMemoryBlock> createFresh(const std::string& path, std::size_t size,
                                                         SystemError& error);
-    // An existing block of at least `size` bytes. A block that belongs to
-    // another user or that others may open is refused (EACCES), because
-    // whoever else can write it could steer the process that uses it.
-    static std::optional<SharedMemoryBlock> open(const std::string& name, std::size_t size,
+    // An existing block of at least `size` bytes. A symbolic link, or a file
+    // that belongs to another user or that others may open, is refused
+    // (EACCES), because whoever else can write it could steer the process
+    // that uses it.
+    static std::optional<SharedMemoryBlock> open(const std::string& path, std::size_t size,
                                                  SystemError& error);
-    static void remove(const std::string& name);
+    static void remove(const std::string& path);
 
     void* data() const { return data_; }
     std::size_t size() const { return size_; }

@@ -10,8 +10,8 @@ namespace {
 TEST(ChannelNames, NameBaseIsTheFolderWithSlashesReplaced) {
     EXPECT_EQ(NameBase("/opt/magtune/bin"), "_opt_magtune_bin");
     EXPECT_EQ(NameBase("/"), "_");
-    EXPECT_EQ(ChannelObjectName("_opt_magtune_bin", ChannelObject::RequestBlock),
-              "/_opt_magtune_bin{FF605E43-1EA6-4254-914C-23C054B79A55}");
+    EXPECT_EQ(ChannelObjectPath("/run/user/1000", "_opt_magtune_bin", ChannelObject::RequestBlock),
+              "/run/user/1000/_opt_magtune_bin{FF605E43-1EA6-4254-914C-23C054B79A55}");
     EXPECT_EQ(ServerLockPath("/run/user/1000", "_opt"),
               "/run/user/1000/_opt{919CCE97-5F08-44dd-B546-CF18C1A11563}.lock");
 }
@@ -29,10 +29,10 @@ TEST(ChannelNames, LongFoldersAreHashedIntoNamesTheSystemTakes) {
     for (const ChannelObject object :
          {ChannelObject::RequestEvent, ChannelObject::ReplyEvent, ChannelObject::QuitEvent,
           ChannelObject::ReadyEvent, ChannelObject::RequestBlock, ChannelObject::ServerMutex}) {
-        const std::string name = ChannelObjectName(base, object);
-        // A semaphore's name is stored as "sem." + name in a 255-byte file name.
-        EXPECT_LE(name.size() - 1 + 4, 255u);
-        EXPECT_EQ(name.find('/', 1), std::string::npos);
+        const std::string name = ServerLockPath("/run", base).substr(5);
+        EXPECT_LE(name.size(), 255u);  // the longest file name, the lock
+        EXPECT_EQ(name.find('/'), std::string::npos);
+        EXPECT_EQ(ChannelObjectPath("/run", base, object).find('/', 5), std::string::npos);
     }
 }
 

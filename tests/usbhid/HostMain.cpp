@@ -9,6 +9,7 @@
 //   buffered HEX                                      -> result
 //   overlong                                          -> result (1033 bytes)
 //   download | upload                                 -> succeeded, messages, image
+//   messages                   -> what the libraries told the user, "|" before each
 //   exit
 //
 // A transfer takes the reader's keys from the simulator that
@@ -19,12 +20,14 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "comm/SimulatorKeySource.h"
 #include "comm/UsbTransfer.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/LibraryMessageRoute.h"
 #include "usbhid/client/OruUsbHidCtrl.h"
 #include "usbhid/common/SimUsbWire.h"
 
@@ -110,6 +113,8 @@ std::vector<std::uint8_t> FromHex(const std::string& hex) {
     return bytes;
 }
 
+LinePrompter libraryMessages;
+
 std::string Run(const std::string& line) {
     std::istringstream in(line);
     std::string command;
@@ -162,6 +167,9 @@ std::string Run(const std::string& line) {
     if (command == "upload") {
         return Transfer(UsbTransfer::Direction::Upload);
     }
+    if (command == "messages") {
+        return std::exchange(libraryMessages.texts, {});
+    }
     if (command == "overlong") {
         const std::vector<std::uint8_t> bytes(1033, 0xEC);
         return std::to_string(UsbHidSetDeviceBufferedData(bytes.data(), 1033, 0));
@@ -172,6 +180,7 @@ std::string Run(const std::string& line) {
 }  // namespace
 
 int main() {
+    const LibraryMessageRoute route(libraryMessages);
     std::string line;
     while (std::getline(std::cin, line) && line != "exit") {
         std::cout << Run(line) << std::endl;

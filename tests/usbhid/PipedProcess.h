@@ -1,6 +1,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -36,6 +37,51 @@ class PipedProcess {
     }
 
     static constexpr int kStillRunning = -1000;
+
+    // As start(), as another user (its own group, no others) and with `env`
+    // entries (NAME=value) replacing ours. Only root may do that.
+    bool startAsUser(uid_t uid, const std::string& program, const std::vector<std::string>& env) {
+        int in[2];
+        int out[2];
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
+            return false;
+        }
+        std::vector<std::string> entries = env;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            bool replaced = false;
+            for (const std::string& own : env) {
+                replaced = replaced || entry.starts_with(own.substr(0, own.find('=') + 1));
+            }
+            if (!replaced) {
+                entries.push_back(entry);
+            }
+        }
+        std::vector<char*> envp;
+        for (std::string& entry : entries) {
+            envp.push_back(entry.data());
+        }
+        envp.push_back(nullptr);
+        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            // Only async-signal-safe calls from here on.
+            ::dup2(in[0], 0);
+            ::dup2(out[1], 1);
+            const gid_t gid = static_cast<gid_t>(uid);
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(gid, gid, gid) != 0 ||
+                ::setresuid(uid, uid, uid) != 0) {
+                ::_exit(126);
+            }
+            ::execve(program.c_str(), argv, envp.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        ::close(out[1]);
+        in_ = in[1];
+        out_ = out[0];
+        return pid_ > 0;
+    }
 
     bool start(const std::string& program, const std::vector<std::string>& args = {}) {
         int in[2];

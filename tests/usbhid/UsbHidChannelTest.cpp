@@ -3,11 +3,14 @@
 // folder of its own next to a copy of the server.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -53,6 +56,12 @@ std::vector<pid_t> ServersIn(const std::string& folder) {
     return pids;
 }
 
+uid_t OwnerOf(pid_t pid) {
+    struct stat info {};
+    return ::stat(("/proc/" + std::to_string(pid)).c_str(), &info) == 0 ? info.st_uid
+                                                                        : static_cast<uid_t>(-1);
+}
+
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!condition()) {
@@ -79,6 +88,11 @@ class Host {
   public:
     explicit Host(const std::string& folder) : folder_(folder) {
         started_ = process_.start(folder + "/usbhid_test_host");
+    }
+    // The program run by another user with its own environment entries.
+    Host(const std::string& folder, uid_t user, const std::vector<std::string>& env)
+        : folder_(folder) {
+        started_ = process_.startAsUser(user, folder + "/usbhid_test_host", env);
     }
 
     std::string call(const std::string& line) {
@@ -113,7 +127,8 @@ class UsbHidChannelTest : public ::testing::Test {
         ASSERT_EQ(simulator.readLine(10000), busPath);
     }
 
-    // Servers and names that a killed or replaced program left behind.
+    // Servers that a killed or replaced program left behind; their objects
+    // go with the test's runtime folder.
     void TearDown() override {
         ::kill(simulator.pid(), SIGTERM);
         EXPECT_EQ(simulator.waitExit(5000), 0);
@@ -121,13 +136,6 @@ class UsbHidChannelTest : public ::testing::Test {
             for (const pid_t pid : ServersIn(folder)) {
                 ::kill(pid, SIGKILL);
             }
-            const std::string base = NameBase(folder);
-            for (const ChannelObject event :
-                 {ChannelObject::RequestEvent, ChannelObject::ReplyEvent, ChannelObject::QuitEvent,
-                  ChannelObject::ReadyEvent}) {
-                NamedSemaphore::remove(ChannelObjectName(base, event));
-            }
-            SharedMemoryBlock::remove(ChannelObjectName(base, ChannelObject::RequestBlock));
         }
     }
 
@@ -262,6 +270,27 @@ TEST_F(UsbHidChannelTest, ASecondConnectReplacesTheServerOfTheFolder) {
     EXPECT_EQ(first.call("selected"), "1");
 }
 
+TEST_F(UsbHidChannelTest, ASecondConnectReplacesAServerBusyInASelection) {
+    const std::string folder = hostFolder("shared");
+    Host first(folder);
+    EXPECT_EQ(first.call("count"), "1");
+    const auto before = ServersIn(folder);
+    ASSERT_EQ(before.size(), 1u);
+
+    first.send("select 0");  // the server pauses 2 s in there
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    Host second(folder);
+    // The busy server ends only after it answered, later than the 1 s that
+    // the quit is given; the start attempts wait for it.
+    EXPECT_EQ(second.call("selected"), "1");
+    EXPECT_EQ(first.answer(), "1");  // the old server finished the selection
+    EXPECT_TRUE(WaitUntil([&] { return ServersIn(folder).size() == 1; }, 5000));
+    const auto after = ServersIn(folder);
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_NE(after[0], before[0]);
+    EXPECT_EQ(second.call("count"), "1");
+}
+
 TEST_F(UsbHidChannelTest, AServerThatDiesFailsTheWaitingCallInsteadOfHangingIt) {
     const std::string folder = hostFolder("program");
     Host host(folder);
@@ -303,6 +332,114 @@ TEST_F(UsbHidChannelTest, ASecondServerForTheFolderEndsAtOnce) {
     EXPECT_TRUE(intruder->waitEnded(5000));
     EXPECT_EQ(host.call("selected"), "1");
     EXPECT_EQ(ServersIn(folder).size(), 1u);
+}
+
+// Two users of one installed program: each meets a server of its own in a
+// namespace of its own, and neither can take the other's names.
+TEST_F(UsbHidChannelTest, TwoUsersOfOneProgramFolderEachGetTheirOwnServer) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "a second user needs root";
+    }
+    constexpr uid_t kOtherUser = 65534;
+    const std::string folder = hostFolder("installed");
+    // The other user may pass through the test's folder and reach the bus,
+    // as it may reach an installed program.
+    ::chmod(temp.path.c_str(), 0711);
+    ::chmod(busPath.c_str(), 0666);
+    const std::string myRuntime = temp / "run-mine";
+    ::mkdir(myRuntime.c_str(), 0700);
+    ScopedEnv myRuntimeEnv("XDG_RUNTIME_DIR", myRuntime.c_str());
+    const std::string otherRuntime = temp / "run-other";
+    ::mkdir(otherRuntime.c_str(), 0700);
+    ASSERT_EQ(::chown(otherRuntime.c_str(), kOtherUser, kOtherUser), 0);
+
+    // What a local user could leave in the system-wide namespaces under the
+    // names the objects would have there: it must not matter.
+    const std::string base = NameBase(folder);
+    std::vector<std::string> planted;
+    for (const ChannelObject object : {ChannelObject::RequestEvent, ChannelObject::RequestBlock}) {
+        planted.push_back(ChannelObjectPath("/dev/shm", base, object));
+        planted.push_back(ChannelObjectPath("/dev/shm", "sem." + base, object));
+    }
+    planted.push_back(ServerLockPath("/tmp", base));
+    for (const std::string& path : planted) {
+        ::close(::open(path.c_str(), O_CREAT | O_WRONLY, 0600));
+        ::chown(path.c_str(), kOtherUser, kOtherUser);
+    }
+
+    Host mine(folder);
+    EXPECT_EQ(mine.call("count"), "1");
+    Host theirs(folder, kOtherUser, {"XDG_RUNTIME_DIR=" + otherRuntime, "HOME=" + otherRuntime});
+    EXPECT_EQ(theirs.call("count"), "1");
+    EXPECT_EQ(theirs.call("enum 0"), "1 0 Tarvik Test Reader");
+    EXPECT_EQ(theirs.call("messages"), "");
+
+    // Both servers run, one per user; the first was not replaced.
+    const auto servers = ServersIn(folder);
+    ASSERT_EQ(servers.size(), 2u);
+    std::vector<uid_t> owners{OwnerOf(servers[0]), OwnerOf(servers[1])};
+    std::sort(owners.begin(), owners.end());
+    EXPECT_EQ(owners, (std::vector<uid_t>{0, kOtherUser}));
+    EXPECT_EQ(mine.call("enum 0"), "1 0 Tarvik Test Reader");
+
+    // Each user's objects are in its own folder, for the owner alone.
+    for (const auto& [runtime, owner] :
+         {std::pair{myRuntime, uid_t{0}}, std::pair{otherRuntime, kOtherUser}}) {
+        for (const ChannelObject object :
+             {ChannelObject::RequestEvent, ChannelObject::ReplyEvent, ChannelObject::QuitEvent,
+              ChannelObject::ReadyEvent, ChannelObject::RequestBlock}) {
+            const std::string path = ChannelObjectPath(runtime, base, object);
+            struct stat info {};
+            ASSERT_EQ(::lstat(path.c_str(), &info), 0) << path;
+            EXPECT_EQ(info.st_mode & 0777, 0600u) << path;
+            EXPECT_EQ(info.st_uid, owner) << path;
+        }
+    }
+    EXPECT_EQ(theirs.exit(), 0);
+    EXPECT_EQ(mine.call("selected"), "1");
+    for (const std::string& path : planted) {
+        ::unlink(path.c_str());
+    }
+}
+
+TEST_F(UsbHidChannelTest, WithoutARuntimeFolderOfItsOwnTheUserIsToldOnce) {
+    if (::access(("/run/user/" + std::to_string(::geteuid())).c_str(), F_OK) == 0) {
+        GTEST_SKIP() << "this user has a runtime folder of the login manager";
+    }
+    const std::string folder = hostFolder("program");
+    // Only the shared /tmp, and a home that others may write to.
+    const std::string home = temp / "open-home";
+    ::mkdir(home.c_str(), 0777);
+    ::chmod(home.c_str(), 0777);
+    ScopedEnv shared("XDG_RUNTIME_DIR", "/tmp");
+    ScopedEnv open("HOME", home.c_str());
+    Host host(folder);
+    EXPECT_EQ(host.call("count"), "0");
+    EXPECT_EQ(host.call("ready"), "0");
+    const std::string told = host.call("messages");
+    EXPECT_TRUE(told.starts_with("|USB readers cannot be reached: no runtime folder of your own ("))
+        << told;
+    EXPECT_EQ(told.find('|', 1), std::string::npos) << told;
+    EXPECT_TRUE(ServersIn(folder).empty());
+}
+
+// The server has no window: what it says on its standard error reaches the
+// program's message boxes, and other output its standard error.
+TEST_F(UsbHidChannelTest, TheServersMessagesReachTheProgram) {
+    const std::string folder = hostFolder("program", false);
+    const std::string server = folder + "/" + kServerFileName;
+    {
+        std::ofstream script(server);
+        script << "#!/bin/sh\n"
+               << "echo 'OruUsbHidCtrlSrv64: Access is denied.' >&2\n"
+               << "echo 'some other output' >&2\n";
+    }
+    ::chmod(server.c_str(), 0755);
+    Host host(folder);
+    EXPECT_EQ(host.call("count"), "0");
+    EXPECT_EQ(host.call("messages"),
+              "|Access is denied.|Access is denied.|Access is denied.|Access is denied."
+              "|Access is denied.");
 }
 
 }  // namespace

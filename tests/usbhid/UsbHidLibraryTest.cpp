@@ -2,12 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include "support/DynamicExports.h"
 #include "support/FakePrompter.h"
 
 namespace magtune {
 namespace {
 
 using test::FakePrompter;
+
+// The library's messages reach the program without a function of its own
+// for that: it exports the eleven calls and nothing else.
+TEST(UsbHidLibrary, ExportsExactlyTheElevenCalls) {
+    EXPECT_EQ(test::DynamicExports(ORUUSBHIDCTRL_PATH),
+              (std::vector<std::string>{
+                  "UsbHidDeselectDevice", "UsbHidEnumDeviceList", "UsbHidGetAvailableDeviceList",
+                  "UsbHidGetDeviceControlCode", "UsbHidIsDeviceReady", "UsbHidIsDeviceSelected",
+                  "UsbHidReleaseDeviceList", "UsbHidSelectDevice", "UsbHidSetDeviceBufferedData",
+                  "UsbHidSetDeviceControlCode", "UsbHidSetDownloadChannel"}));
+}
 
 TEST(UsbHidLibrary, BindsTheLibraryBesideTheProgramByName) {
     FakePrompter prompter;

@@ -1,13 +1,16 @@
 #include "usbhid/client/ClientChannel.h"
 
+#include <fcntl.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <new>
 
 #include "platform/FileLock.h"
 #include "platform/Paths.h"
-#include "usbhid/common/ChannelNames.h"
+#include "platform/RuntimeFolder.h"
 
 namespace magtune {
 
@@ -34,9 +37,12 @@ bool ClientChannel::connect() {
     if (connected_) {
         return true;
     }
+    if (!findRuntimeFolder()) {
+        return false;
+    }
     folder_ = ProgramFolder();
     nameBase_ = NameBase(folder_);
-    lockPath_ = ServerLockPath(UserRuntimeFolder(), nameBase_);
+    lockPath_ = ServerLockPath(runtimeFolder_, nameBase_);
     endOldServer();
     connected_ = true;  // from here on a failure is cleaned up by disconnect()
     if (!createObjects() || !startServer()) {
@@ -44,6 +50,27 @@ bool ClientChannel::connect() {
         return false;
     }
     return true;
+}
+
+// The channel's objects live only where no other user can reach them; with
+// no such folder there is no channel, and the user is told why once.
+bool ClientChannel::findRuntimeFolder() {
+    std::string problem;
+    const auto folder = PrivateRuntimeFolder(problem);
+    if (!folder) {
+        if (!toldNoRuntimeFolder_) {
+            toldNoRuntimeFolder_ = true;
+            messages_.warning("USB readers cannot be reached: no runtime folder of your own (" +
+                              problem + "). Set XDG_RUNTIME_DIR to a folder only you can open.");
+        }
+        return false;
+    }
+    runtimeFolder_ = *folder;
+    return true;
+}
+
+std::string ClientChannel::objectPath(ChannelObject object) const {
+    return ChannelObjectPath(runtimeFolder_, nameBase_, object);
 }
 
 // Each connect replaces a server that already serves the folder, so that
@@ -57,7 +84,7 @@ void ClientChannel::endOldServer() {
     // The request event wakes the old server so that it sees the quit event
     // at once instead of at its next look.
     for (ChannelObject object : {ChannelObject::QuitEvent, ChannelObject::RequestEvent}) {
-        if (auto event = NamedSemaphore::open(ChannelObjectName(nameBase_, object), error)) {
+        if (auto event = NamedSemaphore::open(objectPath(object), error)) {
             event->post();
         }
     }
@@ -73,14 +100,14 @@ bool ClientChannel::createObjects() {
     SystemError error;
     NamedSemaphore* events[] = {&requestEvent_, &replyEvent_, &quitEvent_, &readyEvent_};
     for (std::size_t i = 0; i < std::size(kEvents); ++i) {
-        auto event = NamedSemaphore::createFresh(ChannelObjectName(nameBase_, kEvents[i]), error);
+        auto event = NamedSemaphore::createFresh(objectPath(kEvents[i]), error);
         if (!event) {
             return false;
         }
         *events[i] = std::move(*event);
     }
-    auto mapping = SharedMemoryBlock::createFresh(
-        ChannelObjectName(nameBase_, ChannelObject::RequestBlock), kRequestBlockSize, error);
+    auto mapping = SharedMemoryBlock::createFresh(objectPath(ChannelObject::RequestBlock),
+                                                  kRequestBlockSize, error);
     if (!mapping) {
         return false;
     }
@@ -91,18 +118,39 @@ bool ClientChannel::createObjects() {
 
 bool ClientChannel::startServer() {
     const std::string path = folder_ + "/" + kServerFileName;
+    SystemError error;
+    auto lock = FileLock::open(lockPath_, error);
     for (int attempt = 0; attempt < kServerStartAttempts; ++attempt) {
-        SystemError error;
-        auto process = Process::spawn({path}, error);
-        if (!process) {
-            continue;
-        }
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadyWaitMs);
+        // An old server that is busy with a request of its own program (a
+        // selection pauses for seconds) sees the quit only after it answered;
+        // until then it holds ServerMutex and a new server would end at once.
+        while (lock && lock->heldElsewhere() && std::chrono::steady_clock::now() < deadline) {
+            SleepMs(10);
+        }
+        if (lock && lock->heldElsewhere()) {
+            continue;
+        }
+        // The server has no window: what it has to tell the user comes
+        // through its standard error.
+        int output[2];
+        if (::pipe2(output, O_CLOEXEC) != 0) {
+            return false;
+        }
+        ::fcntl(output[0], F_SETFL, O_NONBLOCK);
+        auto process = Process::spawn({path}, error, ProgramLookup::AsGiven, output[1]);
+        ::close(output[1]);
+        if (!process) {
+            ::close(output[0]);
+            continue;
+        }
         while (std::chrono::steady_clock::now() < deadline) {
             const auto ready = readyEvent_.wait(50);
+            forwardServerOutput(output[0]);
             if (ready == NamedSemaphore::WaitResult::Signalled) {
                 server_ = std::move(process);
+                serverOutput_ = output[0];
                 return true;
             }
             if (ready == NamedSemaphore::WaitResult::Failed || !process->running()) {
@@ -112,8 +160,32 @@ bool ClientChannel::startServer() {
         // Never leave a server behind that did not become ready: it might
         // hold ServerMutex and turn every later attempt away.
         process->kill();
+        forwardServerOutput(output[0], true);
+        ::close(output[0]);
     }
     return false;
+}
+
+void ClientChannel::forwardServerOutput(int fd, bool ended) {
+    const std::string prefix = std::string(kServerFileName) + ": ";
+    char chunk[1024];
+    ssize_t n = 0;
+    while ((n = ::read(fd, chunk, sizeof chunk)) > 0) {
+        serverLine_.append(chunk, static_cast<std::size_t>(n));
+    }
+    if (ended && !serverLine_.empty() && serverLine_.back() != '\n') {
+        serverLine_ += '\n';
+    }
+    std::size_t end = 0;
+    while ((end = serverLine_.find('\n')) != std::string::npos) {
+        const std::string line = serverLine_.substr(0, end);
+        serverLine_.erase(0, end + 1);
+        if (line.starts_with(prefix)) {
+            messages_.warning(line.substr(prefix.size()));
+        } else {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        }
+    }
 }
 
 bool ClientChannel::transact() {
@@ -121,7 +193,10 @@ bool ClientChannel::transact() {
         return false;
     }
     for (;;) {
-        switch (replyEvent_.wait(kLivenessCheckMs)) {
+        const auto replied = replyEvent_.wait(kLivenessCheckMs);
+        // The server writes a message before it answers the request.
+        forwardServerOutput(serverOutput_);
+        switch (replied) {
             case NamedSemaphore::WaitResult::Signalled:
                 return true;
             case NamedSemaphore::WaitResult::Failed:
@@ -151,6 +226,12 @@ void ClientChannel::disconnect() {
 }
 
 void ClientChannel::release() {
+    if (serverOutput_ >= 0) {
+        forwardServerOutput(serverOutput_, true);
+        ::close(serverOutput_);
+        serverOutput_ = -1;
+    }
+    serverLine_.clear();
     block_ = nullptr;
     mapping_.close();
     requestEvent_.close();
@@ -169,9 +250,9 @@ void ClientChannel::removeNamesUnlessServed() {
         return;
     }
     for (ChannelObject object : kEvents) {
-        NamedSemaphore::remove(ChannelObjectName(nameBase_, object));
+        NamedSemaphore::remove(objectPath(object));
     }
-    SharedMemoryBlock::remove(ChannelObjectName(nameBase_, ChannelObject::RequestBlock));
+    SharedMemoryBlock::remove(objectPath(ChannelObject::RequestBlock));
 }
 
 }  // namespace magtune

@@ -4,9 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "platform/HostMessages.h"
 #include "platform/NamedSemaphore.h"
 #include "platform/Process.h"
 #include "platform/SharedMemoryBlock.h"
+#include "usbhid/common/ChannelNames.h"
 #include "usbhid/common/RequestBlock.h"
 
 namespace magtune {
@@ -41,16 +43,27 @@ class ClientChannel {
     void disconnect();
 
   private:
+    bool findRuntimeFolder();
+    std::string objectPath(ChannelObject object) const;
     bool createObjects();
     void endOldServer();
     bool startServer();
     void release();
     void removeNamesUnlessServed();
+    // Shows what the server wrote to its standard error, line by line, and
+    // passes on what is not a message of its own; `ended` flushes a last
+    // line without a line break.
+    void forwardServerOutput(int fd, bool ended = false);
 
     bool connected_ = false;
     std::string folder_;
+    std::string runtimeFolder_;
     std::string nameBase_;
     std::string lockPath_;
+    HostMessagePrompter messages_{"OruUsbHidCtrl"};
+    bool toldNoRuntimeFolder_ = false;
+    int serverOutput_ = -1;  // the read end of the server's standard error
+    std::string serverLine_;
     NamedSemaphore requestEvent_;
     NamedSemaphore replyEvent_;
     NamedSemaphore quitEvent_;

@@ -49,12 +49,13 @@ const char* ChannelGuid(ChannelObject object) {
     return "";
 }
 
-std::string ChannelObjectName(const std::string& nameBase, ChannelObject object) {
-    return "/" + nameBase + ChannelGuid(object);
+std::string ChannelObjectPath(const std::string& runtimeFolder, const std::string& nameBase,
+                              ChannelObject object) {
+    return runtimeFolder + "/" + nameBase + ChannelGuid(object);
 }
 
 std::string ServerLockPath(const std::string& runtimeFolder, const std::string& nameBase) {
-    return runtimeFolder + "/" + nameBase + ChannelGuid(ChannelObject::ServerMutex) + ".lock";
+    return ChannelObjectPath(runtimeFolder, nameBase, ChannelObject::ServerMutex) + ".lock";
 }
 
 }  // namespace magtune

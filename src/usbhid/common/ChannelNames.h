@@ -18,8 +18,8 @@ enum class ChannelObject {
 // executable: the folder with each "/" replaced by "_". A client and a server
 // meet only when both executables lie in the same folder.
 //
-// The system limits names (a semaphore name to 251 characters after its
-// leading "/"), so a NameBase longer than kMaxNameBase characters becomes
+// The system limits file names to 255 bytes, so a NameBase longer than
+// kMaxNameBase characters becomes
 // 16 hexadecimal digits of the 64-bit FNV-1a hash of the whole folder path,
 // "_", and the last characters of the long NameBase, kMaxNameBase in all.
 // Two folders of equal tails still get distinct names through the hash.
@@ -29,11 +29,16 @@ inline constexpr std::size_t kMaxNameBase = 200;
 // The object's fixed GUID text.
 const char* ChannelGuid(ChannelObject object);
 
-// "/" + NameBase + GUID: the name of a semaphore or the shared memory block.
-std::string ChannelObjectName(const std::string& nameBase, ChannelObject object);
+// Every object lives in the user's private runtime folder, so each user has
+// a namespace of its own, as each session has on Windows.
+//
+// Runtime folder, "/", NameBase, GUID: the file of an event or of the
+// shared memory block.
+std::string ChannelObjectPath(const std::string& runtimeFolder, const std::string& nameBase,
+                              ChannelObject object);
 
-// The file whose lock stands for ServerMutex: runtime folder, "/", the
-// ServerMutex name without its "/", ".lock".
+// The file whose lock stands for ServerMutex: the ServerMutex path with
+// ".lock".
 std::string ServerLockPath(const std::string& runtimeFolder, const std::string& nameBase);
 
 // The server's file name, looked for in the folder of the host executable.

@@ -1,6 +1,7 @@
 // OruUsbHidCtrlSrv64: started by libOruUsbHidCtrl from the program's folder,
 // answers its requests one at a time until it is asked to quit.
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "platform/FileLock.h"
 #include "platform/NamedSemaphore.h"
 #include "platform/Paths.h"
+#include "platform/RuntimeFolder.h"
 #include "platform/SharedMemoryBlock.h"
 #include "usbhid/common/ChannelNames.h"
 #include "usbhid/common/SimUsbWire.h"
@@ -35,31 +37,41 @@ std::unique_ptr<DeviceBackend> MakeBackend() {
 }
 
 int Run() {
+    // Messages go to the program that started the server through a pipe;
+    // a program that is gone must not take the server with it.
+    ::signal(SIGPIPE, SIG_IGN);
     const pid_t starter = ::getppid();
     const std::string nameBase = NameBase(ProgramFolder());
+    StderrPrompter prompter;
+    std::string problem;
+    const auto runtimeFolder = PrivateRuntimeFolder(problem);
+    if (!runtimeFolder) {
+        prompter.warning("No runtime folder of your own (" + problem + ").");
+        return 1;
+    }
     SystemError error;
     // A second server for the folder ends at once without touching the
     // channel.
-    auto serverMutex = FileLock::open(ServerLockPath(UserRuntimeFolder(), nameBase), error);
+    auto serverMutex = FileLock::open(ServerLockPath(*runtimeFolder, nameBase), error);
     if (!serverMutex || !serverMutex->tryLock()) {
         return 0;
     }
     auto openEvent = [&](ChannelObject object) {
-        return NamedSemaphore::open(ChannelObjectName(nameBase, object), error);
+        return NamedSemaphore::open(ChannelObjectPath(*runtimeFolder, nameBase, object), error);
     };
     auto requestEvent = openEvent(ChannelObject::RequestEvent);
     auto replyEvent = openEvent(ChannelObject::ReplyEvent);
     auto quitEvent = openEvent(ChannelObject::QuitEvent);
     auto readyEvent = openEvent(ChannelObject::ReadyEvent);
-    auto mapping = SharedMemoryBlock::open(ChannelObjectName(nameBase, ChannelObject::RequestBlock),
-                                           kRequestBlockSize, error);
+    auto mapping = SharedMemoryBlock::open(
+        ChannelObjectPath(*runtimeFolder, nameBase, ChannelObject::RequestBlock), kRequestBlockSize,
+        error);
     if (!requestEvent || !replyEvent || !quitEvent || !readyEvent || !mapping) {
         return 1;
     }
     RequestBlock& block = *std::launder(static_cast<RequestBlock*>(mapping->data()));
 
     const std::unique_ptr<DeviceBackend> backend = MakeBackend();
-    StderrPrompter prompter;
     UsbHidServer server(*backend, SystemClock(), prompter);
 
     readyEvent->post();
