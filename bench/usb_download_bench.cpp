@@ -7,7 +7,10 @@
 // difference is what one control call costs (client, shared memory, server,
 // simulated bus) and what the key channel adds.
 //
-//   usb_download_bench [runs]      (runs each UsbDelay; default 5)
+//   usb_download_bench [runs [UsbDelay ...]]
+//
+// runs each UsbDelay (default 5) and reports the median; the delays default
+// to 0, 1, 2, 5, 10 and 20.
 //
 // It must lie beside libOruUsbHidCtrl.so and OruUsbHidCtrlSrv64.
 
@@ -120,7 +123,7 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-int Run(int runs) {
+int Run(int runs, const std::vector<int>& delays) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                          ("usb_download_bench." + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
@@ -159,7 +162,7 @@ int Run(int runs) {
                 for (std::size_t i = 0; i < image.size(); ++i) {
                     image[i] = static_cast<std::uint8_t>(i * 7);
                 }
-                for (const int usbDelay : {0, 1, 2, 5, 10, 20}) {
+                for (const int usbDelay : delays) {
                     CommOptions options;
                     options.UsbDelay = usbDelay;
                     std::vector<double> times;
@@ -199,5 +202,12 @@ int Run(int runs) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    return magtune::Run(runs);
+    std::vector<int> delays;
+    for (int i = 2; i < argc; ++i) {
+        delays.push_back(std::clamp(std::atoi(argv[i]), 0, 20));
+    }
+    if (delays.empty()) {
+        delays = {0, 1, 2, 5, 10, 20};
+    }
+    return magtune::Run(runs, delays);
 }

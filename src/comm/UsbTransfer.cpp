@@ -257,14 +257,15 @@ void UsbTransfer::startPacing() {
 }
 
 // Each wait ends at an absolute deadline, the previous one plus the delay,
-// so that what the calls in between cost is taken from the wait instead of
-// added to it. After a stall of more than a whole delay the schedule starts
-// afresh rather than sending the bytes it owes back to back.
+// so that what the calls in between cost, and a wake-up that came late, is
+// taken from the next waits instead of added to the transfer. A stall of
+// more than kMaxPacingDebtSteps delays is not made up: the schedule starts
+// afresh rather than sending a long run of bytes back to back.
 void UsbTransfer::pause(std::int32_t ms) {
     const std::uint64_t step = ms > 0 ? static_cast<std::uint64_t>(ms) * 1000 : 0;
     paceUs_ += step;
     const std::uint64_t now = clock_.nowUs();
-    if (now > paceUs_ + step) {
+    if (now > paceUs_ + kMaxPacingDebtSteps * step) {
         paceUs_ = now;
     } else {
         clock_.sleepUntilUs(paceUs_);

@@ -32,6 +32,9 @@ class UsbTransfer {
     static constexpr std::uint32_t kAnswerWaitMs = 20000;
     static constexpr std::uint8_t kEnterProgramming = 253;
     static constexpr std::uint8_t kLeaveProgramming = 254;
+    // How many delays a late byte may be behind its schedule and still be
+    // caught up with.
+    static constexpr std::uint64_t kMaxPacingDebtSteps = 8;
 
     // `image` is sent by a download and filled by a successful upload only.
     // `log` and `dump` are written only when options.UsbLogEnable is set.

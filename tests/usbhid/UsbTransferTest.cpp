@@ -365,32 +365,36 @@ class CostlyCalls : public FakeUsbLibrary {
 
     MicroClock clock;
     std::uint64_t costUs = 0;
-    std::size_t stallAt = SIZE_MAX;  // this call takes 10 ms more
+    std::size_t stallAt = SIZE_MAX;  // this call takes stallUs more
+    std::uint64_t stallUs = 0;
     std::vector<std::uint64_t> sentAt;
 
     std::int32_t UsbHidSetDeviceControlCode(std::int32_t code) override {
         sentAt.push_back(clock.us);
-        clock.us += costUs + (sentAt.size() - 1 == stallAt ? 10'000 : 0);
+        clock.us += costUs + (sentAt.size() - 1 == stallAt ? stallUs : 0);
         return FakeUsbLibrary::UsbHidSetDeviceControlCode(code);
     }
 };
 
 // The waits run to absolute deadlines: what a call costs comes out of the
-// wait after it instead of adding up over the 260 bytes of a frame, and a
-// stall never makes the bytes after it follow closer than the delay.
+// wait after it instead of adding up over the 260 bytes of a frame, a short
+// stall is caught up with, and after a long one the bytes keep their delay.
 TEST(UsbTransferPacing, TheFrameTakesItsPrescribedTimeWhateverTheCallsCost) {
     struct Case {
         int usbDelay;
         std::uint64_t costUs;
-        std::size_t stallAt;
-        std::uint64_t frameUs;  // from "O" to the answer timer, the last wait included
+        std::size_t stallAt;  // frame byte whose call takes stallUs more
+        std::uint64_t stallUs;
+        std::uint64_t frameUs;     // from "O" to the answer timer, the last wait included
+        std::uint64_t leastGapUs;  // between the starts of two frame bytes
     };
     const Case cases[] = {
-        {2, 0, SIZE_MAX, 7'000 + 260 * 2'000},
-        {2, 300, SIZE_MAX, 7'000 + 260 * 2'000},
-        {1, 900, SIZE_MAX, 7'000 + 260 * 1'000},
-        {0, 300, SIZE_MAX, 7'000 + 260 * 300},
-        {5, 300, 100, 7'000 + 260 * 5'000 + 10'300 - 5'000},
+        {2, 0, SIZE_MAX, 0, 7'000 + 260 * 2'000, 2'000},
+        {2, 300, SIZE_MAX, 0, 7'000 + 260 * 2'000, 2'000},
+        {1, 900, SIZE_MAX, 0, 7'000 + 260 * 1'000, 1'000},
+        {0, 300, SIZE_MAX, 0, 7'000 + 260 * 300, 300},
+        {5, 300, 100, 10'000, 7'000 + 260 * 5'000, 300},
+        {5, 300, 100, 100'000, 7'000 + 260 * 5'000 + 100'300 - 5'000, 5'000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("UsbDelay " + std::to_string(c.usbDelay) + ", " + std::to_string(c.costUs) +
@@ -398,6 +402,7 @@ TEST(UsbTransferPacing, TheFrameTakesItsPrescribedTimeWhateverTheCallsCost) {
         CostlyCalls library;
         library.costUs = c.costUs;
         library.stallAt = c.stallAt == SIZE_MAX ? SIZE_MAX : 3 + c.stallAt;
+        library.stallUs = c.stallUs;
         FakePrompter prompter;
         RecordingView view;
         CommOptions options;
@@ -418,10 +423,11 @@ TEST(UsbTransferPacing, TheFrameTakesItsPrescribedTimeWhateverTheCallsCost) {
         ASSERT_EQ(transfer.phase(), TransferPhase::Download);
         EXPECT_EQ(library.clock.us - keyAt, c.frameUs);
         ASSERT_EQ(library.sentAt.size(), 263u);
-        const std::uint64_t least = std::max<std::uint64_t>(c.usbDelay * 1000, c.costUs);
+        std::uint64_t least = UINT64_MAX;
         for (std::size_t i = 4; i < library.sentAt.size(); ++i) {
-            EXPECT_GE(library.sentAt[i] - library.sentAt[i - 1], least) << "byte " << i;
+            least = std::min(least, library.sentAt[i] - library.sentAt[i - 1]);
         }
+        EXPECT_EQ(least, c.leastGapUs);
     }
 }
 
