@@ -19,9 +19,9 @@ enum class ChannelObject {
 // meet only when both executables lie in the same folder.
 //
 // The system limits file names to 255 bytes, so a NameBase longer than
-// kMaxNameBase characters becomes
-// 16 hexadecimal digits of the 64-bit FNV-1a hash of the whole folder path,
-// "_", and the last characters of the long NameBase, kMaxNameBase in all.
+// kMaxNameBase characters becomes 16 hexadecimal digits of the 64-bit FNV-1a
+// hash of the whole folder path, "_", and the last characters of the long
+// NameBase, kMaxNameBase in all.
 // Two folders of equal tails still get distinct names through the hash.
 std::string NameBase(const std::string& folder);
 inline constexpr std::size_t kMaxNameBase = 200;

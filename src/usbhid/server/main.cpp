@@ -37,8 +37,9 @@ std::unique_ptr<DeviceBackend> MakeBackend() {
 }
 
 int Run() {
-    // Messages go to the program that started the server through a pipe;
-    // a program that is gone must not take the server with it.
+    // Messages go through a pipe to the program that started the server; a
+    // program that is gone must not kill the server in the middle of a
+    // request (it ends at its next idle look instead).
     ::signal(SIGPIPE, SIG_IGN);
     const pid_t starter = ::getppid();
     const std::string nameBase = NameBase(ProgramFolder());
