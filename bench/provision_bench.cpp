@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -94,8 +95,9 @@ Sample Provision(const std::string& cli, const std::string& sim, const fs::path&
         return sample;
     }
     const auto start = std::chrono::steady_clock::now();
+    const std::string report = (folder / "report.json").string();
     const pid_t cliPid = Spawn({cli, "provision", (folder / "setting.cfg").string(), "--com",
-                                "1-" + std::to_string(readers)},
+                                "1-" + std::to_string(readers), "--report", report},
                                nullptr);
     int status = 0;
     rusage usage{};
@@ -104,6 +106,15 @@ Sample Provision(const std::string& cli, const std::string& sim, const fs::path&
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     sample.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB
     sample.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (sample.status != 0) {
+        // The readers that failed, as the report has them.
+        std::ifstream in(report);
+        for (std::string line; std::getline(in, line);) {
+            if (line.find("\"state\": \"failed\"") != std::string::npos) {
+                std::fprintf(stderr, "provision_bench: %s\n", line.c_str());
+            }
+        }
+    }
     ::kill(simPid, SIGTERM);
     ::waitpid(simPid, nullptr, 0);
     ::close(simOut);
@@ -138,8 +149,9 @@ int main(int argc, char** argv) {
         time16.push_back(many.seconds);
         rss1.push_back(one.peakMiB);
         rss16.push_back(many.peakMiB);
-        std::printf("run %d: 1 reader %.3f s %.1f MiB, 16 readers %.3f s %.1f MiB\n", run + 1,
-                    one.seconds, one.peakMiB, many.seconds, many.peakMiB);
+        std::printf("run %d: 1 reader %.3f s %.1f MiB%s, 16 readers %.3f s %.1f MiB%s\n", run + 1,
+                    one.seconds, one.peakMiB, one.status == 0 ? "" : " (not all verified)",
+                    many.seconds, many.peakMiB, many.status == 0 ? "" : " (not all verified)");
     }
     fs::remove_all(folder);
     const double t1 = Median(time1);
