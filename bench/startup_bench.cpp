@@ -54,6 +54,7 @@ std::vector<std::string> ChildEnvironment(const std::string& folder) {
     // Each run on a fresh preferences file and lock, never the user's own.
     set("XDG_RUNTIME_DIR", folder);
     set("XDG_CONFIG_HOME", folder);
+    set("XDG_STATE_HOME", folder);
     set("MAGTUNE_REGISTRY_FILE", folder + "/registry.reg");
     set("MAGTUNE_STARTUP_PROBE", "1");
     return env;

@@ -6,12 +6,15 @@
 #include <cerrno>
 #include <charconv>
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <optional>
 
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
+#include "cli/TerminalKeySource.h"
 #include "cli/UsbReaderSession.h"
 #include "comm/CommOptions.h"
 #include "comm/SerialLink.h"
@@ -20,6 +23,7 @@
 #include "comm/SerialTransfer.h"
 #include "comm/TransferLog.h"
 #include "comm/TransferView.h"
+#include "comm/WedgeHookKeys.h"
 #include "comm/WedgeTransfer.h"
 #include "platform/Clock.h"
 #include "platform/ComPorts.h"
@@ -222,9 +226,25 @@ class WedgeSetup {
         Clock& clock = SystemClock();
         WedgeTransfer transfer(direction, library_, clock, answers, view, options_.ProtocolDelay,
                                image);
+        // A real keyboard port's reader types into this terminal, not into
+        // the library: its answers are handed to the library's hook as the
+        // desktop program's key events are. The simulator types into its
+        // own port.
+        std::unique_ptr<TerminalKeySource> terminal;
+        const char* simulator = std::getenv("ZEBAPI_SIM_SOCKET");
+        if (simulator == nullptr || *simulator == '\0') {
+            terminal = std::make_unique<TerminalKeySource>();
+        }
+        const WedgeHook hook = [this](std::uint8_t virtualKey, std::uint8_t scanCode, bool down) {
+            return library_.keyboardHook(virtualKey, scanCode, down);
+        };
         transfer.start();
         while (!transfer.finished() && transfer.timerOn()) {
-            clock.sleepMs(transfer.intervalMs());
+            if (terminal) {
+                HandTypedKeysToHook(*terminal, transfer.intervalMs(), hook, clock);
+            } else {
+                clock.sleepMs(transfer.intervalMs());
+            }
             transfer.timerFired();
         }
         return transfer.succeeded();

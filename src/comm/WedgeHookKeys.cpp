@@ -1,6 +1,9 @@
 #include "comm/WedgeHookKeys.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
+#include <string_view>
 
 namespace magtune {
 
@@ -49,6 +52,61 @@ std::optional<KeyStroke> KeyStrokeForX11KeyCode(std::uint32_t keyCode) {
     }
     const auto scanCode = static_cast<std::uint8_t>(keyCode - kX11KeyCodeOffset);
     return KeyStroke{VirtualKeyForMainBlockCode(scanCode), scanCode};
+}
+
+NativeKeyCodes NativeKeyCodesOfPlatform(std::string_view platformName) {
+    if (platformName == "xcb" || platformName.starts_with("wayland") ||
+        platformName == "offscreen") {
+        return NativeKeyCodes::EvdevPlus8;
+    }
+    if (platformName == "windows") {
+        return NativeKeyCodes::SetOne;
+    }
+    return NativeKeyCodes::None;
+}
+
+std::optional<KeyStroke> KeyStrokeForNativeScanCode(std::uint32_t nativeScanCode,
+                                                    NativeKeyCodes codes) {
+    switch (codes) {
+        case NativeKeyCodes::EvdevPlus8:
+            return KeyStrokeForX11KeyCode(nativeScanCode);
+        case NativeKeyCodes::SetOne:
+            return KeyStrokeForX11KeyCode(nativeScanCode + kX11KeyCodeOffset);
+        case NativeKeyCodes::None:
+            break;
+    }
+    return std::nullopt;
+}
+
+void HandTypedKeysToHook(KeySource& keys, std::uint32_t timeoutMs, const WedgeHook& hook,
+                         Clock& clock) {
+    const std::uint64_t due = clock.nowMs() + timeoutMs;
+    for (std::uint64_t now = clock.nowMs(); now < due; now = clock.nowMs()) {
+        const std::string typed = keys.waitForKeys(static_cast<std::uint32_t>(due - now));
+        for (const char character : typed) {
+            if (const auto stroke = KeyStrokeForCharacter(character)) {
+                hook(stroke->virtualKey, stroke->scanCode, true);
+                hook(stroke->virtualKey, stroke->scanCode, false);
+            }
+        }
+        // A source that is gone answers at once; the time still has to pass.
+        if (typed.empty()) {
+            const std::uint64_t later = clock.nowMs();
+            if (later < due) {
+                clock.sleepMs(static_cast<std::uint32_t>(std::min<std::uint64_t>(due - later, 10)));
+            }
+        }
+    }
+}
+
+std::optional<char> ReaderCharacterForScanCode(std::uint8_t scanCode, bool lowerCase) {
+    // The virtual-key codes of the digit and letter keys are their
+    // characters.
+    const auto key = static_cast<char>(VirtualKeyForScanCode(scanCode));
+    if (key == 0) {
+        return std::nullopt;
+    }
+    return lowerCase && key >= 'A' && key <= 'Z' ? static_cast<char>(key - 'A' + 'a') : key;
 }
 
 }  // namespace magtune

@@ -62,6 +62,14 @@ std::string UserConfigFolder() {
     return base + "/magtune";
 }
 
+std::string UserStateFolder() {
+    std::string base = AbsoluteEnv("XDG_STATE_HOME");
+    if (base.empty()) {
+        base = HomeFolder() + "/.local/state";
+    }
+    return base + "/magtune";
+}
+
 bool MakeFolders(const std::string& path, int& errorCode) {
     for (std::size_t pos = 1; pos <= path.size(); ++pos) {
         if (pos != path.size() && path[pos] != '/') {

@@ -15,6 +15,11 @@ std::string HomeFolder();
 // or ~/.config/magtune (HOME, else the password database). Not created here.
 std::string UserConfigFolder();
 
+// The user's folder for what the program keeps between runs that is neither
+// a preference nor a document (the recovery copy of a changed setting):
+// $XDG_STATE_HOME/magtune, or ~/.local/state/magtune. Not created here.
+std::string UserStateFolder();
+
 // The folder part of a path ("." for a bare name, "/" for a file at the root).
 std::string ParentFolder(const std::string& path);
 

@@ -219,6 +219,20 @@ void OpenSetting::AcceptUpload(const std::string& deviceName, std::int32_t inter
     RefreshCaption();
 }
 
+void OpenSetting::RestoreChanged(const ConfigurationImage& image, const std::string& file,
+                                 const std::string& device) {
+    store_.image = image;
+    store_.UnpackImage(prompter_);
+    window_.clearSettingView();
+    window_.setStatusText(kReady);
+    CurrentFile = file;
+    CurrentDevice = file.empty() ? device : std::string();
+    EnableOpenSettingCommands();
+    window_.buildSettingTree();
+    store_.Modified = true;
+    RefreshCaption();
+}
+
 void OpenSetting::NoteDownloadSucceeded() {
     if (!CurrentDevice.empty() && store_.Modified) {
         store_.Modified = false;

@@ -64,6 +64,11 @@ class OpenSetting {
     // and makes the device the open setting.
     void AcceptUpload(const std::string& deviceName, std::int32_t interface,
                       std::int32_t currentComIndex = 0, const DcbBytes& portSettings = {});
+    // A changed setting kept when the program was ended without being
+    // asked: opens it again under its old file or device name, still
+    // changed, so that the user decides now whether to save it.
+    void RestoreChanged(const ConfigurationImage& image, const std::string& file,
+                        const std::string& device);
     // After a successful download: a setting from a device now equals the
     // device's, while one from a file stays changed.
     void NoteDownloadSucceeded();

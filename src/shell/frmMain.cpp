@@ -16,8 +16,12 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <cstdio>
+#include <utility>
 
 #include "comm/ui/frmOptions.h"
+#include "platform/SystemError.h"
+#include "settings/RecoveryCopy.h"
 #include "shell/PropertyEdit.h"
 #include "shell/QtPropertyEditors.h"
 #include "shell/SettingPanes.h"
@@ -54,6 +58,16 @@ QString RecentCaption(const std::string& caption) {
     return QString::fromStdString(caption.substr(0, kPrefix)) +
            QString(name).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
+
+// What the program has to say while the system ends it.
+class StandardErrorPrompter : public Prompter {
+  public:
+    Answer show(const Message& message) override {
+        std::fprintf(stderr, "magtune: %s\n", message.text.c_str());
+        return message.defaultButton;
+    }
+    void beep() override {}
+};
 
 double LogicalDpi() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -293,7 +307,59 @@ bool frmMain::load() {
     openSetting_->recentList = preferences_.recent;
     openSetting_->RefreshRecentMenu();
     state_.store.settings.ResetToDefaults();
+    if (!recoveryPath_.empty()) {
+        // Asked once the window is up, with the window as the question's
+        // background.
+        QTimer::singleShot(0, this, &frmMain::offerRecoveryCopy);
+    }
     return true;
+}
+
+void frmMain::setRecoveryCopyPath(std::string path) {
+    recoveryPath_ = std::move(path);
+}
+
+void frmMain::closeForShutdown() {
+    if (shuttingDown_) {
+        return;
+    }
+    shuttingDown_ = true;
+    close();
+}
+
+void frmMain::offerRecoveryCopy() {
+    const auto copy = ReadRecoveryCopy(services_.files, recoveryPath_);
+    if (!copy) {
+        return;
+    }
+    const std::string& name = copy->file.empty() ? copy->device : copy->file;
+    const Answer answer = services_.prompter.question(
+        std::string(kApplicationTitle) + " was ended before the changes to " + name +
+            " were saved. Restore the changed setting?",
+        kApplicationTitle, MessageButtons::YesNo, Answer::Yes);
+    if (shuttingDown_) {
+        return;  // ended while asking: the copy waits for the next start
+    }
+    if (answer == Answer::Yes) {
+        openSetting_->RestoreChanged(copy->image, copy->file, copy->device);
+    }
+    SystemError error;
+    services_.files.removeFile(recoveryPath_, error);
+}
+
+void frmMain::keepRecoveryCopy() {
+    const OpenSetting& open = *openSetting_;
+    if (recoveryPath_.empty() || !state_.store.Modified ||
+        (open.CurrentFile.empty() && open.CurrentDevice.empty())) {
+        return;
+    }
+    state_.store.PackImage();
+    SystemError error;
+    if (!WriteRecoveryCopy(services_.files, recoveryPath_,
+                           {state_.store.image, open.CurrentFile, open.CurrentDevice}, error)) {
+        std::fprintf(stderr, "magtune: the changed setting could not be kept in %s: %s\n",
+                     recoveryPath_.c_str(), SystemMessageText(error.code).c_str());
+    }
 }
 
 void frmMain::applyLayout(const WindowLayout& layout, const WindowLayout& defaults) {
@@ -324,26 +390,32 @@ WindowLayout frmMain::windowLayout() const {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    if (openSetting_->QuerySaveChanges() == Answer::Cancel) {
+    if (shuttingDown_) {
+        // Nobody is there to answer the save question: the changes are kept
+        // aside and offered at the next start.
+        keepRecoveryCopy();
+    } else if (openSetting_->QuerySaveChanges() == Answer::Cancel) {
         event->ignore();
         return;
     }
     closeOtherWindows();
-    savePreferences();
+    // A message box would hold up the shutdown: failures go to stderr then.
+    StandardErrorPrompter shutdownMessages;
+    savePreferences(shuttingDown_ ? static_cast<Prompter&>(shutdownMessages) : services_.prompter);
     if (transfers_ != nullptr) {
         transfers_->releaseDevices();
     }
     event->accept();
 }
 
-void frmMain::savePreferences() {
+void frmMain::savePreferences(Prompter& prompter) {
     const bool minimized = isMinimized();
     if (!minimized) {
         preferences_.window = windowLayout();
     }
     CollectPreferences(state_, preferences_);
     preferences_.recent = openSetting_->recentList;
-    SavePreferences(services_.preferences, services_.prompter, preferences_, minimized);
+    SavePreferences(services_.preferences, prompter, preferences_, minimized);
 }
 
 void frmMain::closeOtherWindows() {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "dataedit/FormulaCommands.h"
@@ -51,6 +52,15 @@ class frmMain : public QMainWindow, public SettingWindow {
     bool load();
 
     OpenSetting& openSetting() { return *openSetting_; }
+
+    // Where a changed setting is kept when the program is ended without
+    // being asked (closeForShutdown), and offered back at the next load.
+    // None without a path.
+    void setRecoveryCopyPath(std::string path);
+    // Closes the window as the end of the system or session does: no
+    // question (a changed setting goes to the recovery copy), the other
+    // windows closed, the preferences written, the devices released.
+    void closeForShutdown();
 
     // The Settings menu commands and the uploads and downloads that the file
     // commands ask for; without them those commands do nothing.
@@ -125,7 +135,9 @@ class frmMain : public QMainWindow, public SettingWindow {
 
     void applyLayout(const WindowLayout& layout, const WindowLayout& defaults);
     DisplayMetrics displayMetrics() const;
-    void savePreferences();
+    void savePreferences(Prompter& prompter);
+    void offerRecoveryCopy();
+    void keepRecoveryCopy();
     void closeOtherWindows();
     void updateClock();
 
@@ -137,6 +149,8 @@ class frmMain : public QMainWindow, public SettingWindow {
     PropertyEditors* editors_;
     TransferCommands* transfers_ = nullptr;
     Preferences preferences_;
+    std::string recoveryPath_;
+    bool shuttingDown_ = false;
 
     std::vector<PropertyRow> rows_;  // the list's rows, by position
     QString currentNode_;            // the tree node the list shows

@@ -18,7 +18,9 @@
 #include "shell/AppState.h"
 #include "shell/DesktopTransfers.h"
 #include "shell/MainWindowServices.h"
+#include "settings/RecoveryCopy.h"
 #include "shell/QtFileDialog.h"
+#include "shell/ShutdownSignals.h"
 #include "shell/StartupFiles.h"
 #include "shell/StartupProbe.h"
 #include "shell/UsbTransportForms.h"
@@ -38,6 +40,16 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    // Until the window exists a signal ends the program as it always did;
+    // from then on the window closes first.
+    frmMain* mainWindow = nullptr;
+    ShutdownSignals shutdownSignals([&mainWindow] {
+        if (mainWindow != nullptr) {
+            mainWindow->closeForShutdown();
+        }
+        // Also out of any dialog that is still open.
+        QCoreApplication::exit(0);
+    });
 
     RemoveWedgeEchoFile(RealFileSystem(), WedgeEchoFilePath());
 
@@ -58,6 +70,8 @@ int main(int argc, char* argv[]) {
     MainWindowServices services{prompter, help, fileDialog, preferences, RealFileSystem()};
 
     frmMain window(state, services);
+    mainWindow = &window;
+    window.setRecoveryCopyPath(DefaultRecoveryCopyPath());
     fileDialog.setParent(&window);
     DesktopTransfers transfers(state, window.openSetting(), prompter, RealFileSystem(), &window);
     window.setTransferCommands(&transfers.commands());

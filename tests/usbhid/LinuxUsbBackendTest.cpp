@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/PtyPair.h"
 #include "platform/TempFolder.h"
+#include "usbhid/server/HidrawControlDevice.h"
 
 namespace magtune {
 namespace {
@@ -55,10 +57,19 @@ class FakeSysfs {
         fs::remove(link);
         fs::create_directory_symlink(drivers() + "/" + driver, link);
     }
-    void installFilterDriver() {
-        fs::create_directories(drivers() + "/oruusbhf");
-        write(drivers() + "/oruusbhf/bind", "");
-        write(drivers() + "/oruusbhf/unbind", "");
+    void interface(const std::string& interface) {
+        const std::string device = interface.substr(0, interface.find(':'));
+        fs::create_directories(devices() + "/" + device + "/" + interface);
+        bind(interface, "usbhid");
+    }
+    // A hidraw node whose HID device sits below the interface, as the kernel
+    // links it from the hidraw class.
+    void hidraw(const std::string& node, const std::string& interface) {
+        const std::string device = interface.substr(0, interface.find(':'));
+        const std::string hid = devices() + "/" + device + "/" + interface + "/0003:1D5A:0042." + node;
+        fs::create_directories(hid + "/hidraw/" + node);
+        fs::create_directories(root_ + "/class/hidraw/" + node);
+        fs::create_directory_symlink(hid, root_ + "/class/hidraw/" + node + "/device");
     }
 
     static void write(const std::string& path, const std::string& text) {
@@ -77,7 +88,8 @@ class LinuxUsbBackendTest : public ::testing::Test {
   protected:
     TempFolder temp;
     FakeSysfs sysfs{temp.path + "/sys"};
-    LinuxUsbBackend backend{temp.path + "/sys", temp.path + "/oruusbhf"};
+    std::string dev = temp.path + "/dev";
+    LinuxUsbBackend backend{temp.path + "/sys", dev};
 };
 
 TEST_F(LinuxUsbBackendTest, WalksRootHubsInBusOrderAndHubsDepthFirst) {
@@ -115,83 +127,119 @@ TEST_F(LinuxUsbBackendTest, AMissingOrBrokenTreeHasNoDevices) {
     EXPECT_TRUE(nowhere.enumerateDevices().empty());
 }
 
-TEST_F(LinuxUsbBackendTest, QueriesTheFilterThroughTheInterfaceDrivers) {
-    sysfs.hub("usb1", 2);
-    sysfs.device("1-1", "Tarvik Plain");
-    sysfs.device("1-2", "Tarvik Filtered", "oruusbhf");
-    EXPECT_EQ(backend.changeFilter(FilterMode::Query, "1-1").result, 0);
-    EXPECT_EQ(backend.changeFilter(FilterMode::Query, "1-2").result, 1);
-    for (const char* key : {"1-7", "", "..", "../devices/1-2", "1-2/1-2:1.0"}) {
-        EXPECT_EQ(backend.changeFilter(FilterMode::Query, key).result, 0) << key;
-        EXPECT_EQ(backend.changeFilter(FilterMode::Add, key).result, 0) << key;
+TEST_F(LinuxUsbBackendTest, TheReadersHidrawNodeIsFoundBelowItsInterface) {
+    sysfs.hub("usb1", 3);
+    sysfs.device("1-1", "Tarvik One");
+    sysfs.hub("1-2", 1);
+    sysfs.device("1-2.1", "Tarvik Behind A Hub");
+    sysfs.device("1-3", "Tarvik Without Node");
+    sysfs.hidraw("hidraw3", "1-1:1.0");
+    sysfs.hidraw("hidraw1", "1-2.1:1.0");
+    // A second interface with a node of its own: the first interface counts.
+    sysfs.interface("1-1:1.1");
+    sysfs.hidraw("hidraw0", "1-1:1.1");
+    EXPECT_EQ(backend.hidrawNodeOf("1-1"), dev + "/hidraw3");
+    EXPECT_EQ(backend.hidrawNodeOf("1-2.1"), dev + "/hidraw1");
+    for (const char* key : {"1-2", "1-3", "1-7", "", "..", "1-1/1-1:1.0", "../1-1"}) {
+        EXPECT_EQ(backend.hidrawNodeOf(key), "") << key;
     }
 }
 
-TEST_F(LinuxUsbBackendTest, AddingTheFilterRebindsTheInterfaces) {
-    sysfs.hub("usb1", 1);
+TEST_F(LinuxUsbBackendTest, TheFilterIsTheHeldHidrawNodeAndTheReaderKeepsItsDriver) {
+    sysfs.hub("usb1", 2);
     sysfs.device("1-1", "Tarvik Reader");
-    // Without the filter driver nothing is unbound: the reader keeps working.
-    const FilterChange missing = backend.changeFilter(FilterMode::Add, "1-1");
-    EXPECT_EQ(missing.result, 0);
-    EXPECT_EQ(missing.errorCode, ENOENT);
-    EXPECT_EQ(FakeSysfs::read(sysfs.drivers() + "/usbhid/unbind"), "");
+    sysfs.device("1-2", "Tarvik Other");
+    sysfs.hidraw("hidraw0", "1-1:1.0");
+    test::PtyPair node;
+    ASSERT_TRUE(node.ok());
+    fs::create_directories(dev);
+    fs::create_symlink(node.slavePath, dev + "/hidraw0");
 
-    sysfs.installFilterDriver();
+    EXPECT_EQ(backend.changeFilter(FilterMode::Query, "1-1").result, 0);
+    EXPECT_EQ(backend.openControlDevice(), nullptr);
     const FilterChange added = backend.changeFilter(FilterMode::Add, "1-1");
     EXPECT_EQ(added.result, 1);
     EXPECT_EQ(added.errorCode, 0);
-    EXPECT_EQ(FakeSysfs::read(sysfs.drivers() + "/usbhid/unbind"), "1-1:1.0");
-    EXPECT_EQ(FakeSysfs::read(sysfs.drivers() + "/oruusbhf/bind"), "1-1:1.0");
-
-    // Already there: nothing is written again.
-    sysfs.bind("1-1:1.0", "oruusbhf");
-    FakeSysfs::write(sysfs.drivers() + "/oruusbhf/bind", "");
+    EXPECT_EQ(backend.changeFilter(FilterMode::Query, "1-1").result, 1);
+    EXPECT_EQ(backend.changeFilter(FilterMode::Query, "1-2").result, 0);
     EXPECT_EQ(backend.changeFilter(FilterMode::Add, "1-1").result, 1);
-    EXPECT_EQ(FakeSysfs::read(sysfs.drivers() + "/oruusbhf/bind"), "");
-}
+    // Nothing was unbound: usbhid still drives the reader.
+    EXPECT_EQ(fs::read_symlink(sysfs.devices() + "/1-1/1-1:1.0/driver").filename(), "usbhid");
+    EXPECT_EQ(FakeSysfs::read(sysfs.drivers() + "/usbhid/unbind"), "");
 
-TEST_F(LinuxUsbBackendTest, RemovingTheFilterHandsTheInterfacesBack) {
-    sysfs.installFilterDriver();
-    sysfs.hub("usb1", 2);
-    sysfs.device("1-1", "Tarvik Filtered", "oruusbhf");
-    sysfs.device("1-2", "Tarvik Plain");
-    EXPECT_EQ(backend.changeFilter(FilterMode::Remove, "1-2").result, 1);
-    EXPECT_EQ(FakeSysfs::read(sysfs.drivers() + "/oruusbhf/unbind"), "");
-
-    EXPECT_EQ(backend.changeFilter(FilterMode::Remove, "1-1").result, 1);
-    EXPECT_EQ(FakeSysfs::read(sysfs.drivers() + "/oruusbhf/unbind"), "1-1:1.0");
-    EXPECT_EQ(FakeSysfs::read(temp.path + "/sys/bus/usb/drivers_probe"), "1-1:1.0");
-
-    // A refused write is reported with the system's error.
-    fs::remove(sysfs.drivers() + "/oruusbhf/unbind");
-    const FilterChange refused = backend.changeFilter(FilterMode::Remove, "1-1");
-    EXPECT_EQ(refused.result, 0);
-    EXPECT_EQ(refused.errorCode, ENOENT);
-}
-
-TEST_F(LinuxUsbBackendTest, TheControlDeviceOpensOnlyWhenPresentAndNotInUse) {
-    EXPECT_EQ(backend.openControlDevice(), nullptr);
-
-    FakeSysfs::write(temp.path + "/oruusbhf", "");
+    // Each control code, and the channel, is one output report.
     auto device = backend.openControlDevice();
     ASSERT_NE(device, nullptr);
-    // A plain file is no driver: every request is refused.
+    EXPECT_EQ(device->request(kWriteControlCodeRequest, 0xEC), 0xEC);
+    EXPECT_EQ(device->request(kWriteControlCodeRequest, 0x0A), 0x0A);
+    EXPECT_EQ(device->request(kSetDownloadChannelRequest, 253), 253);
+    EXPECT_EQ(node.receive(6), (std::vector<std::uint8_t>{0x01, 0xEC, 0x01, 0x0A, 0x02, 253}));
+    // A terminal is no HID device: the feature report get is refused.
     EXPECT_EQ(device->request(kReadControlCodeRequest, 0), std::nullopt);
-    // Not shared: a second open waits for the first to close.
-    EXPECT_EQ(backend.openControlDevice(), nullptr);
+    EXPECT_EQ(device->request(0x220010, 1), std::nullopt);
     device.reset();
-    EXPECT_NE(backend.openControlDevice(), nullptr);
+
+    // Removing lets go of the node; the other reader never had it.
+    EXPECT_EQ(backend.changeFilter(FilterMode::Remove, "1-2").result, 1);
+    EXPECT_EQ(backend.changeFilter(FilterMode::Query, "1-1").result, 1);
+    EXPECT_EQ(backend.changeFilter(FilterMode::Remove, "1-1").result, 1);
+    EXPECT_EQ(backend.changeFilter(FilterMode::Query, "1-1").result, 0);
+    EXPECT_EQ(backend.openControlDevice(), nullptr);
 }
 
-TEST(LinuxUsbBackendEnvironment, TheControlDevicePathCanBeOverridden) {
-    TempFolder temp;
-    FakeSysfs::write(temp / "filter", "");
-    {
-        test::ScopedEnv env(LinuxUsbBackend::kControlDeviceVariable, (temp / "filter").c_str());
-        EXPECT_NE(LinuxUsbBackend::ForThisSystem().openControlDevice(), nullptr);
+TEST_F(LinuxUsbBackendTest, ANodeThatCannotBeHeldIsReportedWithItsError) {
+    sysfs.hub("usb1", 2);
+    sysfs.device("1-1", "Tarvik Reader");
+    sysfs.device("1-2", "Tarvik No Node");
+    sysfs.hidraw("hidraw0", "1-1:1.0");
+    fs::create_directories(dev);
+
+    // The node is not there (no udev yet), then another program holds it.
+    EXPECT_EQ(backend.changeFilter(FilterMode::Add, "1-1").errorCode, ENOENT);
+    EXPECT_EQ(backend.changeFilter(FilterMode::Add, "1-2").errorCode, ENODEV);
+    FakeSysfs::write(dev + "/hidraw0", "");
+    const int other = ::open((dev + "/hidraw0").c_str(), O_RDWR);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    const FilterChange busy = backend.changeFilter(FilterMode::Add, "1-1");
+    EXPECT_EQ(busy.result, 0);
+    EXPECT_EQ(busy.errorCode, EBUSY);
+    ::close(other);
+    EXPECT_EQ(backend.changeFilter(FilterMode::Add, "1-1").result, 1);
+    // Held: a second server finds it taken.
+    LinuxUsbBackend second{temp.path + "/sys", dev};
+    EXPECT_EQ(second.changeFilter(FilterMode::Add, "1-1").errorCode, EBUSY);
+
+    if (::geteuid() != 0) {
+        // Without the udev rule the node is root's alone.
+        fs::permissions(dev + "/hidraw0", fs::perms::owner_read);
+        backend.changeFilter(FilterMode::Remove, "1-1");
+        EXPECT_EQ(backend.changeFilter(FilterMode::Add, "1-1").errorCode, EACCES);
     }
-    test::ScopedEnv env(LinuxUsbBackend::kControlDeviceVariable, (temp / "missing").c_str());
-    EXPECT_EQ(LinuxUsbBackend::ForThisSystem().openControlDevice(), nullptr);
+}
+
+TEST(HidrawReportsTest, OneReportCarriesOneControlByte) {
+    struct Case {
+        std::uint32_t request;
+        std::uint8_t input;
+        std::optional<HidrawReport> report;
+    };
+    const std::vector<Case> cases = {
+        {kWriteControlCodeRequest, 0x00, HidrawReport{0x01, 0x00}},
+        {kWriteControlCodeRequest, 0xFF, HidrawReport{0x01, 0xFF}},
+        {kSetDownloadChannelRequest, 254, HidrawReport{0x02, 254}},
+        {kReadControlCodeRequest, 0, std::nullopt},  // a feature report get
+        {0, 0, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.request);
+        EXPECT_EQ(OutputReportFor(c.request, c.input), c.report);
+    }
+    EXPECT_EQ(ControlCodeFromFeatureReport({0x03, 0x4F}, 2), 0x4F);
+    EXPECT_EQ(ControlCodeFromFeatureReport({0x03, 0x4F}, 3), 0x4F);
+    EXPECT_EQ(ControlCodeFromFeatureReport({0x03, 0x4F}, 1), std::nullopt);
+    EXPECT_EQ(ControlCodeFromFeatureReport({0x03, 0x4F}, -1), std::nullopt);
+    EXPECT_EQ(ControlCodeFromFeatureReport({0x01, 0x4F}, 2), std::nullopt);
 }
 
 }  // namespace

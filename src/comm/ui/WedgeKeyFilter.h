@@ -3,18 +3,16 @@
 #include <QObject>
 #include <cstdint>
 #include <functional>
-#include <optional>
 
-#include "comm/WedgeEcho.h"
-
-class QKeyEvent;
+#include "comm/WedgeHookKeys.h"
 
 namespace magtune {
 
 // The keyboard hook of the program's user-interface thread: installed on
 // the application, it hands every key event to the wedge library's hook
 // procedure and swallows the events the library captured (while a wedge
-// transfer runs); the others pass on to the windows.
+// transfer runs); the others pass on to the windows. A key is handed over
+// by its place on the keyboard (KeyStrokeOfEvent), whatever the layout.
 class WedgeKeyFilter : public QObject {
     Q_OBJECT
 
@@ -25,18 +23,12 @@ class WedgeKeyFilter : public QObject {
 
     explicit WedgeKeyFilter(HookProcedure hook, QObject* parent = nullptr);
 
-    // The codes the keyboard port reports for the event's key. X11 key codes
-    // name the key itself; without them (other platforms, synthesized
-    // events) the digit, letter and named keys are known by their Qt key.
-    // nullopt for any other key.
-    static std::optional<KeyStroke> keyStrokeFor(const QKeyEvent& event, bool x11KeyCodes);
-
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     HookProcedure hook_;
-    bool x11KeyCodes_;
+    NativeKeyCodes nativeCodes_;
 };
 
 }  // namespace magtune

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include "comm/ui/ReaderKeyEvents.h"
 #include "common/ui/DialogPlacement.h"
 
 namespace magtune {
@@ -12,6 +13,7 @@ frmUSBTransfer::frmUSBTransfer(UsbTransfer::Direction direction, const QString& 
                                const QString& timerName, const UsbTransferContext& context,
                                ConfigurationImage& image, QWidget* parent)
     : TransferForm(caption, timerName, parent),
+      nativeCodes_(NativeKeyCodesOfThisPlatform()),
       transfer_(direction, context.library, context.clock, context.prompter, *this, context.options,
                 context.log, context.dump, image) {
     // The form itself takes the keys: the reader types into it.
@@ -52,12 +54,13 @@ void frmUSBTransfer::timerFired() {
 }
 
 void frmUSBTransfer::keyPressEvent(QKeyEvent* event) {
-    const QByteArray text = event->text().toLatin1();
-    if (text.isEmpty()) {
+    // By the key, not the layout: the reader's "1" is "&" on a French desk.
+    const std::string typed = ReaderCharactersOfEvent(*event, nativeCodes_);
+    if (typed.empty()) {
         QDialog::keyPressEvent(event);
         return;
     }
-    pendingKeys_.append(text.constData(), static_cast<std::size_t>(text.size()));
+    pendingKeys_ += typed;
     event->accept();
     feedKeys();
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "comm/UsbTransfer.h"
+#include "comm/WedgeHookKeys.h"
 #include "comm/ui/TransferForm.h"
 
 namespace magtune {
@@ -56,6 +57,7 @@ class frmUSBTransfer : public TransferForm {
     // The timer and the form follow the transfer after each of its steps.
     void follow();
 
+    NativeKeyCodes nativeCodes_;
     UsbTransfer transfer_;
     std::uint64_t generation_ = 0;
     std::string pendingKeys_;

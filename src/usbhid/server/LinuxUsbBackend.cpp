@@ -2,16 +2,17 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
+
+#include "usbhid/server/HidrawControlDevice.h"
 
 namespace magtune {
 
@@ -46,54 +47,39 @@ unsigned ReadNumber(const std::string& path) {
     return std::min(value, kMaxPorts);
 }
 
-// Writes a sysfs attribute; the error number, or 0.
-int WriteAttribute(const std::string& path, const std::string& value) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
-    }
-    int error = 0;
-    ssize_t n = 0;
-    do {
-        n = ::write(fd, value.data(), value.size());
-    } while (n < 0 && errno == EINTR);
-    if (n != static_cast<ssize_t>(value.size())) {
-        error = n < 0 ? errno : EIO;
-    }
-    ::close(fd);
-    return error;
+// A driver key is a device name, never a path of its own.
+bool IsDeviceName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos && !name.starts_with(".");
 }
-
-class LinuxControlDevice : public ControlDevice {
-  public:
-    explicit LinuxControlDevice(int fd) : fd_(fd) {}
-    ~LinuxControlDevice() override { ::close(fd_); }
-    LinuxControlDevice(const LinuxControlDevice&) = delete;
-    LinuxControlDevice& operator=(const LinuxControlDevice&) = delete;
-
-    std::optional<std::uint8_t> request(std::uint32_t code, std::uint8_t input) override {
-        unsigned char buffer = input;
-        if (::ioctl(fd_, static_cast<unsigned long>(code), &buffer) != 0) {
-            return std::nullopt;
-        }
-        return buffer;
-    }
-
-  private:
-    int fd_;
-};
 
 }  // namespace
 
-LinuxUsbBackend::LinuxUsbBackend(std::string sysfsRoot, std::string controlDevicePath)
+LinuxUsbBackend::LinuxUsbBackend(std::string sysfsRoot, std::string deviceFolder)
     : devicesFolder_(sysfsRoot + "/bus/usb/devices"),
-      driversFolder_(sysfsRoot + "/bus/usb/drivers"),
-      probePath_(sysfsRoot + "/bus/usb/drivers_probe"),
-      controlDevicePath_(std::move(controlDevicePath)) {}
+      hidrawFolder_(sysfsRoot + "/class/hidraw"),
+      deviceFolder_(std::move(deviceFolder)) {}
+
+LinuxUsbBackend::~LinuxUsbBackend() {
+    release();
+}
+
+LinuxUsbBackend::LinuxUsbBackend(LinuxUsbBackend&& other) noexcept
+    : devicesFolder_(std::move(other.devicesFolder_)),
+      hidrawFolder_(std::move(other.hidrawFolder_)),
+      deviceFolder_(std::move(other.deviceFolder_)),
+      heldFd_(std::exchange(other.heldFd_, -1)),
+      heldKey_(std::move(other.heldKey_)) {}
 
 LinuxUsbBackend LinuxUsbBackend::ForThisSystem() {
-    const char* path = std::getenv(kControlDeviceVariable);
-    return LinuxUsbBackend("/sys", path && *path ? path : kDefaultControlDevicePath);
+    return LinuxUsbBackend("/sys", "/dev");
+}
+
+void LinuxUsbBackend::release() {
+    if (heldFd_ >= 0) {
+        ::close(heldFd_);
+        heldFd_ = -1;
+    }
+    heldKey_.clear();
 }
 
 std::vector<UsbDeviceInfo> LinuxUsbBackend::enumerateDevices() {
@@ -141,92 +127,84 @@ void LinuxUsbBackend::walkHub(const std::string& hub, const std::string& childPr
     }
 }
 
-std::vector<std::string> LinuxUsbBackend::interfacesOf(const std::string& device) const {
-    std::vector<std::string> interfaces;
+std::string LinuxUsbBackend::hidrawNodeOf(const std::string& driverKey) const {
+    if (!IsDeviceName(driverKey)) {
+        return {};
+    }
+    // The node's HID device sits below the USB interface it belongs to.
+    const std::string interfacePrefix = driverKey + ":";
+    std::vector<std::pair<std::string, std::string>> found;  // interface, node
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(devicesFolder_ + "/" + device, error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with(device + ":")) {
-            interfaces.push_back(name);
+    for (const auto& entry : fs::directory_iterator(hidrawFolder_, error)) {
+        const std::string node = entry.path().filename().string();
+        if (!node.starts_with("hidraw")) {
+            continue;
+        }
+        std::error_code linkError;
+        const fs::path device = fs::canonical(entry.path() / "device", linkError);
+        if (linkError) {
+            continue;
+        }
+        for (const fs::path& part : device) {
+            if (part.string().starts_with(interfacePrefix)) {
+                found.emplace_back(part.string(), node);
+                break;
+            }
         }
     }
-    std::sort(interfaces.begin(), interfaces.end());
-    return interfaces;
-}
-
-std::string LinuxUsbBackend::boundDriver(const std::string& interface) const {
-    std::error_code error;
-    const fs::path target = fs::read_symlink(devicesFolder_ + "/" + interface + "/driver", error);
-    return error ? std::string() : target.filename().string();
+    if (found.empty()) {
+        return {};
+    }
+    std::sort(found.begin(), found.end());
+    return deviceFolder_ + "/" + found.front().second;
 }
 
 FilterChange LinuxUsbBackend::changeFilter(FilterMode mode, const std::string& driverKey) {
     std::error_code error;
-    // A driver key is a device name, never a path of its own.
-    if (driverKey.empty() || driverKey.find('/') != std::string::npos ||
-        driverKey.starts_with(".") || !fs::is_directory(devicesFolder_ + "/" + driverKey, error)) {
+    if (!IsDeviceName(driverKey) || !fs::is_directory(devicesFolder_ + "/" + driverKey, error)) {
         return {0, 0};
     }
-    const std::vector<std::string> interfaces = interfacesOf(driverKey);
-    const auto carriesFilter = [&](const std::string& interface) {
-        return boundDriver(interface) == kFilterDriverName;
-    };
-    const bool present = std::any_of(interfaces.begin(), interfaces.end(), carriesFilter);
-    const std::string filterFolder = driversFolder_ + "/" + kFilterDriverName;
-
+    const bool held = heldFd_ >= 0 && heldKey_ == driverKey;
     switch (mode) {
         case FilterMode::Query:
-            return {present ? 1 : 0, 0};
+            return {held ? 1 : 0, 0};
         case FilterMode::Add: {
-            if (present) {
+            if (held) {
                 return {1, 0};
             }
-            // Without the filter driver an unbound reader would be dead to
-            // the user: check first, unbind then.
-            if (!fs::is_directory(filterFolder, error)) {
-                return {0, ENOENT};
+            const std::string node = hidrawNodeOf(driverKey);
+            if (node.empty()) {
+                return {0, ENODEV};
             }
-            for (const std::string& interface : interfaces) {
-                if (!boundDriver(interface).empty()) {
-                    if (int e = WriteAttribute(devicesFolder_ + "/" + interface + "/driver/unbind",
-                                               interface)) {
-                        return {0, e};
-                    }
-                }
-                if (int e = WriteAttribute(filterFolder + "/bind", interface)) {
-                    return {0, e};
-                }
+            const int fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+            if (fd < 0) {
+                return {0, errno};
             }
+            // Not shared: another server (another user's program) holding
+            // the reader keeps it.
+            if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+                ::close(fd);
+                return {0, EBUSY};
+            }
+            release();
+            heldFd_ = fd;
+            heldKey_ = driverKey;
             return {1, 0};
         }
-        case FilterMode::Remove: {
-            for (const std::string& interface : interfaces) {
-                if (!carriesFilter(interface)) {
-                    continue;
-                }
-                if (int e = WriteAttribute(filterFolder + "/unbind", interface)) {
-                    return {0, e};
-                }
-                if (int e = WriteAttribute(probePath_, interface)) {
-                    return {0, e};
-                }
+        case FilterMode::Remove:
+            if (held) {
+                release();
             }
             return {1, 0};
-        }
     }
     return {0, 0};
 }
 
 std::unique_ptr<ControlDevice> LinuxUsbBackend::openControlDevice() {
-    const int fd = ::open(controlDevicePath_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
+    if (heldFd_ < 0) {
         return nullptr;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    return std::make_unique<LinuxControlDevice>(fd);
+    return std::make_unique<HidrawControlDevice>(heldFd_);
 }
 
 }  // namespace magtune

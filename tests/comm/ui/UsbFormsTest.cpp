@@ -5,10 +5,12 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <map>
 
 #include "comm/CommFakes.h"
 #include "comm/FakeUsbReaders.h"
 #include "comm/ProtocolFrames.h"
+#include "comm/ui/ReaderKeyEvents.h"
 #include "comm/ui/frmUSB.h"
 #include "comm/ui/frmUSBDnld.h"
 #include "comm/ui/frmUSBUpld.h"
@@ -48,6 +50,42 @@ bool WaitUntilClosed(QDialog& form) {
 bool WaitCursor() {
     const QCursor* cursor = QApplication::overrideCursor();
     return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+}
+
+// A key as X11 reports it: the Linux input code of the key plus 8, and the
+// text that the desktop's layout makes of it.
+struct LayoutKey {
+    quint32 x11Code;
+    Qt::Key key;
+    QString text;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+};
+
+void Type(QWidget& form, const LayoutKey& typed) {
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, typed.key, typed.modifiers, typed.x11Code, 0, 0, typed.text);
+        QApplication::sendEvent(&form, &event);
+    }
+}
+
+// What a reader's US keystrokes come to on a French desk: the digits are the
+// shifted characters of the top row there, and A sits where Q is.
+LayoutKey FrenchKey(char c) {
+    static const std::map<char, LayoutKey> keys = {
+        {'1', {10, Qt::Key_Ampersand, "&"}},       {'2', {11, Qt::Key_Eacute, "\u00e9"}},
+        {'3', {12, Qt::Key_QuoteDbl, "\""}},       {'4', {13, Qt::Key_Apostrophe, "'"}},
+        {'5', {14, Qt::Key_ParenLeft, "("}},       {'6', {15, Qt::Key_Minus, "-"}},
+        {'7', {16, Qt::Key_Egrave, "\u00e8"}},     {'8', {17, Qt::Key_Underscore, "_"}},
+        {'9', {18, Qt::Key_Ccedilla, "\u00e7"}},   {'0', {19, Qt::Key_Agrave, "\u00e0"}},
+        {'A', {38, Qt::Key_Q, "Q", Qt::ShiftModifier}},
+        {'B', {56, Qt::Key_B, "B", Qt::ShiftModifier}},
+        {'C', {54, Qt::Key_C, "C", Qt::ShiftModifier}},
+        {'D', {40, Qt::Key_D, "D", Qt::ShiftModifier}},
+        {'E', {26, Qt::Key_E, "E", Qt::ShiftModifier}},
+        {'F', {41, Qt::Key_F, "F", Qt::ShiftModifier}},
+        {'O', {32, Qt::Key_O, "O", Qt::ShiftModifier}},
+    };
+    return keys.at(c);
 }
 
 }  // namespace
@@ -275,6 +313,61 @@ class UsbFormsTest : public QObject {
         QCOMPARE(progress(form), 100);
         QCOMPARE(prompter.texts(), Strings{"Upload finished successfully."});
         QVERIFY(!form.isVisible());
+    }
+
+    void aGermanDeskTakesTheReadersYByItsKey() {
+        options.UsbLogEnable = true;
+        frmUSBDnld form(context(), image);
+        form.show();
+        QTRY_COMPARE_WITH_TIMEOUT(status(form), QStringLiteral("Connecting to device ..."),
+                                  kWaitMs);
+        Type(form, {32, Qt::Key_O, "O", Qt::ShiftModifier});
+        QCOMPARE(status(form), QStringLiteral("Sending data, please wait ..."));
+        // The German layout swaps Y and Z: the key where the reader's Z is
+        // types "y" there and is no answer; the reader's Y types "z".
+        Type(form, {52, Qt::Key_Y, "y"});
+        QVERIFY(form.isVisible());
+        Type(form, {29, Qt::Key_Z, "Z", Qt::ShiftModifier});
+        QVERIFY(!form.isVisible());
+        QVERIFY(form.succeeded());
+        QCOMPARE(files.text("/p/USBLog.txt"), std::string("O\nz\nY\n"));
+    }
+
+    void aFrenchDeskTakesTheReadersDigitsByTheirKeys() {
+        ConfigurationImage readerImage{};
+        for (std::size_t i = 0; i < readerImage.size(); ++i) {
+            readerImage[i] = static_cast<std::uint8_t>(i * 7 + 3);
+        }
+        frmUSBUpld form(context(), image);
+        form.show();
+        QTRY_COMPARE_WITH_TIMEOUT(status(form), QStringLiteral("Connecting to device ..."),
+                                  kWaitMs);
+        Type(form, FrenchKey('O'));
+        QCOMPARE(status(form), QStringLiteral("Receiving data, please wait ..."));
+        for (char digit : KeyboardUploadReplyDigits(readerImage)) {
+            Type(form, FrenchKey(digit));
+        }
+        QVERIFY(form.succeeded());
+        QCOMPARE(image, readerImage);
+        QCOMPARE(prompter.texts(), Strings{"Upload finished successfully."});
+    }
+
+    void keysWithoutANativeCodeAreKnownByTheirQtKey() {
+        // Synthesized events and platforms without physical key codes.
+        const auto none = NativeKeyCodes::None;
+        const auto x11 = NativeKeyCodes::EvdevPlus8;
+        const QKeyEvent french1(QEvent::KeyPress, Qt::Key_Ampersand, Qt::NoModifier, 10, 0, 0,
+                                "&");
+        const QKeyEvent synthesized(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, 0, 0, 0, "y");
+        const QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, 9, 0, 0, "\x1b");
+        const QKeyEvent arrow(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, 111, 0, 0);
+        const QKeyEvent other(QEvent::KeyPress, Qt::Key_Minus, Qt::NoModifier, 20, 0, 0, "-");
+        QCOMPARE(ReaderCharactersOfEvent(french1, x11), std::string("1"));
+        QCOMPARE(ReaderCharactersOfEvent(french1, none), std::string("&"));
+        QCOMPARE(ReaderCharactersOfEvent(synthesized, x11), std::string("y"));
+        QCOMPARE(ReaderCharactersOfEvent(escape, x11), std::string("\x1b"));
+        QCOMPARE(ReaderCharactersOfEvent(arrow, x11), std::string());
+        QCOMPARE(ReaderCharactersOfEvent(other, x11), std::string("-"));
     }
 
     void theUserCannotCloseARunningTransfer() {

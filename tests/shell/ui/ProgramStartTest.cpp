@@ -5,7 +5,13 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
+#include <signal.h>
+
+#include <fstream>
+
 #include "platform/InstanceLock.h"
+#include "settings/RecoveryCopy.h"
+#include "shell/ShutdownSignals.h"
 #include "ui/MainWindowHarness.h"
 
 namespace magtune::test {
@@ -19,6 +25,7 @@ class ProgramStartTest : public QObject {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
         env.insert(QStringLiteral("MAGTUNE_REGISTRY_FILE"), dir.filePath("registry.reg"));
         env.insert(QStringLiteral("MAGTUNE_STARTUP_PROBE"), QStringLiteral("1"));
         return env;
@@ -37,7 +44,152 @@ class ProgramStartTest : public QObject {
         return program.readAllStandardOutput();
     }
 
+    // Whether the process catches SIGTERM yet: a signal sent before it does
+    // would end it at once.
+    static bool CatchesTermination(qint64 pid) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.rfind("SigCgt:", 0) == 0) {
+                const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+                return (mask >> (SIGTERM - 1) & 1) != 0;
+            }
+        }
+        return false;
+    }
+    // Starts the program for real (no start-up probe) and ends it with
+    // SIGTERM once it is up; its exit code, or -1 when it did not end.
+    static int TerminatedRun(const QTemporaryDir& dir, const QStringList& arguments) {
+        QProcess program;
+        QProcessEnvironment env = Environment(dir);
+        env.remove(QStringLiteral("MAGTUNE_STARTUP_PROBE"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(MAGTUNE_PROGRAM_PATH), arguments);
+        if (!program.waitForStarted(60000)) {
+            return -1;
+        }
+        for (int i = 0; i < 6000 && !CatchesTermination(program.processId()); ++i) {
+            QTest::qWait(10);
+        }
+        // Up and waiting in its event loop (or in the recovery question).
+        QTest::qWait(300);
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        if (!program.waitForFinished(30000)) {
+            program.kill();
+            program.waitForFinished();
+            return -1;
+        }
+        return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -2;
+    }
+    static std::string RecoveryPath(const QTemporaryDir& dir) {
+        return dir.filePath(QStringLiteral("state/magtune/recovery.mtrc")).toStdString();
+    }
+
   private slots:
+    void aSignalKeepsAChangedSettingForTheNextStart() {
+        QTemporaryDir dir;
+        const std::string copyPath = RecoveryPath(dir);
+        const std::string file = dir.filePath(QStringLiteral("desk.cfg")).toStdString();
+        ConfigurationImage kept{};
+        std::int32_t changedTone = 0;
+        {
+            MainWindowHarness h(dir.path());
+            h.window.setRecoveryCopyPath(copyPath);
+            ShutdownSignals signals([&h] { h.window.closeForShutdown(); });
+            QVERIFY(h.start());
+            h.trigger(QStringLiteral("mnuFileNew"));
+            h.dialog.choices = {file};
+            h.trigger(QStringLiteral("mnuFileSaveAs"));
+            changedTone = h.state.store.settings.BeepTone.current == 0 ? 1 : 0;
+            h.state.store.settings.BeepTone.current = changedTone;
+            h.state.store.Modified = true;
+            QVERIFY(h.window.isVisible());
+
+            ::kill(::getpid(), SIGTERM);
+            QTRY_VERIFY_WITH_TIMEOUT(!h.window.isVisible(), 5000);
+            // Nobody was asked anything, and the preferences were written.
+            QVERIFY(h.prompter.messages.empty());
+            kept = h.state.store.image;
+        }
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("registry.reg"))));
+        const auto copy = ReadRecoveryCopy(RealFileSystem(), copyPath);
+        QVERIFY(copy.has_value());
+        QCOMPARE(copy->file, file);
+        QCOMPARE(copy->device, std::string());
+        QVERIFY(copy->image == kept);
+
+        MainWindowHarness again(dir.path());
+        again.window.setRecoveryCopyPath(copyPath);
+        again.prompter.answers = {Answer::Yes};
+        QVERIFY(again.start());
+        QTRY_COMPARE_WITH_TIMEOUT(again.prompter.messages.size(), 1u, 5000);
+        const Message& asked = again.prompter.messages[0];
+        QCOMPARE(asked.text, "Magtune Reader was ended before the changes to " + file +
+                                 " were saved. Restore the changed setting?");
+        QCOMPARE(asked.caption, std::string("Magtune Reader"));
+        QVERIFY(asked.icon == MessageIcon::Question);
+        QVERIFY(asked.buttons == MessageButtons::YesNo);
+        // Open again under its name, still changed, and the copy used up.
+        QCOMPARE(again.window.windowTitle(),
+                 QString::fromStdString(file) + QStringLiteral(" - Magtune Reader*"));
+        QCOMPARE(again.state.store.settings.BeepTone.current, changedTone);
+        QVERIFY(again.state.store.Modified);
+        QVERIFY(again.tree()->topLevelItemCount() == 1);
+        QVERIFY(!QFile::exists(QString::fromStdString(copyPath)));
+        // The file on disk still holds what was saved before the change.
+        again.prompter.answers = {Answer::No};
+        QVERIFY(again.window.close());
+    }
+
+    void aRefusedRecoveryCopyIsDeleted() {
+        QTemporaryDir dir;
+        const std::string copyPath = RecoveryPath(dir);
+        RecoveryCopy copy;
+        copy.device = "Tarvik MSR";
+        SystemError error;
+        QVERIFY(WriteRecoveryCopy(RealFileSystem(), copyPath, copy, error));
+
+        MainWindowHarness h(dir.path());
+        h.window.setRecoveryCopyPath(copyPath);
+        h.prompter.answers = {Answer::No};
+        QVERIFY(h.start());
+        QTRY_COMPARE_WITH_TIMEOUT(h.prompter.messages.size(), 1u, 5000);
+        QVERIFY(!QFile::exists(QString::fromStdString(copyPath)));
+        QCOMPARE(h.tree()->topLevelItemCount(), 0);
+        QCOMPARE(h.window.windowTitle(), QStringLiteral("Magtune Reader"));
+    }
+
+    void sigtermClosesTheProgramWithoutAQuestion() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("front.cfg"));
+        {
+            QFile setting(file);
+            QVERIFY(setting.open(QIODevice::WriteOnly));
+            setting.write(QByteArray(256, '\0'));
+        }
+        QCOMPARE(TerminatedRun(dir, {file}), 0);
+        // The preferences were written, with the file opened at start as the
+        // first recent entry; an unchanged setting needs no recovery copy.
+        QFile registry(dir.filePath(QStringLiteral("registry.reg")));
+        QVERIFY(registry.open(QIODevice::ReadOnly));
+        const QByteArray written = registry.readAll();
+        QVERIFY2(written.contains("\"MainWidth\"=dword:"), written.constData());
+        QVERIFY2(written.contains("front.cfg"), written.constData());
+        QVERIFY(!QFile::exists(QString::fromStdString(RecoveryPath(dir))));
+    }
+
+    void sigtermDuringTheRecoveryQuestionKeepsTheCopy() {
+        QTemporaryDir dir;
+        RecoveryCopy copy;
+        copy.file = dir.filePath(QStringLiteral("desk.cfg")).toStdString();
+        copy.image.fill(0x21);
+        SystemError error;
+        QVERIFY(WriteRecoveryCopy(RealFileSystem(), RecoveryPath(dir), copy, error));
+        QCOMPARE(TerminatedRun(dir, {}), 0);
+        QVERIFY(ReadRecoveryCopy(RealFileSystem(), RecoveryPath(dir)) == copy);
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("registry.reg"))));
+    }
+
     void firstStartTakesItsLayoutFromTheScreen() {
         QTemporaryDir dir;
         MainWindowHarness h(dir.path());

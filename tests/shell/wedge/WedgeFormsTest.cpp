@@ -13,6 +13,7 @@
 #include <numeric>
 
 #include "comm/ProtocolFrames.h"
+#include "comm/ui/ReaderKeyEvents.h"
 #include "comm/ui/WedgeKeyFilter.h"
 #include "comm/ui/frmDnld.h"
 #include "comm/ui/frmTest.h"
@@ -328,6 +329,13 @@ class WedgeFormsTest : public QObject {
                                            {0x0D, 0x1C, false},
                                            {0, 0, true},
                                            {0, 0, false}}));
+
+        // On a French desk the reader's "1" types "&": the hook still gets
+        // the key of the 1.
+        calls.clear();
+        QKeyEvent french1(QEvent::KeyPress, Qt::Key_Ampersand, Qt::NoModifier, 10, 0, 0, "&");
+        QApplication::sendEvent(&edit, &french1);
+        QCOMPARE(calls, (std::vector<Call>{{'1', 0x02, true}}));
         qApp->removeEventFilter(&filter);
     }
 
@@ -336,10 +344,11 @@ class WedgeFormsTest : public QObject {
         const QKeyEvent synthesized(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, 0, 0, 0);
         const QKeyEvent arrow(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, 111, 0, 0);
         // An X11 key code names the key itself, whatever the layout calls it.
-        QCOMPARE(WedgeKeyFilter::keyStrokeFor(x11Key, true), (KeyStroke{'A', 0x1E}));
-        QCOMPARE(WedgeKeyFilter::keyStrokeFor(x11Key, false), (KeyStroke{'Q', 0x10}));
-        QCOMPARE(WedgeKeyFilter::keyStrokeFor(synthesized, true), (KeyStroke{'Q', 0x10}));
-        QVERIFY(!WedgeKeyFilter::keyStrokeFor(arrow, true).has_value());
+        const auto x11 = NativeKeyCodes::EvdevPlus8;
+        QCOMPARE(KeyStrokeOfEvent(x11Key, x11), (KeyStroke{'A', 0x1E}));
+        QCOMPARE(KeyStrokeOfEvent(x11Key, NativeKeyCodes::None), (KeyStroke{'Q', 0x10}));
+        QCOMPARE(KeyStrokeOfEvent(synthesized, x11), (KeyStroke{'Q', 0x10}));
+        QVERIFY(!KeyStrokeOfEvent(arrow, x11).has_value());
     }
 };
 
