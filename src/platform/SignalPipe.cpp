@@ -33,7 +33,7 @@ struct SignalPipe::Saved {
     struct sigaction action;
 };
 
-SignalPipe::SignalPipe(std::vector<int> signals) : signals_(std::move(signals)) {
+SignalPipe::SignalPipe(std::vector<int> numbers) : signals_(std::move(numbers)) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;

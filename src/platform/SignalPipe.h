@@ -12,9 +12,9 @@ namespace magtune {
 // goes.
 class SignalPipe {
   public:
-    // Catches `signals` from now on. When the pipe cannot be made, the
+    // Catches the signals `numbers` from now on. When the pipe cannot be made, the
     // signals keep their previous handling and ok() is false.
-    explicit SignalPipe(std::vector<int> signals);
+    explicit SignalPipe(std::vector<int> numbers);
     ~SignalPipe();
 
     SignalPipe(const SignalPipe&) = delete;

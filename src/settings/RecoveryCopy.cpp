@@ -48,7 +48,8 @@ std::vector<std::uint8_t> EncodeRecoveryCopy(const RecoveryCopy& copy) {
 }
 
 std::optional<RecoveryCopy> DecodeRecoveryCopy(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < kMagic.size() + 1 || !std::equal(kMagic.begin(), kMagic.end(), bytes.begin()) ||
+    if (bytes.size() < kMagic.size() + 1 ||
+        !std::equal(kMagic.begin(), kMagic.end(), bytes.begin()) ||
         bytes[kMagic.size()] != kVersion) {
         return std::nullopt;
     }

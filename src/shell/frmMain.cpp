@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTime>
@@ -38,6 +39,7 @@ namespace magtune {
 namespace {
 
 constexpr int kClickMarkMs = 500;
+constexpr int kToolbarIconSize = 24;
 constexpr int kClockMs = 1000;
 constexpr int kRowRole = Qt::UserRole;
 constexpr int kKeyRole = Qt::UserRole + 1;
@@ -88,7 +90,6 @@ frmMain::frmMain(AppState& state, const MainWindowServices& services, QWidget* p
     InitShellResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
-    setWindowIcon(Icon(QStringLiteral("magtune")));
     setMinimumWidth(scale_.toPixels(kMinimumWindowWidth));
 
     openSetting_ = std::make_unique<OpenSetting>(state_.store, services_.prompter, services_.files,
@@ -138,7 +139,7 @@ QAction* frmMain::addCommand(QMenu* menu, const char* name, const char* caption,
     auto* action = menu->addAction(QString::fromUtf8(caption));
     action->setObjectName(QString::fromLatin1(name));
     if (icon != nullptr) {
-        action->setIcon(Icon(QString::fromLatin1(icon)));
+        deferredIcons_.emplace_back(action, QString::fromLatin1(icon));
     }
     connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     return action;
@@ -221,7 +222,9 @@ void frmMain::createMenus() {
 
 void frmMain::addButton(const char* key, const char* tip, Handler handler) {
     const QString name = QString::fromLatin1(key);
-    QAction* button = tbToolBar->addAction(Icon(name.toLower()), name);
+    // Blank until the drawn icon comes (loadIcons), at the size it will have.
+    QAction* button = tbToolBar->addAction(blankIcon_, name);
+    deferredIcons_.emplace_back(button, name.toLower());
     button->setObjectName(name);
     button->setData(name);
     button->setToolTip(QString::fromLatin1(tip));
@@ -234,7 +237,10 @@ void frmMain::createToolBar() {
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
     tbToolBar->setMovable(false);
     tbToolBar->setFloatable(false);
-    tbToolBar->setIconSize(QSize(24, 24));
+    tbToolBar->setIconSize(QSize(kToolbarIconSize, kToolbarIconSize));
+    QPixmap blank(kToolbarIconSize, kToolbarIconSize);
+    blank.fill(Qt::transparent);
+    blankIcon_ = QIcon(blank);
     addButton("New", "New", &frmMain::fileNew);
     addButton("Open", "Open", &frmMain::fileOpen);
     addButton("Save", "Save", &frmMain::fileSave);
@@ -735,6 +741,24 @@ void frmMain::editRow(QTreeWidgetItem* item) {
     }
     showNode(position);
     openSetting_->RefreshCaption();
+}
+
+bool frmMain::event(QEvent* event) {
+    if (!iconsLoaded_ && event->type() == QEvent::Paint) {
+        iconsLoaded_ = true;
+        // The drawn icons cost the SVG renderer's start; the first frame
+        // does not wait for it.
+        QTimer::singleShot(0, this, &frmMain::loadIcons);
+    }
+    return QMainWindow::event(event);
+}
+
+void frmMain::loadIcons() {
+    setWindowIcon(Icon(QStringLiteral("magtune")));
+    for (const auto& [action, name] : deferredIcons_) {
+        action->setIcon(Icon(name));
+    }
+    deferredIcons_.clear();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QString>
 #include <array>
@@ -7,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dataedit/FormulaCommands.h"
@@ -83,6 +85,7 @@ class frmMain : public QMainWindow, public SettingWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // No menu for hiding the toolbar: View > Toolbar does that, with its tick.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -140,6 +143,8 @@ class frmMain : public QMainWindow, public SettingWindow {
     void keepRecoveryCopy();
     void closeOtherWindows();
     void updateClock();
+    // The window's, menus' and toolbar's icons, once the first frame is out.
+    void loadIcons();
 
     AppState& state_;
     MainWindowServices services_;
@@ -188,6 +193,9 @@ class frmMain : public QMainWindow, public SettingWindow {
     // Toolbar buttons by key, and what each key runs.
     std::map<QString, QAction*> buttons_;
     std::map<QString, Handler> buttonHandlers_;
+    QIcon blankIcon_;
+    std::vector<std::pair<QAction*, QString>> deferredIcons_;
+    bool iconsLoaded_ = false;
 };
 
 }  // namespace magtune

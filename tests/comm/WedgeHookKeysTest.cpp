@@ -92,8 +92,9 @@ TEST(WedgeHookKeysTest, NativeScanCodesFollowTheirPlatformsConvention) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.platform) + " " + std::to_string(c.nativeScanCode));
-        EXPECT_EQ(KeyStrokeForNativeScanCode(c.nativeScanCode, NativeKeyCodesOfPlatform(c.platform)),
-                  c.stroke);
+        EXPECT_EQ(
+            KeyStrokeForNativeScanCode(c.nativeScanCode, NativeKeyCodesOfPlatform(c.platform)),
+            c.stroke);
     }
 }
 
@@ -104,10 +105,10 @@ TEST(WedgeHookKeysTest, ReaderCharactersComeFromTheKeyNotTheLayout) {
         std::optional<char> character;
     };
     const std::vector<Case> cases = {
-        {0x02, false, '1'}, {0x02, true, '1'},  // "&" on a French desk
-        {0x0B, true, '0'},  {0x15, false, 'Y'}, // "Z" on a German desk
-        {0x15, true, 'y'},  {0x2C, true, 'z'},  {0x10, false, 'Q'},  // "A" in France
-        {0x18, true, 'o'},  {0x31, false, 'N'}, {0x21, true, 'f'},
+        {0x02, false, '1'},          {0x02, true, '1'},   // "&" on a French desk
+        {0x0B, true, '0'},           {0x15, false, 'Y'},  // "Z" on a German desk
+        {0x15, true, 'y'},           {0x2C, true, 'z'},  {0x10, false, 'Q'},  // "A" in France
+        {0x18, true, 'o'},           {0x31, false, 'N'}, {0x21, true, 'f'},
         {0x01, false, std::nullopt},  // Esc
         {0x39, true, std::nullopt},   // Space
         {0x0C, false, std::nullopt},  // the key right of 0 ("-", "ß", ")")

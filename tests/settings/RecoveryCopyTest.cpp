@@ -26,8 +26,8 @@ TEST(RecoveryCopyTest, TheLayoutIsWrittenOutInFull) {
     RecoveryCopy copy;
     copy.image.fill(0xEE);
     copy.device = "Tarvik MSR";
-    Bytes expected = {'M', 'T', 'R', 'C', 1, 0, 0, 10, 0,
-                      'T', 'a', 'r', 'v', 'i', 'k', ' ', 'M', 'S', 'R'};
+    Bytes expected = {'M', 'T', 'R', 'C', 1,   0,   0,   10,  0,  'T',
+                      'a', 'r', 'v', 'i', 'k', ' ', 'M', 'S', 'R'};
     expected.insert(expected.end(), 256, 0xEE);
     EXPECT_EQ(EncodeRecoveryCopy(copy), expected);
 }

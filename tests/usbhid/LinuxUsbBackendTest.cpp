@@ -66,7 +66,8 @@ class FakeSysfs {
     // links it from the hidraw class.
     void hidraw(const std::string& node, const std::string& interface) {
         const std::string device = interface.substr(0, interface.find(':'));
-        const std::string hid = devices() + "/" + device + "/" + interface + "/0003:1D5A:0042." + node;
+        const std::string hid =
+            devices() + "/" + device + "/" + interface + "/0003:1D5A:0042." + node;
         fs::create_directories(hid + "/hidraw/" + node);
         fs::create_directories(root_ + "/class/hidraw/" + node);
         fs::create_directory_symlink(hid, root_ + "/class/hidraw/" + node + "/device");

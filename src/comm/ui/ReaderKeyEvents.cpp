@@ -65,8 +65,8 @@ std::optional<KeyStroke> KeyStrokeOfEvent(const QKeyEvent& event, NativeKeyCodes
 
 std::string ReaderCharactersOfEvent(const QKeyEvent& event, NativeKeyCodes codes) {
     if (const auto stroke = KeyStrokeOfEvent(event, codes)) {
-        if (const auto character = ReaderCharacterForScanCode(stroke->scanCode,
-                                                              LowerCaseLetter(event))) {
+        if (const auto character =
+                ReaderCharacterForScanCode(stroke->scanCode, LowerCaseLetter(event))) {
             return std::string(1, *character);
         }
     }

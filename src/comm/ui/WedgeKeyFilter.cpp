@@ -7,11 +7,8 @@
 
 namespace magtune {
 
-
 WedgeKeyFilter::WedgeKeyFilter(HookProcedure hook, QObject* parent)
-    : QObject(parent),
-      hook_(std::move(hook)),
-      nativeCodes_(NativeKeyCodesOfThisPlatform()) {}
+    : QObject(parent), hook_(std::move(hook)), nativeCodes_(NativeKeyCodesOfThisPlatform()) {}
 
 bool WedgeKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();

@@ -21,8 +21,7 @@ std::optional<HidrawReport> OutputReportFor(std::uint32_t request, std::uint8_t 
     }
 }
 
-std::optional<std::uint8_t> ControlCodeFromFeatureReport(const HidrawReport& report,
-                                                         int length) {
+std::optional<std::uint8_t> ControlCodeFromFeatureReport(const HidrawReport& report, int length) {
     if (length < static_cast<int>(kHidrawReportSize) || report[0] != kReadControlCodeReport) {
         return std::nullopt;
     }

@@ -32,8 +32,7 @@ using HidrawReport = std::array<std::uint8_t, kHidrawReportSize>;
 std::optional<HidrawReport> OutputReportFor(std::uint32_t request, std::uint8_t input);
 // The control code in a feature report the reader answered with `length`
 // bytes; nullopt when it is short or another report.
-std::optional<std::uint8_t> ControlCodeFromFeatureReport(const HidrawReport& report,
-                                                         int length);
+std::optional<std::uint8_t> ControlCodeFromFeatureReport(const HidrawReport& report, int length);
 
 // The control device over an open hidraw node that the backend owns.
 class HidrawControlDevice : public ControlDevice {

@@ -72,11 +72,16 @@ void Type(QWidget& form, const LayoutKey& typed) {
 // shifted characters of the top row there, and A sits where Q is.
 LayoutKey FrenchKey(char c) {
     static const std::map<char, LayoutKey> keys = {
-        {'1', {10, Qt::Key_Ampersand, "&"}},       {'2', {11, Qt::Key_Eacute, "\u00e9"}},
-        {'3', {12, Qt::Key_QuoteDbl, "\""}},       {'4', {13, Qt::Key_Apostrophe, "'"}},
-        {'5', {14, Qt::Key_ParenLeft, "("}},       {'6', {15, Qt::Key_Minus, "-"}},
-        {'7', {16, Qt::Key_Egrave, "\u00e8"}},     {'8', {17, Qt::Key_Underscore, "_"}},
-        {'9', {18, Qt::Key_Ccedilla, "\u00e7"}},   {'0', {19, Qt::Key_Agrave, "\u00e0"}},
+        {'1', {10, Qt::Key_Ampersand, "&"}},
+        {'2', {11, Qt::Key_Eacute, "\u00e9"}},
+        {'3', {12, Qt::Key_QuoteDbl, "\""}},
+        {'4', {13, Qt::Key_Apostrophe, "'"}},
+        {'5', {14, Qt::Key_ParenLeft, "("}},
+        {'6', {15, Qt::Key_Minus, "-"}},
+        {'7', {16, Qt::Key_Egrave, "\u00e8"}},
+        {'8', {17, Qt::Key_Underscore, "_"}},
+        {'9', {18, Qt::Key_Ccedilla, "\u00e7"}},
+        {'0', {19, Qt::Key_Agrave, "\u00e0"}},
         {'A', {38, Qt::Key_Q, "Q", Qt::ShiftModifier}},
         {'B', {56, Qt::Key_B, "B", Qt::ShiftModifier}},
         {'C', {54, Qt::Key_C, "C", Qt::ShiftModifier}},
@@ -356,8 +361,7 @@ class UsbFormsTest : public QObject {
         // Synthesized events and platforms without physical key codes.
         const auto none = NativeKeyCodes::None;
         const auto x11 = NativeKeyCodes::EvdevPlus8;
-        const QKeyEvent french1(QEvent::KeyPress, Qt::Key_Ampersand, Qt::NoModifier, 10, 0, 0,
-                                "&");
+        const QKeyEvent french1(QEvent::KeyPress, Qt::Key_Ampersand, Qt::NoModifier, 10, 0, 0, "&");
         const QKeyEvent synthesized(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, 0, 0, 0, "y");
         const QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, 9, 0, 0, "\x1b");
         const QKeyEvent arrow(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, 111, 0, 0);

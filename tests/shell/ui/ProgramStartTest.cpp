@@ -95,7 +95,7 @@ class ProgramStartTest : public QObject {
         {
             MainWindowHarness h(dir.path());
             h.window.setRecoveryCopyPath(copyPath);
-            ShutdownSignals signals([&h] { h.window.closeForShutdown(); });
+            ShutdownSignals shutdown([&h] { h.window.closeForShutdown(); });
             QVERIFY(h.start());
             h.trigger(QStringLiteral("mnuFileNew"));
             h.dialog.choices = {file};
