@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Magtune needs, and
-# only those that are missing. Pass --core to skip Qt (core, CLI, simulator).
+# only those that are missing. Pass --core to skip Qt (core, CLI, simulator),
+# --package to add what building and checking the Debian package needs.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev)
+if [[ "${1:-}" == "--package" ]]; then
+    # dpkg-dev: dpkg-shlibdeps and dpkg-buildflags; appstream validates the
+    # metadata; lintian checks the package.
+    packages+=(dpkg-dev file lintian appstream)
+fi
 if [[ "${1:-}" != "--core" ]]; then
     # libqt6svg6: the toolbar, tree and window icons are SVG images.
     # fonts-dejavu-core: windows rendered without a desktop (tests, screenshots)

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 
+#include "cli/BashCompletion.h"
 #include "cli/CliSupport.h"
 #include "cli/ConsolePrompter.h"
 #include "cli/ProvisionCommand.h"
@@ -133,6 +134,15 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     if (name == "--version") {
         out << "magtune-cli " << MAGTUNE_VERSION << '\n';
+        return kExitOk;
+    }
+    // Not in the usage: the build writes the installed completion script with it.
+    if (name == "--bash-completion") {
+        std::vector<std::string> names;
+        for (const auto& entry : Commands()) {
+            names.push_back(entry.first);
+        }
+        WriteBashCompletion(out, names);
         return kExitOk;
     }
     auto found = Commands().find(name);

@@ -86,7 +86,8 @@ std::string MatchText(const MatchQualifier& match) {
         case MatchKind::LastPosition: {
             std::string text = "<#>";
             if (!match.lastMinus.absent) {
-                text += "-" + decimal(match.lastMinus.value);
+                text += '-';
+                text += decimal(match.lastMinus.value);
             }
             return text + "," + quoted(match.matchString);
         }

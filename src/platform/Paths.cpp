@@ -54,6 +54,27 @@ std::string ProgramFolder() {
     return ParentFolder(std::string(buffer.data(), static_cast<std::size_t>(n)));
 }
 
+bool IsExecutableFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+std::vector<std::string> HelperFolders() {
+    const std::string program = ProgramFolder();
+    std::vector<std::string> folders{program};
+    // Resolved, because the USB server names its channel after its own
+    // folder as the system reports it, without ".." or links.
+    const std::string installed = program + "/" MAGTUNE_HELPER_FOLDER;
+    if (char* resolved = ::realpath(installed.c_str(), nullptr)) {
+        if (resolved != program) {
+            folders.emplace_back(resolved);
+        }
+        std::free(resolved);
+    }
+    return folders;
+}
+
 std::string UserConfigFolder() {
     std::string base = AbsoluteEnv("XDG_CONFIG_HOME");
     if (base.empty()) {

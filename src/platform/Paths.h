@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace magtune {
 
@@ -10,6 +11,15 @@ std::string ProgramFolder();
 
 // The user's home folder: $HOME when absolute, else the password database's.
 std::string HomeFolder();
+
+// Where the helpers the programs start or load (the USB and wedge libraries,
+// the USB server) are looked for, in this order: beside the program, as in a
+// build tree, then the installation's private folder, which lies at a fixed
+// place relative to the program's (../lib/<triplet>/magtune from /usr/bin).
+std::vector<std::string> HelperFolders();
+
+// Whether the path names a file that this process may run.
+bool IsExecutableFile(const std::string& path);
 
 // The user's configuration folder for this program: $XDG_CONFIG_HOME/magtune,
 // or ~/.config/magtune (HOME, else the password database). Not created here.

@@ -9,8 +9,8 @@ namespace magtune {
 bool SharedLibrary::open(const std::string& fileName, std::string& error) {
     close();
     if (fileName.find('/') == std::string::npos) {
-        for (const char* folder : {"/", "/../lib/"}) {
-            const std::string path = ProgramFolder() + folder + fileName;
+        for (const std::string& folder : HelperFolders()) {
+            const std::string path = folder + "/" + fileName;
             handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
             if (handle_ != nullptr) {
                 return true;

@@ -10,9 +10,9 @@ namespace magtune {
 // outlive whoever loaded them, so only close() unloads.
 class SharedLibrary {
   public:
-    // Opens the library. A name without a slash is looked for beside the
-    // program (the build), in its ../lib (an installation), then on the
-    // library search path; a path with a slash is taken as it is. False when
+    // Opens the library. A name without a slash is looked for in the
+    // HelperFolders(), then on the library search path; a path with a slash
+    // is taken as it is. False when
     // it cannot be opened, with the loader's reason in `error`.
     bool open(const std::string& fileName, std::string& error);
 

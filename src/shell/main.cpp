@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTimer>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 
 #include "common/ui/DesktopHelpViewer.h"
 #include "common/ui/QtPrompter.h"
@@ -29,9 +31,57 @@
 #include "usbhid/client/UsbHidLibrary.h"
 #include "wedge/ZebApiLibrary.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: magtune [FILE]\n"
+    "\n"
+    "Sets up Tarvik magnetic stripe card readers: edits a reader's settings, keeps them in\n"
+    "setting files (*.cfg, the reader's 256 configuration bytes) and moves them into and out\n"
+    "of a reader over RS232, USB or the keyboard port.\n"
+    "\n"
+    "FILE is a setting file to open once the window is up. A second start while Magtune\n"
+    "runs ends at once.\n"
+    "\n"
+    "Options:\n"
+    "  --help     prints this text\n"
+    "  --version  prints the version\n"
+    "  Qt's own options (-platform NAME, -style NAME ...) are understood too.\n"
+    "\n"
+    "Environment:\n"
+    "  MAGTUNE_PORTS_DIR          the folder of links that name the COM ports\n"
+    "                             (default ~/.config/magtune/ports)\n"
+    "  MAGTUNE_REGISTRY_FILE      the preferences file (default ~/.config/magtune/registry.reg)\n"
+    "  MAGTUNE_USB_SIM            the socket of a simulated USB bus (magtune-reader-sim --usb)\n"
+    "  MAGTUNE_USB_FILTER_DEVICE  the USB reader's filter device (default /dev/oruusbhf)\n"
+    "  ZEBAPI_SIM_SOCKET          the socket of a simulated keyboard wedge reader\n"
+    "                             (magtune-reader-sim --wedge)\n"
+    "  ZEBAPI_DEVICE              the keyboard port driver's device (default /dev/zebdrv2k)\n";
+
+// --help and --version answer before anything starts, so that they work
+// without a display and beside a running instance.
+bool AnswerInformationOption(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("magtune %s\n", MAGTUNE_VERSION);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     using namespace magtune;
     const auto started = std::chrono::steady_clock::now();
+    if (AnswerInformationOption(argc, argv)) {
+        return 0;
+    }
 
     // A second start ends at once and says nothing: the first one is there.
     InstanceLock instance(InstanceLock::DefaultPath());

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-namespace magtune {
+namespace magtune::wedge {
 
 namespace {
 
@@ -101,4 +101,4 @@ std::unique_ptr<WedgeDriver> CharDeviceBackend::open(OsFamily family, int& error
     return std::make_unique<CharDeviceDriver>(fd);
 }
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -4,7 +4,7 @@
 
 #include "wedge/WedgeDriver.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 // The keyboard port driver of this system: a character device that a real
 // driver provides, by default /dev/zebdrv2k (/dev/zebdrv.vxd for the 9x
@@ -41,4 +41,4 @@ class CharDeviceBackend : public WedgeDriverBackend {
     std::string driverFile_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -4,7 +4,7 @@
 
 #include "platform/Process.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 namespace {
 
@@ -44,4 +44,4 @@ InstallResult RunDriverInstaller(ProcessRunner& runner, Clock& clock,
     return {InstallOutcome::Finished, 0};
 }
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -8,7 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 // Runs a helper program with arguments (the driver installer) and watches
 // it end; tests hand the library a fake.
@@ -44,4 +44,4 @@ InstallResult RunDriverInstaller(ProcessRunner& runner, Clock& clock,
                                  const std::vector<std::string>& argv,
                                  std::uint32_t limitMs = kInstallerLimitMs);
 
-}  // namespace magtune
+}  // namespace magtune::wedge

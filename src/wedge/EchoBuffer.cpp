@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace magtune {
+namespace magtune::wedge {
 
 EchoBuffer::EchoBuffer(std::size_t capacity)
     : keys_(std::max<std::size_t>(capacity, 1)), scans_(keys_.size()) {}
@@ -56,4 +56,4 @@ void EchoBuffer::clear() {
     wraps_ = 0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-namespace magtune {
+namespace magtune::wedge {
 
 // The captured key events: two rings of the same capacity, one for the
 // virtual-key codes and one for the scan codes, with a start index, an end
@@ -44,4 +44,4 @@ class EchoBuffer {
     std::size_t wraps_ = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace magtune {
+namespace magtune::wedge {
 
 std::string FormatEchoTrace(std::span<const std::uint8_t> keys, std::span<const std::uint8_t> scans,
                             std::size_t start, std::size_t end) {
@@ -22,4 +22,4 @@ std::string FormatEchoTrace(std::span<const std::uint8_t> keys, std::span<const 
     return text;
 }
 
-}  // namespace magtune
+}  // namespace magtune::wedge

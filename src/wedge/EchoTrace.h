@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-namespace magtune {
+namespace magtune::wedge {
 
 // One read of the echo as the trace file records it: the count and the ring
 // indexes, then every event as its key code (as a character) and its scan
@@ -13,4 +13,4 @@ namespace magtune {
 std::string FormatEchoTrace(std::span<const std::uint8_t> keys, std::span<const std::uint8_t> scans,
                             std::size_t start, std::size_t end);
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -5,7 +5,7 @@
 
 #include "platform/UnixSocket.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 namespace {
 
@@ -71,4 +71,4 @@ std::unique_ptr<WedgeDriver> SimulatorBackend::open(OsFamily /*family*/, int& er
     return std::make_unique<SimulatorDriver>(std::move(*socket));
 }
 
-}  // namespace magtune
+}  // namespace magtune::wedge

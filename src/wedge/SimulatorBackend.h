@@ -4,7 +4,7 @@
 
 #include "wedge/WedgeDriver.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 // A keyboard port wired to magtune-reader-sim: a Unix stream socket on which
 // the simulator listens (magtune-reader-sim --wedge PATH; the library uses
@@ -29,4 +29,4 @@ class SimulatorBackend : public WedgeDriverBackend {
     std::string socketPath_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "comm/WedgeEcho.h"
+#include "wedge/common/WedgeKeyCodes.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 // The operating-system family decides which driver the library talks to:
 // "zebdrv2k" on the NT family, "zebdrv.vxd" on the 9x family (which alone
@@ -70,4 +70,4 @@ class WedgeDriverBackend {
     virtual std::unique_ptr<WedgeDriver> open(OsFamily family, int& error) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -7,7 +7,7 @@
 #include "platform/SystemError.h"
 #include "wedge/EchoTrace.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 namespace {
 
@@ -337,4 +337,4 @@ void WedgeLibrary::appendTrace(const std::string& text) {
         std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
 }
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -17,7 +17,7 @@
 #include "wedge/WedgeDriver.h"
 #include "wedge/WedgeSettings.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 // What the library needs from the system, so that tests can hand it fakes.
 struct WedgeServices {
@@ -100,4 +100,4 @@ class WedgeLibrary {
     std::string lastError_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -4,7 +4,7 @@
 
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 namespace {
 
@@ -70,4 +70,4 @@ WedgeSettings LoadWedgeSettings(PreferencesStore& store, const std::string& defa
     return settings;
 }
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -5,7 +5,7 @@
 
 #include "platform/PreferencesStore.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 // The wedge library's own key in the current user's registry.
 inline constexpr const char* kWedgeSettingsKey =
@@ -35,4 +35,4 @@ std::string DefaultEchoTraceFile();
 // what the library uses. Values of the wrong type count as missing.
 WedgeSettings LoadWedgeSettings(PreferencesStore& store, const std::string& defaultLogFileName);
 
-}  // namespace magtune
+}  // namespace magtune::wedge

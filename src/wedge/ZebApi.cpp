@@ -9,7 +9,7 @@
 #include "wedge/SimulatorBackend.h"
 #include "wedge/WedgeLibrary.h"
 
-namespace magtune {
+namespace magtune::wedge {
 namespace {
 
 // The simulator when $ZEBAPI_SIM_SOCKET names it, else the character
@@ -54,9 +54,9 @@ WedgeLibrary& Library() {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::wedge
 
-using magtune::Library;
+using magtune::wedge::Library;
 
 extern "C" {
 

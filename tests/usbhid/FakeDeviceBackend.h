@@ -13,6 +13,8 @@
 
 namespace magtune::test {
 
+using namespace magtune::usbhid;
+
 // A bus of scripted devices that records every filter change and control
 // request in the order the server made them.
 class FakeDeviceBackend : public DeviceBackend {

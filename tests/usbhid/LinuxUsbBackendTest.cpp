@@ -17,6 +17,8 @@
 namespace magtune {
 namespace {
 
+using namespace magtune::usbhid;
+
 namespace fs = std::filesystem;
 using test::TempFolder;
 

@@ -13,6 +13,8 @@
 namespace magtune {
 namespace {
 
+using namespace magtune::usbhid;
+
 using test::FakeDeviceBackend;
 using test::FakePrompter;
 using test::RecordingClock;

@@ -11,6 +11,8 @@
 
 namespace magtune::test {
 
+using namespace magtune::wedge;
+
 // Time that passes only when someone sleeps.
 class FakeClock : public Clock {
   public:

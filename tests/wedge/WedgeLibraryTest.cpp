@@ -13,6 +13,8 @@
 namespace magtune {
 namespace {
 
+using namespace magtune::wedge;
+
 using test::FakeClock;
 using test::FakeDriverBackend;
 using test::FakeProcessRunner;

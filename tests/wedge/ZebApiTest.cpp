@@ -21,6 +21,8 @@
 namespace magtune {
 namespace {
 
+using namespace magtune::wedge;
+
 using test::ScopedEnv;
 using test::TempFolder;
 

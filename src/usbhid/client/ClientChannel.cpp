@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <new>
+#include <vector>
 
 #include "platform/FileLock.h"
 #include "platform/Paths.h"
@@ -31,6 +32,18 @@ bool ServerRuns(const std::string& lockPath) {
     return lock && lock->heldElsewhere();
 }
 
+// The first helper folder that holds the server; the program's own when
+// none does, so that the start fails there with the usual message.
+std::string ServerFolder() {
+    const std::vector<std::string> folders = HelperFolders();
+    for (const std::string& folder : folders) {
+        if (IsExecutableFile(folder + "/" + kServerFileName)) {
+            return folder;
+        }
+    }
+    return folders.front();
+}
+
 }  // namespace
 
 bool ClientChannel::connect() {
@@ -40,7 +53,7 @@ bool ClientChannel::connect() {
     if (!findRuntimeFolder()) {
         return false;
     }
-    folder_ = ProgramFolder();
+    folder_ = ServerFolder();
     nameBase_ = NameBase(folder_);
     lockPath_ = ServerLockPath(runtimeFolder_, nameBase_);
     endOldServer();

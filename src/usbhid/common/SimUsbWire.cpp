@@ -34,9 +34,11 @@ std::optional<std::string> TakeText(std::span<const std::uint8_t>& in) {
 std::vector<std::uint8_t> EncodeSimUsbMessage(std::uint8_t op,
                                               std::span<const std::uint8_t> payload) {
     const std::size_t size = std::min(payload.size(), kMaxSimUsbPayload);
-    std::vector<std::uint8_t> out{op, static_cast<std::uint8_t>(size & 0xFF),
-                                  static_cast<std::uint8_t>(size >> 8)};
-    out.insert(out.end(), payload.begin(), payload.begin() + static_cast<std::ptrdiff_t>(size));
+    std::vector<std::uint8_t> out(kSimUsbHeaderSize + size);
+    out[0] = op;
+    out[1] = static_cast<std::uint8_t>(size & 0xFF);
+    out[2] = static_cast<std::uint8_t>(size >> 8);
+    std::copy_n(payload.begin(), size, out.begin() + kSimUsbHeaderSize);
     return out;
 }
 

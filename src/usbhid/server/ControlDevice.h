@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The filter driver's control device, opened for one request or one run of
 // requests and closed when destroyed.
@@ -15,4 +15,4 @@ class ControlDevice {
     virtual std::optional<std::uint8_t> request(std::uint32_t code, std::uint8_t input) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

@@ -7,7 +7,7 @@
 #include "usbhid/common/UsbDevice.h"
 #include "usbhid/server/ControlDevice.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // What a filter list change came to: the result the request answers and,
 // when the system refused the change, its error number for the user.
@@ -34,4 +34,4 @@ class DeviceBackend {
     virtual std::unique_ptr<ControlDevice> openControlDevice() = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

@@ -14,7 +14,7 @@
 
 #include "usbhid/server/HidrawControlDevice.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 namespace {
 
@@ -207,4 +207,4 @@ std::unique_ptr<ControlDevice> LinuxUsbBackend::openControlDevice() {
     return std::make_unique<HidrawControlDevice>(heldFd_);
 }
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

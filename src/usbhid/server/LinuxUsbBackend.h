@@ -5,7 +5,7 @@
 
 #include "usbhid/server/DeviceBackend.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The USB buses of a Linux system as sysfs shows them, and the filter as the
 // reader's hidraw node:
@@ -58,4 +58,4 @@ class LinuxUsbBackend : public DeviceBackend {
     std::string heldKey_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

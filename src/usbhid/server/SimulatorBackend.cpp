@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace magtune {
+namespace magtune::usbhid {
 
 namespace {
 
@@ -79,4 +79,4 @@ std::unique_ptr<ControlDevice> SimulatorBackend::openControlDevice() {
     return std::make_unique<SimulatorControlDevice>(*this);
 }
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

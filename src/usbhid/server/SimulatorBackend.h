@@ -10,7 +10,7 @@
 #include "usbhid/common/SimUsbWire.h"
 #include "usbhid/server/DeviceBackend.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The simulated USB bus of magtune-reader-sim, reached through the local
 // socket that MAGTUNE_USB_SIM names. The connection is made on first use
@@ -34,4 +34,4 @@ class SimulatorBackend : public DeviceBackend {
     UnixSocket socket_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

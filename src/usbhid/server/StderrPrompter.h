@@ -6,7 +6,7 @@
 #include "common/Prompter.h"
 #include "usbhid/common/ChannelNames.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The server has no window: what it would show in a message box goes to
 // standard error under its own name, one line each, and questions take
@@ -27,4 +27,4 @@ class StderrPrompter : public Prompter {
     void beep() override {}
 };
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

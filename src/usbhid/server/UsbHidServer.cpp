@@ -5,7 +5,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 UsbHidServer::UsbHidServer(DeviceBackend& backend, Clock& clock, Prompter& prompter)
     : backend_(backend), clock_(clock), prompter_(prompter) {}
@@ -175,4 +175,4 @@ std::int32_t UsbHidServer::sendControlCodes(std::uint32_t request,
     return 1;
 }
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

@@ -10,7 +10,7 @@
 #include "usbhid/common/RequestBlock.h"
 #include "usbhid/server/DeviceBackend.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The requests of OruUsbHidCtrlSrv64, one at a time, over a backend: the
 // list of readers found, the reader that carries the filter, and the
@@ -51,4 +51,4 @@ class UsbHidServer {
     int selectedIndex_ = -1;
 };
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

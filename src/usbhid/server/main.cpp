@@ -21,7 +21,7 @@
 #include "usbhid/server/StderrPrompter.h"
 #include "usbhid/server/UsbHidServer.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 // How often an idle server looks whether the program that started it is
@@ -94,8 +94,8 @@ int Run() {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::usbhid
 
 int main() {
-    return magtune::Run();
+    return magtune::usbhid::Run();
 }

@@ -30,6 +30,8 @@ namespace magtune {
 
 namespace {
 
+using namespace magtune::wedge;
+
 using test::FakePrompter;
 using test::FakeWedgeLibrary;
 
