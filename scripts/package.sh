@@ -5,6 +5,10 @@
 # usage: scripts/package.sh [--no-tests]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tests=ON
+if [[ "${1:-}" == "--no-tests" ]]; then
+    tests=OFF
+fi
 scripts/install-deps.sh --package
 
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
@@ -20,11 +24,12 @@ cmake --preset release \
     -DCMAKE_INSTALL_LIBDIR="lib/$multiarch" \
     -DMAGTUNE_BUILD_GUI=ON \
     -DMAGTUNE_BUILD_BENCH=OFF \
+    -DMAGTUNE_BUILD_TESTS=$tests \
     -DCMAKE_CXX_FLAGS="$cxxflags" \
     -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
     -DCMAKE_SHARED_LINKER_FLAGS="$ldflags"
 cmake --build --preset release -j "$(nproc)"
-if [[ "${1:-}" != "--no-tests" ]]; then
+if [[ $tests == ON ]]; then
     ctest --preset release -j "$(nproc)"
 fi
 rm -f build/release/magtune_*.deb

@@ -66,7 +66,7 @@ void WriteBashCompletion(std::ostream& out, const std::vector<std::string>& comm
     WriteArray(out, "options", {std::begin(kOptions), std::end(kOptions)});
     WriteArray(out, "rows", rows);
     WriteArray(out, "assignments", assignments);
-    out << R"(
+    out << R"bash(
     # Offers words that contain spaces, escaped as the shell needs them.
     _magtune_cli_offer()
     {
@@ -124,7 +124,7 @@ if ((cword == 1))
         esac
         } &&
     complete -F _magtune_cli magtune-cli
-)";
+)bash";
         }
 
         }  // namespace magtune

@@ -9,7 +9,7 @@
 namespace magtune {
 
 // zebapi as the program uses it: loaded by name on the first call, from the
-// program's own folder, its ../lib, else the library search path, and kept
+// program's helper folders (HelperFolders()), else the library search path, and kept
 // loaded for the rest of the process (its hook and buffers live there).
 // When it cannot be loaded every call fails, and ZebGetLastError tells why.
 class ZebApiLibrary : public WedgeLibraryCalls {

@@ -19,6 +19,40 @@ TEST(PathsTest, ProgramFolderHoldsTheRunningProgram) {
     EXPECT_EQ(::stat((folder + "/platform_tests").c_str(), &st), 0) << folder;
 }
 
+TEST(PathsTest, HelperFoldersStartBesideTheProgram) {
+    const std::vector<std::string> folders = HelperFolders();
+    ASSERT_FALSE(folders.empty());
+    EXPECT_EQ(folders.front(), ProgramFolder());
+    for (const std::string& folder : folders) {
+        EXPECT_EQ(folder.find("/../"), std::string::npos) << folder;
+    }
+}
+
+TEST(PathsTest, IsExecutableFileTakesOnlyFilesThatMayRun) {
+    test::TempFolder temp;
+    const auto write = [](const std::string& path, mode_t mode) {
+        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, mode);
+        ASSERT_GE(fd, 0) << path;
+        ::close(fd);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    };
+    write(temp / "server", 0755);
+    write(temp / "library.so", 0644);
+    ASSERT_EQ(::mkdir((temp / "folder").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink((temp / "server").c_str(), (temp / "link").c_str()), 0);
+
+    const struct {
+        const char* name;
+        bool executable;
+    } cases[] = {
+        {"server", true},  {"link", true},     {"library.so", false},
+        {"folder", false}, {"missing", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsExecutableFile(temp / c.name), c.executable) << c.name;
+    }
+}
+
 TEST(PathsTest, UserFoldersFollowTheXdgRules) {
     ScopedEnv home("HOME", "/home/tech");
     {

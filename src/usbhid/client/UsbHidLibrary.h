@@ -10,7 +10,7 @@
 namespace magtune {
 
 // OruUsbHidCtrl as the program uses it: loaded by name on the first call,
-// from the program's own folder, its ../lib, else the library search path,
+// from the program's helper folders (HelperFolders()), else the library search path,
 // and kept loaded for the rest of the process (its channel to the server
 // lives there). When it cannot be loaded the user is told why once, and
 // every call fails (returns 0).

@@ -41,7 +41,8 @@ std::string ChannelObjectPath(const std::string& runtimeFolder, const std::strin
 // ".lock".
 std::string ServerLockPath(const std::string& runtimeFolder, const std::string& nameBase);
 
-// The server's file name, looked for in the folder of the host executable.
+// The server's file name, looked for in the helper folders of the host
+// executable (its own folder first, see HelperFolders()).
 inline constexpr const char* kServerFileName = "OruUsbHidCtrlSrv64";
 
 }  // namespace magtune

@@ -1,5 +1,6 @@
-// OruUsbHidCtrlSrv64: started by libOruUsbHidCtrl from the program's folder,
-// answers its requests one at a time until it is asked to quit.
+// OruUsbHidCtrlSrv64: started by libOruUsbHidCtrl from the program's folder
+// or the installation's helper folder, answers its requests one at a time
+// until it is asked to quit. Its channel is named after its own folder.
 
 #include <signal.h>
 #include <unistd.h>
