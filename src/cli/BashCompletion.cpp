@@ -77,12 +77,10 @@ void WriteBashCompletion(std::ostream& out, const std::vector<std::string>& comm
             [[ $word == "$typed"* ]] && COMPREPLY+=("$(printf '%q' "$word")")
         done
         compopt -o nospace 2>/dev/null
-        [[ ${
-#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} != *= ]] && compopt +o nospace 2>/dev/null
-}
+        [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} != *= ]] && compopt +o nospace 2>/dev/null
+    }
 
-if ((cword == 1))
-    ; then
+    if ((cword == 1)); then
         COMPREPLY=($(compgen -W "${commands[*]} --help --version" -- "$cur"))
         return
     fi
@@ -91,40 +89,41 @@ if ((cword == 1))
         --port)
             COMPREPLY=($(compgen -f -- "${cur:-/dev/tty}"))
             return
-            ;
-;
+            ;;
         --com)
             COMPREPLY=($(compgen -W "$(seq 1 32)" -- "$cur"))
             return
-            ;
-        ;
+            ;;
         --usb | --retries | --seconds | --name)
             return
-            ;
-        ;
-        esac
+            ;;
+    esac
 
-            if [[$cur == -*]];
-        then COMPREPLY = ($(compgen - W "${options[*]}" --"$cur")) return fi
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "${options[*]}" -- "$cur"))
+        return
+    fi
 
-            local command = ${words[1]} argument = $((cword - 1)) if [[$command == formula]];
-        then if ((cword == 2));
-        then COMPREPLY = ($(compgen - W "add delete up down" --"$cur")) return fi argument =
-            $((cword - 2)) fi if ((argument == 1)); then
+    local command=${words[1]} argument=$((cword - 1))
+    if [[ $command == formula ]]; then
+        if ((cword == 2)); then
+            COMPREPLY=($(compgen -W "add delete up down" -- "$cur"))
+            return
+        fi
+        argument=$((cword - 2))
+    fi
+    if ((argument == 1)); then
         _filedir cfg
         return
     fi
     case $command in
-        get) ((argument == 2)) && _magtune_cli_offer "${rows[@]}" ;
-        ;
-        set) _magtune_cli_offer "${assignments[@]}" ;
-        ;
-        diff) ((argument == 2)) && _filedir cfg ;
-        ;
-        esac
-        } &&
+        get) ((argument == 2)) && _magtune_cli_offer "${rows[@]}" ;;
+        set) _magtune_cli_offer "${assignments[@]}" ;;
+        diff) ((argument == 2)) && _filedir cfg ;;
+    esac
+} &&
     complete -F _magtune_cli magtune-cli
 )bash";
-        }
+}
 
-        }  // namespace magtune
+}  // namespace magtune
