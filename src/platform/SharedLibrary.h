@@ -12,8 +12,8 @@ class SharedLibrary {
   public:
     // Opens the library. A name without a slash is looked for in the
     // HelperFolders(), then on the library search path; a path with a slash
-    // is taken as it is. False when
-    // it cannot be opened, with the loader's reason in `error`.
+    // is taken as it is. False when it cannot be opened, with the loader's
+    // reason in `error`.
     bool open(const std::string& fileName, std::string& error);
 
     // Looks up an export; a missing one leaves `function` null and the first
