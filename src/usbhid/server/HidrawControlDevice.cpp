@@ -8,7 +8,7 @@
 
 #include "usbhid/common/UsbDevice.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 std::optional<HidrawReport> OutputReportFor(std::uint32_t request, std::uint8_t input) {
     switch (request) {
@@ -51,4 +51,4 @@ std::optional<std::uint8_t> HidrawControlDevice::request(std::uint32_t code, std
     return input;
 }
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

@@ -6,7 +6,7 @@
 
 #include "usbhid/server/ControlDevice.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The filter's control requests as HID reports on the reader's hidraw node.
 // The reader keeps working as a keyboard (usbhid stays its driver); the
@@ -44,4 +44,4 @@ class HidrawControlDevice : public ControlDevice {
     int fd_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::usbhid
