@@ -148,7 +148,7 @@ void RunScenario(const char* name, unsigned readerBaud, std::uint32_t startBaud)
         return;
     }
     auto start = Clock::now();
-    const bool downloaded = SerialDownload(link, image, view);
+    const bool downloaded = SerialDownload(link, SystemClock(), image, view);
     Report(name, "download", downloaded, ms(Clock::now() - start),
            WireMs(kDownloadWireBytes, readerBaud), prompter.last);
     session.closePort();

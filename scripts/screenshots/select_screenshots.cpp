@@ -103,7 +103,7 @@ int main(int argc, char* argv[]) {
 
         session.DeviceName = "MSR 100";
         {
-            frmComDn download(link, store.image);
+            frmComDn download(link, SystemClock(), store.image);
             download.setStatus("Downloading to device ...");
             download.setProgress(50);
             ok &= Drawn(download, folder, QStringLiteral("frmComDn.png"));

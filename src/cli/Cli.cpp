@@ -13,7 +13,15 @@
 namespace magtune {
 namespace {
 
-using Handler = std::function<int(const std::vector<std::string>&, std::ostream&, Prompter&)>;
+using Handler = std::function<int(const std::vector<std::string>&, std::ostream&, Prompter&,
+                                  const RuntimeConfig&)>;
+
+// The setting commands need nothing from the run-time configuration.
+template <int (*Command)(const std::vector<std::string>&, std::ostream&, Prompter&)>
+int Files(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+          const RuntimeConfig&) {
+    return Command(args, out, prompter);
+}
 
 struct Command {
     Handler run;
@@ -24,47 +32,51 @@ struct Command {
 const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands = {
         {"new",
-         {CommandNew, "new FILE", "Writes a setting file with the reader's default settings."}},
+         {Files<CommandNew>, "new FILE",
+          "Writes a setting file with the reader's default settings."}},
         {"show",
-         {CommandShow, "show FILE",
+         {Files<CommandShow>, "show FILE",
           "Lists the five setting groups with their rows as the main window shows them:\n"
           "the group on a line of its own, then two spaces, the label, a tab and the value."}},
         {"get",
-         {CommandGet, "get FILE GROUP/LABEL",
+         {Files<CommandGet>, "get FILE GROUP/LABEL",
           "Prints the value text of one row, for example: get x.cfg \"RS232/Baud Rate\"."}},
         {"set",
-         {CommandSet, "set FILE GROUP/LABEL=VALUE ...",
+         {Files<CommandSet>, "set FILE GROUP/LABEL=VALUE ...",
           "Changes rows and saves the file. A choice row takes one of its value texts;\n"
           "\"RS232/Receive Terminator\" and \"Magnetic Reader/Separator Character\" take a key\n"
           "text such as <r> (empty for none); the track rows take a track sequence text such\n"
           "as <Account>\"=\"<ExpireYear>, or None. Either every assignment applies or none\n"
           "does, and the file is left untouched on error."}},
         {"formula",
-         {CommandFormula, "formula add FILE TEXT | formula delete|up|down FILE N",
+         {Files<CommandFormula>, "formula add FILE TEXT | formula delete|up|down FILE N",
           "Adds a formula in its one-line form, for example\n"
           "IN_ID,21,LEN,10,40,MATCH,1,\"<d>\",\"ID:\",O-STR,2,5,ENTER,\n"
           "or deletes formula N, or moves it up or down (N counts from 1)."}},
         {"diff",
-         {CommandDiff, "diff FILE1 FILE2",
+         {Files<CommandDiff>, "diff FILE1 FILE2",
           "Prints the rows that differ (GROUP/LABEL, a tab, both values), then the other\n"
           "image fields that differ, by name. Exit status 0 when equal, 1 when different."}},
         {"dump",
-         {CommandDump, "dump FILE",
+         {Files<CommandDump>, "dump FILE",
           "Prints the 256 bytes in hexadecimal, 16 a line, with offsets."}},
         {"download",
          {CommandDownload,
-          "download FILE (--com N | --port DEVICE | (--wedge | --usb N) [--retries N]) [--verify]",
+          "download FILE (--com N | --port DEVICE | (--wedge | --usb N | --sim) [--retries N]) "
+          "[--verify]",
           "Sends the setting to a reader on a serial port (sets the device type to\n"
           "\"04-Serial Wedge\" first, as a download over RS232 does; FILE is not changed).\n"
           "--wedge sends it to a reader on the keyboard port through the keyboard wedge\n"
           "library instead, with the device type \"01-IBM PC/AT, PS/2 MOD 40, 60, 80\".\n"
           "--usb N sends it to USB reader N of usb-list, with the device type\n"
           "\"06-Keyboardless Wedge(PC/AT)\".\n"
+          "--sim sends it to the simulated reader (see magtune-cli --help).\n"
           "--retries N answers Yes to at most N retry questions (default 0: none).\n"
-          "--verify reads the setting back and compares all bytes but the last two."}},
+          "--verify reads the setting back and compares all bytes but the last two.\n"
+          "Ctrl+C or SIGTERM cancels the transfer and gives the port back (status 1)."}},
         {"upload",
          {CommandUpload,
-          "upload OUT.cfg (--com N | --port DEVICE | (--wedge | --usb N) [--retries N]) "
+          "upload OUT.cfg (--com N | --port DEVICE | (--wedge | --usb N | --sim) [--retries N]) "
           "[--name NAME]",
           "Reads the setting of a reader on a serial port, with --wedge on the keyboard\n"
           "port, or with --usb N of USB reader N of usb-list, into OUT.cfg. OUT.cfg is\n"
@@ -73,7 +85,8 @@ const std::map<std::string, Command>& Commands() {
           "--retries N answers Yes to at most N retry questions (default 0)."}},
         {"test",
          {CommandTest, "test (--com N | --port DEVICE | --wedge) [--seconds S]",
-          "Prints what the reader sends (swipe a card) until interrupted or S seconds pass.\n"
+          "Prints what the reader sends (swipe a card) until interrupted or S seconds pass;\n"
+          "exit status 1 when the port fails (the reader went away).\n"
           "A reader on the keyboard port (--wedge) types into the terminal: what arrives on\n"
           "standard input is printed, until its end."}},
         {"usb-list",
@@ -101,7 +114,9 @@ void PrintUsage(std::ostream& out) {
            "devices); --port takes a device path such as /dev/ttyUSB0; --wedge uses the keyboard\n"
            "port (the simulated reader when ZEBAPI_SIM_SOCKET names its socket); --usb N uses\n"
            "USB reader N (the simulated bus when MAGTUNE_USB_SIM names its socket; a real\n"
-           "reader types its answers into this terminal).\n"
+           "reader types its answers into this terminal); --sim uses the simulated reader:\n"
+           "reader 1 of the USB bus that --sim-usb SOCKET (or MAGTUNE_USB_SIM) names, else\n"
+           "the keyboard port that --sim-wedge SOCKET (or ZEBAPI_SIM_SOCKET) names.\n"
            "Exit status: 0 success, 1 a transfer failed or diff found differences, 2 bad input.\n";
 }
 
@@ -116,7 +131,8 @@ bool WantsHelp(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const RuntimeConfig& config) {
     if (args.empty()) {
         PrintUsage(err);
         return kExitError;
@@ -158,7 +174,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     ConsolePrompter prompter(err);
     try {
-        return command.run(rest, out, prompter);
+        return command.run(rest, out, prompter, config);
     } catch (const UsageError& error) {
         err << "magtune-cli: " << error.message << '\n';
         return kExitError;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/RuntimeConfig.h"
+
 namespace magtune {
 
 // Exit statuses of magtune-cli.
@@ -12,7 +14,9 @@ inline constexpr int kExitDifferent = 1;  // diff found differences
 inline constexpr int kExitFailed = 1;     // a transfer failed
 inline constexpr int kExitError = 2;      // bad input; nothing was written
 
-// Runs one command line (without the program name).
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Runs one command line (without the program name) in the run-time
+// configuration that main() read.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const RuntimeConfig& config);
 
 }  // namespace magtune

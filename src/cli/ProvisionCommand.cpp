@@ -344,14 +344,15 @@ constexpr int kWaitPollMs = 100;
 
 }  // namespace
 
-int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter) {
+int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                     const RuntimeConfig& config) {
     const ProvisionArgs parsed = ParseArgs(args);
     SettingStore store;
     LoadSettingFile(parsed.setting, store, prompter);
     Preferences preferences;
-    LoadUserPreferences(prompter, preferences, nullptr);
+    LoadUserPreferences(prompter, config, preferences);
     const CommOptions options = preferences.options;
-    const std::string portsFolder = ComPortsFolder();
+    const std::string portsFolder = config.portsFolder;
 
     std::vector<ProvisionTarget> serial;
     for (int index : parsed.comIndices) {

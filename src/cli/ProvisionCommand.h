@@ -4,12 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "app/RuntimeConfig.h"
 #include "common/Prompter.h"
 
 namespace magtune {
 
 // One setting into many readers at once, each read back and compared.
-int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
+int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                     const RuntimeConfig& config);
 
 extern const char* const kProvisionSynopsis;
 extern const char* const kProvisionHelp;

@@ -6,21 +6,20 @@
 #include <cerrno>
 #include <charconv>
 #include <csignal>
-#include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
 
+#include "app/SerialReaderTransport.h"
+#include "app/TransferService.h"
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
 #include "cli/TerminalKeySource.h"
 #include "cli/UsbReaderSession.h"
 #include "comm/CommOptions.h"
-#include "comm/SerialLink.h"
-#include "comm/SerialSession.h"
 #include "comm/SerialTestPad.h"
-#include "comm/SerialTransfer.h"
 #include "comm/TransferLog.h"
 #include "comm/TransferView.h"
 #include "comm/WedgeHookKeys.h"
@@ -30,7 +29,6 @@
 #include "platform/FilePreferencesStore.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
-#include "settings/DeviceTypeCodes.h"
 #include "settings/InterfaceCode.h"
 #include "settings/SettingCatalogue.h"
 #include "shell/Preferences.h"
@@ -72,11 +70,17 @@ int ParseRetries(const std::string& text) {
 }
 
 struct PortChoice {
-    std::optional<int> comIndex;  // 0-based
-    std::string device;
-    std::string displayName;    // "COM3" or the device path
+    SerialEndpoint serial;      // --com N or --port DEVICE
     bool wedge = false;         // the keyboard port, through zebapi
     std::size_t usbNumber = 0;  // --usb N: reader N of usb-list (0: not USB)
+    std::string displayName;    // "COM3", the device path, "the keyboard port"
+
+    bool isSerial() const { return serial.comIndex || !serial.device.empty(); }
+    std::int32_t interface() const {
+        return wedge            ? InterfaceCode::KeyboardWedge
+               : usbNumber != 0 ? InterfaceCode::Usb
+                                : InterfaceCode::Rs232;
+    }
 };
 
 struct TransferArgs {
@@ -88,9 +92,24 @@ struct TransferArgs {
     int retries = 0;
 };
 
+// --sim: the simulated reader that the configuration names, on its USB bus
+// (reader 1) or else on its keyboard port.
+void ChooseSimulator(const RuntimeConfig& config, PortChoice& port) {
+    if (!config.usbSimulatorBus.empty()) {
+        port.usbNumber = 1;
+    } else if (!config.wedgeSimulatorSocket.empty()) {
+        port.wedge = true;
+    } else {
+        throw UsageError{
+            "--sim needs a running magtune-reader-sim: name its socket with "
+            "--sim-usb SOCKET or --sim-wedge SOCKET (or MAGTUNE_USB_SIM, "
+            "ZEBAPI_SIM_SOCKET)"};
+    }
+}
+
 TransferArgs ParseTransferArgs(const std::vector<std::string>& args, const char* usage,
                                bool allowVerify, bool allowName, bool allowSeconds,
-                               bool allowRetries) {
+                               bool allowRetries, RuntimeConfig& config) {
     TransferArgs parsed;
     auto value = [&](std::size_t& i) -> const std::string& {
         if (i + 1 >= args.size()) {
@@ -98,6 +117,7 @@ TransferArgs ParseTransferArgs(const std::vector<std::string>& args, const char*
         }
         return args[++i];
     };
+    bool simulator = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--com") {
@@ -105,13 +125,19 @@ TransferArgs ParseTransferArgs(const std::vector<std::string>& args, const char*
             if (n > 32) {
                 throw UsageError{"--com takes 1 to 32 (COM1 to COM32)"};
             }
-            parsed.port.comIndex = static_cast<int>(n - 1);
+            parsed.port.serial.comIndex = static_cast<int>(n - 1);
         } else if (a == "--port") {
-            parsed.port.device = value(i);
+            parsed.port.serial.device = value(i);
         } else if (a == "--wedge") {
             parsed.port.wedge = true;
         } else if (a == "--usb") {
             parsed.port.usbNumber = ParseRowNumber(value(i), "USB reader");
+        } else if (a == "--sim") {
+            simulator = true;
+        } else if (a == "--sim-usb") {
+            config.usbSimulatorBus = value(i);
+        } else if (a == "--sim-wedge") {
+            config.wedgeSimulatorSocket = value(i);
         } else if (a == "--retries" && allowRetries) {
             parsed.retries = ParseRetries(value(i));
         } else if (a == "--verify" && allowVerify) {
@@ -126,63 +152,27 @@ TransferArgs ParseTransferArgs(const std::vector<std::string>& args, const char*
             parsed.positional.push_back(a);
         }
     }
-    const int choices = (parsed.port.comIndex ? 1 : 0) + (parsed.port.device.empty() ? 0 : 1) +
-                        (parsed.port.wedge ? 1 : 0) + (parsed.port.usbNumber != 0 ? 1 : 0);
+    const int choices = (parsed.port.serial.comIndex ? 1 : 0) +
+                        (parsed.port.serial.device.empty() ? 0 : 1) + (parsed.port.wedge ? 1 : 0) +
+                        (parsed.port.usbNumber != 0 ? 1 : 0) + (simulator ? 1 : 0);
     if (choices != 1) {
-        throw UsageError{std::string("give one of --com N, --port DEVICE, --wedge or --usb N; "
-                                     "usage: magtune-cli ") +
+        throw UsageError{std::string("give one of --com N, --port DEVICE, --wedge, --usb N or "
+                                     "--sim; usage: magtune-cli ") +
                          usage};
     }
-    if (parsed.retries != 0 && !parsed.port.wedge && parsed.port.usbNumber == 0) {
-        throw UsageError{"--retries applies to --wedge and --usb only"};
+    if (simulator) {
+        ChooseSimulator(config, parsed.port);
     }
-    parsed.port.displayName = parsed.port.wedge      ? std::string("the keyboard port")
-                              : parsed.port.comIndex ? ComPortName(*parsed.port.comIndex)
-                                                     : parsed.port.device;
+    // The libraries and the USB server read the simulator from their
+    // variables.
+    PassToLibraries(config);
+    if (parsed.retries != 0 && parsed.port.isSerial()) {
+        throw UsageError{"--retries applies to --wedge, --usb and --sim only"};
+    }
+    parsed.port.displayName =
+        parsed.port.wedge ? std::string("the keyboard port") : parsed.port.serial.displayName();
     return parsed;
 }
-
-// Everything a serial transfer needs, set up as the selection dialog does:
-// the port opened for exclusive use and configured.
-class SerialSetup {
-  public:
-    SerialSetup(Prompter& prompter, const CommOptions& options)
-        : options_(options),
-          log_(RealFileSystem(), TransferLogPath(ProgramFolder())),
-          link_(session_, options_, log_, prompter) {}
-
-    SerialLink& link() { return link_; }
-    SerialSession& session() { return session_; }
-
-    // False (with the message printed) when the port is not there or cannot
-    // be configured.
-    bool open(const PortChoice& port, Prompter& prompter) {
-        SystemError error;
-        if (port.comIndex) {
-            session_.CurrentComIndex = static_cast<std::uint16_t>(*port.comIndex);
-            session_.SerialPort = OpenComPort(*port.comIndex, error);
-        } else {
-            session_.SerialPort = OpenSerialDevice(port.device, error);
-        }
-        if (!session_.SerialPort) {
-            std::string reason = SystemMessageText(error.code);
-            prompter.warning(port.displayName + " is not available." +
-                             (reason.empty() ? "" : " (" + reason + ")"));
-            return false;
-        }
-        if (!link_.OpenSerialPort()) {
-            session_.closePort();
-            return false;
-        }
-        return true;
-    }
-
-  private:
-    CommOptions options_;
-    SerialSession session_;
-    TransferLog log_;
-    SerialLink link_;
-};
 
 // Answers the retry questions of a wedge or USB transfer for the absent
 // user: Yes as often as --retries allows, then No, so that a reader that
@@ -213,26 +203,35 @@ class RetryAnswers : public Prompter {
     int retriesLeft_;
 };
 
-// Transfers over the keyboard port: zebapi loaded by name, and each
-// transfer driven as its form's timer drives it, by sleeping until the next
-// tick and letting it fire.
-class WedgeSetup {
+// A reader on the keyboard port: zebapi loaded by name, and each transfer
+// driven as its form's timer drives it, by sleeping until the next tick and
+// letting it fire.
+class ConsoleWedgeTransport : public ReaderTransport {
   public:
-    WedgeSetup(Prompter& prompter, const CommOptions& options, int retries)
-        : prompter_(prompter), options_(options), retries_(retries) {}
+    // `simulated`: the simulated reader types into its own port.
+    ConsoleWedgeTransport(Prompter& answers, TransferView& view, const CommOptions& options,
+                          bool simulated)
+        : answers_(answers), view_(view), options_(options), simulated_(simulated) {}
 
-    bool run(WedgeTransfer::Direction direction, ConfigurationImage& image, TransferView& view) {
-        RetryAnswers answers(prompter_, std::cerr, retries_);
+    bool download(const ConfigurationImage& image) override {
+        ConfigurationImage sent = image;
+        return run(WedgeTransfer::Direction::Download, sent);
+    }
+    bool upload(ConfigurationImage& image) override {
+        return run(WedgeTransfer::Direction::Upload, image);
+    }
+
+  private:
+    bool run(WedgeTransfer::Direction direction, ConfigurationImage& image) {
         Clock& clock = SystemClock();
-        WedgeTransfer transfer(direction, library_, clock, answers, view, options_.ProtocolDelay,
+        WedgeTransfer transfer(direction, library_, clock, answers_, view_, options_.ProtocolDelay,
                                image);
         // A real keyboard port's reader types into this terminal, not into
         // the library: its answers are handed to the library's hook as the
         // desktop program's key events are. The simulator types into its
         // own port.
         std::unique_ptr<TerminalKeySource> terminal;
-        const char* simulator = std::getenv("ZEBAPI_SIM_SOCKET");
-        if (simulator == nullptr || *simulator == '\0') {
+        if (!simulated_) {
             terminal = std::make_unique<TerminalKeySource>();
         }
         const WedgeHook hook = [this](std::uint8_t virtualKey, std::uint8_t scanCode, bool down) {
@@ -250,71 +249,110 @@ class WedgeSetup {
         return transfer.succeeded();
     }
 
-  private:
-    Prompter& prompter_;
-    const CommOptions& options_;
-    int retries_;
+    Prompter& answers_;
+    TransferView& view_;
+    CommOptions options_;
+    bool simulated_;
     ZebApiLibrary library_;
 };
 
-// The reader does not keep the two closing bytes of the image.
-bool VerifyReadBack(const ConfigurationImage& sent, const ConfigurationImage& readBack,
-                    Prompter& prompter) {
-    for (std::size_t i = 0; i < kImageSize - 2; ++i) {
-        if (readBack[i] != sent[i]) {
-            prompter.warning("Verify failed: the reader holds a different byte at offset " +
-                             std::to_string(i) + ".");
-            return false;
+// USB reader N of usb-list, held for the whole command.
+class ConsoleUsbTransport : public ReaderTransport {
+  public:
+    ConsoleUsbTransport(Prompter& prompter, Prompter& answers, TransferView& view,
+                        const CommOptions& options, const RuntimeConfig& config, std::size_t number)
+        : answers_(answers), view_(view), session_(prompter, options, config), number_(number) {}
+
+    bool chooseDevice() override {
+        // A failed choice is a failed transfer here: the user named the reader.
+        chosen_ = session_.choose(number_);
+        return true;
+    }
+    bool download(const ConfigurationImage& image) override {
+        ConfigurationImage sent = image;
+        return chosen_ &&
+               session_.transfer(UsbTransfer::Direction::Download, sent, answers_, view_);
+    }
+    bool upload(ConfigurationImage& image) override {
+        return chosen_ && session_.transfer(UsbTransfer::Direction::Upload, image, answers_, view_);
+    }
+
+  private:
+    Prompter& answers_;
+    TransferView& view_;
+    UsbReaderSession session_;
+    std::size_t number_;
+    bool chosen_ = false;
+};
+
+// Ctrl+C, SIGTERM and SIGHUP while a command holds a port: the transfer is
+// cancelled between two of its steps and the port given back as it was
+// found, instead of the process ending with the port left exclusive.
+volatile std::sig_atomic_t interruptSignal = 0;
+
+void OnInterrupt(int signal) {
+    interruptSignal = signal;
+}
+
+class InterruptGuard {
+  public:
+    InterruptGuard() {
+        interruptSignal = 0;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+            ::sigaction(kSignals[i], &action, &previous_[i]);
         }
     }
-    std::cerr << "Verified: the reader holds the setting." << std::endl;
-    return true;
-}
+    ~InterruptGuard() {
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+            ::sigaction(kSignals[i], &previous_[i], nullptr);
+        }
+    }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
 
-int DownloadOverWedge(const TransferArgs& parsed, const ConfigurationImage& image,
-                      const CommOptions& options, Prompter& prompter) {
-    WedgeSetup wedge(prompter, options, parsed.retries);
-    ConsoleTransferView view(std::cerr);
-    ConfigurationImage sent = image;
-    if (!wedge.run(WedgeTransfer::Direction::Download, sent, view)) {
-        return kExitFailed;
-    }
-    if (!parsed.verify) {
-        return kExitOk;
-    }
-    ConfigurationImage readBack{};
-    if (!wedge.run(WedgeTransfer::Direction::Upload, readBack, view)) {
-        prompter.warning("Verify failed: the setting could not be read back.");
-        return kExitFailed;
-    }
-    return VerifyReadBack(sent, readBack, prompter) ? kExitOk : kExitFailed;
-}
+    static bool interrupted() { return interruptSignal != 0; }
 
-// A transfer with the USB reader that the session chose.
-bool RunOverUsb(UsbReaderSession& usb, UsbTransfer::Direction direction, ConfigurationImage& image,
-                int retries, Prompter& prompter) {
-    RetryAnswers answers(prompter, std::cerr, retries);
-    ConsoleTransferView view(std::cerr);
-    return usb.transfer(direction, image, answers, view);
-}
+    // The command's end after an interrupt.
+    static int report(std::ostream& err) {
+        err << "magtune-cli: interrupted by " << (interruptSignal == SIGINT ? "Ctrl+C" : "a signal")
+            << "; the transfer was cancelled and the port restored." << std::endl;
+        return kExitFailed;
+    }
 
-int DownloadOverUsb(const TransferArgs& parsed, const ConfigurationImage& image,
-                    const CommOptions& options, Prompter& prompter) {
-    UsbReaderSession usb(prompter, options);
-    ConfigurationImage sent = image;
-    if (!usb.choose(parsed.port.usbNumber) ||
-        !RunOverUsb(usb, UsbTransfer::Direction::Download, sent, parsed.retries, prompter)) {
-        return kExitFailed;
+  private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction previous_[std::size(kSignals)]{};
+};
+
+// The transport the command line names, for one command.
+struct ChosenTransport {
+    std::unique_ptr<RetryAnswers> answers;
+    std::unique_ptr<ReaderTransport> transport;
+    SerialReaderTransport* serial = nullptr;
+};
+
+ChosenTransport OpenTransport(const TransferArgs& parsed, Prompter& prompter, TransferView& view,
+                              const CommOptions& options, const RuntimeConfig& config) {
+    ChosenTransport chosen;
+    chosen.answers = std::make_unique<RetryAnswers>(prompter, std::cerr, parsed.retries);
+    if (parsed.port.wedge) {
+        chosen.transport = std::make_unique<ConsoleWedgeTransport>(
+            *chosen.answers, view, options, !config.wedgeSimulatorSocket.empty());
+    } else if (parsed.port.usbNumber != 0) {
+        chosen.transport = std::make_unique<ConsoleUsbTransport>(
+            prompter, *chosen.answers, view, options, config, parsed.port.usbNumber);
+    } else {
+        auto serial = std::make_unique<SerialReaderTransport>(
+            prompter, view, options, RealFileSystem(), TransferLogPath(ProgramFolder()),
+            SystemClock());
+        serial->cancelRequested = [] { return InterruptGuard::interrupted(); };
+        chosen.serial = serial.get();
+        chosen.transport = std::move(serial);
     }
-    if (!parsed.verify) {
-        return kExitOk;
-    }
-    ConfigurationImage readBack{};
-    if (!RunOverUsb(usb, UsbTransfer::Direction::Upload, readBack, parsed.retries, prompter)) {
-        prompter.warning("Verify failed: the setting could not be read back.");
-        return kExitFailed;
-    }
-    return VerifyReadBack(sent, readBack, prompter) ? kExitOk : kExitFailed;
+    return chosen;
 }
 
 // A reader on the keyboard port types into the window that has the focus:
@@ -346,14 +384,12 @@ void EchoTypedInput(std::ostream& out, const std::function<bool()>& stop) {
 
 // The user's preferences as the program loads them: defaults for what is
 // missing, stray values dropped. Nothing is written back.
-bool LoadUserPreferences(Prompter& prompter, Preferences& preferences, std::string* path) {
-    FilePreferencesStore store(FilePreferencesStore::DefaultPath());
+bool LoadUserPreferences(Prompter& prompter, const RuntimeConfig& config,
+                         Preferences& preferences) {
+    FilePreferencesStore store(config.preferencesFile);
     std::string problem = store.load();
     if (!problem.empty()) {
         prompter.warning(problem);
-    }
-    if (path) {
-        *path = store.path();
     }
     // There is no screen here: window defaults are those of a 1920 x 1080
     // screen at 96 dots per inch (15 twips a pixel).
@@ -361,153 +397,127 @@ bool LoadUserPreferences(Prompter& prompter, Preferences& preferences, std::stri
     return LoadPreferences(store, prompter, display, preferences) == PreferencesLoadOutcome::Loaded;
 }
 
-int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/,
-                    Prompter& prompter) {
+int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/, Prompter& prompter,
+                    RuntimeConfig config) {
     const char* usage =
-        "download FILE (--com N | --port DEVICE | (--wedge | --usb N) [--retries N]) [--verify]";
-    TransferArgs parsed = ParseTransferArgs(args, usage, true, false, false, true);
+        "download FILE (--com N | --port DEVICE | (--wedge | --usb N | --sim) [--retries N]) "
+        "[--verify]";
+    TransferArgs parsed = ParseTransferArgs(args, usage, true, false, false, true, config);
     if (parsed.positional.size() != 1) {
         throw UsageError{std::string("usage: magtune-cli ") + usage};
     }
     SettingStore store;
     LoadSettingFile(parsed.positional[0], store, prompter);
-    // The reader takes its connection from the setting: a serial wedge over
-    // RS232, the default PC/AT keyboard over the keyboard port, a
-    // keyboardless wedge over USB.
-    auto& deviceId = store.settings.DeviceId;
-    deviceId.current = parsed.port.wedge            ? deviceId.defaultValue
-                       : parsed.port.usbNumber != 0 ? kKeyboardlessWedgeDeviceIndex
-                                                    : kSerialWedgeDeviceIndex;
-    store.PackImage();
 
     Preferences preferences;
-    LoadUserPreferences(prompter, preferences, nullptr);
-    if (parsed.port.wedge) {
-        return DownloadOverWedge(parsed, store.image, preferences.options, prompter);
-    }
-    if (parsed.port.usbNumber != 0) {
-        return DownloadOverUsb(parsed, store.image, preferences.options, prompter);
-    }
-    SerialSetup serial(prompter, preferences.options);
-    if (!serial.open(parsed.port, prompter)) {
-        return kExitFailed;
-    }
+    LoadUserPreferences(prompter, config, preferences);
     ConsoleTransferView view(std::cerr);
-    if (!SerialDownload(serial.link(), store.image, view)) {
-        return kExitFailed;
+    InterruptGuard interrupts;
+    ChosenTransport chosen = OpenTransport(parsed, prompter, view, preferences.options, config);
+    if (chosen.serial != nullptr) {
+        if (!chosen.serial->open(parsed.port.serial, config.portsFolder)) {
+            return kExitFailed;
+        }
+        chosen.serial->session().DeviceName = parsed.port.displayName;
     }
-    std::cerr << "Connected at " << serial.session().PortSettings.BaudRate << " baud." << std::endl;
-    if (!parsed.verify) {
-        serial.session().closePort();
-        return kExitOk;
+    // FILE is not changed: the device type by interface goes into this copy.
+    const TransferOutcome outcome = TransferService(prompter).Download(
+        *chosen.transport, parsed.port.interface(), store, parsed.verify);
+    if (InterruptGuard::interrupted()) {
+        return InterruptGuard::report(std::cerr);
     }
-    serial.session().DeviceName = parsed.port.displayName;
-    ConfigurationImage readBack{};
-    if (!SerialUpload(serial.link(), SystemClock(), readBack, view)) {
-        prompter.warning("Verify failed: the setting could not be read back.");
-        return kExitFailed;
+    if (chosen.serial != nullptr && chosen.serial->session().DownloadSucceeded) {
+        std::cerr << "Connected at " << chosen.serial->session().PortSettings.BaudRate << " baud."
+                  << std::endl;
     }
-    return VerifyReadBack(store.image, readBack, prompter) ? kExitOk : kExitFailed;
+    return outcome == TransferOutcome::Done ? kExitOk : kExitFailed;
 }
 
-int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, Prompter& prompter) {
+int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, Prompter& prompter,
+                  RuntimeConfig config) {
     const char* usage =
-        "upload OUT.cfg (--com N | --port DEVICE | (--wedge | --usb N) [--retries N]) "
+        "upload OUT.cfg (--com N | --port DEVICE | (--wedge | --usb N | --sim) [--retries N]) "
         "[--name NAME]";
-    TransferArgs parsed = ParseTransferArgs(args, usage, false, true, false, true);
+    TransferArgs parsed = ParseTransferArgs(args, usage, false, true, false, true, config);
     if (parsed.positional.size() != 1) {
         throw UsageError{std::string("usage: magtune-cli ") + usage};
     }
     Preferences preferences;
-    LoadUserPreferences(prompter, preferences, nullptr);
-    if (parsed.port.wedge) {
-        SettingStore store;
-        WedgeSetup wedge(prompter, preferences.options, parsed.retries);
-        ConsoleTransferView view(std::cerr);
-        if (!wedge.run(WedgeTransfer::Direction::Upload, store.image, view)) {
-            return kExitFailed;
-        }
-        store.UnpackImage(prompter);
-        SaveSettingFile(parsed.positional[0], store, prompter);
-        return kExitOk;
-    }
-    if (parsed.port.usbNumber != 0) {
-        SettingStore store;
-        UsbReaderSession usb(prompter, preferences.options);
-        if (!usb.choose(parsed.port.usbNumber) ||
-            !RunOverUsb(usb, UsbTransfer::Direction::Upload, store.image, parsed.retries,
-                        prompter)) {
-            return kExitFailed;
-        }
-        store.UnpackImage(prompter);
-        SaveSettingFile(parsed.positional[0], store, prompter);
-        return kExitOk;
-    }
-    SerialSetup serial(prompter, preferences.options);
-    if (!serial.open(parsed.port, prompter)) {
-        return kExitFailed;
-    }
-    serial.session().DeviceName = parsed.name.empty() ? parsed.port.displayName : parsed.name;
-    SettingStore store;
+    LoadUserPreferences(prompter, config, preferences);
     ConsoleTransferView view(std::cerr);
-    if (!SerialUpload(serial.link(), SystemClock(), store.image, view)) {
+    InterruptGuard interrupts;
+    ChosenTransport chosen = OpenTransport(parsed, prompter, view, preferences.options, config);
+    if (chosen.serial != nullptr) {
+        if (!chosen.serial->open(parsed.port.serial, config.portsFolder)) {
+            return kExitFailed;
+        }
+        chosen.serial->session().DeviceName =
+            parsed.name.empty() ? parsed.port.displayName : parsed.name;
+    }
+    SettingStore store;
+    const TransferOutcome outcome = TransferService(prompter).Upload(*chosen.transport, store);
+    if (InterruptGuard::interrupted()) {
+        return InterruptGuard::report(std::cerr);
+    }
+    if (outcome != TransferOutcome::Done) {
         return kExitFailed;
     }
-    std::cerr << "Connected at " << serial.session().PortSettings.BaudRate << " baud." << std::endl;
+    if (chosen.serial != nullptr) {
+        std::cerr << "Connected at " << chosen.serial->session().PortSettings.BaudRate << " baud."
+                  << std::endl;
+    }
     store.UnpackImage(prompter);
     SaveSettingFile(parsed.positional[0], store, prompter);
     return kExitOk;
 }
 
-namespace {
-volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int) {
-    interrupted = 1;
-}
-}  // namespace
-
-int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter) {
+int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                RuntimeConfig config) {
     const char* usage = "test (--com N | --port DEVICE | --wedge) [--seconds S]";
-    TransferArgs parsed = ParseTransferArgs(args, usage, false, false, true, false);
+    TransferArgs parsed = ParseTransferArgs(args, usage, false, false, true, false, config);
     if (!parsed.positional.empty() || parsed.port.usbNumber != 0) {
         throw UsageError{std::string("usage: magtune-cli ") + usage};
     }
     Clock& clock = SystemClock();
     std::uint64_t deadline = parsed.seconds ? clock.nowMs() + 1000ull * *parsed.seconds : 0;
-    interrupted = 0;
+    InterruptGuard interrupts;
+    auto stop = [&] {
+        return InterruptGuard::interrupted() || (deadline != 0 && clock.nowMs() >= deadline);
+    };
     if (parsed.port.wedge) {
-        auto previous = std::signal(SIGINT, OnInterrupt);
-        EchoTypedInput(
-            out, [&] { return interrupted != 0 || (deadline != 0 && clock.nowMs() >= deadline); });
-        std::signal(SIGINT, previous);
+        EchoTypedInput(out, stop);
         return kExitOk;
     }
     Preferences preferences;
-    LoadUserPreferences(prompter, preferences, nullptr);
-    SerialSetup serial(prompter, preferences.options);
-    if (!serial.open(parsed.port, prompter)) {
+    LoadUserPreferences(prompter, config, preferences);
+    ConsoleTransferView view(std::cerr);
+    SerialReaderTransport serial(prompter, view, preferences.options, RealFileSystem(),
+                                 TransferLogPath(ProgramFolder()), clock);
+    if (!serial.open(parsed.port.serial, config.portsFolder)) {
         return kExitFailed;
     }
-    auto previous = std::signal(SIGINT, OnInterrupt);
     std::cerr << "Reading from " << parsed.port.displayName << "; Ctrl+C ends." << std::endl;
     SerialTestPad pad(serial.link());
-    pad.run([&](std::uint8_t byte) { out << static_cast<char>(byte) << std::flush; },
-            [&] {
-                if (interrupted || (deadline != 0 && clock.nowMs() >= deadline)) {
-                    pad.stop();
-                }
-            });
-    std::signal(SIGINT, previous);
-    return kExitOk;
+    bool portFailed = false;
+    while (pad.poll([&](std::uint8_t byte) { out << static_cast<char>(byte) << std::flush; })) {
+        if (stop()) {
+            pad.stop();
+        }
+    }
+    portFailed = !pad.stopRequested();
+    // The reader on the other end went away: the test did not run to the
+    // user's end.
+    return portFailed ? kExitFailed : kExitOk;
 }
 
-int CommandUsbList(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter) {
+int CommandUsbList(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                   RuntimeConfig config) {
     if (!args.empty()) {
         throw UsageError{"usage: magtune-cli usb-list"};
     }
     Preferences preferences;
-    LoadUserPreferences(prompter, preferences, nullptr);
-    UsbReaderSession usb(prompter, preferences.options, false);
+    LoadUserPreferences(prompter, config, preferences);
+    UsbReaderSession usb(prompter, preferences.options, config, false);
     if (!usb.list()) {
         return kExitFailed;
     }
@@ -517,13 +527,14 @@ int CommandUsbList(const std::vector<std::string>& args, std::ostream& out, Prom
     return kExitOk;
 }
 
-int CommandPrefs(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter) {
+int CommandPrefs(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                 RuntimeConfig config) {
     if (!args.empty()) {
         throw UsageError{"usage: magtune-cli prefs"};
     }
     Preferences preferences;
-    std::string path;
-    if (!LoadUserPreferences(prompter, preferences, &path)) {
+    const std::string& path = config.preferencesFile;
+    if (!LoadUserPreferences(prompter, config, preferences)) {
         return kExitFailed;
     }
     namespace N = PreferenceNames;

@@ -4,21 +4,29 @@
 #include <string>
 #include <vector>
 
+#include "app/RuntimeConfig.h"
 #include "common/Prompter.h"
 #include "shell/Preferences.h"
 
 namespace magtune {
 
-// Serial transfers and the preferences, over the same logic as the window.
-int CommandDownload(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
-int CommandUpload(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
-int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
+// The transfers and the preferences, over the same road as the window. Each
+// takes the run-time configuration by value: its options (--sim-usb ...)
+// may add to it for this command.
+int CommandDownload(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                    RuntimeConfig config);
+int CommandUpload(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                  RuntimeConfig config);
+int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                RuntimeConfig config);
 // The USB readers that a download or upload with --usb N can name.
-int CommandUsbList(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
+int CommandUsbList(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                   RuntimeConfig config);
 // The user's preferences as the program loads them (defaults for what is
-// missing); `path`, when given, receives the file's path. Nothing is written.
-bool LoadUserPreferences(Prompter& prompter, Preferences& preferences, std::string* path);
+// missing), from the configuration's preferences file. Nothing is written.
+bool LoadUserPreferences(Prompter& prompter, const RuntimeConfig& config, Preferences& preferences);
 
-int CommandPrefs(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter);
+int CommandPrefs(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                 RuntimeConfig config);
 
 }  // namespace magtune

@@ -1,7 +1,5 @@
 #include "cli/UsbReaderSession.h"
 
-#include <cstdlib>
-
 #include "cli/TerminalKeySource.h"
 #include "comm/SimulatorKeySource.h"
 #include "platform/FileSystem.h"
@@ -11,15 +9,15 @@
 namespace magtune {
 
 UsbReaderSession::UsbReaderSession(Prompter& prompter, const CommOptions& options,
-                                   bool forTransfers)
+                                   const RuntimeConfig& config, bool forTransfers)
     : prompter_(prompter),
       options_(options),
       library_(prompter),
       list_(library_, SystemClock(), prompter),
       log_(RealFileSystem(), TransferLogPath(ProgramFolder())),
       dump_(RealFileSystem(), TransferDumpPath(ProgramFolder())) {
-    const char* bus = std::getenv(kUsbSimEnvironmentVariable);
-    if (forTransfers && bus != nullptr && *bus != '\0') {
+    const std::string& bus = config.usbSimulatorBus;
+    if (forTransfers && !bus.empty()) {
         simulatorWanted_ = true;
         SystemError error;
         simulatorKeys_ = SimulatorKeySource::connect(bus, error);

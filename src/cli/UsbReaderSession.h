@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RuntimeConfig.h"
 #include "comm/CommOptions.h"
 #include "comm/KeySource.h"
 #include "comm/TransferLog.h"
@@ -20,12 +21,13 @@ namespace magtune {
 // When the session ends, a chosen reader is deselected and the list is
 // released, as the program does at its end.
 //
-// The reader's answers are keys: from the simulated reader when
-// MAGTUNE_USB_SIM names its bus, else typed into this terminal.
+// The reader's answers are keys: from the simulated reader when the
+// configuration names its bus, else typed into this terminal.
 class UsbReaderSession {
   public:
     // `forTransfers`: the reader's keys are wanted (not for a mere list).
-    UsbReaderSession(Prompter& prompter, const CommOptions& options, bool forTransfers = true);
+    UsbReaderSession(Prompter& prompter, const CommOptions& options, const RuntimeConfig& config,
+                     bool forTransfers = true);
     ~UsbReaderSession();
 
     UsbReaderSession(const UsbReaderSession&) = delete;

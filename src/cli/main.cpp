@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RuntimeConfig.h"
 #include "cli/Cli.h"
 #include "cli/ConsolePrompter.h"
 #include "platform/LibraryMessageRoute.h"
@@ -11,5 +12,5 @@ int main(int argc, char** argv) {
     // What zebapi, OruUsbHidCtrl and its server tell the user.
     magtune::ConsolePrompter libraryPrompter(std::cerr);
     const magtune::LibraryMessageRoute libraryMessages(libraryPrompter);
-    return magtune::RunCli(args, std::cout, std::cerr);
+    return magtune::RunCli(args, std::cout, std::cerr, magtune::ReadRuntimeConfig());
 }

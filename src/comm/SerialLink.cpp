@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "comm/ProtocolFrames.h"
+#include "comm/SerialConnectScan.h"
 #include "platform/SystemError.h"
 
 namespace magtune {
@@ -129,72 +130,35 @@ bool SerialLink::purge() {
     return true;
 }
 
-SerialLink::ConnectAttempt SerialLink::sendConnectFrames() {
-    const auto frame = SerialConnectFrame();
-    for (int i = 0; i < kConnectFramesPerRate; ++i) {
-        std::uint8_t answer = 0;
-        if (!SerialWrite(frame)) {
-            return ConnectAttempt::PortFailed;
-        }
-        const int result = SerialRead(std::span(&answer, 1), false);
-        if (result < 0) {
-            return ConnectAttempt::PortFailed;
-        }
-        if (result == 1 && answer == kAck) {
-            return ConnectAttempt::Acknowledged;
-        }
-    }
-    return ConnectAttempt::NoAnswer;
-}
-
-SerialLink::ConnectAttempt SerialLink::scanBaudRates() {
-    // A port left with the transfer time-outs would make every connect frame
-    // wait a whole read time-out.
+bool SerialLink::SetIdleTimeouts() {
     SystemError error = kNoPort;
     if (!session_.SerialPort || !session_.SerialPort->setTimeouts(kIdleTimeouts, error)) {
-        Fail(prompter_, "SetCommTimeouts", error);
-        return ConnectAttempt::PortFailed;
+        return Fail(prompter_, "SetCommTimeouts", error);
     }
-    auto& settings = session_.PortSettings;
-    const std::uint32_t startRate = settings.BaudRate;
-    bool tried[std::size(kScanBaudRates)] = {};
-    for (;;) {
-        const auto* rate =
-            std::find(std::begin(kScanBaudRates), std::end(kScanBaudRates), settings.BaudRate);
-        if (rate != std::end(kScanBaudRates)) {
-            tried[rate - std::begin(kScanBaudRates)] = true;
-        }
-        const ConnectAttempt attempt = sendConnectFrames();
-        if (attempt != ConnectAttempt::NoAnswer) {
-            return attempt;
-        }
-        if (!purge()) {
-            return ConnectAttempt::PortFailed;
-        }
-        if (std::all_of(std::begin(tried), std::end(tried), std::identity{})) {
-            // Every rate of the series had its turn (a start rate outside the
-            // series never comes round again); leave the port as it was found.
-            if (settings.BaudRate != startRate) {
-                settings.BaudRate = startRate;
-                if (!applyPortSettings()) {
-                    return ConnectAttempt::PortFailed;
-                }
-            }
-            return ConnectAttempt::NoAnswer;
-        }
-        settings.BaudRate = NextScanBaudRate(settings.BaudRate);
-        if (!applyPortSettings()) {
-            return ConnectAttempt::PortFailed;
-        }
+    return true;
+}
+
+bool SerialLink::ReadWaiting(std::span<std::uint8_t> buffer, std::size_t& received) {
+    received = 0;
+    SystemError error = kNoPort;
+    if (!session_.SerialPort || !session_.SerialPort->read(buffer, received, error)) {
+        received = 0;
+        return Fail(prompter_, "ReadFile", error);
     }
+    received = std::min(received, buffer.size());
+    return true;
 }
 
 bool SerialLink::SerialConnect(TransferView& view) {
     view.setBusy(true);
-    const ConnectAttempt result = scanBaudRates();
+    SerialConnectScan scan(*this);
+    SerialConnectScan::State state = scan.begin();
+    while (state == SerialConnectScan::State::Running) {
+        state = scan.step();
+    }
     // A failed port has been reported once already; it is not asked again.
-    const bool connected =
-        result != ConnectAttempt::PortFailed && purge() && result == ConnectAttempt::Acknowledged;
+    const bool connected = state != SerialConnectScan::State::PortFailed && purge() &&
+                           state == SerialConnectScan::State::Connected;
     view.setBusy(false);
     return connected;
 }

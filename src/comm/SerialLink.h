@@ -49,20 +49,20 @@ class SerialLink {
     // (time-out), -1 when the port failed. When `log` is set, what arrived is
     // appended to the transfer log as one line.
     int SerialRead(std::span<std::uint8_t> buffer, bool log);
+    // One read of what is waiting (the idle time-outs wait at most 1 ms for
+    // it), not logged: the transfers poll with it so that no step keeps the
+    // user interface waiting. False when the port failed.
+    bool ReadWaiting(std::span<std::uint8_t> buffer, std::size_t& received);
     // Discards both port buffers.
     bool purge();
+    bool applyPortSettings();
+    bool SetIdleTimeouts();
     // Sends the connect frame until the reader acknowledges, scanning the
-    // baud rates; PortSettings keeps the rate at which it answered.
+    // baud rates; PortSettings keeps the rate at which it answered. Runs the
+    // whole scan; the transfers step through it instead.
     bool SerialConnect(TransferView& view);
 
   private:
-    enum class ConnectAttempt { Acknowledged, NoAnswer, PortFailed };
-
-    bool applyPortSettings();
-    // kConnectFramesPerRate connect frames at the current rate.
-    ConnectAttempt sendConnectFrames();
-    ConnectAttempt scanBaudRates();
-
     SerialSession& session_;
     const CommOptions& options_;
     TransferLog& log_;

@@ -89,7 +89,7 @@ void SerialProvisionReader::close() {
 
 bool SerialProvisionReader::download(const ConfigurationImage& image, TransferView& view) {
     ConnectWatch watch(view);
-    const bool done = SerialDownload(link_, image, watch);
+    const bool done = SerialDownload(link_, clock_, image, watch);
     if (watch.connected) {
         baudRate_ = session_.PortSettings.BaudRate;
     }

@@ -1,8 +1,35 @@
 #include "comm/SerialTestPad.h"
 
+#include <array>
+
 namespace magtune {
 
 SerialTestPad::SerialTestPad(SerialLink& link) : link_(link) {}
+
+void SerialTestPad::end() {
+    if (!ended_) {
+        ended_ = true;
+        link_.session().closePort();
+    }
+}
+
+bool SerialTestPad::poll(const std::function<void(std::uint8_t)>& received) {
+    if (ended_) {
+        return false;
+    }
+    if (!stopRequested_) {
+        std::array<std::uint8_t, 64> buffer{};
+        std::size_t count = 0;
+        if (link_.ReadWaiting(buffer, count)) {
+            for (std::size_t i = 0; i < count && received; ++i) {
+                received(buffer[i]);
+            }
+            return true;
+        }
+    }
+    end();
+    return false;
+}
 
 void SerialTestPad::run(const std::function<void(std::uint8_t)>& received,
                         const std::function<void()>& processEvents) {
@@ -19,7 +46,7 @@ void SerialTestPad::run(const std::function<void(std::uint8_t)>& received,
             processEvents();
         }
     }
-    link_.session().closePort();
+    end();
 }
 
 }  // namespace magtune

@@ -1,6 +1,7 @@
 #include "comm/SerialTransfer.h"
 
-#include <optional>
+#include <algorithm>
+#include <array>
 #include <string>
 
 #include "comm/ProtocolFrames.h"
@@ -9,148 +10,341 @@ namespace magtune {
 
 namespace {
 
-enum class ReplyOutcome { Received, Failed, PortFailed };
-
-bool SendImage(SerialLink& link, const ConfigurationImage& image) {
-    if (!link.SetTransferTimeouts()) {
-        return false;
-    }
-    const auto frame = SerialDownloadFrame(image);
-    const bool log = link.options().UsbLogEnable;
-    for (int send = 0; send < kDownloadSends; ++send) {
-        if (!link.purge() || !link.SerialWrite(frame)) {
-            return false;
-        }
-        std::uint8_t answer = 0;
-        const int result = link.SerialRead(std::span(&answer, 1), log);
-        if (result < 0) {
-            return false;
-        }
-        if (result == 1 && answer == kAck) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// One request and its reply. Bytes before STX are skipped, but only for as
-// long as a whole reply would take: a reader that sends noise without end
-// must not keep the upload waiting for ever.
-ReplyOutcome RequestImage(SerialLink& link, Clock& clock, ConfigurationImage& received) {
-    const bool log = link.options().UsbLogEnable;
-    if (!link.purge() || !link.SerialWrite(SerialUploadRequest())) {
-        return ReplyOutcome::PortFailed;
-    }
-    const std::uint64_t patience =
-        static_cast<std::uint64_t>(link.options().ReadTotalTimeoutConstant) +
-        kTransferTimeoutPerByte * kSerialImageFrameSize;
-    const std::uint64_t start = clock.nowMs();
-    for (;;) {
-        std::uint8_t byte = 0;
-        const int result = link.SerialRead(std::span(&byte, 1), log);
-        if (result < 0) {
-            return ReplyOutcome::PortFailed;
-        }
-        if (result == 0) {
-            return ReplyOutcome::Failed;
-        }
-        if (byte == kStx) {
-            break;
-        }
-        if (clock.nowMs() - start > patience) {
-            return ReplyOutcome::Failed;
-        }
-    }
-    std::array<std::uint8_t, kSerialReplyBodySize> body{};
-    const int result = link.SerialRead(body, log);
-    if (result < 0) {
-        return ReplyOutcome::PortFailed;
-    }
-    if (result == 0) {
-        return ReplyOutcome::Failed;
-    }
-    const auto decoded = DecodeSerialUploadReply(body);
-    if (!decoded.ok()) {
-        return ReplyOutcome::Failed;
-    }
-    received = *decoded.image;
-    return ReplyOutcome::Received;
-}
-
-std::optional<ConfigurationImage> ReceiveImage(SerialLink& link, Clock& clock) {
-    if (!link.SetTransferTimeouts()) {
-        return std::nullopt;
-    }
-    ConfigurationImage received{};
-    for (int failures = 0; failures < kUploadAttempts;) {
-        switch (RequestImage(link, clock, received)) {
-            case ReplyOutcome::Received:
-                return received;
-            case ReplyOutcome::PortFailed:
-                return std::nullopt;
-            case ReplyOutcome::Failed:
-                ++failures;
-                break;
-        }
-    }
-    return std::nullopt;
-}
+// Reads one tick makes at most while bytes keep coming, so that a reader
+// that never pauses cannot hold the user interface.
+constexpr int kReadsPerTick = 64;
 
 }  // namespace
 
-bool SerialDownload(SerialLink& link, const ConfigurationImage& image, TransferView& view) {
-    auto& session = link.session();
-    if (link.options().UsbLogEnable) {
-        link.log().clear();
+SerialTransfer::SerialTransfer(Direction direction, SerialLink& link, Clock& clock,
+                               TransferView& view, ConfigurationImage& image)
+    : direction_(direction), link_(link), clock_(clock), view_(view), image_(image), scan_(link) {}
+
+void SerialTransfer::start() {
+    auto& session = link_.session();
+    if (link_.options().UsbLogEnable) {
+        link_.log().clear();
     }
-    session.DownloadSucceeded = false;
-    view.setStatus("Connecting to device ...");
-    if (!link.SerialConnect(view)) {
-        view.setStatus("Connect failed");
-        link.prompter().warning("Failed to connect to device.");
+    succeeded_ = false;
+    cancelled_ = false;
+    (direction_ == Direction::Download ? session.DownloadSucceeded : session.UploadSucceeded) =
+        false;
+    settingsBefore_ = session.PortSettings;
+    view_.setStatus(direction_ == Direction::Download
+                        ? std::string("Connecting to device ...")
+                        : "Connecting to " + session.DeviceName + " ...");
+    view_.setBusy(true);
+    phase_ = TransferPhase::Connect;
+    step_ = Step::Connect;
+    if (scan_.begin() == SerialConnectScan::State::PortFailed) {
+        return connected();
+    }
+    schedule(0);
+}
+
+void SerialTransfer::schedule(std::uint32_t intervalMs) {
+    intervalMs_ = intervalMs;
+    timerOn_ = true;
+}
+
+void SerialTransfer::timerFired() {
+    if (!timerOn_ || finished()) {
+        return;
+    }
+    timerOn_ = false;
+    switch (step_) {
+        case Step::Connect:
+            return connectStep();
+        case Step::Send:
+            return sendStep();
+        case Step::AwaitAck:
+            return awaitAck();
+        case Step::AwaitStx:
+            return awaitStx();
+        case Step::ReadBody:
+            return readBody();
+    }
+}
+
+void SerialTransfer::connectStep() {
+    if (scan_.step() == SerialConnectScan::State::Running) {
+        return schedule(0);
+    }
+    connected();
+}
+
+// The end of the connect step, answered or not.
+void SerialTransfer::connected() {
+    const auto state = scan_.state();
+    // A failed port has been reported once already; it is not asked again.
+    const bool ok = state != SerialConnectScan::State::PortFailed && link_.purge() &&
+                    state == SerialConnectScan::State::Connected;
+    view_.setBusy(false);
+    const std::string& name = link_.session().DeviceName;
+    if (!ok) {
+        view_.setStatus("Connect failed");
+        link_.prompter().warning(direction_ == Direction::Download
+                                     ? std::string("Failed to connect to device.")
+                                     : "Failed to connect to " + name + ".");
+        return finish();
+    }
+    view_.setProgress(50);
+    if (direction_ == Direction::Download) {
+        phase_ = TransferPhase::Download;
+        view_.setStatus("Downloading to device ...");
+        sends_ = 0;
+        sendDownloadFrame();
+    } else {
+        phase_ = TransferPhase::Upload;
+        view_.setStatus("Upload setting from " + name + " ...");
+        failures_ = 0;
+        requestImage();
+    }
+}
+
+void SerialTransfer::sendDownloadFrame() {
+    if (sends_ >= kDownloadSends || !link_.purge()) {
+        return fail();
+    }
+    ++sends_;
+    const auto frame = SerialDownloadFrame(image_);
+    beginSend({frame.begin(), frame.end()}, Step::AwaitAck);
+}
+
+void SerialTransfer::requestImage() {
+    if (!link_.purge()) {
+        return fail();
+    }
+    const auto request = SerialUploadRequest();
+    beginSend({request.begin(), request.end()}, Step::AwaitStx);
+}
+
+void SerialTransfer::beginSend(std::vector<std::uint8_t> bytes, Step after) {
+    sending_ = std::move(bytes);
+    sent_ = 0;
+    afterSend_ = after;
+    step_ = Step::Send;
+    sendStep();
+}
+
+void SerialTransfer::sendStep() {
+    // Bytes of ten bits each: what the port's rate moves in one write step.
+    const std::size_t perStep = std::max<std::size_t>(
+        1, std::size_t{link_.session().PortSettings.BaudRate} / 10 * kWriteStepMs / 1000);
+    const std::size_t count = std::min(perStep, sending_.size() - sent_);
+    if (!link_.SerialWrite(std::span(sending_).subspan(sent_, count))) {
+        return fail();
+    }
+    sent_ += count;
+    if (sent_ < sending_.size()) {
+        return schedule(0);
+    }
+    // The read time-outs count from the moment the frame has left the port.
+    step_ = afterSend_;
+    replyStart_ = clock_.nowMs();
+    beginRead(1);
+    schedule(kPollIntervalMs);
+}
+
+void SerialTransfer::beginRead(std::size_t count) {
+    want_ = count;
+    got_.clear();
+    readStart_ = clock_.nowMs();
+    lastByteAt_ = readStart_;
+}
+
+bool SerialTransfer::pollRead() {
+    std::array<std::uint8_t, kSerialReplyBodySize> buffer{};
+    const std::size_t room = std::min(buffer.size(), want_ - got_.size());
+    std::size_t received = 0;
+    if (!link_.ReadWaiting(std::span(buffer).first(room), received)) {
         return false;
     }
-    view.setProgress(50);
-    view.setStatus("Downloading to device ...");
-    if (SendImage(link, image)) {
-        view.setStatus("Download succeed");
-        view.setProgress(100);
-        session.DownloadSucceeded = true;
-        link.prompter().information("Download finished successfully.", kApplicationTitle);
-    } else {
-        view.setStatus("Download failed");
-        link.prompter().warning("Download setting failed.");
+    if (received > 0) {
+        got_.insert(got_.end(), buffer.begin(), buffer.begin() + static_cast<long>(received));
+        lastByteAt_ = clock_.nowMs();
     }
-    return session.DownloadSucceeded;
+    return true;
+}
+
+bool SerialTransfer::readTimedOut() const {
+    const CommOptions& options = link_.options();
+    const std::uint64_t now = clock_.nowMs();
+    const std::uint64_t total = kTransferTimeoutPerByte * want_ +
+                                static_cast<std::uint64_t>(options.ReadTotalTimeoutConstant);
+    if (now - readStart_ >= total) {
+        return true;
+    }
+    const auto interval = static_cast<std::uint64_t>(options.ReadIntervalTimeout);
+    return interval != 0 && !got_.empty() && now - lastByteAt_ > interval;
+}
+
+void SerialTransfer::logRead() {
+    if (link_.options().UsbLogEnable && !got_.empty()) {
+        link_.log().appendHexLine(got_);
+    }
+}
+
+void SerialTransfer::awaitAck() {
+    if (!pollRead()) {
+        return fail();
+    }
+    if (readComplete()) {
+        logRead();
+        return got_.front() == kAck ? succeed() : sendDownloadFrame();
+    }
+    if (readTimedOut()) {
+        return sendDownloadFrame();
+    }
+    schedule(kPollIntervalMs);
+}
+
+// Bytes before STX are skipped, but only for as long as a whole reply would
+// take: a reader that sends noise without end must not keep the upload
+// waiting for ever.
+void SerialTransfer::awaitStx() {
+    const std::uint64_t patience =
+        static_cast<std::uint64_t>(link_.options().ReadTotalTimeoutConstant) +
+        kTransferTimeoutPerByte * kSerialImageFrameSize;
+    for (int read = 0; read < kReadsPerTick; ++read) {
+        if (!pollRead()) {
+            return fail();
+        }
+        if (!readComplete()) {
+            if (readTimedOut()) {
+                return replyFailed();
+            }
+            break;
+        }
+        logRead();
+        if (got_.front() == kStx) {
+            step_ = Step::ReadBody;
+            beginRead(kSerialReplyBodySize);
+            break;
+        }
+        if (clock_.nowMs() - replyStart_ > patience) {
+            return replyFailed();
+        }
+        beginRead(1);
+    }
+    schedule(kPollIntervalMs);
+}
+
+void SerialTransfer::readBody() {
+    for (int read = 0; read < kReadsPerTick && !readComplete(); ++read) {
+        const std::size_t before = got_.size();
+        if (!pollRead()) {
+            return fail();
+        }
+        if (got_.size() == before) {
+            break;
+        }
+    }
+    if (readComplete()) {
+        logRead();
+        const auto decoded = DecodeSerialUploadReply(got_);
+        if (!decoded.ok()) {
+            return replyFailed();
+        }
+        image_ = *decoded.image;
+        return succeed();
+    }
+    if (readTimedOut()) {
+        logRead();
+        return replyFailed();
+    }
+    schedule(kPollIntervalMs);
+}
+
+void SerialTransfer::replyFailed() {
+    if (++failures_ >= kUploadAttempts) {
+        return fail();
+    }
+    requestImage();
+}
+
+void SerialTransfer::succeed() {
+    auto& session = link_.session();
+    succeeded_ = true;
+    if (direction_ == Direction::Download) {
+        view_.setStatus("Download succeed");
+        view_.setProgress(100);
+        session.DownloadSucceeded = true;
+        link_.prompter().information("Download finished successfully.", kApplicationTitle);
+    } else {
+        view_.setStatus("Upload succeed");
+        view_.setProgress(100);
+        session.UploadSucceeded = true;
+        link_.prompter().information("Upload finished successfully.", kApplicationTitle);
+    }
+    finish();
+}
+
+void SerialTransfer::fail() {
+    if (direction_ == Direction::Download) {
+        view_.setStatus("Download failed");
+        link_.prompter().warning("Download setting failed.");
+    } else {
+        view_.setStatus("Upload failed");
+        link_.prompter().warning("Upload setting from " + link_.session().DeviceName + " failed.");
+    }
+    finish();
+}
+
+void SerialTransfer::cancel() {
+    if (finished()) {
+        return;
+    }
+    cancelled_ = true;
+    succeeded_ = false;
+    if (step_ == Step::Connect) {
+        scan_.abandon();
+    } else {
+        auto& settings = link_.session().PortSettings;
+        if (settings.BaudRate != settingsBefore_.BaudRate) {
+            settings = settingsBefore_;
+            link_.applyPortSettings();
+        }
+    }
+    view_.setBusy(false);
+    view_.setStatus(direction_ == Direction::Download ? "Download failed" : "Upload failed");
+    finish();
+}
+
+void SerialTransfer::finish() {
+    timerOn_ = false;
+    phase_ = TransferPhase::Finished;
+    if (direction_ == Direction::Upload) {
+        link_.session().closePort();
+    }
+}
+
+bool RunSerialTransfer(SerialTransfer& transfer, Clock& clock,
+                       const std::function<bool()>& cancelled) {
+    transfer.start();
+    while (!transfer.finished() && transfer.timerOn()) {
+        if (cancelled && cancelled()) {
+            transfer.cancel();
+            break;
+        }
+        if (transfer.intervalMs() > 0) {
+            clock.sleepMs(transfer.intervalMs());
+        }
+        transfer.timerFired();
+    }
+    return transfer.succeeded();
+}
+
+bool SerialDownload(SerialLink& link, Clock& clock, const ConfigurationImage& image,
+                    TransferView& view) {
+    ConfigurationImage sent = image;
+    SerialTransfer transfer(SerialTransfer::Direction::Download, link, clock, view, sent);
+    return RunSerialTransfer(transfer, clock);
 }
 
 bool SerialUpload(SerialLink& link, Clock& clock, ConfigurationImage& image, TransferView& view) {
-    auto& session = link.session();
-    const std::string& name = session.DeviceName;
-    if (link.options().UsbLogEnable) {
-        link.log().clear();
-    }
-    session.UploadSucceeded = false;
-    view.setStatus("Connecting to " + name + " ...");
-    if (!link.SerialConnect(view)) {
-        view.setStatus("Connect failed");
-        link.prompter().warning("Failed to connect to " + name + ".");
-    } else {
-        view.setProgress(50);
-        view.setStatus("Upload setting from " + name + " ...");
-        if (auto received = ReceiveImage(link, clock)) {
-            image = *received;
-            view.setStatus("Upload succeed");
-            view.setProgress(100);
-            session.UploadSucceeded = true;
-            link.prompter().information("Upload finished successfully.", kApplicationTitle);
-        } else {
-            view.setStatus("Upload failed");
-            link.prompter().warning("Upload setting from " + name + " failed.");
-        }
-    }
-    session.closePort();
-    return session.UploadSucceeded;
+    SerialTransfer transfer(SerialTransfer::Direction::Upload, link, clock, view, image);
+    return RunSerialTransfer(transfer, clock);
 }
 
 }  // namespace magtune

@@ -54,8 +54,10 @@ PortSettings InitialSettings() {
 
 class PosixSerialPort : public SerialPort {
   public:
-    PosixSerialPort(int fd, std::string path, std::uint32_t baudRate)
-        : fd_(fd), path_(std::move(path)), baudRate_(baudRate) {}
+    // `original`: the terminal's settings before this program opened it,
+    // given back at close.
+    PosixSerialPort(int fd, std::string path, std::uint32_t baudRate, const termios& original)
+        : fd_(fd), path_(std::move(path)), baudRate_(baudRate), original_(original) {}
     ~PosixSerialPort() override { close(); }
 
     bool getState(PortSettings& settings, SystemError& error) override {
@@ -246,7 +248,9 @@ class PosixSerialPort : public SerialPort {
             // The exclusive mode belongs to the terminal, not to this
             // descriptor: left set, it would refuse the next open of the port
             // by anyone but root while another party (a pseudo-terminal's
-            // master) keeps the terminal alive.
+            // master) keeps the terminal alive. The settings go back too:
+            // the next program finds the port as this one found it.
+            ::tcsetattr(fd_, TCSANOW, &original_);
             ::ioctl(fd_, TIOCNXCL);
             ::close(fd_);
             fd_ = -1;
@@ -353,6 +357,7 @@ class PosixSerialPort : public SerialPort {
     int fd_ = -1;
     std::string path_;
     std::uint32_t baudRate_ = 0;
+    termios original_{};
     CommTimeouts timeouts_{};
     PortSettings lastSet_ = InitialSettings();
 };
@@ -380,18 +385,22 @@ std::unique_ptr<SerialPort> OpenSerialDevice(const std::string& path, SystemErro
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         return fail(errno == EWOULDBLOCK ? EBUSY : errno);
     }
+    termios original{};
+    if (::tcgetattr(fd, &original) != 0) {
+        return fail(errno);
+    }
     if (::ioctl(fd, TIOCEXCL) != 0) {
         return fail(errno);
     }
-    termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) {
-        return fail(errno);
-    }
+    termios tio = original;
     MakeRawTermios(tio);
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
-        return fail(errno);
+        // Not left exclusive: that would refuse every later open.
+        const int code = errno;
+        ::ioctl(fd, TIOCNXCL);
+        return fail(code);
     }
-    return std::make_unique<PosixSerialPort>(fd, path, BaudRateOf(cfgetospeed(&tio)));
+    return std::make_unique<PosixSerialPort>(fd, path, BaudRateOf(cfgetospeed(&tio)), original);
 }
 
 }  // namespace magtune

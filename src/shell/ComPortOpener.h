@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "platform/ComPorts.h"
 #include "platform/SerialPort.h"
@@ -13,11 +15,12 @@ namespace magtune {
 // is not shown: the callers say "COMn is not available." themselves.
 using ComPortOpener = std::function<std::unique_ptr<SerialPort>(int index)>;
 
-// The ports of this machine, mapped as ComPorts.h describes.
-inline ComPortOpener SystemComPortOpener() {
-    return [](int index) {
+// The ports of this machine, mapped as ComPorts.h describes through the
+// links in `portsFolder`.
+inline ComPortOpener SystemComPortOpener(std::string portsFolder) {
+    return [folder = std::move(portsFolder)](int index) {
         SystemError error;
-        return OpenComPort(index, error);
+        return OpenComPort(index, folder, error);
     };
 }
 

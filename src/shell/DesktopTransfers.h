@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RuntimeConfig.h"
 #include "comm/SerialLink.h"
 #include "comm/TransferLog.h"
 #include "platform/Clock.h"
@@ -22,8 +23,8 @@ namespace magtune {
 class DesktopTransfers {
   public:
     DesktopTransfers(AppState& state, OpenSetting& openSetting, Prompter& prompter,
-                     FileSystem& files, QWidget* mainWindow,
-                     ComPortOpener openPort = SystemComPortOpener(), Clock& clock = SystemClock());
+                     FileSystem& files, QWidget* mainWindow, const RuntimeConfig& config,
+                     ComPortOpener openPort = {}, Clock& clock = SystemClock());
 
     SettingTransfers& commands() { return transfers_; }
     // The serial port layer (the RS232 transport and its session).

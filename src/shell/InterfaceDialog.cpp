@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QValidator>
+#include <utility>
 
 #include "common/ui/DialogPlacement.h"
 #include "shell/QtPortConfigDialog.h"
@@ -49,6 +51,7 @@ InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& captio
                                  const std::string& currentDevice, QWidget* parent)
     : QDialog(parent),
       ownPortDialog_(context.portDialog ? nullptr : std::make_unique<QtPortConfigDialog>(this)),
+      portsFolder_(context.portsFolder),
       selection_(kind, context.store, context.link, context.openPort,
                  context.portDialog ? *context.portDialog : *ownPortDialog_),
       optRS232(Named(new QRadioButton(QStringLiteral("By RS232 Interface"), this), "optRS232")),
@@ -57,6 +60,7 @@ InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& captio
       optUSB(Named(new QRadioButton(QStringLiteral("By USB Interface"), this), "optUSB")),
       lblCom(Named(new QLabel(QStringLiteral("COM"), this), "lblCom")),
       cboCom(Named(new QComboBox(this), "cboCom")),
+      lblComDevice(Named(new QLabel(this), "lblComDevice")),
       cmdProperties(Named(new QPushButton(QStringLiteral("Properties"), this), "cmdProperties")),
       cmdOK(Named(new QPushButton(QStringLiteral("OK"), this), "cmdOK")),
       cmdCancel(Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel")) {
@@ -74,14 +78,14 @@ InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& captio
     }
 
     for (int index = 0; index < kComPortCount; ++index) {
-        cboCom->addItem(
-            QString::fromStdString(ComPortEntryText(ComPortMapping(index, context.portsFolder))));
+        cboCom->addItem(QString::fromStdString(ComPortEntryText(index)));
     }
-    cboCom->setMinimumContentsLength(18);
-    cboCom->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    lblComDevice->setMinimumWidth(lblComDevice->fontMetrics().horizontalAdvance(
+        QStringLiteral("/dev/ttyUSB11 (not present)")));
     lblCom->setBuddy(cboCom);
-    for (QWidget* widget : {static_cast<QWidget*>(lblCom), static_cast<QWidget*>(cboCom),
-                            static_cast<QWidget*>(cmdProperties)}) {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(lblCom), static_cast<QWidget*>(cboCom),
+          static_cast<QWidget*>(lblComDevice), static_cast<QWidget*>(cmdProperties)}) {
         KeepPlaceWhenHidden(widget);
     }
 
@@ -89,10 +93,21 @@ InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& captio
     options->addWidget(optRS232, 0, 0);
     options->addWidget(lblCom, 0, 1);
     options->addWidget(cboCom, 0, 2);
-    options->addWidget(cmdProperties, 0, 3);
+    options->addWidget(lblComDevice, 0, 3);
+    options->addWidget(cmdProperties, 0, 4);
     options->addWidget(optKeybrd, 1, 0);
     options->addWidget(optUSB, 2, 0);
-    options->setColumnStretch(2, 1);
+    // The simulated reader is picked like a real one, by its interface.
+    const std::pair<bool, const char*> simulated[] = {{context.simulatedKeyboard, "lblSimKeybrd"},
+                                                      {context.simulatedUsb, "lblSimUSB"}};
+    for (int row = 0; row < 2; ++row) {
+        if (simulated[row].first) {
+            options->addWidget(Named(new QLabel(QStringLiteral("(simulated reader)"), this),
+                                     simulated[row].second),
+                               row + 1, 1, 1, 3);
+        }
+    }
+    options->setColumnStretch(3, 1);
     layout->addLayout(options);
 
     auto* buttons = new QHBoxLayout;
@@ -128,6 +143,17 @@ InterfaceDialog::~InterfaceDialog() = default;
 void InterfaceDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     CentreOnScreen(this);
+    if (txtDevName != nullptr && !shown_) {
+        // The product name is what the user came to type; the caret goes
+        // after what is there, nothing selected.
+        txtDevName->setFocus(Qt::OtherFocusReason);
+        // Once the window is active: its activation selects the whole text.
+        QTimer::singleShot(0, txtDevName, [name = txtDevName] {
+            name->deselect();
+            name->setCursorPosition(static_cast<int>(name->text().size()));
+        });
+    }
+    shown_ = true;
 }
 
 void InterfaceDialog::showSelection() {
@@ -142,8 +168,16 @@ void InterfaceDialog::showSelection() {
     const bool portControls = selection_.portControlsVisible();
     lblCom->setVisible(portControls);
     cboCom->setVisible(portControls);
+    lblComDevice->setVisible(portControls);
     cmdProperties->setVisible(portControls);
     cboCom->setCurrentIndex(selection_.comIndex());
+    // Looked up afresh at each choice: adapters come and go.
+    const ComPortInfo port = ComPortMapping(selection_.comIndex(), portsFolder_);
+    bool present = false;
+    for (const ComPortInfo& listed : ListComPorts(portsFolder_)) {
+        present = present || listed.index == port.index;
+    }
+    lblComDevice->setText(QString::fromStdString(ComPortDeviceText(port, present)));
     cmdProperties->setEnabled(selection_.propertiesEnabled());
 }
 

@@ -18,11 +18,16 @@ namespace magtune {
 struct InterfaceDialogContext {
     SettingStore& store;  // CurrentInterface
     SerialLink& link;     // the port, CurrentComIndex, PortSettings, DeviceName
-    ComPortOpener openPort = SystemComPortOpener();
+    ComPortOpener openPort;
     // Where the port list finds the devices of COM1-COM32.
-    std::string portsFolder = ComPortsFolder();
+    std::string portsFolder;
     // Properties; the desktop's PortSettingsDialog when null.
     PortConfigDialog* portDialog = nullptr;
+    // The simulated reader answers on the USB bus or the keyboard port
+    // (its sockets are named in the run-time configuration): the dialog
+    // says so beside that option.
+    bool simulatedUsb = false;
+    bool simulatedKeyboard = false;
 };
 
 // The window of the three interface selection dialogs. frmOpen, frmSave
@@ -55,7 +60,9 @@ class InterfaceDialog : public QDialog {
     void confirm();
 
     std::unique_ptr<PortConfigDialog> ownPortDialog_;
+    std::string portsFolder_;
     InterfaceSelection selection_;
+    bool shown_ = false;
 
     QLabel* lblDevName = nullptr;
     QLineEdit* txtDevName = nullptr;
@@ -64,6 +71,8 @@ class InterfaceDialog : public QDialog {
     QRadioButton* optUSB;
     QLabel* lblCom;
     QComboBox* cboCom;
+    // The device behind the chosen port.
+    QLabel* lblComDevice;
     QPushButton* cmdProperties;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;

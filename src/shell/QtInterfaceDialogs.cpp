@@ -14,8 +14,6 @@ QtInterfaceDialogs::QtInterfaceDialogs(InterfaceDialogContext context,
     : context_(std::move(context)), openSetting_(openSetting), parent_(parent) {}
 
 bool QtInterfaceDialogs::run(SelectionDialogKind kind) {
-    // The port list is read afresh each time: adapters come and go.
-    context_.portsFolder = ComPortsFolder();
     std::unique_ptr<InterfaceDialog> dialog;
     switch (kind) {
         case SelectionDialogKind::Upload:

@@ -59,12 +59,15 @@ std::string PortNotAvailableText(int comIndex) {
     return ComPortName(comIndex) + " is not available.";
 }
 
-std::string ComPortEntryText(const ComPortInfo& port) {
-    const std::string name = port.name.empty() ? ComPortName(port.index) : port.name;
+std::string ComPortEntryText(int comIndex) {
+    return std::to_string(comIndex + 1);
+}
+
+std::string ComPortDeviceText(const ComPortInfo& port, bool present) {
     if (port.device.empty()) {
-        return name;
+        return "not present";
     }
-    return name + " (" + port.device + ")";
+    return present ? port.device : port.device + " (not present)";
 }
 
 std::string InterfaceNotAvailableText(std::int32_t interface) {

@@ -23,8 +23,12 @@ std::string TrimBlanks(std::string_view text);
 // "COM3 is not available."
 std::string PortNotAvailableText(int comIndex);
 
-// A port list entry: the port and the device it opens, "COM3 (/dev/ttyUSB0)".
-std::string ComPortEntryText(const ComPortInfo& port);
+// A port list entry: the number after "COM" ("3" for COM3).
+std::string ComPortEntryText(int comIndex);
+
+// Beside the port list: the device the chosen port opens, "/dev/ttyUSB0",
+// or "/dev/ttyUSB0 (not present)" when nothing is plugged in there.
+std::string ComPortDeviceText(const ComPortInfo& port, bool present);
 
 // Shown when a reader interface has no transfer windows in this build yet.
 std::string InterfaceNotAvailableText(std::int32_t interface);

@@ -6,18 +6,17 @@
 
 namespace magtune {
 
-SerialTransportForms::SerialTransportForms(SerialLink& link, SettingStore& store, Clock& clock,
-                                           QWidget* parent)
-    : link_(link), store_(store), clock_(clock), parent_(parent) {}
+SerialTransportForms::SerialTransportForms(SerialLink& link, Clock& clock, QWidget* parent)
+    : link_(link), clock_(clock), parent_(parent) {}
 
-bool SerialTransportForms::download() {
-    frmComDn form(link_, store_.image, parent_);
+bool SerialTransportForms::download(const ConfigurationImage& image) {
+    frmComDn form(link_, clock_, image, parent_);
     form.exec();
     return form.succeeded();
 }
 
-bool SerialTransportForms::upload() {
-    frmComUp form(link_, clock_, store_.image, parent_);
+bool SerialTransportForms::upload(ConfigurationImage& image) {
+    frmComUp form(link_, clock_, image, parent_);
     form.exec();
     return form.succeeded();
 }
@@ -25,6 +24,10 @@ bool SerialTransportForms::upload() {
 void SerialTransportForms::testPad() {
     frmComTest form(link_, parent_);
     form.exec();
+}
+
+void SerialTransportForms::endTransfers() {
+    link_.session().closePort();
 }
 
 }  // namespace magtune

@@ -1,9 +1,8 @@
 #pragma once
 
+#include "app/ReaderTransport.h"
 #include "comm/SerialLink.h"
 #include "platform/Clock.h"
-#include "settings/SettingStore.h"
-#include "shell/ReaderTransport.h"
 
 class QWidget;
 
@@ -13,15 +12,15 @@ namespace magtune {
 // frmComTest, shown modally over the port that the selection dialog opened.
 class SerialTransportForms : public ReaderTransport {
   public:
-    SerialTransportForms(SerialLink& link, SettingStore& store, Clock& clock, QWidget* parent);
+    SerialTransportForms(SerialLink& link, Clock& clock, QWidget* parent);
 
-    bool download() override;
-    bool upload() override;
+    bool download(const ConfigurationImage& image) override;
+    bool upload(ConfigurationImage& image) override;
     void testPad() override;
+    void endTransfers() override;
 
   private:
     SerialLink& link_;
-    SettingStore& store_;
     Clock& clock_;
     QWidget* parent_;
 };

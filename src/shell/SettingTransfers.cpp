@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "settings/DeviceTypeCodes.h"
+#include "app/TransferService.h"
 #include "shell/SelectionRules.h"
 
 namespace magtune {
@@ -56,14 +56,19 @@ bool SettingTransfers::UploadSetting(const std::string& name, std::int32_t inter
     }
     SerialSession& session = link_.session();
     session.DeviceName = name;
-    if (!chooseDevice(interface, *transport)) {
-        return true;
+    if (interface == InterfaceCode::Usb && repaintMainWindow) {
+        repaintMainWindow();
     }
     if (interface == InterfaceCode::Rs232 && !ensureSerialPortOpen()) {
         return false;
     }
-    if (!transport->upload()) {
-        return false;
+    switch (TransferService(link_.prompter()).Upload(*transport, store_)) {
+        case TransferOutcome::NoDevice:
+            return true;
+        case TransferOutcome::Failed:
+            return false;
+        case TransferOutcome::Done:
+            break;
     }
     if (interface == InterfaceCode::Rs232) {
         openSetting_.AcceptUpload(session.DeviceName, interface, session.CurrentComIndex,
@@ -80,26 +85,14 @@ bool SettingTransfers::DownloadSetting() {
     if (transport == nullptr) {
         return false;
     }
-    // The reader takes its own connection type from the setting, whatever
-    // the open setting held.
-    auto& deviceId = store_.settings.DeviceId;
-    switch (interface) {
-        case InterfaceCode::Usb:
-            deviceId.current = kKeyboardlessWedgeDeviceIndex;
-            break;
-        case InterfaceCode::Rs232:
-            deviceId.current = kSerialWedgeDeviceIndex;
-            break;
-        default:
-            deviceId.current = deviceId.defaultValue;
-            break;
+    if (interface == InterfaceCode::Usb && repaintMainWindow) {
+        repaintMainWindow();
     }
-    store_.PackImage();
-    if (!chooseDevice(interface, *transport) ||
-        (interface == InterfaceCode::Rs232 && !ensureSerialPortOpen())) {
+    if (interface == InterfaceCode::Rs232 && !ensureSerialPortOpen()) {
         return false;
     }
-    if (!transport->download()) {
+    if (TransferService(link_.prompter()).Download(*transport, interface, store_) !=
+        TransferOutcome::Done) {
         return false;
     }
     openSetting_.NoteDownloadSucceeded();
@@ -161,16 +154,6 @@ ReaderTransport* SettingTransfers::transportFor(std::int32_t interface) {
         link_.prompter().warning(InterfaceNotAvailableText(interface));
     }
     return transport;
-}
-
-bool SettingTransfers::chooseDevice(std::int32_t interface, ReaderTransport& transport) {
-    if (interface != InterfaceCode::Usb) {
-        return true;
-    }
-    if (repaintMainWindow) {
-        repaintMainWindow();
-    }
-    return transport.chooseDevice();
 }
 
 bool SettingTransfers::ensureSerialPortOpen() {

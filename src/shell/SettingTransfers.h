@@ -4,12 +4,12 @@
 #include <functional>
 #include <string>
 
+#include "app/ReaderTransport.h"
 #include "comm/SerialLink.h"
 #include "settings/OpenSetting.h"
 #include "settings/SettingStore.h"
 #include "shell/ComPortOpener.h"
 #include "shell/InterfaceDialogs.h"
-#include "shell/ReaderTransport.h"
 #include "shell/TransferCommands.h"
 
 namespace magtune {
@@ -58,9 +58,6 @@ class SettingTransfers : public TransferCommands {
     // The transport of the interface, after telling the user when there is
     // none.
     ReaderTransport* transportFor(std::int32_t interface);
-    // USB: the main window is drawn, then the reader list; false when no
-    // reader was chosen. Nothing to choose for the other interfaces.
-    bool chooseDevice(std::int32_t interface, ReaderTransport& transport);
     // The port of CurrentComIndex, opened and configured again when a
     // transfer before (the quick test after the save question's download)
     // has closed it.

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTimer>
-#include <cstdlib>
 
 #include "comm/SimulatorKeySource.h"
 #include "comm/ui/frmTest.h"
@@ -102,11 +101,6 @@ UsbTransportForms::UsbTransportForms(AppState& state, UsbLibraryCalls& library, 
 
 UsbTransportForms::~UsbTransportForms() = default;
 
-std::string UsbTransportForms::SimulatorBusFromEnvironment() {
-    const char* bus = std::getenv(kUsbSimEnvironmentVariable);
-    return bus != nullptr ? bus : "";
-}
-
 bool UsbTransportForms::chooseDevice() {
     if (typing_) {
         typing_->connect();
@@ -117,13 +111,13 @@ bool UsbTransportForms::chooseDevice() {
     return form.chosen();
 }
 
-bool UsbTransportForms::transfer(UsbTransfer::Direction direction) {
+bool UsbTransportForms::transfer(UsbTransfer::Direction direction, ConfigurationImage& image) {
     const UsbTransferContext context{library_, clock_, prompter_, state_.options, log_, dump_};
     std::unique_ptr<frmUSBTransfer> form;
     if (direction == UsbTransfer::Direction::Download) {
-        form = std::make_unique<frmUSBDnld>(context, state_.store.image, parent_);
+        form = std::make_unique<frmUSBDnld>(context, image, parent_);
     } else {
-        form = std::make_unique<frmUSBUpld>(context, state_.store.image, parent_);
+        form = std::make_unique<frmUSBUpld>(context, image, parent_);
     }
     if (typing_) {
         typing_->begin();
@@ -135,12 +129,14 @@ bool UsbTransportForms::transfer(UsbTransfer::Direction direction) {
     return form->succeeded();
 }
 
-bool UsbTransportForms::download() {
-    return transfer(UsbTransfer::Direction::Download);
+bool UsbTransportForms::download(const ConfigurationImage& image) {
+    // The form takes the image it sends by reference; it never changes it.
+    ConfigurationImage sent = image;
+    return transfer(UsbTransfer::Direction::Download, sent);
 }
 
-bool UsbTransportForms::upload() {
-    return transfer(UsbTransfer::Direction::Upload);
+bool UsbTransportForms::upload(ConfigurationImage& image) {
+    return transfer(UsbTransfer::Direction::Upload, image);
 }
 
 void UsbTransportForms::testPad() {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/ReaderTransport.h"
 #include "comm/TransferLog.h"
 #include "comm/UsbLibraryCalls.h"
 #include "comm/UsbTransfer.h"
@@ -10,7 +11,6 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "shell/AppState.h"
-#include "shell/ReaderTransport.h"
 
 class QWidget;
 
@@ -20,14 +20,14 @@ namespace magtune {
 // frmUSBDnld, frmUSBUpld or the test pad (frmTest), shown modally. The
 // chosen reader stays selected for later transfers until the program ends.
 //
-// With a simulated bus (`simulatorBus`, the value of MAGTUNE_USB_SIM) the
+// With a simulated bus (`simulatorBus`, from the run-time configuration) the
 // simulated reader's keys are typed into the active form as a real reader's
 // keys would be.
 class UsbTransportForms : public ReaderTransport {
   public:
     UsbTransportForms(AppState& state, UsbLibraryCalls& library, Prompter& prompter,
                       FileSystem& files, Clock& clock, QWidget* parent,
-                      std::string simulatorBus = SimulatorBusFromEnvironment());
+                      std::string simulatorBus = {});
     ~UsbTransportForms() override;
 
     UsbTransportForms(const UsbTransportForms&) = delete;
@@ -35,18 +35,15 @@ class UsbTransportForms : public ReaderTransport {
 
     // frmUSB; true when a reader was chosen (UsbDeviceChosen).
     bool chooseDevice() override;
-    bool download() override;
-    bool upload() override;
+    bool download(const ConfigurationImage& image) override;
+    bool upload(ConfigurationImage& image) override;
     void testPad() override;
     // Deselects the selected reader and releases the device list.
     void releaseDevices() override;
 
-    // MAGTUNE_USB_SIM, or empty.
-    static std::string SimulatorBusFromEnvironment();
-
   private:
     class SimulatedTyping;
-    bool transfer(UsbTransfer::Direction direction);
+    bool transfer(UsbTransfer::Direction direction, ConfigurationImage& image);
 
     AppState& state_;
     UsbLibraryCalls& library_;

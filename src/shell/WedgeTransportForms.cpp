@@ -31,16 +31,17 @@ WedgeTransportForms::~WedgeTransportForms() {
     }
 }
 
-bool WedgeTransportForms::download() {
+bool WedgeTransportForms::download(const ConfigurationImage& image) {
     used_ = true;
-    frmDnld form(library_, clock_, prompter_, options_.ProtocolDelay, store_.image, parent_);
+    ConfigurationImage sent = image;
+    frmDnld form(library_, clock_, prompter_, options_.ProtocolDelay, sent, parent_);
     form.exec();
     return form.succeeded();
 }
 
-bool WedgeTransportForms::upload() {
+bool WedgeTransportForms::upload(ConfigurationImage& image) {
     used_ = true;
-    frmUpld form(library_, clock_, prompter_, options_.ProtocolDelay, store_.image, parent_);
+    frmUpld form(library_, clock_, prompter_, options_.ProtocolDelay, image, parent_);
     form.exec();
     return form.succeeded();
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/ReaderTransport.h"
 #include "comm/CommOptions.h"
 #include "comm/ui/WedgeKeyFilter.h"
 #include "common/Prompter.h"
 #include "platform/Clock.h"
 #include "settings/SettingStore.h"
-#include "shell/ReaderTransport.h"
 #include "wedge/ZebApiLibrary.h"
 
 class QWidget;
@@ -25,8 +25,8 @@ class WedgeTransportForms : public ReaderTransport {
     WedgeTransportForms(const WedgeTransportForms&) = delete;
     WedgeTransportForms& operator=(const WedgeTransportForms&) = delete;
 
-    bool download() override;
-    bool upload() override;
+    bool download(const ConfigurationImage& image) override;
+    bool upload(ConfigurationImage& image) override;
     void testPad() override;
     // Unloads the driver should a transfer have left it loaded.
     void releaseDevices() override;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/RuntimeConfig.h"
 #include "common/ui/DesktopHelpViewer.h"
 #include "common/ui/QtPrompter.h"
 #include "platform/FilePreferencesStore.h"
@@ -90,6 +91,7 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    const RuntimeConfig config = ReadRuntimeConfig();
     // Until the window exists a signal ends the program as it always did;
     // from then on the window closes first.
     frmMain* mainWindow = nullptr;
@@ -116,18 +118,20 @@ int main(int argc, char* argv[]) {
     const LibraryMessageRoute libraryMessages(prompter);
     DesktopHelpViewer help(DesktopHelpViewer::FindHelpFolder(programFolder), prompter);
     QtFileDialog fileDialog;
-    FilePreferencesStore preferences(FilePreferencesStore::DefaultPath());
+    FilePreferencesStore preferences(config.preferencesFile);
     MainWindowServices services{prompter, help, fileDialog, preferences, RealFileSystem()};
 
     frmMain window(state, services);
     mainWindow = &window;
     window.setRecoveryCopyPath(DefaultRecoveryCopyPath());
     fileDialog.setParent(&window);
-    DesktopTransfers transfers(state, window.openSetting(), prompter, RealFileSystem(), &window);
+    DesktopTransfers transfers(state, window.openSetting(), prompter, RealFileSystem(), &window,
+                               config);
     window.setTransferCommands(&transfers.commands());
     // OruUsbHidCtrl is loaded on the first use of the reader list.
     UsbHidLibrary usbLibrary(prompter);
-    UsbTransportForms usb(state, usbLibrary, prompter, RealFileSystem(), SystemClock(), &window);
+    UsbTransportForms usb(state, usbLibrary, prompter, RealFileSystem(), SystemClock(), &window,
+                          config.usbSimulatorBus);
     transfers.commands().transports.usb = &usb;
     // zebapi is loaded on the first wedge transfer; from now on every key
     // event passes its keyboard hook.

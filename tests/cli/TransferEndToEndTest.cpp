@@ -1,7 +1,12 @@
 // magtune-cli against magtune-reader-sim on a pseudo-terminal: the whole
 // serial road, as a user at a shell would take it.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <chrono>
 #include <filesystem>
@@ -154,6 +159,65 @@ TEST_F(SerialEndToEnd, FailuresSayWhyAndWriteNothing) {
         EXPECT_FALSE(std::filesystem::exists(target)) << c.readerOptions[0];
         EXPECT_EQ(ReadBytes(setting), before);
     }
+}
+
+// Ctrl+C or SIGTERM in the middle of a transfer: the command ends with a
+// message and status 1, and the port is as it was: not exclusive, so the
+// next command opens it.
+TEST_F(SerialEndToEnd, ASignalMidTransferGivesThePortBack) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        // Paced, and the first two frames refused: the download runs for
+        // more than a second and a half after the connect.
+        std::string port = startReader({"--pace", "--nak-first", "2"});
+        ASSERT_FALSE(port.empty());
+        std::string setting = folder.file("setting.cfg");
+        ASSERT_EQ(cli({"new", setting}).status, 0);
+        ChildProcess download({MAGTUNE_CLI_PATH, "download", setting, "--port", port}, env);
+        ASSERT_TRUE(download.waitForError("Downloading to device ...", 30000ms)) << download.err();
+        download.sendSignal(signal);
+        EXPECT_EQ(download.waitForExit(5000ms), std::optional<int>(1)) << signal;
+        EXPECT_TRUE(Contains(download.err(), "interrupted")) << download.err();
+        EXPECT_FALSE(Contains(download.err(), "Download finished successfully."));
+
+        // Root may open an exclusive terminal: ask the terminal itself.
+        const int fd = ::open(port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        int exclusive = 1;
+        ASSERT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0) << signal;
+        ::close(fd);
+        Run again = cli({"test", "--port", port, "--seconds", "1"});
+        EXPECT_EQ(again.status, 0) << again.err;
+    }
+}
+
+// A reader that goes away while the test pad reads: a port failure, status 1.
+TEST_F(SerialEndToEnd, TestEndsWithStatus1WhenThePortFails) {
+    std::string port = startReader({});
+    ASSERT_FALSE(port.empty());
+    ChildProcess test({MAGTUNE_CLI_PATH, "test", "--port", port}, env);
+    ASSERT_TRUE(test.waitForError("Ctrl+C ends.", 10000ms)) << test.err();
+    reader_.reset();
+    EXPECT_EQ(test.waitForExit(5000ms), std::optional<int>(1)) << test.err();
+    EXPECT_TRUE(Contains(test.err(), "ReadFile():")) << test.err();
+}
+
+// The reader hangs up in the middle of its upload reply: a read failure,
+// not a failed purge of the port that is gone.
+TEST_F(SerialEndToEnd, HangUpInTheReplyIsAReadFailure) {
+    // Paced, the reply takes more than half a second on the line; the
+    // reader goes away in the middle of it.
+    std::string port = startReader({"--pace"});
+    ASSERT_FALSE(port.empty());
+    std::string target = folder.file("target.cfg");
+    ChildProcess upload({MAGTUNE_CLI_PATH, "upload", target, "--port", port}, env);
+    ASSERT_TRUE(upload.waitForError("Upload setting from", 10000ms)) << upload.err();
+    upload.waitForExit(200ms);
+    reader_.reset();
+    EXPECT_EQ(upload.waitForExit(10000ms), std::optional<int>(1)) << upload.err();
+    EXPECT_TRUE(Contains(upload.err(), "ReadFile():")) << upload.err();
+    EXPECT_FALSE(Contains(upload.err(), "PurgeComm")) << upload.err();
+    EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 TEST_F(SerialEndToEnd, AnUnmappedPortIsNotAvailable) {

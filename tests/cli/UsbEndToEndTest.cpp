@@ -188,5 +188,21 @@ TEST(UsbCommandLine, TakesExactlyOneWayToTheReader) {
     }
 }
 
+// The simulated reader is a transport of its own: --sim with its socket
+// given on the command line, nothing in the environment.
+TEST_F(UsbEndToEnd, TheSimulatedReaderIsATransportOfItsOwn) {
+    ASSERT_TRUE(startReader());
+    const std::string setting = folder.file("sim.cfg");
+    newSetting(setting);
+    env[1].second.clear();
+    Run run = cli({"download", setting, "--sim", "--sim-usb", folder.file("bus"), "--verify"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.err, "Verified: the reader holds the setting.")) << run.err;
+
+    Run none = cli({"download", setting, "--sim"});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_TRUE(Contains(none.err, "--sim needs a running magtune-reader-sim")) << none.err;
+}
+
 }  // namespace
 }  // namespace magtune::test

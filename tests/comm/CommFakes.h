@@ -40,6 +40,9 @@ class FakeSerialPort {
     bool failSetTimeouts = false;
     bool failPurge = false;
     int errorCode = EIO;
+    // The other side hangs up once `input` has been read to its end.
+    bool hangUpWhenDrained = false;
+    bool hungUp = false;
     // Bytes one write takes at most (0: all).
     std::size_t writeChunk = 0;
 
@@ -66,7 +69,7 @@ class FakeSerialPort {
         return true;
     }
     bool purge(SystemError& error) {
-        if (failPurge) {
+        if (failPurge || hungUp) {
             return fail(error);
         }
         ++purges;
@@ -82,10 +85,17 @@ class FakeSerialPort {
         if (failReadAt != 0 && static_cast<int>(readSizes.size()) == failReadAt) {
             return fail(error);
         }
+        if (hungUp) {
+            error.code = EIO;
+            return false;
+        }
         while (received < buffer.size() && !input.empty()) {
             buffer[received++] = input.front();
             input.pop_front();
         }
+        // As a terminal whose other side closed: the bytes before the
+        // hang-up still arrive, every later call fails.
+        hungUp = hangUpWhenDrained && input.empty();
         return true;
     }
     bool write(std::span<const std::uint8_t> data, std::size_t& written, SystemError& error) {
@@ -97,15 +107,36 @@ class FakeSerialPort {
         written = writeChunk == 0 ? data.size() : std::min(writeChunk, data.size());
         const auto part = data.first(written);
         writes.emplace_back(part.begin(), part.end());
-        if (reader) {
-            reader(*this, part);
+        pending_.insert(pending_.end(), part.begin(), part.end());
+        // The reader sees whole frames, however the transfer cut them into
+        // writes: STX starts a frame of 5 bytes, STX ESC "W" one of 517.
+        for (;;) {
+            std::size_t size = pending_.size();
+            if (!pending_.empty() && pending_[0] == 0x02) {
+                const bool image =
+                    pending_.size() >= 3 && pending_[1] == 0x1B && pending_[2] == 'W';
+                size = pending_.size() < 3 ? 0 : image ? 517 : 5;
+            }
+            if (size == 0 || size > pending_.size()) {
+                break;
+            }
+            std::vector<std::uint8_t> frame(pending_.begin(), pending_.begin() + size);
+            pending_.erase(pending_.begin(), pending_.begin() + size);
+            frames.push_back(frame);
+            if (reader) {
+                reader(*this, frame);
+            }
         }
         return true;
     }
+    // What the reader saw: whole frames in the order written.
+    std::vector<std::vector<std::uint8_t>> frames;
 
     int writeCalls = 0;
 
   private:
+    std::vector<std::uint8_t> pending_;
+
     bool fail(SystemError& error) {
         error.code = errorCode;
         return false;

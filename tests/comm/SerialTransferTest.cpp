@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <numeric>
 
 #include "comm/SerialFixture.h"
@@ -40,7 +42,7 @@ class SerialDownloadTest : public SerialFixture {
 TEST_F(SerialDownloadTest, AcknowledgedAtOnce) {
     reader.downloadAnswers = {{kAck}};
     session.DownloadSucceeded = true;  // a stale result must not survive a failure path
-    ASSERT_TRUE(SerialDownload(link, image, view));
+    ASSERT_TRUE(SerialDownload(link, clock, image, view));
     EXPECT_TRUE(session.DownloadSucceeded);
 
     // The whole frame of an all-zero image: 02 1B 57, 512 x "0", "74".
@@ -48,8 +50,8 @@ TEST_F(SerialDownloadTest, AcknowledgedAtOnce) {
     expected.insert(expected.end(), 512, 0x30);
     expected.push_back(0x37);
     expected.push_back(0x34);
-    ASSERT_EQ(port.writes.size(), 2u);
-    EXPECT_EQ(port.writes[1], expected);
+    ASSERT_EQ(port.frames.size(), 2u);
+    EXPECT_EQ(port.frames[1], expected);
 
     EXPECT_EQ(view.events,
               (std::vector<std::string>{"status Connecting to device ...", "busy on", "busy off",
@@ -59,7 +61,9 @@ TEST_F(SerialDownloadTest, AcknowledgedAtOnce) {
     EXPECT_EQ(m.text, "Download finished successfully.");
     EXPECT_EQ(m.caption, "Magtune Reader");
     EXPECT_EQ(m.icon, MessageIcon::Information);
-    EXPECT_EQ(port.appliedTimeouts.back(), (CommTimeouts{1000, 10, 1000, 0, 0}));
+    // Every read of the transfer returns what is there: the time-outs of the
+    // options are waited out on the clock (AnswerWaitFollowsTheOptions).
+    EXPECT_EQ(port.appliedTimeouts.back(), kIdleTimeouts);
     EXPECT_FALSE(port.closed);  // the quick test may follow
     EXPECT_EQ(files.calls, 0);  // logging is off
 }
@@ -82,7 +86,7 @@ TEST_F(SerialDownloadTest, RetriesUntilAcknowledged) {
         reader.downloadAnswers = c.answers;
         prompter.clear();
         view.events.clear();
-        EXPECT_EQ(SerialDownload(link, image, view), c.succeeds);
+        EXPECT_EQ(SerialDownload(link, clock, image, view), c.succeeds);
         EXPECT_EQ(reader.downloadFrames, c.frames);
         if (!c.succeeds) {
             const auto& m = OnlyMessage(prompter);
@@ -96,7 +100,7 @@ TEST_F(SerialDownloadTest, RetriesUntilAcknowledged) {
 
 TEST_F(SerialDownloadTest, NoReaderAtAnyRate) {
     reader.baudRate = 1;
-    EXPECT_FALSE(SerialDownload(link, image, view));
+    EXPECT_FALSE(SerialDownload(link, clock, image, view));
     EXPECT_EQ(reader.connectFrames, 800);
     EXPECT_EQ(reader.downloadFrames, 0);
     const auto& m = OnlyMessage(prompter);
@@ -110,7 +114,7 @@ TEST_F(SerialDownloadTest, NoReaderAtAnyRate) {
 TEST_F(SerialDownloadTest, PortFailureEndsTheDownloadAtOnce) {
     // Read 1 is the connect answer, read 2 the first answer to the frame.
     port.failReadAt = 2;
-    EXPECT_FALSE(SerialDownload(link, image, view));
+    EXPECT_FALSE(SerialDownload(link, clock, image, view));
     EXPECT_EQ(reader.downloadFrames, 1);
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{SystemErrorText("ReadFile", EIO),
                                                           "Download setting failed."}));
@@ -118,16 +122,50 @@ TEST_F(SerialDownloadTest, PortFailureEndsTheDownloadAtOnce) {
     prompter.clear();
     port.failReadAt = 0;
     port.failSetTimeouts = true;
-    EXPECT_FALSE(SerialDownload(link, image, view));
+    EXPECT_FALSE(SerialDownload(link, clock, image, view));
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{SystemErrorText("SetCommTimeouts", EIO),
                                                           "Failed to connect to device."}));
+}
+
+// The answer may take 10 ms + ReadTotalTimeoutConstant after the frame has
+// left the port; a later one counts as none and the frame goes again.
+TEST_F(SerialDownloadTest, AnswerWaitFollowsTheOptions) {
+    struct Case {
+        std::int32_t totalConstant;
+        std::uint64_t answerAfterMs;
+        int frames;
+    };
+    for (const Case c : {Case{1000, 1005, 1}, Case{1000, 1015, 2}, Case{0, 8, 1}, Case{0, 14, 2},
+                         Case{5000, 4990, 1}}) {
+        options.ReadTotalTimeoutConstant = c.totalConstant;
+        reader.downloadFrames = 0;
+        std::uint64_t due = 0;
+        port.reader = [&](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+            answer(p, data);
+            if (data.size() == kSerialImageFrameSize && reader.downloadFrames == 1) {
+                due = clock.now + c.answerAfterMs;
+            }
+        };
+        port.onRead = [&] {
+            ++clock.now;
+            if (due != 0 && clock.now >= due) {
+                port.input.push_back(kAck);
+                due = 0;
+            }
+        };
+        prompter.clear();
+        EXPECT_TRUE(SerialDownload(link, clock, image, view)) << c.answerAfterMs;
+        EXPECT_EQ(reader.downloadFrames, c.frames) << c.totalConstant << " " << c.answerAfterMs;
+    }
+    port.reader = nullptr;
+    port.onRead = nullptr;
 }
 
 TEST_F(SerialDownloadTest, LogHoldsOneLinePerReadThatReturnedBytes) {
     options.UsbLogEnable = true;
     files.put(kLogPath, "old transfer\n");
     reader.downloadAnswers = {{0x15}, {}, {kAck}};
-    ASSERT_TRUE(SerialDownload(link, image, view));
+    ASSERT_TRUE(SerialDownload(link, clock, image, view));
     // Connect answers are not logged; the silent second try writes nothing.
     EXPECT_EQ(files.text(kLogPath), "15\n06\n");
 }
@@ -152,8 +190,9 @@ TEST_F(SerialUploadTest, ReplyAfterNoise) {
     EXPECT_EQ(image, readerImage);
     EXPECT_TRUE(session.UploadSucceeded);
     EXPECT_EQ(port.writes[1], (std::vector<std::uint8_t>{0x02, 0x1B, 0x52, 0x36, 0x46}));
-    // connect answer, four noise bytes, STX, then the rest in one read
-    EXPECT_EQ(port.readSizes, (std::vector<std::size_t>{1, 1, 1, 1, 1, 1, 516}));
+    // Single bytes up to STX, then no more than the rest of the reply.
+    EXPECT_EQ(port.readSizes.front(), 1u);
+    EXPECT_LE(*std::max_element(port.readSizes.begin(), port.readSizes.end()), 516u);
     EXPECT_EQ(view.events,
               (std::vector<std::string>{"status Connecting to Reader1 ...", "busy on", "busy off",
                                         "progress 50", "status Upload setting from Reader1 ...",
@@ -238,6 +277,20 @@ TEST_F(SerialUploadTest, HangUpMidReplyEndsAtOnce) {
     expectFailed({SystemErrorText("ReadFile", EIO), "Upload setting from Reader1 failed."});
 }
 
+TEST_F(SerialUploadTest, HangUpAfterPartOfTheReplyIsAReadFailure) {
+    // The reader goes away after 300 bytes of its reply: no purge, no retry.
+    auto reply = Reply(readerImage);
+    reply.resize(300);
+    reader.uploadReplies = {reply};
+    port.reader = [this](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+        answer(p, data);
+        p.hangUpWhenDrained = reader.uploadRequests > 0;
+    };
+    EXPECT_FALSE(SerialUpload(link, clock, image, view));
+    EXPECT_EQ(reader.uploadRequests, 1);
+    expectFailed({SystemErrorText("ReadFile", EIO), "Upload setting from Reader1 failed."});
+}
+
 TEST_F(SerialUploadTest, WriteFailureEndsAtOnce) {
     port.failWriteAt = 2;  // the upload request
     EXPECT_FALSE(SerialUpload(link, clock, image, view));
@@ -261,6 +314,50 @@ TEST_F(SerialUploadTest, LogOnAndOff) {
         body += HexDigitChar(*it & 0xF);
     }
     EXPECT_EQ(files.text(kLogPath), "41\n02\n" + body + "\n");
+}
+
+// Closing a transfer form (or a signal to the command line) cancels the
+// transfer between two steps: failed, nothing shown, PortSettings and the
+// port at the rate they had, the caller's image untouched.
+TEST_F(SerialUploadTest, CancelLeavesPortSettingsAndImageAsTheyWere) {
+    struct Case {
+        const char* when;
+        std::uint32_t readerRate;
+        SerialTransfer::Direction direction;
+        std::function<bool()> cancelNow;
+    };
+    const Case cases[] = {
+        {"in the scan, at 19200", 1, SerialTransfer::Direction::Download,
+         [this] { return reader.connectFrames == 150; }},
+        {"after the reader answered at 2400", 2400, SerialTransfer::Direction::Download,
+         [this] { return reader.downloadFrames == 1 && port.readSizes.size() > 800; }},
+        {"in the middle of the reply", 2400, SerialTransfer::Direction::Upload,
+         [this] { return reader.uploadRequests == 1 && !port.input.empty(); }},
+    };
+    for (const Case& c : cases) {
+        session.SerialPort = std::make_unique<PortHandle>(port);
+        session.PortSettings.BaudRate = 9600;
+        port.appliedStates.clear();
+        reader = ScriptedReader{};
+        reader.baudRate = c.readerRate;
+        reader.uploadReplies = {Reply(readerImage)};
+        prompter.clear();
+        image = {};
+        SerialTransfer transfer(c.direction, link, clock, view, image);
+        EXPECT_FALSE(RunSerialTransfer(transfer, clock, c.cancelNow)) << c.when;
+        EXPECT_TRUE(transfer.cancelled()) << c.when;
+        EXPECT_TRUE(transfer.finished()) << c.when;
+        EXPECT_TRUE(prompter.messages.empty()) << c.when;
+        EXPECT_EQ(session.PortSettings.BaudRate, 9600u) << c.when;
+        EXPECT_EQ(portBaudRate(), 9600u) << c.when;
+        EXPECT_EQ(image, ConfigurationImage{}) << c.when;
+        EXPECT_FALSE(session.DownloadSucceeded || session.UploadSucceeded) << c.when;
+        EXPECT_EQ(view.events.back(),
+                  "status " + std::string(c.direction == SerialTransfer::Direction::Download
+                                              ? "Download failed"
+                                              : "Upload failed"))
+            << c.when;
+    }
 }
 
 class SerialTestPadTest : public SerialFixture {};

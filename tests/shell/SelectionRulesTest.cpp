@@ -29,8 +29,12 @@ TEST(SelectionRulesTest, BlanksAreTrimmedOnBothEnds) {
 TEST(SelectionRulesTest, PortTexts) {
     EXPECT_EQ(PortNotAvailableText(0), "COM1 is not available.");
     EXPECT_EQ(PortNotAvailableText(31), "COM32 is not available.");
-    EXPECT_EQ(ComPortEntryText({2, "COM3", "/dev/ttyUSB0", true}), "COM3 (/dev/ttyUSB0)");
-    EXPECT_EQ(ComPortEntryText({40, "", "", false}), "COM41");
+    EXPECT_EQ(ComPortEntryText(0), "1");
+    EXPECT_EQ(ComPortEntryText(31), "32");
+    EXPECT_EQ(ComPortDeviceText({2, "COM3", "/dev/ttyUSB0", true}, true), "/dev/ttyUSB0");
+    EXPECT_EQ(ComPortDeviceText({2, "COM3", "/dev/ttyUSB0", false}, false),
+              "/dev/ttyUSB0 (not present)");
+    EXPECT_EQ(ComPortDeviceText({40, "", "", false}, false), "not present");
 }
 
 }  // namespace

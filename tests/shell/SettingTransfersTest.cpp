@@ -55,8 +55,8 @@ class SettingTransfersTest : public ::testing::Test {
         readerSettings.BeepTone.current = 2;
         readerSettings.PackImage(readerImage);
         for (FakeTransport* t : {&serial, &wedge, &usb}) {
-            t->onUpload = [this] {
-                store.image = readerImage;
+            t->onUpload = [this](ConfigurationImage& image) {
+                image = readerImage;
                 return true;
             };
         }
@@ -230,7 +230,7 @@ TEST_F(SettingTransfersTest, SerialUploadMakesTheDeviceTheOpenSetting) {
 TEST_F(SettingTransfersTest, FailedUploadChangesNothing) {
     openSerialPort(com2, 1);
     openSetting.CurrentFile = "/home/u/OLD.CFG";
-    serial.onUpload = [] { return false; };
+    serial.onUpload = [](ConfigurationImage&) { return false; };
     EXPECT_FALSE(transfers.UploadSetting("MSR 100", InterfaceCode::Rs232));
     EXPECT_EQ(openSetting.CurrentFile, "/home/u/OLD.CFG");
     EXPECT_TRUE(openSetting.CurrentDevice.empty());
@@ -246,7 +246,7 @@ TEST_F(SettingTransfersTest, UploadCommandDropsTheNameOfAFailedUpload) {
         session.DeviceName = "MSR 100";
         return true;
     };
-    usb.onUpload = [] { return false; };
+    usb.onUpload = [](ConfigurationImage&) { return false; };
     transfers.upload();
     EXPECT_EQ(dialogs.runs, std::vector<SelectionDialogKind>{SelectionDialogKind::Upload});
     EXPECT_EQ(openSetting.recentList.entries[0].Name, "/home/u/A.CFG");
@@ -305,7 +305,9 @@ TEST_F(SettingTransfersTest, SerialUploadReopensAPortClosedByTheSaveQuestion) {
     store.CurrentInterface = InterfaceCode::Rs232;
     prompter.answers = {Answer::Yes, Answer::No};
     EXPECT_TRUE(transfers.UploadSetting("MSR 200", InterfaceCode::Rs232));
-    EXPECT_EQ(serial.calls, (std::vector<std::string>{"download", "upload"}));
+    // The service asks every transport for its reader; RS232 has none to
+    // choose.
+    EXPECT_EQ(serial.calls, (std::vector<std::string>{"choose", "download", "choose", "upload"}));
     EXPECT_EQ(ports.opened, std::vector<int>{1});
     EXPECT_EQ(openSetting.CurrentDevice, "MSR 200");
     // Reconfigured with the block the first open left.
@@ -334,7 +336,7 @@ TEST_F(SettingTransfersTest, RecentSerialEntryReopensItsPortWithItsBlock) {
     EXPECT_EQ(session.CurrentComIndex, 1);
     ASSERT_EQ(com2.appliedStates.size(), 1u);
     EXPECT_EQ(com2.appliedStates[0], stored);
-    EXPECT_EQ(serial.calls, std::vector<std::string>{"upload"});
+    EXPECT_EQ(serial.calls, (std::vector<std::string>{"choose", "upload"}));
     EXPECT_EQ(openSetting.CurrentDevice, "MSR 100");
     EXPECT_EQ(store.CurrentInterface, InterfaceCode::Rs232);
 }

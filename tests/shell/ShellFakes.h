@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "app/ReaderTransport.h"
 #include "comm/CommFakes.h"
 #include "shell/ComPortOpener.h"
 #include "shell/InterfaceDialogs.h"
 #include "shell/PortConfigDialog.h"
-#include "shell/ReaderTransport.h"
 
 namespace magtune::test {
 
@@ -78,20 +78,23 @@ class FakeTransport : public ReaderTransport {
     std::vector<std::string> calls;
     bool deviceChosen = true;
     std::function<bool()> onDownload = [] { return true; };
-    std::function<bool()> onUpload = [] { return true; };
+    // Writes what the reader delivers.
+    std::function<bool(ConfigurationImage&)> onUpload = [](ConfigurationImage&) { return true; };
 
     bool chooseDevice() override {
         calls.push_back("choose");
         return deviceChosen;
     }
-    bool download() override {
+    bool download(const ConfigurationImage& image) override {
         calls.push_back("download");
+        downloaded = image;
         return onDownload();
     }
-    bool upload() override {
+    bool upload(ConfigurationImage& image) override {
         calls.push_back("upload");
-        return onUpload();
+        return onUpload(image);
     }
+    ConfigurationImage downloaded{};
     void testPad() override { calls.push_back("test"); }
     void releaseDevices() override { calls.push_back("release"); }
 };

@@ -138,6 +138,23 @@ class ChildProcess {
         return waitForExit(limit);
     }
 
+    void sendSignal(int signal) {
+        if (pid_ > 0 && !status_) {
+            ::kill(pid_, signal);
+        }
+    }
+
+    // Collects the outputs until standard error holds `text`; false when it
+    // did not come within the limit or the program ended first.
+    bool waitForError(const std::string& text, std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (err_.find(text) == std::string::npos && !status_ &&
+               std::chrono::steady_clock::now() < end) {
+            waitForExit(std::chrono::milliseconds(20));
+        }
+        return err_.find(text) != std::string::npos;
+    }
+
     std::optional<int> terminate() {
         if (pid_ > 0 && !status_) {
             ::kill(pid_, SIGTERM);

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "comm/SerialLink.h"
 #include "comm/ui/frmComProgress.h"
-#include "settings/ConfigurationImage.h"
 
 namespace magtune {
 
@@ -13,17 +11,15 @@ class frmComDn : public frmComProgress {
     Q_OBJECT
 
   public:
-    frmComDn(SerialLink& link, const ConfigurationImage& image, QWidget* parent = nullptr);
+    frmComDn(SerialLink& link, Clock& clock, const ConfigurationImage& image,
+             QWidget* parent = nullptr);
 
     // DownloadSucceeded.
-    bool succeeded() const;
-
-  protected:
-    void runTransfer() override;
+    bool succeeded() const { return transfer().succeeded(); }
 
   private:
-    SerialLink& link_;
-    const ConfigurationImage& image_;
+    // What the machine sends; the caller's image is never touched.
+    ConfigurationImage sent_;
 };
 
 }  // namespace magtune

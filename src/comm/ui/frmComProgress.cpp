@@ -1,48 +1,59 @@
 #include "comm/ui/frmComProgress.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QProgressBar>
-#include <QVBoxLayout>
+#include <QTimer>
+
+#include "common/ui/DialogPlacement.h"
 
 namespace magtune {
 
-frmComProgress::frmComProgress(const QString& caption, QWidget* parent)
-    : frmComBase(caption, parent), lblStatus(new QLabel(this)), pgbStatus(new QProgressBar(this)) {
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    pgbStatus->setObjectName(QStringLiteral("pgbStatus"));
-    pgbStatus->setRange(0, 100);
-    pgbStatus->setValue(0);
-    pgbStatus->setTextVisible(false);
-    // Wide enough for the status texts with a product name; a longer name
-    // widens the form instead of being cut.
-    lblStatus->setMinimumWidth(360);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblStatus);
-    layout->addWidget(pgbStatus);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+frmComProgress::frmComProgress(const QString& caption, SerialTransfer::Direction direction,
+                               SerialLink& link, Clock& clock, ConfigurationImage& image,
+                               QWidget* parent)
+    : TransferForm(caption, QStringLiteral("tmrCom"), parent),
+      transfer_(direction, link, clock, *this, image) {
+    connect(timer(), &QTimer::timeout, this, &frmComProgress::timerFired);
 }
 
-frmComProgress::~frmComProgress() = default;
-
-void frmComProgress::setStatus(const std::string& text) {
-    lblStatus->setText(QString::fromStdString(text));
-    repaintNow();
-}
-
-void frmComProgress::setProgress(int percent) {
-    pgbStatus->setValue(percent);
-    repaintNow();
-}
-
-void frmComProgress::setBusy(bool busy) {
-    if (busy_.set(busy)) {
-        repaintNow();
+void frmComProgress::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOnScreen(this);
+    if (!started_) {
+        started_ = true;
+        // Inside the show, so that the first frame drawn already says what
+        // the form does; every step after it is short.
+        transfer_.start();
+        followTransfer();
     }
 }
 
-void frmComProgress::repaintNow() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+void frmComProgress::timerFired() {
+    if (!running()) {
+        return;
+    }
+    // Stopped while the tick runs: a message box inside it must not see the
+    // next tick.
+    timer()->stop();
+    transfer_.timerFired();
+    followTransfer();
+}
+
+void frmComProgress::followTransfer() {
+    if (transfer_.finished()) {
+        timer()->stop();
+        done(transfer_.succeeded() ? QDialog::Accepted : QDialog::Rejected);
+    } else if (transfer_.timerOn()) {
+        timer()->start(static_cast<int>(transfer_.intervalMs()));
+    }
+}
+
+void frmComProgress::reject() {
+    if (running()) {
+        timer()->stop();
+        transfer_.cancel();
+        followTransfer();
+        return;
+    }
+    QDialog::reject();
 }
 
 }  // namespace magtune

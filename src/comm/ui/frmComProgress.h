@@ -1,37 +1,43 @@
 #pragma once
 
-#include "comm/TransferView.h"
-#include "comm/ui/BusyPointer.h"
-#include "comm/ui/frmComBase.h"
-
-class QLabel;
-class QProgressBar;
+#include "comm/SerialLink.h"
+#include "comm/SerialTransfer.h"
+#include "comm/ui/TransferForm.h"
+#include "platform/Clock.h"
+#include "settings/ConfigurationImage.h"
 
 namespace magtune {
 
-// The status label and progress bar of the download and upload forms, and
-// the hourglass while the reader is being reached.
-class frmComProgress : public frmComBase, public TransferView {
+// What frmComDn and frmComUp share: the status label, the progress bar and
+// the busy pointer bound to a SerialTransfer, which the form's timer drives
+// from the moment the form is shown until it closes itself. Closing the
+// form (close box, Esc) cancels the connect scan or the transfer: it ends
+// as failed, the port's settings and the image as they were.
+class frmComProgress : public TransferForm {
     Q_OBJECT
 
   public:
-    ~frmComProgress() override;
+    const SerialTransfer& transfer() const { return transfer_; }
+    bool running() const { return started_ && !transfer_.finished(); }
 
-    void setStatus(const std::string& text) override;
-    void setProgress(int percent) override;
-    void setBusy(bool busy) override;
+    // One tick of the timer; the timer calls it, tests too.
+    void timerFired();
+
+    void reject() override;
 
   protected:
-    frmComProgress(const QString& caption, QWidget* parent);
+    frmComProgress(const QString& caption, SerialTransfer::Direction direction, SerialLink& link,
+                   Clock& clock, ConfigurationImage& image, QWidget* parent);
+
+    void showEvent(QShowEvent* event) override;
 
   private:
-    // Lets the new status be drawn while the transfer blocks the thread;
-    // clicks and keys wait, so nothing can start beside the transfer.
-    void repaintNow();
+    // Closes the form when the transfer finished, else runs the timer at
+    // the interval it asks for.
+    void followTransfer();
 
-    QLabel* lblStatus;
-    QProgressBar* pgbStatus;
-    BusyPointer busy_;
+    SerialTransfer transfer_;
+    bool started_ = false;
 };
 
 }  // namespace magtune

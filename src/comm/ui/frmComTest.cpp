@@ -1,21 +1,25 @@
 #include "comm/ui/frmComTest.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "common/ui/DialogPlacement.h"
 #include "dataedit/Ansi.h"
 
 namespace magtune {
 
 frmComTest::frmComTest(SerialLink& link, QWidget* parent)
-    : frmComBase(QStringLiteral("Test Pad (RS232)"), parent),
+    : QDialog(parent),
       pad_(link),
       txtEdit(new QPlainTextEdit(this)),
-      cmdExit(new QPushButton(QStringLiteral("Exit"), this)) {
+      cmdExit(new QPushButton(QStringLiteral("Exit"), this)),
+      timer_(new QTimer(this)) {
+    setWindowTitle(QStringLiteral("Test Pad (RS232)"));
+    setModal(true);
     setObjectName(QStringLiteral("frmComTest"));
     txtEdit->setObjectName(QStringLiteral("txtEdit"));
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
@@ -26,35 +30,34 @@ frmComTest::frmComTest(SerialLink& link, QWidget* parent)
     layout->addWidget(txtEdit);
     layout->addLayout(buttons);
     txtEdit->setMinimumSize(440, 240);
-    connect(cmdExit, &QPushButton::clicked, this, &frmComTest::exitClicked);
+    timer_->setInterval(SerialTestPad::kPollIntervalMs);
+    connect(timer_, &QTimer::timeout, this, &frmComTest::poll);
+    connect(cmdExit, &QPushButton::clicked, this, &frmComTest::leave);
 }
 
-frmComTest::~frmComTest() {
-    if (waitCursor_) {
-        QApplication::restoreOverrideCursor();
+void frmComTest::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOnScreen(this);
+    if (!pad_.ended()) {
+        timer_->start();
     }
 }
 
-void frmComTest::runTransfer() {
-    pad_.run([this](std::uint8_t byte) { received(byte); },
-             [] { QCoreApplication::processEvents(); });
-    if (waitCursor_) {
-        waitCursor_ = false;
-        QApplication::restoreOverrideCursor();
+void frmComTest::poll() {
+    if (!pad_.poll([this](std::uint8_t byte) { received(byte); })) {
+        timer_->stop();
+        QDialog::done(QDialog::Accepted);
     }
 }
 
-void frmComTest::closeWhileRunning() {
+// cmdExit: the pad stops at once and closes the port.
+void frmComTest::leave() {
     pad_.stop();
+    poll();
 }
 
-void frmComTest::exitClicked() {
-    pad_.stop();
-    // The read in progress may still take its time-out.
-    if (!waitCursor_) {
-        waitCursor_ = true;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
+void frmComTest::reject() {
+    leave();
 }
 
 void frmComTest::received(std::uint8_t byte) {

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "comm/SerialLink.h"
 #include "comm/ui/frmComProgress.h"
-#include "platform/Clock.h"
-#include "settings/ConfigurationImage.h"
 
 namespace magtune {
 
@@ -17,15 +14,7 @@ class frmComUp : public frmComProgress {
     frmComUp(SerialLink& link, Clock& clock, ConfigurationImage& image, QWidget* parent = nullptr);
 
     // UploadSucceeded.
-    bool succeeded() const;
-
-  protected:
-    void runTransfer() override;
-
-  private:
-    SerialLink& link_;
-    Clock& clock_;
-    ConfigurationImage& image_;
+    bool succeeded() const { return transfer().succeeded(); }
 };
 
 }  // namespace magtune

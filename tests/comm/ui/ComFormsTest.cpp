@@ -92,7 +92,9 @@ class ComFormsTest : public QObject {
     void init() {
         port = FakeSerialPort{};
         port.reader = [this](FakeSerialPort& p, std::span<const std::uint8_t> d) { answer(p, d); };
-        port.onRead = [this] { ++clock.now; };
+        // Every read a few milliseconds of the reader's time, so that the
+        // answer time-outs pass in fewer timer ticks.
+        port.onRead = [this] { clock.now += 5; };
         session.SerialPort = std::make_unique<test::PortHandle>(port);
         session.PortSettings.DCBlength = PortSettings::kByteSize;
         session.PortSettings.BaudRate = 9600;
@@ -107,7 +109,7 @@ class ComFormsTest : public QObject {
 
     void downloadFormShowsEachStep() {
         ConfigurationImage image{};
-        frmComDn dn(link, image);
+        frmComDn dn(link, clock, image);
         form = &dn;
         QCOMPARE(dn.windowTitle(), QStringLiteral("Download Setting (RS232)"));
         QCOMPARE(dn.findChild<QProgressBar*>(QStringLiteral("pgbStatus"))->value(), 0);
@@ -133,10 +135,97 @@ class ComFormsTest : public QObject {
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
+    // The first frame drawn says what the form does: the status and the
+    // bar are there before the event loop runs once.
+    void firstFrameShowsTheConnectStep() {
+        ConfigurationImage image{};
+        struct Case {
+            std::unique_ptr<frmComProgress> form;
+            QString status;
+        };
+        Case cases[2];
+        cases[0] = {std::make_unique<frmComDn>(link, clock, image), "Connecting to device ..."};
+        cases[1] = {std::make_unique<frmComUp>(link, clock, image), "Connecting to MSR 100 ..."};
+        for (Case& c : cases) {
+            c.form->show();
+            auto* status = c.form->findChild<QLabel*>(QStringLiteral("lblStatus"));
+            auto* bar = c.form->findChild<QProgressBar*>(QStringLiteral("pgbStatus"));
+            const QImage shown = c.form->grab().toImage();
+            QCOMPARE(status->text(), c.status);
+            QVERIFY(bar->isVisible());
+            QCOMPARE(bar->value(), 0);
+            QVERIFY(c.form->running());
+            // What was grabbed holds the text: without it the form looks
+            // different.
+            const QString text = status->text();
+            status->clear();
+            QVERIFY(c.form->grab().toImage() != shown);
+            status->setText(text);
+            c.form->reject();
+            QVERIFY(!c.form->isVisible());
+        }
+    }
+
+    // Closing the form (close box or Esc) cancels the scan or the transfer:
+    // failed, no message, PortSettings and the image as they were.
+    void closingCancelsTheTransfer() {
+        struct Case {
+            const char* when;
+            bool upload;
+            bool answer;
+            bool escape;
+        };
+        for (const Case c :
+             {Case{"scan", false, false, false}, Case{"scan", true, false, true},
+              Case{"transfer", false, true, true}, Case{"transfer", true, true, false}}) {
+            init();
+            answerConnect = c.answer;
+            answerTransfers = false;
+            session.PortSettings.BaudRate = 9600;
+            ConfigurationImage image{};
+            image.fill(0x11);
+            const ConfigurationImage before = image;
+            std::unique_ptr<frmComProgress> form;
+            if (c.upload) {
+                form = std::make_unique<frmComUp>(link, clock, image);
+            } else {
+                form = std::make_unique<frmComDn>(link, clock, image);
+            }
+            int reads = 0;
+            port.onRead = [&] {
+                clock.now += 5;
+                // In the scan: past the first rate; in the transfer: waiting
+                // for the answer.
+                if (++reads == (c.answer ? 3 : 150)) {
+                    QTimer::singleShot(0, form.get(), [&form, &c] {
+                        if (c.escape) {
+                            QTest::keyClick(form.get(), Qt::Key_Escape);
+                        } else {
+                            form->close();
+                        }
+                    });
+                }
+            };
+            form->exec();
+            QVERIFY2(!form->transfer().succeeded(), c.when);
+            QVERIFY2(form->transfer().cancelled(), c.when);
+            QVERIFY2(!form->isVisible(), c.when);
+            QVERIFY2(prompter.messages.empty(), c.when);
+            QCOMPARE(session.PortSettings.BaudRate, 9600u);
+            QCOMPARE(port.appliedStates.empty() ? 9600u : port.appliedStates.back().BaudRate,
+                     9600u);
+            QVERIFY2(image == before, c.when);
+            QVERIFY2(seenAtConnect.size() < 800, c.when);
+            QVERIFY2(seenAtTransfer.size() <= 1, c.when);
+            QVERIFY(QApplication::overrideCursor() == nullptr);
+            QCOMPARE(session.isPortOpen(), !c.upload);
+        }
+    }
+
     void downloadFormReportsASilentReader() {
         answerConnect = false;
         ConfigurationImage image{};
-        frmComDn dn(link, image);
+        frmComDn dn(link, clock, image);
         dn.exec();
         QVERIFY(!dn.succeeded());
         QVERIFY(!session.DownloadSucceeded);
@@ -153,7 +242,7 @@ class ComFormsTest : public QObject {
     void downloadWithoutAnswerSendsThreeTimes() {
         answerTransfers = false;
         ConfigurationImage image{};
-        frmComDn dn(link, image);
+        frmComDn dn(link, clock, image);
         dn.exec();
         QVERIFY(!dn.succeeded());
         QCOMPARE(seenAtTransfer.size(), std::size_t{3});

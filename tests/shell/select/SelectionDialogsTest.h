@@ -27,6 +27,8 @@ class SelectionDialogsTest : public QObject {
     void productNameIsTypedInUpperCase();
     void blankProductNameIsRefused();
     void uploadDialogStartsWithTheOpenDevice();
+    void portListShowsTheDeviceBesideIt();
+    void simulatedReaderIsOfferedWhenNamed();
     void cancelClosesThePort();
     void propertiesRefuses110Baud();
     void propertiesReportsAFailedRead();

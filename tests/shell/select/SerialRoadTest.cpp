@@ -53,10 +53,12 @@ struct Desk {
     test::FakePrompter prompter;
     test::RecordingHelpViewer help;
     test::FakeFileDialog fileDialog;
-    FilePreferencesStore preferences{FilePreferencesStore::DefaultPath()};
+    RuntimeConfig config = ReadRuntimeConfig();
+    FilePreferencesStore preferences{config.preferencesFile};
     AppState state{folder.path, folder.path};
     frmMain window{state, {prompter, help, fileDialog, preferences, RealFileSystem()}};
-    DesktopTransfers transfers{state, window.openSetting(), prompter, RealFileSystem(), &window};
+    DesktopTransfers transfers{state, window.openSetting(), prompter, RealFileSystem(), &window,
+                               config};
     bool missed = false;
 
     explicit Desk(std::vector<std::string> readerOptions) {

@@ -388,10 +388,10 @@ class WedgeRoadTest : public QObject {
         const ConfigurationImage sent = PatternImage();
         store.image = sent;
         watchdog.start(20000);
-        QVERIFY(wedge.download());
+        QVERIFY(wedge.download(store.image));
         store.image.fill(0);
         watchdog.start(20000);
-        QVERIFY(wedge.upload());
+        QVERIFY(wedge.upload(store.image));
         QCOMPARE(store.image, sent);
         QCOMPARE(prompter.texts(), (std::vector<std::string>{"Download finished successfully.",
                                                              "Upload finished successfully."}));
@@ -427,7 +427,7 @@ class WedgeRoadTest : public QObject {
         // Nothing ran: the end of the program does not touch the library.
         wedge.releaseDevices();
         store.image = PatternImage();
-        QVERIFY(wedge.download());
+        QVERIFY(wedge.download(store.image));
         QCOMPARE(zebApi.ZebLoadDriver0(), 1);
         wedge.releaseDevices();
         // Unloaded: it loads again.

@@ -1,0 +1,52 @@
+#include "app/RuntimeConfig.h"
+
+#include <cstdlib>
+
+#include "platform/ComPorts.h"
+#include "platform/FilePreferencesStore.h"
+
+namespace magtune {
+
+namespace {
+
+constexpr const char* kUsbSimulatorVariable = "MAGTUNE_USB_SIM";
+constexpr const char* kWedgeSimulatorVariable = "ZEBAPI_SIM_SOCKET";
+constexpr const char* kWedgeDeviceVariable = "ZEBAPI_DEVICE";
+constexpr const char* kUsbControlDeviceVariable = "MAGTUNE_USB_FILTER_DEVICE";
+
+void Pass(const char* name, const std::string& value) {
+    if (!value.empty()) {
+        ::setenv(name, value.c_str(), 1);
+    }
+}
+
+}  // namespace
+
+EnvironmentLookup ProcessEnvironment() {
+    return [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value != nullptr ? value : "");
+    };
+}
+
+RuntimeConfig ReadRuntimeConfig(const EnvironmentLookup& lookup) {
+    RuntimeConfig config;
+    // The platform layer knows these two defaults and their variables (the
+    // keyboard wedge library finds the preferences file the same way).
+    config.portsFolder = ComPortsFolder();
+    config.preferencesFile = FilePreferencesStore::DefaultPath();
+    config.usbSimulatorBus = lookup(kUsbSimulatorVariable);
+    config.wedgeSimulatorSocket = lookup(kWedgeSimulatorVariable);
+    config.wedgeDevice = lookup(kWedgeDeviceVariable);
+    config.usbControlDevice = lookup(kUsbControlDeviceVariable);
+    return config;
+}
+
+void PassToLibraries(const RuntimeConfig& config) {
+    Pass(kUsbSimulatorVariable, config.usbSimulatorBus);
+    Pass(kWedgeSimulatorVariable, config.wedgeSimulatorSocket);
+    Pass(kWedgeDeviceVariable, config.wedgeDevice);
+    Pass(kUsbControlDeviceVariable, config.usbControlDevice);
+}
+
+}  // namespace magtune

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/ReaderTransport.h"
+#include "comm/CommOptions.h"
+#include "comm/SerialLink.h"
+#include "comm/SerialSession.h"
+#include "comm/TransferLog.h"
+#include "comm/TransferView.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+
+namespace magtune {
+
+// Where a serial transfer finds its reader: COM port n through the ports
+// folder, or a device path.
+struct SerialEndpoint {
+    std::optional<int> comIndex;  // 0 is COM1
+    std::string device;
+
+    // "COM3" or the device path.
+    std::string displayName() const;
+};
+
+// A reader on a serial port, run without a window: the command line and
+// provisioning (one per port, each on its own thread). It owns its port,
+// its log and its port layer; the transfers run to their end on `clock`.
+class SerialReaderTransport : public ReaderTransport {
+  public:
+    SerialReaderTransport(Prompter& prompter, TransferView& view, const CommOptions& options,
+                          FileSystem& files, const std::string& logPath, Clock& clock);
+
+    // Opens the port for exclusive use and configures it as the selection
+    // dialogs do; false after telling the user ("COM3 is not available.
+    // (reason)").
+    bool open(const SerialEndpoint& endpoint, const std::string& portsFolder);
+
+    SerialSession& session() { return session_; }
+    SerialLink& link() { return link_; }
+
+    // Asked between the steps of a transfer (a signal, a provisioning run
+    // that is stopped): true ends it as failed, with the port's settings as
+    // they were.
+    std::function<bool()> cancelRequested;
+
+    // The port opened by open(), reopened when a transfer closed it.
+    bool prepare() override;
+    bool download(const ConfigurationImage& image) override;
+    // Status texts name the reader by DeviceName (the endpoint's name when
+    // none was set).
+    bool upload(ConfigurationImage& image) override;
+    void endTransfers() override { session_.closePort(); }
+
+  private:
+    Prompter& prompter_;
+    TransferView& view_;
+    CommOptions options_;
+    Clock& clock_;
+    SerialSession session_;
+    TransferLog log_;
+    SerialLink link_;
+    SerialEndpoint endpoint_;
+    std::string portsFolder_;
+    bool opened_ = false;
+};
+
+}  // namespace magtune
