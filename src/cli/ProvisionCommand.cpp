@@ -182,8 +182,8 @@ ProvisionArgs ParseArgs(const std::vector<std::string>& args) {
 class UsbProvisionReader : public ProvisionReader {
   public:
     UsbProvisionReader(const ProvisionTarget& target, const CommOptions& options,
-                       Prompter& prompter)
-        : target_(target), prompter_(prompter), session_(prompter, options) {}
+                       const RuntimeConfig& config, Prompter& prompter)
+        : target_(target), prompter_(prompter), session_(prompter, options, config) {}
 
     bool open() override {
         if (!session_.choose(target_.usbNumber)) {
@@ -372,7 +372,7 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
         [&](const ProvisionTarget& target,
             Prompter& rowPrompter) -> std::unique_ptr<ProvisionReader> {
         if (target.usb()) {
-            return std::make_unique<UsbProvisionReader>(target, options, rowPrompter);
+            return std::make_unique<UsbProvisionReader>(target, options, config, rowPrompter);
         }
         return std::make_unique<SerialProvisionReader>(
             target, options, portsFolder, RealFileSystem(), SystemClock(), rowPrompter);
@@ -441,7 +441,7 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
         if (parsed.usbNumbers) {
             std::vector<std::size_t> numbers = *parsed.usbNumbers;
             if (numbers.empty()) {
-                UsbReaderSession list(prompter, options, false);
+                UsbReaderSession list(prompter, options, config, false);
                 if (list.list()) {
                     for (std::size_t n = 1; n <= list.readers().size(); ++n) {
                         numbers.push_back(n);

@@ -18,9 +18,9 @@ namespace magtune {
 struct InterfaceDialogContext {
     SettingStore& store;  // CurrentInterface
     SerialLink& link;     // the port, CurrentComIndex, PortSettings, DeviceName
-    ComPortOpener openPort;
+    ComPortOpener openPort{};
     // Where the port list finds the devices of COM1-COM32.
-    std::string portsFolder;
+    std::string portsFolder{};
     // Properties; the desktop's PortSettingsDialog when null.
     PortConfigDialog* portDialog = nullptr;
     // The simulated reader answers on the USB bus or the keyboard port

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 
 #include <cerrno>
 #include <thread>
@@ -253,6 +255,39 @@ TEST_F(SerialPortTest, PortIsNotShared) {
     EXPECT_EQ(second.code, EBUSY);
     port->close();
     EXPECT_NE(OpenSerialDevice(pty.slavePath, second), nullptr);
+}
+
+// The next program finds the terminal as this one found it: its settings
+// back, not exclusive.
+TEST_F(SerialPortTest, CloseGivesTheTerminalBackAsItWasFound) {
+    port->close();
+    termios before{};
+    ASSERT_EQ(::tcgetattr(pty.slave, &before), 0);
+    before.c_lflag |= ICANON | ECHO;
+    ::cfsetispeed(&before, B1200);
+    ::cfsetospeed(&before, B1200);
+    ASSERT_EQ(::tcsetattr(pty.slave, TCSANOW, &before), 0);
+    ASSERT_EQ(::tcgetattr(pty.slave, &before), 0);
+
+    port = OpenSerialDevice(pty.slavePath, error);
+    ASSERT_NE(port, nullptr);
+    PortSettings settings;
+    ASSERT_TRUE(port->getState(settings, error));
+    settings.BaudRate = 4800;
+    ASSERT_TRUE(port->setState(settings, error));
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(pty.slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
+    port->close();
+
+    termios after{};
+    ASSERT_EQ(::tcgetattr(pty.slave, &after), 0);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+    EXPECT_EQ(::cfgetospeed(&after), B1200);
+    ASSERT_EQ(::ioctl(pty.slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
 }
 
 TEST_F(SerialPortTest, ClosedPortFailsEveryCallUnderItsName) {

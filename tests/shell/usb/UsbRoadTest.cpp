@@ -78,8 +78,10 @@ class UsbRoadTest : public QObject {
         state->options.DriverDelay = 0;
         state->store.CurrentInterface = 3;
         library = std::make_unique<UsbHidLibrary>(prompter);
+        // The simulated reader's keys come from the bus that the program's
+        // configuration names.
         usb = std::make_unique<UsbTransportForms>(*state, *library, prompter, RealFileSystem(),
-                                                  SystemClock(), nullptr);
+                                                  SystemClock(), nullptr, bus);
     }
 
     void init() { prompter = FakePrompter{}; }
@@ -89,7 +91,7 @@ class UsbRoadTest : public QObject {
         QCOMPARE(state->SelectedUsbName, std::string("Tarvik Desk"));
         fill(7);
         prompter.answers = {Answer::Yes};
-        QVERIFY(usb->download());
+        QVERIFY(usb->download(state->store.image));
         QCOMPARE(prompter.texts(),
                  (Strings{"Data or checksum error. Retry?", "Download finished successfully."}));
         SystemError error;
@@ -104,10 +106,10 @@ class UsbRoadTest : public QObject {
         QVERIFY(choose(1));
         fill(0x31);
         const ConfigurationImage sent = state->store.image;
-        QVERIFY(usb->download());
+        QVERIFY(usb->download(state->store.image));
         state->store.image.fill(0);
         QVERIFY(choose(1));
-        QVERIFY(usb->upload());
+        QVERIFY(usb->upload(state->store.image));
         QCOMPARE(state->store.image, sent);
         QCOMPARE(prompter.texts(),
                  (Strings{"Download finished successfully.", "Upload finished successfully."}));
