@@ -16,14 +16,14 @@
 #include <optional>
 #include <set>
 
+#include "app/ProvisionRun.h"
+#include "app/SerialProvisionReader.h"
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
 #include "cli/ProvisionReport.h"
 #include "cli/TransferCommands.h"
 #include "cli/UsbReaderSession.h"
 #include "comm/ComPortList.h"
-#include "comm/ProvisionRun.h"
-#include "comm/SerialProvisionReader.h"
 #include "platform/ComPorts.h"
 #include "platform/FileSystem.h"
 
@@ -182,34 +182,35 @@ ProvisionArgs ParseArgs(const std::vector<std::string>& args) {
 class UsbProvisionReader : public ProvisionReader {
   public:
     UsbProvisionReader(const ProvisionTarget& target, const CommOptions& options,
-                       const RuntimeConfig& config, Prompter& prompter)
-        : target_(target), prompter_(prompter), session_(prompter, options, config) {}
+                       const RuntimeConfig& config, Prompter& prompter, TransferView& view)
+        : target_(target), prompter_(prompter), view_(view), session_(prompter, options, config) {}
 
-    bool open() override {
-        if (!session_.choose(target_.usbNumber)) {
-            return false;
+    bool chooseDevice() override {
+        if (!chosen_ && session_.choose(target_.usbNumber)) {
+            chosen_ = true;
+            // "2 - Tarvik Desk": the name follows the list number.
+            const std::string& text = session_.readers()[target_.usbNumber - 1].text;
+            const std::size_t dash = text.find(" - ");
+            name_ = dash == std::string::npos ? text : text.substr(dash + 3);
         }
-        // "2 - Tarvik Desk": the name follows the list number.
-        const std::string& text = session_.readers()[target_.usbNumber - 1].text;
-        const std::size_t dash = text.find(" - ");
-        name_ = dash == std::string::npos ? text : text.substr(dash + 3);
-        return true;
+        return chosen_;
     }
-    bool download(const ConfigurationImage& image, TransferView& view) override {
+    bool download(const ConfigurationImage& image) override {
         ConfigurationImage sent = image;
-        return session_.transfer(UsbTransfer::Direction::Download, sent, prompter_, view);
+        return session_.transfer(UsbTransfer::Direction::Download, sent, prompter_, view_);
     }
-    bool upload(ConfigurationImage& image, TransferView& view) override {
-        return session_.transfer(UsbTransfer::Direction::Upload, image, prompter_, view);
+    bool upload(ConfigurationImage& image) override {
+        return session_.transfer(UsbTransfer::Direction::Upload, image, prompter_, view_);
     }
-    void close() override {}
     std::string devicePath() const override { return name_; }
 
   private:
     ProvisionTarget target_;
     Prompter& prompter_;
+    TransferView& view_;
     UsbReaderSession session_;
     std::string name_;
+    bool chosen_ = false;
 };
 
 ProvisionTarget ComTarget(int index) {
@@ -369,15 +370,16 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
 
     InterruptWatch interrupts;
     ProvisionReaderFactory factory =
-        [&](const ProvisionTarget& target,
-            Prompter& rowPrompter) -> std::unique_ptr<ProvisionReader> {
+        [&](const ProvisionTarget& target, Prompter& rowPrompter,
+            TransferView& rowView) -> std::unique_ptr<ProvisionReader> {
         if (target.usb()) {
-            return std::make_unique<UsbProvisionReader>(target, options, config, rowPrompter);
+            return std::make_unique<UsbProvisionReader>(target, options, config, rowPrompter,
+                                                        rowView);
         }
         return std::make_unique<SerialProvisionReader>(
-            target, options, portsFolder, RealFileSystem(), SystemClock(), rowPrompter);
+            target, options, portsFolder, RealFileSystem(), SystemClock(), rowPrompter, rowView);
     };
-    ProvisionRun run(PackForProvisioning(store), factory, SystemClock(), parsed.verify);
+    ProvisionRun run(store, factory, SystemClock(), parsed.verify);
     ProgressDisplay display(out, !parsed.watch && ::isatty(STDOUT_FILENO) == 1);
     run.setObserver(
         [&](std::size_t, const ProvisionResult& row) { display.changed(run.results(), row); });

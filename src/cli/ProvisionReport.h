@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "comm/ProvisionRun.h"
+#include "app/ProvisionRun.h"
 
 namespace magtune {
 

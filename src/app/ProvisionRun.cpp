@@ -1,8 +1,9 @@
-#include "comm/ProvisionRun.h"
+#include "app/ProvisionRun.h"
 
 #include <utility>
 
-#include "settings/DeviceTypeCodes.h"
+#include "app/TransferService.h"
+#include "settings/InterfaceCode.h"
 #include "settings/SettingDifferences.h"
 
 namespace magtune {
@@ -28,16 +29,6 @@ const char* ProvisionStateName(ProvisionState state) {
 bool IsFinal(ProvisionState state) {
     return state == ProvisionState::Downloaded || state == ProvisionState::Verified ||
            state == ProvisionState::Failed;
-}
-
-ProvisionImages PackForProvisioning(const SettingStore& store) {
-    ProvisionImages images;
-    DeviceSettings settings = store.settings;
-    settings.DeviceId.current = kSerialWedgeDeviceIndex;
-    settings.PackImage(images.serial);
-    settings.DeviceId.current = kKeyboardlessWedgeDeviceIndex;
-    settings.PackImage(images.usb);
-    return images;
 }
 
 // A row's status label: the transfer's texts as they change.
@@ -82,9 +73,9 @@ class ProvisionRun::RowPrompter : public Prompter {
     std::string text_;
 };
 
-ProvisionRun::ProvisionRun(ProvisionImages images, ProvisionReaderFactory factory, Clock& clock,
-                           bool verify)
-    : images_(images), factory_(std::move(factory)), clock_(clock), verify_(verify) {}
+ProvisionRun::ProvisionRun(const SettingStore& setting, ProvisionReaderFactory factory,
+                           Clock& clock, bool verify)
+    : settings_(setting.settings), factory_(std::move(factory)), clock_(clock), verify_(verify) {}
 
 ProvisionRun::~ProvisionRun() {
     wait();
@@ -193,13 +184,14 @@ void ProvisionRun::provision(std::size_t index) {
     const std::uint64_t start = clock_.nowMs();
     RowPrompter prompter;
     RowView view(*this, index);
-    std::unique_ptr<ProvisionReader> reader = factory_(target, prompter);
+    std::unique_ptr<ProvisionReader> reader = factory_(target, prompter, view);
     auto finish = [&](ProvisionState state, std::string message) {
         const std::uint64_t duration = clock_.nowMs() - start;
         const std::string device = reader ? reader->devicePath() : std::string();
         const std::uint32_t baud = reader ? reader->baudRate() : 0;
         if (reader) {
-            reader->close();
+            reader->endTransfers();
+            reader->releaseDevices();
         }
         update(index, [&](ProvisionResult& row) {
             row.device = device;
@@ -212,23 +204,21 @@ void ProvisionRun::provision(std::size_t index) {
     auto setState = [&](ProvisionState state) {
         update(index, [&](ProvisionResult& row) {
             row.state = state;
-            if (reader) {
-                row.device = reader->devicePath();
-                row.baudRate = reader->baudRate();
-            }
+            row.device = reader->devicePath();
+            row.baudRate = reader->baudRate();
         });
     };
-
-    if (reader) {
-        update(index, [&](ProvisionResult& row) { row.device = reader->devicePath(); });
-    }
-    if (!reader || !reader->open()) {
-        finish(ProvisionState::Failed, prompter.text(target.port + " is not available."));
+    if (!reader) {
+        finish(ProvisionState::Failed, target.port + " is not available.");
         return;
     }
+
     setState(ProvisionState::Downloading);
-    const ConfigurationImage& sent = target.usb() ? images_.usb : images_.serial;
-    if (!reader->download(sent, view)) {
+    TransferService service(prompter);
+    SettingStore setting;
+    setting.settings = settings_;
+    const std::int32_t interface = target.usb() ? InterfaceCode::Usb : InterfaceCode::Rs232;
+    if (service.Download(*reader, interface, setting, false) != TransferOutcome::Done) {
         finish(ProvisionState::Failed, prompter.text("Download setting failed."));
         return;
     }
@@ -237,13 +227,13 @@ void ProvisionRun::provision(std::size_t index) {
         return;
     }
     setState(ProvisionState::Verifying);
-    ConfigurationImage held{};
-    if (!reader->upload(held, view)) {
+    SettingStore held;
+    if (service.Upload(*reader, held) != TransferOutcome::Done) {
         finish(ProvisionState::Failed, "Verify failed: the setting could not be read back. " +
                                            prompter.text("The upload failed."));
         return;
     }
-    if (auto difference = FirstReadBackDifference(sent, held)) {
+    if (auto difference = FirstReadBackDifference(setting.image, held.image)) {
         finish(ProvisionState::Failed, "Verify failed: " + difference->name +
                                            " differs (the setting has \"" + difference->first +
                                            "\", the reader \"" + difference->second + "\").");

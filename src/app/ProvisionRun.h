@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "comm/ProvisionReader.h"
+#include "app/ProvisionReader.h"
 #include "platform/Clock.h"
 #include "settings/ConfigurationImage.h"
 #include "settings/SettingStore.h"
@@ -32,20 +32,12 @@ struct ProvisionResult {
     std::string message;  // why it failed, as the single transfer tells it
 };
 
-// The setting packed once per interface, with the device type a download
-// over that interface sets: a serial wedge over RS232, a keyboardless wedge
-// over USB.
-struct ProvisionImages {
-    ConfigurationImage serial{};
-    ConfigurationImage usb{};
-};
-ProvisionImages PackForProvisioning(const SettingStore& store);
-
-// Sets up many readers with one setting: each reader is downloaded and then,
-// unless verification is off, read back by an upload and compared with what
-// was sent. Every serial port has a worker thread of its own; USB readers
-// share the one control server, so they take their turns on one worker. A
-// failed reader never stops the others.
+// Sets up many readers with one setting. Each reader takes the road of a
+// single transfer (TransferService: the device type by interface, pack,
+// download), then, unless verification is off, is read back by an upload
+// and compared with what was sent, setting by setting. Every serial port has a worker thread of its
+// own; USB readers share the one control server, so they take their turns on one worker. A failed
+// reader never stops the others.
 //
 // Targets may be added while the run goes on (a reader plugged in later);
 // the observer hears every change of a reader's row, one call at a time,
@@ -54,7 +46,7 @@ class ProvisionRun {
   public:
     using Observer = std::function<void(std::size_t index, const ProvisionResult&)>;
 
-    ProvisionRun(ProvisionImages images, ProvisionReaderFactory factory, Clock& clock,
+    ProvisionRun(const SettingStore& setting, ProvisionReaderFactory factory, Clock& clock,
                  bool verify = true);
     // Waits for the readers under way.
     ~ProvisionRun();
@@ -84,7 +76,7 @@ class ProvisionRun {
     void update(std::size_t index, const std::function<void(ProvisionResult&)>& change);
     void usbWorker();
 
-    const ProvisionImages images_;
+    const DeviceSettings settings_;
     const ProvisionReaderFactory factory_;
     Clock& clock_;
     const bool verify_;

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "app/ReaderTransport.h"
 #include "comm/TransferView.h"
 #include "common/Prompter.h"
-#include "settings/ConfigurationImage.h"
 
 namespace magtune {
 
@@ -23,27 +23,18 @@ struct ProvisionTarget {
     bool usb() const { return usbNumber != 0; }
 };
 
-// One reader's transfers, as the single-reader commands run them: messages
-// go to the prompter it was made with, status texts to the view.
-class ProvisionReader {
+// One reader of a provisioning run: the transport that the single transfers
+// use, with what the reader's row shows beside it. Its messages go to the
+// prompter it was made with, its status texts to the view.
+class ProvisionReader : public ReaderTransport {
   public:
-    virtual ~ProvisionReader() = default;
-
-    // Opens the port or chooses the reader; false after telling the prompter.
-    virtual bool open() = 0;
-    virtual bool download(const ConfigurationImage& image, TransferView& view) = 0;
-    // Fills `image` only from a whole checked reply.
-    virtual bool upload(ConfigurationImage& image, TransferView& view) = 0;
-    // Ends the reader's use (the port closed, the reader left as it was).
-    virtual void close() = 0;
-
-    // The device behind the target, once open.
+    // The device behind the target (known once the port is open).
     virtual std::string devicePath() const = 0;
     // The rate at which a serial reader answered (0 when none, or on USB).
     virtual std::uint32_t baudRate() const { return 0; }
 };
 
-using ProvisionReaderFactory =
-    std::function<std::unique_ptr<ProvisionReader>(const ProvisionTarget&, Prompter&)>;
+using ProvisionReaderFactory = std::function<std::unique_ptr<ProvisionReader>(
+    const ProvisionTarget&, Prompter&, TransferView&)>;
 
 }  // namespace magtune

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "comm/ProvisionRun.h"
+#include "app/ProvisionRun.h"
 #include "platform/Clock.h"
 #include "settings/DeviceTypeCodes.h"
 
@@ -50,19 +50,27 @@ struct Meeting {
 class FakeReader : public ProvisionReader {
   public:
     FakeReader(const ProvisionTarget& target, Behaviour behaviour, Prompter& prompter,
-               Meeting& meeting)
-        : target_(target), behaviour_(behaviour), prompter_(prompter), meeting_(meeting) {}
+               TransferView& view, Meeting& meeting, std::vector<ConfigurationImage>* received)
+        : target_(target),
+          behaviour_(behaviour),
+          prompter_(prompter),
+          view_(view),
+          meeting_(meeting),
+          received_(received) {}
 
-    bool open() override {
+    bool prepare() override {
         if (!behaviour_.opens) {
             prompter_.warning(behaviour_.failure);
         }
         return behaviour_.opens;
     }
-    bool download(const ConfigurationImage& image, TransferView& view) override {
+    bool download(const ConfigurationImage& image) override {
         meeting_.enter();
-        view.setStatus("Downloading to device ...");
+        view_.setStatus("Downloading to device ...");
         held_ = image;
+        if (received_) {
+            received_->push_back(image);
+        }
         if (behaviour_.corruptByte != 0) {
             held_[behaviour_.corruptByte] ^= behaviour_.corruptFlip;
         }
@@ -75,7 +83,7 @@ class FakeReader : public ProvisionReader {
         meeting_.leave();
         return behaviour_.downloads;
     }
-    bool upload(ConfigurationImage& image, TransferView&) override {
+    bool upload(ConfigurationImage& image) override {
         if (!behaviour_.uploads) {
             prompter_.warning(behaviour_.failure);
             return false;
@@ -83,7 +91,6 @@ class FakeReader : public ProvisionReader {
         image = held_;
         return true;
     }
-    void close() override {}
     std::string devicePath() const override { return "/dev/fake-" + target_.port; }
     std::uint32_t baudRate() const override { return target_.usb() ? 0 : 9600; }
 
@@ -91,7 +98,9 @@ class FakeReader : public ProvisionReader {
     ProvisionTarget target_;
     Behaviour behaviour_;
     Prompter& prompter_;
+    TransferView& view_;
     Meeting& meeting_;
+    std::vector<ConfigurationImage>* received_;
     ConfigurationImage held_{};
 };
 
@@ -124,15 +133,18 @@ class ProvisionRunTest : public ::testing::Test {
     Meeting serialMeeting;
     Meeting usbMeeting;
     CountingClock clock;
+    std::vector<ConfigurationImage> serialImages;
+    std::vector<ConfigurationImage> usbImages;
+    SettingStore store;
 
     std::vector<ProvisionResult> provision(const std::vector<ProvisionTarget>& targets,
                                            bool verify = true) {
-        SettingStore store;
         ProvisionRun run(
-            PackForProvisioning(store),
-            [this](const ProvisionTarget& target, Prompter& prompter) {
-                return std::make_unique<FakeReader>(target, behaviours[target.port], prompter,
-                                                    target.usb() ? usbMeeting : serialMeeting);
+            store,
+            [this](const ProvisionTarget& target, Prompter& prompter, TransferView& view) {
+                return std::make_unique<FakeReader>(target, behaviours[target.port], prompter, view,
+                                                    target.usb() ? usbMeeting : serialMeeting,
+                                                    target.usb() ? &usbImages : &serialImages);
             },
             clock, verify);
         for (const auto& target : targets) {
@@ -192,12 +204,14 @@ TEST_F(ProvisionRunTest, UsbReadersTakeTurnsBesideTheSerialPorts) {
 }
 
 TEST_F(ProvisionRunTest, EachInterfaceGetsItsOwnDeviceType) {
-    SettingStore store;
     store.settings.BeepTone.current = 4;
-    const ProvisionImages images = PackForProvisioning(store);
-    EXPECT_EQ(images.serial[0], DeviceTypeCodes[kSerialWedgeDeviceIndex].code);
-    EXPECT_EQ(images.usb[0], DeviceTypeCodes[kKeyboardlessWedgeDeviceIndex].code);
-    EXPECT_EQ(images.serial[1], images.usb[1]);
+    provision({Serial("COM1"), Usb(1)});
+    ASSERT_EQ(serialImages.size(), 1u);
+    ASSERT_EQ(usbImages.size(), 1u);
+    EXPECT_EQ(serialImages[0][0], DeviceTypeCodes[kSerialWedgeDeviceIndex].code);
+    EXPECT_EQ(usbImages[0][0], DeviceTypeCodes[kKeyboardlessWedgeDeviceIndex].code);
+    EXPECT_EQ(serialImages[0][1], usbImages[0][1]);
+    EXPECT_EQ((serialImages[0][1] >> 4) & 7, 4) << "the setting's own values are sent";
     EXPECT_EQ(store.settings.DeviceId.current, store.settings.DeviceId.defaultValue)
         << "the setting itself is not changed";
 }
@@ -211,15 +225,14 @@ TEST_F(ProvisionRunTest, WithoutVerificationReadersEndDownloaded) {
 }
 
 TEST_F(ProvisionRunTest, TheObserverSeesEveryRowReachItsEnd) {
-    SettingStore store;
     std::mutex mutex;
     std::map<std::size_t, std::vector<ProvisionState>> seen;
     {
         ProvisionRun run(
-            PackForProvisioning(store),
-            [this](const ProvisionTarget& target, Prompter& prompter) {
-                return std::make_unique<FakeReader>(target, behaviours[target.port], prompter,
-                                                    serialMeeting);
+            store,
+            [this](const ProvisionTarget& target, Prompter& prompter, TransferView& view) {
+                return std::make_unique<FakeReader>(target, behaviours[target.port], prompter, view,
+                                                    serialMeeting, nullptr);
             },
             clock);
         run.setObserver([&](std::size_t index, const ProvisionResult& row) {
@@ -243,14 +256,13 @@ TEST_F(ProvisionRunTest, TheObserverSeesEveryRowReachItsEnd) {
 
 TEST_F(ProvisionRunTest, AStoppedRunLeavesWaitingReadersUntouched) {
     usbMeeting.gather = 2;  // the first USB reader waits in its download
-    SettingStore store;
     std::atomic<int> made{0};
     ProvisionRun run(
-        PackForProvisioning(store),
-        [&](const ProvisionTarget& target, Prompter& prompter) {
+        store,
+        [&](const ProvisionTarget& target, Prompter& prompter, TransferView& view) {
             ++made;
-            return std::make_unique<FakeReader>(target, behaviours[target.port], prompter,
-                                                usbMeeting);
+            return std::make_unique<FakeReader>(target, behaviours[target.port], prompter, view,
+                                                usbMeeting, nullptr);
         },
         clock);
     for (std::size_t n : {1u, 2u, 3u}) {

@@ -1,0 +1,56 @@
+#include "app/SerialProvisionReader.h"
+
+#include "platform/ComPorts.h"
+
+namespace magtune {
+
+CommOptions SerialProvisionReader::WithoutLog(CommOptions options) {
+    options.UsbLogEnable = false;
+    return options;
+}
+
+SerialProvisionReader::SerialProvisionReader(const ProvisionTarget& target,
+                                             const CommOptions& options, std::string portsFolder,
+                                             FileSystem& files, Clock& clock, Prompter& prompter,
+                                             TransferView& view)
+    : endpoint_{target.comIndex, target.device},
+      portsFolder_(std::move(portsFolder)),
+      device_(target.comIndex ? ComPortDevice(*target.comIndex, portsFolder_) : target.device),
+      watch_(view),
+      transport_(prompter, watch_, WithoutLog(options), files, "", clock) {}
+
+bool SerialProvisionReader::prepare() {
+    if (!opened_) {
+        opened_ = true;
+        if (!transport_.open(endpoint_, portsFolder_)) {
+            return false;
+        }
+        device_ = transport_.session().SerialPort->devicePath();
+        return true;
+    }
+    return transport_.prepare();
+}
+
+void SerialProvisionReader::noteRate() {
+    if (watch_.connected) {
+        baudRate_ = transport_.session().PortSettings.BaudRate;
+    }
+}
+
+bool SerialProvisionReader::download(const ConfigurationImage& image) {
+    const bool done = transport_.download(image);
+    noteRate();
+    return done;
+}
+
+bool SerialProvisionReader::upload(ConfigurationImage& image) {
+    const bool done = transport_.upload(image);
+    noteRate();
+    return done;
+}
+
+std::string SerialProvisionReader::devicePath() const {
+    return device_;
+}
+
+}  // namespace magtune

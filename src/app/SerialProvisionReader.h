@@ -1,0 +1,64 @@
+#pragma once
+
+#include <string>
+
+#include "app/ProvisionReader.h"
+#include "app/SerialReaderTransport.h"
+#include "comm/CommOptions.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+
+namespace magtune {
+
+// A reader on a serial port of its own: the serial transport of the single
+// transfers with a port, session and link of its own, so that readers on
+// several ports run side by side.
+class SerialProvisionReader : public ProvisionReader {
+  public:
+    // `portsFolder` maps COM port names to devices. The transfer log is off:
+    // one log file cannot take the lines of many ports at once.
+    SerialProvisionReader(const ProvisionTarget& target, const CommOptions& options,
+                          std::string portsFolder, FileSystem& files, Clock& clock,
+                          Prompter& prompter, TransferView& view);
+
+    // Opens the port on first use, and again when an upload closed it.
+    bool prepare() override;
+    bool download(const ConfigurationImage& image) override;
+    bool upload(ConfigurationImage& image) override;
+    void endTransfers() override { transport_.endTransfers(); }
+
+    std::string devicePath() const override;
+    std::uint32_t baudRate() const override { return baudRate_; }
+
+  private:
+    // Passes the transfer's texts on and notes when the reader answered the
+    // connect frame: the progress reaches 50 right after the connect.
+    class ConnectWatch : public TransferView {
+      public:
+        explicit ConnectWatch(TransferView& view) : view_(view) {}
+        void setStatus(const std::string& text) override { view_.setStatus(text); }
+        void setProgress(int percent) override {
+            connected = connected || percent >= 50;
+            view_.setProgress(percent);
+        }
+        void setBusy(bool busy) override { view_.setBusy(busy); }
+
+        bool connected = false;
+
+      private:
+        TransferView& view_;
+    };
+
+    static CommOptions WithoutLog(CommOptions options);
+    void noteRate();
+
+    SerialEndpoint endpoint_;
+    std::string portsFolder_;
+    std::string device_;
+    ConnectWatch watch_;
+    SerialReaderTransport transport_;
+    bool opened_ = false;
+    std::uint32_t baudRate_ = 0;
+};
+
+}  // namespace magtune
