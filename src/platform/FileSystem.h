@@ -24,11 +24,16 @@ class FileSystem {
     // Writes a temporary file in the target's folder, flushes it to disk and
     // renames it over the target, so the target is either the old file or
     // the whole new one. On failure the target is untouched and the
-    // temporary file removed.
+    // temporary file removed. A symbolic link keeps pointing to the file it
+    // names, which is the one replaced; a file without write permission is
+    // refused. A writable file in a folder that is not is rewritten in
+    // place and read back, its old bytes restored when that fails.
     virtual bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
                                      SystemError& error) = 0;
 
-    // Appends to a file, creating it when missing (transfer logs).
+    // Appends to a file, creating it when missing (transfer logs). Neither
+    // this nor truncateFile follows a symbolic link in the last component, so
+    // a planted link cannot redirect a log.
     virtual bool appendToFile(const std::string& path, std::span<const std::uint8_t> data,
                               SystemError& error) = 0;
 
