@@ -48,6 +48,7 @@ class FilePreferencesStore : public PreferencesStore {
     // Writes the whole file atomically; on failure the file is as it was
     // and the changes stay pending for the next save.
     bool save(SystemError& error) override;
+    std::string location() const override { return path_; }
 
   private:
     using Change = std::function<void(RegistryTree&)>;

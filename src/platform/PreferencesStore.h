@@ -96,6 +96,10 @@ class PreferencesStore {
 
     // Makes the changes since the last save permanent, all or none.
     virtual bool save(SystemError& error) = 0;
+
+    // Where save() writes (a file's path), for messages; "" when there is
+    // nothing to name.
+    virtual std::string location() const { return {}; }
 };
 
 }  // namespace magtune

@@ -80,6 +80,91 @@ std::optional<std::string> DecodeText(std::span<const std::uint8_t> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
+// hex(1): values hold UTF-16LE with a terminating zero, as the registry
+// editor exports them; in memory a text is UTF-8 with one zero byte. Both
+// directions refuse what is not a well-formed text, which then stays bytes.
+std::optional<std::vector<std::uint8_t>> Utf16FromText(std::span<const std::uint8_t> data) {
+    if (data.empty() || data.back() != 0) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> out;
+    auto put = [&out](std::uint32_t unit) {
+        out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(unit >> 8));
+    };
+    for (std::size_t i = 0; i + 1 < data.size();) {
+        std::uint8_t lead = data[i];
+        std::size_t length = lead < 0x80           ? 1
+                             : (lead >> 5) == 0x6  ? 2
+                             : (lead >> 4) == 0xE  ? 3
+                             : (lead >> 3) == 0x1E ? 4
+                                                   : 0;
+        if (lead == 0 || length == 0 || i + length >= data.size()) {
+            return std::nullopt;
+        }
+        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((data[i + k] & 0xC0) != 0x80) {
+                return std::nullopt;
+            }
+            code = code << 6 | (data[i + k] & 0x3F);
+        }
+        static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return std::nullopt;
+        }
+        if (code >= 0x10000) {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            put(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            put(code);
+        }
+        i += length;
+    }
+    put(0);
+    return out;
+}
+
+std::optional<std::vector<std::uint8_t>> TextFromUtf16(std::span<const std::uint8_t> data) {
+    if (data.size() < 2 || data.size() % 2 != 0 || data[data.size() - 2] != 0 || data.back() != 0) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> out;
+    const std::size_t units = data.size() / 2 - 1;
+    auto unit = [&data](std::size_t k) {
+        return static_cast<std::uint32_t>(data[2 * k] | data[2 * k + 1] << 8);
+    };
+    for (std::size_t k = 0; k < units; ++k) {
+        std::uint32_t code = unit(k);
+        if (code == 0 || (code >= 0xDC00 && code <= 0xDFFF)) {
+            return std::nullopt;
+        }
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            if (k + 1 >= units || unit(k + 1) < 0xDC00 || unit(k + 1) > 0xDFFF) {
+                return std::nullopt;
+            }
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit(++k) - 0xDC00);
+        }
+        if (code < 0x80) {
+            out.push_back(static_cast<std::uint8_t>(code));
+        } else if (code < 0x800) {
+            out.push_back(static_cast<std::uint8_t>(0xC0 | code >> 6));
+            out.push_back(static_cast<std::uint8_t>(0x80 | (code & 0x3F)));
+        } else if (code < 0x10000) {
+            out.push_back(static_cast<std::uint8_t>(0xE0 | code >> 12));
+            out.push_back(static_cast<std::uint8_t>(0x80 | (code >> 6 & 0x3F)));
+            out.push_back(static_cast<std::uint8_t>(0x80 | (code & 0x3F)));
+        } else {
+            out.push_back(static_cast<std::uint8_t>(0xF0 | code >> 18));
+            out.push_back(static_cast<std::uint8_t>(0x80 | (code >> 12 & 0x3F)));
+            out.push_back(static_cast<std::uint8_t>(0x80 | (code >> 6 & 0x3F)));
+            out.push_back(static_cast<std::uint8_t>(0x80 | (code & 0x3F)));
+        }
+    }
+    out.push_back(0);
+    return out;
+}
+
 class Parser {
   public:
     explicit Parser(const std::string& text) {
@@ -268,6 +353,13 @@ class Parser {
                 return false;
             }
             v.type = static_cast<RegType>(*type);
+            // Files written before texts were exported as UTF-16 hold the
+            // UTF-8 bytes themselves; those never end in two zero bytes.
+            if (v.type == RegType::String) {
+                if (auto text = TextFromUtf16(v.data)) {
+                    v.data = std::move(*text);
+                }
+            }
         } else {
             return false;
         }
@@ -330,11 +422,16 @@ void AppendValue(std::string& out, const RegistryTree::Value& value) {
         line += v.type == RegType::Binary
                     ? std::string("hex:")
                     : "hex(" + Hex(static_cast<std::uint32_t>(v.type), 1) + "):";
+        std::optional<std::vector<std::uint8_t>> wide;
+        if (v.type == RegType::String) {
+            wide = Utf16FromText(v.data);
+        }
+        const std::vector<std::uint8_t>& bytes = wide ? *wide : v.data;
         // Wrapped as the registry editor does: a backslash ends every line
         // but the last, the next one is indented by two blanks.
-        for (std::size_t i = 0; i < v.data.size(); ++i) {
-            std::string byte = Hex(v.data[i], 2);
-            if (i + 1 < v.data.size()) {
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            std::string byte = Hex(bytes[i], 2);
+            if (i + 1 < bytes.size()) {
                 byte.push_back(',');
             }
             if (line.size() + byte.size() > kLineWidth) {

@@ -11,9 +11,12 @@ namespace magtune {
 
 // The preferences file: the text of a Windows registry export
 // ("Windows Registry Editor Version 5.00") holding keys of
-// HKEY_CURRENT_USER only. Texts are the program's own bytes; a string
-// value that is not plain printable ASCII with one terminating zero is
-// written as hex(1): with its bytes, so that every value reads back exactly.
+// HKEY_CURRENT_USER only. Texts are the program's own bytes (UTF-8); a
+// string value that is not plain printable ASCII with one terminating zero
+// is written as hex(1): with its UTF-16LE code units, as the registry
+// editor writes it (bytes that are no UTF-8 text stay as they are), so that
+// every value reads back exactly. hex(1): data in the older UTF-8 form is
+// read too.
 struct RegFileContents {
     bool ok = false;
     std::string problem;   // why the text was refused

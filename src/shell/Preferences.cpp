@@ -1,7 +1,9 @@
 #include "shell/Preferences.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/SystemError.h"
@@ -21,29 +23,62 @@ constexpr OptionRange kReductionRange{0, 10, 0};
 constexpr OptionRange kRecentInterfaceRange{0, 3, 0};
 constexpr OptionRange kRecentComRange{0, 31, 0};
 
-// A value read as 4 raw bytes whatever its type; anything else is missing.
-std::optional<std::int32_t> ReadNumber(PreferencesStore& store, const std::string& key,
-                                       const char* name) {
-    RegValue value;
-    SystemError error;
-    if (!store.queryValue(key, name, value, error)) {
-        return std::nullopt;
-    }
-    const auto number = value.asDword();
-    if (!number) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(*number);
-}
+// Reads the values of one key. A value that is there but cannot be taken
+// (not 4 bytes long, or outside its range) is deleted, so that it does not
+// outlive this start; `changed` records that the store needs saving.
+class KeyReader {
+  public:
+    KeyReader(PreferencesStore& store, std::string key, bool& changed)
+        : store_(store), key_(std::move(key)), changed_(changed) {}
 
-std::int32_t ReadInRange(PreferencesStore& store, const std::string& key, const char* name,
-                         const OptionRange& range) {
-    return LoadOptionValue(ReadNumber(store, key, name), range);
-}
+    // A value read as 4 raw bytes whatever its type; anything else is missing.
+    std::optional<std::int32_t> number(const char* name) {
+        RegValue value;
+        SystemError error;
+        if (!store_.queryValue(key_, name, value, error)) {
+            return std::nullopt;
+        }
+        const auto number = value.asDword();
+        if (!number) {
+            forget(name);
+            return std::nullopt;
+        }
+        return static_cast<std::int32_t>(*number);
+    }
 
-std::int32_t ReadAny(PreferencesStore& store, const std::string& key, const char* name,
-                     std::int32_t defaultValue) {
-    return ReadNumber(store, key, name).value_or(defaultValue);
+    std::int32_t inRange(const char* name, const OptionRange& range) {
+        const auto stored = number(name);
+        if (stored && !range.contains(*stored)) {
+            forget(name);
+        }
+        return LoadOptionValue(stored, range);
+    }
+
+    std::int32_t any(const char* name, std::int32_t defaultValue) {
+        return number(name).value_or(defaultValue);
+    }
+
+    void forget(const char* name) {
+        SystemError error;
+        if (store_.deleteValue(key_, name, error)) {
+            changed_ = true;
+        }
+    }
+
+    PreferencesStore& store() { return store_; }
+    const std::string& key() const { return key_; }
+
+  private:
+    PreferencesStore& store_;
+    std::string key_;
+    bool& changed_;
+};
+
+// Characters, not bytes, of a UTF-8 text.
+std::size_t CharacterCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
 std::int32_t Round(double twips) {
@@ -53,6 +88,13 @@ std::int32_t Round(double twips) {
 std::int32_t ThirdOfClient(std::int32_t mainWidth, const DisplayMetrics& display) {
     const std::int64_t client = static_cast<std::int64_t>(mainWidth) - display.frameWidthTwips;
     return static_cast<std::int32_t>((client - 40) / 3);
+}
+
+void ShowPreferencesNotSaved(PreferencesStore& store, Prompter& prompter,
+                             const SystemError& error) {
+    std::string where = store.location();
+    prompter.systemError("Preferences were not saved: " + (where.empty() ? "" : where + ": ") +
+                         SystemMessageText(error.code));
 }
 
 PreferencesLoadOutcome EndProgram(Prompter& prompter, const char* function,
@@ -65,7 +107,7 @@ PreferencesLoadOutcome EndProgram(Prompter& prompter, const char* function,
 // name too long for the 128-character buffer used to make the enumeration
 // fail on every start, so the program could never start again; such names
 // are deleted like the others.
-bool DeleteStrayValues(PreferencesStore& store, Prompter& prompter) {
+bool DeleteStrayValues(PreferencesStore& store, Prompter& prompter, bool& changed) {
     std::vector<std::string> names;
     SystemError error;
     if (!store.enumValues(kAppKey, kValueNameBufferChars, names, error) && !IsNameTooLong(error)) {
@@ -77,54 +119,58 @@ bool DeleteStrayValues(PreferencesStore& store, Prompter& prompter) {
             ShowSystemError(prompter, "RegDeleteValue", error.code);
             return false;
         }
+        changed = true;
     }
     return true;
 }
 
-void ReadSettings(PreferencesStore& store, const DisplayMetrics& display, Preferences& p) {
+void ReadSettings(KeyReader& r, const DisplayMetrics& display, Preferences& p) {
     namespace N = PreferenceNames;
-    const std::string key = kSettingsKey;
     const WindowLayout defaults = DefaultWindowLayout(display);
     auto& w = p.window;
-    w.MainLeft = ReadAny(store, key, N::MainLeft, defaults.MainLeft);
-    w.MainTop = ReadAny(store, key, N::MainTop, defaults.MainTop);
-    w.MainWidth = ReadAny(store, key, N::MainWidth, defaults.MainWidth);
-    w.MainHeight = ReadAny(store, key, N::MainHeight, defaults.MainHeight);
+    w.MainLeft = r.any(N::MainLeft, defaults.MainLeft);
+    w.MainTop = r.any(N::MainTop, defaults.MainTop);
+    w.MainWidth = r.any(N::MainWidth, defaults.MainWidth);
+    w.MainHeight = r.any(N::MainHeight, defaults.MainHeight);
     // The client width follows the width the window was just given.
     const std::int32_t third = ThirdOfClient(w.MainWidth, display);
-    w.Splitter = ReadAny(store, key, N::Splitter, third);
-    w.Column1Width = ReadAny(store, key, N::Column1Width, third);
-    w.Column2Width = ReadAny(store, key, N::Column2Width, third);
+    w.Splitter = r.any(N::Splitter, third);
+    w.Column1Width = r.any(N::Column1Width, third);
+    w.Column2Width = r.any(N::Column2Width, third);
 
-    p.CurrentCom = ReadInRange(store, key, N::CurrentCom, kCurrentComRange);
-    p.CurrentInterface = ReadInRange(store, key, N::CurrentInterface, kCurrentInterfaceRange);
-    p.GroupChars = ReadInRange(store, key, N::GroupChars, kGroupCharsRange);
-    p.Reduction = ReadInRange(store, key, N::Reduction, kReductionRange);
+    p.CurrentCom = r.inRange(N::CurrentCom, kCurrentComRange);
+    p.CurrentInterface = r.inRange(N::CurrentInterface, kCurrentInterfaceRange);
+    p.GroupChars = r.inRange(N::GroupChars, kGroupCharsRange);
+    p.Reduction = r.inRange(N::Reduction, kReductionRange);
     auto& o = p.options;
-    o.UsbDelay = ReadInRange(store, key, N::UsbDelay, kUsbDelayRange);
-    o.ProtocolDelay = ReadInRange(store, key, N::ProtocolDelay, kProtocolDelayRange);
-    o.DriverDelay = ReadInRange(store, key, N::DriverDelay, kDriverDelayRange);
-    o.UsbLogEnable = ReadAny(store, key, N::UsbLogEnable, 0) != 0;
-    o.ReadIntervalTimeout =
-        ReadInRange(store, key, N::ReadIntervalTimeout, kReadIntervalTimeoutRange);
+    o.UsbDelay = r.inRange(N::UsbDelay, kUsbDelayRange);
+    o.ProtocolDelay = r.inRange(N::ProtocolDelay, kProtocolDelayRange);
+    o.DriverDelay = r.inRange(N::DriverDelay, kDriverDelayRange);
+    o.UsbLogEnable = r.any(N::UsbLogEnable, 0) != 0;
+    o.ReadIntervalTimeout = r.inRange(N::ReadIntervalTimeout, kReadIntervalTimeoutRange);
     o.ReadTotalTimeoutConstant =
-        ReadInRange(store, key, N::ReadTotalTimeoutConstant, kReadTotalTimeoutConstantRange);
+        r.inRange(N::ReadTotalTimeoutConstant, kReadTotalTimeoutConstantRange);
 }
 
-RecentEntry ReadRecentEntry(PreferencesStore& store, const std::string& key) {
+RecentEntry ReadRecentEntry(KeyReader& r) {
     RecentEntry entry;
     RegValue value;
     SystemError error;
-    if (store.queryValue(key, "Name", value, error)) {
+    if (r.store().queryValue(r.key(), "Name", value, error)) {
         entry.Name = value.asString();
-        if (entry.Name.size() > kMaxRecentNameChars) {
+        if (CharacterCount(entry.Name) > kMaxRecentNameChars) {
             entry.Name.clear();
+            r.forget("Name");
         }
     }
-    entry.Interface = ReadInRange(store, key, "Interface", kRecentInterfaceRange);
-    entry.Com = ReadInRange(store, key, "Com", kRecentComRange);
-    if (store.queryValue(key, "DCB", value, error) && value.data.size() == kDcbSize) {
-        std::copy(value.data.begin(), value.data.end(), entry.Dcb.begin());
+    entry.Interface = r.inRange("Interface", kRecentInterfaceRange);
+    entry.Com = r.inRange("Com", kRecentComRange);
+    if (r.store().queryValue(r.key(), "DCB", value, error)) {
+        if (value.data.size() == kDcbSize) {
+            std::copy(value.data.begin(), value.data.end(), entry.Dcb.begin());
+        } else {
+            r.forget("DCB");
+        }
     }
     return entry;
 }
@@ -217,22 +263,35 @@ WindowLayout DefaultWindowLayout(const DisplayMetrics& display) {
 PreferencesLoadOutcome LoadPreferences(PreferencesStore& store, Prompter& prompter,
                                        const DisplayMetrics& display, Preferences& preferences) {
     SystemError error;
-    if (!store.createKey(kAppKey, error)) {
+    // Whatever the load cleans up or creates is saved at once, so that a
+    // crash before the program ends does not bring it back.
+    bool changed = false;
+    auto create = [&](const std::string& key) {
+        changed = changed || !store.keyExists(key);
+        return store.createKey(key, error);
+    };
+    if (!create(kAppKey)) {
         return EndProgram(prompter, "RegCreateKeyEx", error);
     }
-    if (!DeleteStrayValues(store, prompter)) {
+    if (!DeleteStrayValues(store, prompter, changed)) {
         return PreferencesLoadOutcome::EndProgram;
     }
-    if (!store.createKey(kSettingsKey, error)) {
+    if (!create(kSettingsKey)) {
         return EndProgram(prompter, "RegCreateKeyEx", error);
     }
-    ReadSettings(store, display, preferences);
+    KeyReader settings(store, kSettingsKey, changed);
+    ReadSettings(settings, display, preferences);
     for (int k = 1; k <= kRecentKeys; ++k) {
         const std::string key = RecentFileKey(k);
-        if (!store.createKey(key, error)) {
+        if (!create(key)) {
             return EndProgram(prompter, "RegCreateKeyEx", error);
         }
-        preferences.recent.entries[k - 1] = ReadRecentEntry(store, key);
+        KeyReader recent(store, key, changed);
+        preferences.recent.entries[k - 1] = ReadRecentEntry(recent);
+    }
+    // The program runs on with what it read; the next save tries again.
+    if (changed && !store.save(error)) {
+        ShowPreferencesNotSaved(store, prompter, error);
     }
     return PreferencesLoadOutcome::Loaded;
 }
@@ -248,8 +307,7 @@ bool SavePreferences(PreferencesStore& store, Prompter& prompter, const Preferen
                          WriteRecentEntries(store, prompter, preferences.recent);
     // What was written before a failure is kept, as the registry keeps it.
     if (!store.save(error)) {
-        ShowSystemError(prompter, error.function.empty() ? "RegSetValueEx" : error.function,
-                        error.code);
+        ShowPreferencesNotSaved(store, prompter, error);
         return false;
     }
     return written;

@@ -111,6 +111,36 @@ TEST(RegFileTest, ValuesThatAreNoPlainTextReadBackExactly) {
     }
 }
 
+TEST(RegFileTest, TextsBeyondAsciiAreUtf16AsTheRegistryEditorWritesThem) {
+    const std::string key = "[HKEY_CURRENT_USER\\K]\n";
+    struct Case {
+        const char* name;
+        RegValue value;   // in memory
+        std::string hex;  // after "hex(1):"
+    };
+    const Case cases[] = {
+        {"accent", RegValue::string("caf\xC3\xA9"), "63,00,61,00,66,00,e9,00,00,00"},
+        {"beyond the first plane", RegValue::string("\xF0\x9F\x92\xB3"), "3d,d8,b3,dc,00,00"},
+        {"control", RegValue::string("a\tb"), "61,00,09,00,62,00,00,00"},
+        {"no UTF-8: bytes as they are", RegValue::string("caf\xE9"), "63,61,66,e9,00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RegistryTree tree;
+        tree.create("K")->setValue("v", c.value);
+        std::string text = FormatRegFile(tree);
+        EXPECT_NE(text.find("\"v\"=hex(1):" + c.hex + "\n"), std::string::npos) << text;
+        RegFileContents back = Parse(text);
+        ASSERT_TRUE(back.ok);
+        EXPECT_EQ(back.tree.find("K")->findValue("v")->value, c.value);
+    }
+    // Files written before hold the UTF-8 bytes themselves.
+    RegFileContents old = Parse("Windows Registry Editor Version 5.00\n\n" + key +
+                                "\"v\"=hex(1):63,61,66,c3,a9,00\n");
+    ASSERT_TRUE(old.ok);
+    EXPECT_EQ(old.tree.find("K")->findValue("v")->value, RegValue::string("caf\xC3\xA9"));
+}
+
 TEST(RegFileTest, ReadsWhatAnEditorOrWindowsMayWrite) {
     const std::string crlf =
         "\xEF\xBB\xBF"

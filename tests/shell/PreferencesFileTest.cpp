@@ -112,6 +112,46 @@ TEST_F(PreferencesFile, ARecentNameOf200CharactersReadsBackEmpty) {
     EXPECT_EQ(p.recent.entries[1].Name, std::string(127, 'k'));
 }
 
+TEST_F(PreferencesFile, ARecentNameIsLimitedInCharactersNotBytes) {
+    std::string accents;
+    for (int i = 0; i < 127; ++i) {
+        accents += "\xC3\xA9";
+    }
+    write(std::string(kHeader) +
+          "[HKEY_CURRENT_USER\\Software\\Tarvik Veviriz Inc.\\Magtune\\RecentFileList\\File1]\n"
+          "\"Name\"=\"" +
+          accents + "\"\n" +
+          "[HKEY_CURRENT_USER\\Software\\Tarvik Veviriz Inc.\\Magtune\\RecentFileList\\File2]\n"
+          "\"Name\"=\"" +
+          accents + "\xC3\xA9\"\n");
+    Preferences p = startAndExit(false);
+    EXPECT_EQ(p.recent.entries[0].Name, accents);
+    EXPECT_EQ(p.recent.entries[1].Name, "");
+}
+
+TEST_F(PreferencesFile, WhatTheLoadCleansUpOrCreatesIsOnDiskAtOnce) {
+    startAndExit(false);
+    std::string first = read();
+    for (const char* key :
+         {"Magtune\\Settings]", "RecentFileList\\File1]", "RecentFileList\\File4]"}) {
+        EXPECT_NE(first.find(key), std::string::npos) << key << "\n" << first;
+    }
+
+    write(std::string(kHeader) + "[HKEY_CURRENT_USER\\Software\\Tarvik Veviriz Inc.\\Magtune]\n" +
+          "\"Stray\"=dword:00000001\n" + kSettingsKey + "\"Protocol Delay\"=dword:00000003\n" +
+          "\"USB Delay\"=dword:00000014\n" +
+          "[HKEY_CURRENT_USER\\Software\\Tarvik Veviriz Inc.\\Magtune\\RecentFileList\\File1]\n"
+          "\"Name\"=\"" +
+          std::string(200, 'n') + "\"\n\"Com\"=dword:00000020\n");
+    startAndExit(false);  // as if the program then crashed
+    std::string text = read();
+    for (const std::string& gone : {std::string("Stray"), std::string("Protocol Delay"),
+                                    std::string(200, 'n'), std::string("\"Com\"")}) {
+        EXPECT_EQ(text.find(gone), std::string::npos) << gone << "\n" << text;
+    }
+    EXPECT_NE(text.find("\"USB Delay\"=dword:00000014"), std::string::npos) << text;
+}
+
 TEST_F(PreferencesFile, RecentEntriesAndOptionsSurviveARestart) {
     {
         FilePreferencesStore store(path);

@@ -39,6 +39,7 @@ class PreferencesTest : public ::testing::Test {
 TEST_F(PreferencesTest, FirstStartCreatesTheKeysAndFirstExitFillsThem) {
     ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
     EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_EQ(store.saves, 1);  // the new keys are saved at once
     for (const auto& key : {kApp, kSettings, File(1), File(2), File(3), File(4)}) {
         EXPECT_TRUE(store.keyExists(key)) << key;
     }
@@ -54,7 +55,7 @@ TEST_F(PreferencesTest, FirstStartCreatesTheKeysAndFirstExitFillsThem) {
     }
 
     ASSERT_TRUE(save());
-    EXPECT_EQ(store.saves, 1);
+    EXPECT_EQ(store.saves, 2);
     EXPECT_EQ(valueNames(kSettings),
               (std::vector<std::string>{"MainLeft", "MainTop", "MainWidth", "MainHeight",
                                         "Splitter", "Column1Width", "Column2Width", "Current Com",
@@ -251,7 +252,7 @@ TEST_F(PreferencesTest, SaveFailuresStopTheSaving) {
     EXPECT_TRUE(store.dword(kSettings, "Current Com").has_value());
     EXPECT_FALSE(store.dword(kSettings, "GroupChars").has_value());
     EXPECT_EQ(store.find(File(1), "Name"), nullptr);
-    EXPECT_EQ(store.saves, 1);  // what was written stays written
+    EXPECT_EQ(store.saves, 2);  // the load's own save, then what was written stays written
 
     store.failSet.clear();
     store.failOpen.insert(File(2));
@@ -266,7 +267,32 @@ TEST_F(PreferencesTest, SaveFailuresStopTheSaving) {
     store.failSave = true;
     prompter.clear();
     EXPECT_FALSE(save());
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{SystemErrorText("RegFlushKey", ENOSPC)});
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{"Preferences were not saved: " + SystemMessageText(ENOSPC)});
+}
+
+TEST_F(PreferencesTest, ALoadThatChangedSomethingSavesAtOnceAndOtherwiseNot) {
+    ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
+    ASSERT_EQ(store.saves, 1);
+    ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
+    EXPECT_EQ(store.saves, 1);  // nothing to clean up: nothing written
+
+    store.put(kSettings, "Protocol Delay", RegValue::dword(3));
+    store.put(kSettings, "Current Com", RegValue::dword(31));
+    store.put(kSettings, "MainLeft", RegValue::string("x"));
+    store.put(File(2), "DCB", RegValue::binary(std::vector<std::uint8_t>(27, 0xAA)));
+    ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
+    EXPECT_EQ(store.saves, 2);
+    EXPECT_EQ(valueNames(kSettings), std::vector<std::string>{"Current Com"});
+    EXPECT_TRUE(valueNames(File(2)).empty());
+
+    // A failed save at load is told and the program goes on.
+    store.put(kApp, "Stray", RegValue::dword(1));
+    store.failSave = true;
+    prompter.clear();
+    EXPECT_EQ(load(), PreferencesLoadOutcome::Loaded);
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{"Preferences were not saved: " + SystemMessageText(ENOSPC)});
 }
 
 TEST_F(PreferencesTest, SaveWithoutTheKeysWritesNothing) {
@@ -275,6 +301,7 @@ TEST_F(PreferencesTest, SaveWithoutTheKeysWritesNothing) {
         prompter.clear();
         ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
         store.keys.erase(missing);
+        store.saves = 0;
         EXPECT_FALSE(save());
         EXPECT_EQ(prompter.texts(),
                   std::vector<std::string>{SystemErrorText("RegOpenKeyEx", ENOENT)});
