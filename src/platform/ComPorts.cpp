@@ -63,7 +63,7 @@ std::string ComPortsFolder() {
     if (own != nullptr && own[0] != '\0') {
         return own;
     }
-    return UserConfigFolder() + "/ports";
+    return UserFilePath(UserConfigFolder(), "ports");
 }
 
 ComPortInfo ComPortMapping(int index, const std::string& portsFolder) {

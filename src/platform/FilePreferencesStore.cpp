@@ -15,7 +15,7 @@ std::string FilePreferencesStore::DefaultPath() {
     if (own != nullptr && own[0] != '\0') {
         return own;
     }
-    return UserConfigFolder() + "/registry.reg";
+    return UserFilePath(UserConfigFolder(), "registry.reg");
 }
 
 std::string FilePreferencesStore::load() {

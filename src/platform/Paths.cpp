@@ -34,7 +34,22 @@ std::string HomeFolder() {
         found->pw_dir) {
         return found->pw_dir;
     }
-    return "/tmp";
+    // Never a shared folder such as /tmp, where another user could plant
+    // the files first.
+    return {};
+}
+
+// base/magtune, or home + below + "/magtune"; "" without either.
+static std::string UserFolder(const char* variable, const char* belowHome) {
+    std::string base = AbsoluteEnv(variable);
+    if (base.empty()) {
+        std::string home = HomeFolder();
+        if (home.empty()) {
+            return {};
+        }
+        base = home + belowHome;
+    }
+    return base + "/magtune";
 }
 
 std::string ParentFolder(const std::string& path) {
@@ -76,19 +91,15 @@ std::vector<std::string> HelperFolders() {
 }
 
 std::string UserConfigFolder() {
-    std::string base = AbsoluteEnv("XDG_CONFIG_HOME");
-    if (base.empty()) {
-        base = HomeFolder() + "/.config";
-    }
-    return base + "/magtune";
+    return UserFolder("XDG_CONFIG_HOME", "/.config");
 }
 
 std::string UserStateFolder() {
-    std::string base = AbsoluteEnv("XDG_STATE_HOME");
-    if (base.empty()) {
-        base = HomeFolder() + "/.local/state";
-    }
-    return base + "/magtune";
+    return UserFolder("XDG_STATE_HOME", "/.local/state");
+}
+
+std::string UserFilePath(const std::string& folder, const std::string& name) {
+    return folder.empty() ? std::string() : folder + "/" + name;
 }
 
 bool MakeFolders(const std::string& path, int& errorCode) {

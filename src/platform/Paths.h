@@ -9,7 +9,8 @@ namespace magtune {
 // system cannot tell.
 std::string ProgramFolder();
 
-// The user's home folder: $HOME when absolute, else the password database's.
+// The user's home folder: $HOME when absolute, else the password database's;
+// "" when there is none (never a shared folder such as /tmp).
 std::string HomeFolder();
 
 // Where the helpers the programs start or load (the USB and wedge libraries,
@@ -22,13 +23,20 @@ std::vector<std::string> HelperFolders();
 bool IsExecutableFile(const std::string& path);
 
 // The user's configuration folder for this program: $XDG_CONFIG_HOME/magtune,
-// or ~/.config/magtune (HOME, else the password database). Not created here.
+// or ~/.config/magtune (HOME, else the account's home in the password
+// database). "" when the user has no home folder at all: then nothing is
+// kept, rather than keeping it in a folder that others can write. Not
+// created here.
 std::string UserConfigFolder();
 
 // The user's folder for what the program keeps between runs that is neither
-// a preference nor a document (the recovery copy of a changed setting):
-// $XDG_STATE_HOME/magtune, or ~/.local/state/magtune. Not created here.
+// a preference nor a document (the recovery copy of a changed setting, the
+// transfer logs): $XDG_STATE_HOME/magtune, or ~/.local/state/magtune; "" as
+// above. Not created here.
 std::string UserStateFolder();
+
+// folder + "/" + name, or "" when the folder is unknown ("").
+std::string UserFilePath(const std::string& folder, const std::string& name);
 
 // The folder part of a path ("." for a bare name, "/" for a file at the root).
 std::string ParentFolder(const std::string& path);

@@ -97,6 +97,10 @@ class PosixFileSystem : public FileSystem {
 
     bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
                              SystemError& error) override {
+        if (path.empty()) {
+            error = {"CreateFile", ENOENT};
+            return false;
+        }
         // A link stays a link: the new bytes replace the file it points to.
         std::string target = LinkTarget(path);
         struct stat old {};

@@ -64,7 +64,7 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(std::span<const std::uint8_t> byt
 }
 
 std::string DefaultRecoveryCopyPath() {
-    return UserStateFolder() + "/recovery.mtrc";
+    return UserFilePath(UserStateFolder(), "recovery.mtrc");
 }
 
 bool WriteRecoveryCopy(FileSystem& files, const std::string& path, const RecoveryCopy& copy,

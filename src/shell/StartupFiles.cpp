@@ -5,7 +5,7 @@
 namespace magtune {
 
 std::string WedgeEchoFilePath() {
-    return UserConfigFolder() + "/" + kWedgeEchoFileName;
+    return UserFilePath(UserConfigFolder(), kWedgeEchoFileName);
 }
 
 void RemoveWedgeEchoFile(FileSystem& files, const std::string& path) {

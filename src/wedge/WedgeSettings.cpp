@@ -30,7 +30,7 @@ std::optional<std::string> QueryText(PreferencesStore& store, const char* name) 
 }  // namespace
 
 std::string DefaultEchoTraceFile() {
-    return UserConfigFolder() + "/zebecho.txt";
+    return UserFilePath(UserConfigFolder(), "zebecho.txt");
 }
 
 WedgeSettings LoadWedgeSettings(PreferencesStore& store, const std::string& defaultLogFileName) {

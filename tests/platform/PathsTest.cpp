@@ -1,7 +1,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <vector>
 
 #include "TempFolder.h"
 #include "platform/Paths.h"
@@ -62,6 +66,46 @@ TEST(PathsTest, UserFoldersFollowTheXdgRules) {
     // Relative values do not count.
     ScopedEnv config("XDG_CONFIG_HOME", "relative");
     EXPECT_EQ(UserConfigFolder(), "/home/tech/.config/magtune");
+}
+
+TEST(PathsTest, StateFolderFollowsTheXdgRules) {
+    ScopedEnv home("HOME", "/home/tech");
+    {
+        ScopedEnv state("XDG_STATE_HOME", "/var/tech");
+        EXPECT_EQ(UserStateFolder(), "/var/tech/magtune");
+    }
+    ScopedEnv state("XDG_STATE_HOME", "relative");
+    EXPECT_EQ(UserStateFolder(), "/home/tech/.local/state/magtune");
+    EXPECT_EQ(UserFilePath(UserStateFolder(), "USBLog.txt"),
+              "/home/tech/.local/state/magtune/USBLog.txt");
+    EXPECT_EQ(UserFilePath("", "USBLog.txt"), "");
+}
+
+TEST(PathsTest, WithoutHomeTheAccountsHomeIsUsedAndNeverASharedFolder) {
+    ScopedEnv home("HOME", nullptr);
+    ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+    ScopedEnv state("XDG_STATE_HOME", nullptr);
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
+        EXPECT_EQ(UserConfigFolder(), std::string(found->pw_dir) + "/.config/magtune");
+    }
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "an account without a home needs an administrator to switch to it";
+    }
+    // An account the password database does not know (a container's
+    // made-up user) has no home: nothing is kept, and never below /tmp.
+    pid_t child = ::fork();
+    if (child == 0) {
+        constexpr uid_t kUnknown = 54321;
+        bool ok = ::setgid(kUnknown) == 0 && ::setuid(kUnknown) == 0 &&
+                  UserConfigFolder().empty() && UserStateFolder().empty();
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(PathsTest, MakeFoldersCreatesTheMissingParts) {
