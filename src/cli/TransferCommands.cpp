@@ -346,7 +346,7 @@ ChosenTransport OpenTransport(const TransferArgs& parsed, Prompter& prompter, Tr
             prompter, *chosen.answers, view, options, config, parsed.port.usbNumber);
     } else {
         auto serial = std::make_unique<SerialReaderTransport>(
-            prompter, view, options, RealFileSystem(), TransferLogPath(ProgramFolder()),
+            prompter, view, options, RealFileSystem(), TransferLogPath(TransferLogFolder()),
             SystemClock());
         serial->cancelRequested = [] { return InterruptGuard::interrupted(); };
         chosen.serial = serial.get();
@@ -394,7 +394,14 @@ bool LoadUserPreferences(Prompter& prompter, const RuntimeConfig& config,
     // There is no screen here: window defaults are those of a 1920 x 1080
     // screen at 96 dots per inch (15 twips a pixel).
     const DisplayMetrics display{1920 * 15.0, 1080 * 15.0, 0};
-    return LoadPreferences(store, prompter, display, preferences) == PreferencesLoadOutcome::Loaded;
+    if (LoadPreferences(store, prompter, display, preferences) != PreferencesLoadOutcome::Loaded) {
+        return false;
+    }
+    // A log nobody can find is no help.
+    if (preferences.options.UsbLogEnable) {
+        prompter.information(TransferLogNotice(true, TransferLogFolder()), "");
+    }
+    return true;
 }
 
 int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/, Prompter& prompter,
@@ -492,7 +499,7 @@ int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompte
     LoadUserPreferences(prompter, config, preferences);
     ConsoleTransferView view(std::cerr);
     SerialReaderTransport serial(prompter, view, preferences.options, RealFileSystem(),
-                                 TransferLogPath(ProgramFolder()), clock);
+                                 TransferLogPath(TransferLogFolder()), clock);
     if (!serial.open(parsed.port.serial, config.portsFolder)) {
         return kExitFailed;
     }

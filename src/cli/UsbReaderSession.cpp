@@ -14,8 +14,8 @@ UsbReaderSession::UsbReaderSession(Prompter& prompter, const CommOptions& option
       options_(options),
       library_(prompter),
       list_(library_, SystemClock(), prompter),
-      log_(RealFileSystem(), TransferLogPath(ProgramFolder())),
-      dump_(RealFileSystem(), TransferDumpPath(ProgramFolder())) {
+      log_(RealFileSystem(), TransferLogPath(TransferLogFolder())),
+      dump_(RealFileSystem(), TransferDumpPath(TransferLogFolder())) {
     const std::string& bus = config.usbSimulatorBus;
     if (forTransfers && !bus.empty()) {
         simulatorWanted_ = true;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "comm/ProtocolFrames.h"
+#include "platform/Paths.h"
 
 namespace magtune {
 
@@ -36,12 +37,35 @@ bool TransferLog::appendLine(std::string_view text) {
     return fileSystem_.appendToFile(path_, data, error);
 }
 
-std::string TransferLogPath(const std::string& programFolder) {
-    return programFolder + "/USBLog.txt";
+std::string TransferLogPath(const std::string& logFolder) {
+    return logFolder + "/USBLog.txt";
 }
 
-std::string TransferDumpPath(const std::string& programFolder) {
-    return programFolder + "/USBDump.txt";
+std::string TransferDumpPath(const std::string& logFolder) {
+    return logFolder + "/USBDump.txt";
+}
+
+std::string ChooseTransferLogFolder(FileSystem& files, const std::string& programFolder,
+                                    const std::string& stateFolder) {
+    if (files.folderWritable(programFolder) || stateFolder.empty()) {
+        return programFolder;
+    }
+    // A failure shows up when the log is written; the transfer goes on.
+    SystemError ignored;
+    files.createFolders(stateFolder, ignored);
+    return stateFolder;
+}
+
+std::string TransferLogFolder() {
+    return ChooseTransferLogFolder(RealFileSystem(), ProgramFolder(), UserStateFolder());
+}
+
+std::string TransferLogNotice(bool enabled, const std::string& logFolder) {
+    const std::string files = TransferLogPath(logFolder) + " and " + TransferDumpPath(logFolder);
+    return enabled ? "Transfer logs are written to " + files + "."
+                   : "Transfer logs are off; with \"USB Log Enable\" set in the preferences "
+                     "they are written to " +
+                         files + ".";
 }
 
 }  // namespace magtune

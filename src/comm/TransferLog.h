@@ -9,9 +9,9 @@
 
 namespace magtune {
 
-// The optional transfer log ("USBLog.txt" in the program folder): what the
-// reader sent, for diagnosing a transfer in the field. A failure to write it
-// never disturbs the transfer, so the results are only informative.
+// The optional transfer log ("USBLog.txt" in the log folder, see
+// TransferLogFolder): what the reader sent, for diagnosing a transfer in the field. A failure to
+// write it never disturbs the transfer, so the results are only informative.
 class TransferLog {
   public:
     TransferLog(FileSystem& fileSystem, std::string path);
@@ -31,8 +31,20 @@ class TransferLog {
 };
 
 // folder + "/USBLog.txt"
-std::string TransferLogPath(const std::string& programFolder);
+std::string TransferLogPath(const std::string& logFolder);
 // folder + "/USBDump.txt"
-std::string TransferDumpPath(const std::string& programFolder);
+std::string TransferDumpPath(const std::string& logFolder);
+
+// Where the transfer logs go: the program folder when the user may write
+// there (a build tree, a portable copy), else the user's state folder,
+// created for its owner. An installed program's folder (/usr/bin) is not
+// the user's to write, and a log that silently goes nowhere helps no one.
+std::string ChooseTransferLogFolder(FileSystem& files, const std::string& programFolder,
+                                    const std::string& stateFolder);
+// The same for the running program and its user.
+std::string TransferLogFolder();
+
+// What the user is told about the logs (the options dialog, magtune-cli).
+std::string TransferLogNotice(bool enabled, const std::string& logFolder);
 
 }  // namespace magtune

@@ -50,6 +50,10 @@ class FileSystem {
         return data && writeFileAtomically(to, *data, error) && removeFile(from, error);
     }
 
+    // Whether the user may create files in the folder. The default says yes:
+    // a file system without permissions has nothing to refuse.
+    virtual bool folderWritable(const std::string& /*path*/) { return true; }
+
     // Creates a folder and its missing parents, for the owner only. The
     // default does nothing: a file system without folders has nothing to do.
     virtual bool createFolders(const std::string& /*path*/, SystemError& /*error*/) { return true; }

@@ -225,6 +225,10 @@ class PosixFileSystem : public FileSystem {
         return true;
     }
 
+    bool folderWritable(const std::string& path) override {
+        return ::access(path.c_str(), W_OK | X_OK) == 0;
+    }
+
     bool createFolders(const std::string& path, SystemError& error) override {
         int code = 0;
         if (!MakeFolders(path, code)) {

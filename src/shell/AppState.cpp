@@ -3,14 +3,17 @@
 #include <utility>
 
 #include "comm/TransferLog.h"
+#include "platform/Paths.h"
 
 namespace magtune {
 
 AppState::AppState(std::string executableFolder, std::string documentFolder)
     : programFolder(std::move(executableFolder)),
       settingFolder(std::move(documentFolder)),
-      TransferLogPath(magtune::TransferLogPath(programFolder)),
-      TransferDumpPath(magtune::TransferDumpPath(programFolder)) {}
+      TransferLogFolder(
+          ChooseTransferLogFolder(RealFileSystem(), programFolder, UserStateFolder())),
+      TransferLogPath(magtune::TransferLogPath(TransferLogFolder)),
+      TransferDumpPath(magtune::TransferDumpPath(TransferLogFolder)) {}
 
 void ApplyPreferences(const Preferences& preferences, AppState& state) {
     state.serial.CurrentComIndex = static_cast<std::uint16_t>(preferences.CurrentCom);

@@ -36,8 +36,9 @@ struct AppState {
     // The USB reader selected for a transfer; released when the program ends.
     std::string SelectedUsbName;
 
-    // The transfer log files ("USBLog.txt", "USBDump.txt" in the program
-    // folder).
+    // The transfer log files ("USBLog.txt", "USBDump.txt") and their
+    // folder: the program folder when writable, else the user's state folder.
+    std::string TransferLogFolder;
     std::string TransferLogPath;
     std::string TransferDumpPath;
 };

@@ -616,7 +616,7 @@ void frmMain::afterFormulaCommand(const FormulaEditResult& result) {
 }
 
 void frmMain::toolsOptions() {
-    frmOptions dialog(state_.options, services_.prompter, this);
+    frmOptions dialog(state_.options, services_.prompter, state_.TransferLogFolder, this);
     dialog.exec();
 }
 

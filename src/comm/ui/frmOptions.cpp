@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "comm/TransferLog.h"
 #include "comm/ui/UpDownEdit.h"
 #include "common/ui/DialogPlacement.h"
 
@@ -63,7 +64,8 @@ QWidget* Page(const char* name, QGridLayout* grid, QPushButton* defaultButton) {
 
 }  // namespace
 
-frmOptions::frmOptions(CommOptions& options, Prompter& prompter, QWidget* parent)
+frmOptions::frmOptions(CommOptions& options, Prompter& prompter, const std::string& logFolder,
+                       QWidget* parent)
     : QDialog(parent),
       options_(options),
       prompter_(prompter),
@@ -85,6 +87,7 @@ frmOptions::frmOptions(CommOptions& options, Prompter& prompter, QWidget* parent
           NamedLabel("Read Total Timeout Constant:", "lblTotalTimeoutConstant", this)),
       txtTotalTimeoutConstant(Named(new QLineEdit(this), "txtTotalTimeoutConstant")),
       cmdSerialDefault(Named(new QPushButton(QStringLiteral("Default"), this), "cmdSerialDefault")),
+      lblLogFolder(Named(new QLabel(this), "lblLogFolder")),
       cmdOK(Named(new QPushButton(QStringLiteral("OK"), this), "cmdOK")),
       cmdCancel(Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel")) {
     setObjectName(QStringLiteral("frmOptions"));
@@ -125,8 +128,14 @@ frmOptions::frmOptions(CommOptions& options, Prompter& prompter, QWidget* parent
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
+    lblLogFolder->setText(
+        QString::fromStdString(TransferLogNotice(options.UsbLogEnable, logFolder)));
+    lblLogFolder->setWordWrap(true);
+    lblLogFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblLogFolder->setVisible(!logFolder.empty());
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
+    layout->addWidget(lblLogFolder);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     txtUSBDelay->setFocus();

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <array>
+#include <string>
 
 #include "comm/CommOptions.h"
 #include "comm/OptionsRules.h"
@@ -24,7 +25,10 @@ class frmOptions : public QDialog {
     Q_OBJECT
 
   public:
-    frmOptions(CommOptions& options, Prompter& prompter, QWidget* parent = nullptr);
+    // logFolder: where the transfer logs go, shown under the tabs ("" shows
+    // nothing).
+    frmOptions(CommOptions& options, Prompter& prompter, const std::string& logFolder = {},
+               QWidget* parent = nullptr);
 
     bool accepted() const { return accepted_; }
 
@@ -65,6 +69,7 @@ class frmOptions : public QDialog {
     QLabel* lblTotalTimeoutConstant;
     QLineEdit* txtTotalTimeoutConstant;
     QPushButton* cmdSerialDefault;
+    QLabel* lblLogFolder;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 };

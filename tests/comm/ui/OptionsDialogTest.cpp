@@ -59,6 +59,7 @@ class OptionsDialogTest : public QObject {
     void boxesTakeDigitsOnly();
     void upDownsStepWithinTheirRange();
     void cancelAfterDefaultChangesNothing();
+    void showsWhereTheTransferLogsGo();
 };
 
 void OptionsDialogTest::opensOnTheUsbPageWithTheOptions() {
@@ -302,6 +303,22 @@ void OptionsDialogTest::cancelAfterDefaultChangesNothing() {
     QVERIFY(!dialog.accepted());
     QVERIFY(!dialog.isVisible());
     QVERIFY(options == before);
+}
+
+void OptionsDialogTest::showsWhereTheTransferLogsGo() {
+    for (bool enabled : {true, false}) {
+        CommOptions options = Customised();
+        options.UsbLogEnable = enabled;
+        FakePrompter prompter;
+        frmOptions dialog(options, prompter, "/home/u/.local/state/magtune");
+        ShowActive(dialog);
+        auto* label = Child<QLabel>(dialog, "lblLogFolder");
+        QVERIFY(label->isVisible());
+        QVERIFY(
+            label->text().contains(QStringLiteral("/home/u/.local/state/magtune/USBLog.txt and "
+                                                  "/home/u/.local/state/magtune/USBDump.txt")));
+        QCOMPARE(label->text().startsWith(QStringLiteral("Transfer logs are written to")), enabled);
+    }
 }
 
 QTEST_MAIN(OptionsDialogTest)
