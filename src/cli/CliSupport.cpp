@@ -47,13 +47,7 @@ void LoadSettingFile(const std::string& path, SettingStore& store, Prompter& pro
 void SaveSettingFile(const std::string& path, SettingStore& store, Prompter& /*prompter*/) {
     CollectingPrompter collected;
     if (!WriteSettingFile(RealFileSystem(), path, store, collected)) {
-        std::string text = collected.text;
-        for (auto& c : text) {
-            if (c == '\n') {
-                c = ' ';
-            }
-        }
-        throw UsageError{"Failed to save " + path + "." + (text.empty() ? "" : " " + text)};
+        throw UsageError{collected.text};
     }
 }
 

@@ -265,11 +265,10 @@ std::string OpenSetting::UntitledPath() const {
 }
 
 bool OpenSetting::NeedsSaveAs() const {
-    if (CurrentFile.empty()) {
-        return true;  // from a device: there is no file to write yet
-    }
-    std::string name = CurrentFile.substr(CurrentFile.find_last_of(kSeparator) + 1);
-    return name.substr(0, name.find('.')) == kUntitled;
+    // From a device there is no file to write yet; after New only the
+    // placeholder itself. A file the user named Untitled.cfg is a file like
+    // any other.
+    return CurrentFile.empty() || CurrentFile == UntitledPath();
 }
 
 std::string OpenSetting::InitialFolder() const {

@@ -32,9 +32,9 @@ bool WriteSettingFile(FileSystem& files, const std::string& path, SettingStore& 
     if (files.writeFileAtomically(path, store.image, error)) {
         return true;
     }
-    std::string text = SystemErrorText(error.function, error.code);
     // Never let a failed save pass in silence, even without a system text.
-    prompter.systemError(text.empty() ? "Failed to save " + path + "." : text);
+    std::string reason = SystemMessageText(error.code);
+    prompter.systemError("Failed to save " + path + (reason.empty() ? "." : ": " + reason));
     return false;
 }
 

@@ -20,8 +20,8 @@ SettingFileRead ReadSettingFile(FileSystem& files, const std::string& path, Sett
                                 Prompter& prompter);
 
 // Packs the image and replaces the file with its 256 bytes. A failure is
-// reported with the system's error text and returns false; the file on disk
-// is then the old one.
+// reported as "Failed to save " + path + ": " + the system's reason and
+// returns false; the file on disk is then the old one.
 bool WriteSettingFile(FileSystem& files, const std::string& path, SettingStore& store,
                       Prompter& prompter);
 

@@ -109,18 +109,22 @@ TEST_F(OpenSettingTest, SaveAfterNewAsksForANameAndThenSavesDirectly) {
     EXPECT_EQ(window.caption, "/data/untitled.cfg - Magtune Reader");
 }
 
-TEST_F(OpenSettingTest, SaveOfAFileNamedUntitledAlwaysAsksForAName) {
-    for (const char* path : {"/data/Untitled", "/data/Untitled.cfg", "/data/Untitled.x.cfg"}) {
-        open.CurrentFile = path;
+TEST_F(OpenSettingTest, OnlyTheNewPlaceholderAsksForANameAtSave) {
+    struct Case {
+        const char* path;
+        bool asks;
+    };
+    const Case cases[] = {
+        {"/prog/Untitled", true},  // where New put it
+        {"/data/Untitled.cfg", false}, {"/data/Untitled", false},
+        {"/prog/Untitled.cfg", false}, {"/data/Untitled.x.cfg", false},
+        {"/data/untitled.cfg", false}, {"/Untitled/a.cfg", false},
+    };
+    for (const auto& c : cases) {
+        open.CurrentFile = c.path;
         dialog.requests.clear();
-        EXPECT_FALSE(open.Save());  // the dialog is cancelled
-        EXPECT_EQ(dialog.requests.size(), 1u) << path;
-    }
-    for (const char* path : {"/data/untitled.cfg", "/Untitled/a.cfg", "/data/UNTITLED.CFG"}) {
-        open.CurrentFile = path;
-        dialog.requests.clear();
-        EXPECT_TRUE(open.Save()) << path;
-        EXPECT_TRUE(dialog.requests.empty()) << path;
+        EXPECT_EQ(open.Save(), !c.asks) << c.path;  // a dialog asking is cancelled
+        EXPECT_EQ(dialog.requests.size(), c.asks ? 1u : 0u) << c.path;
     }
 }
 

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "platform/SystemError.h"
@@ -84,7 +89,7 @@ TEST(WriteSettingFile, FailureShowsTheSystemErrorAndKeepsTheOldFile) {
     FakePrompter prompter;
     EXPECT_FALSE(WriteSettingFile(files, "/a.cfg", store, prompter));
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, SystemErrorText("WriteFile", ENOSPC));
+    EXPECT_EQ(prompter.messages[0].text, "Failed to save /a.cfg: " + SystemMessageText(ENOSPC));
     EXPECT_EQ(prompter.messages[0].caption, "Error");
     EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(files.files["/a.cfg"], (std::vector<std::uint8_t>{1, 2, 3}));
@@ -97,6 +102,25 @@ TEST(WriteSettingFile, FailureWithoutSystemTextIsStillReported) {
     FakePrompter prompter;
     EXPECT_FALSE(WriteSettingFile(files, "/a.cfg", store, prompter));
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Failed to save /a.cfg."});
+}
+
+TEST(WriteSettingFile, AReadOnlyFileOnDiskIsRefusedByName) {
+    std::string folder = (std::filesystem::temp_directory_path() / "magtune-ro-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const std::string path = folder + "/a.cfg";
+    std::ofstream(path) << "old";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    SettingStore store;
+    FakePrompter prompter;
+    EXPECT_FALSE(WriteSettingFile(RealFileSystem(), path, store, prompter));
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{"Failed to save " + path + ": Permission denied"});
+    std::ifstream in(path);
+    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "old");
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
