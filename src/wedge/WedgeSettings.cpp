@@ -29,6 +29,13 @@ std::optional<std::string> QueryText(PreferencesStore& store, const char* name) 
 
 }  // namespace
 
+bool IsWindowsPath(const std::string& path) {
+    const bool driveLetter =
+        path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
+    return driveLetter || path.find('\\') != std::string::npos;
+}
+
 std::string DefaultEchoTraceFile() {
     return UserFilePath(UserConfigFolder(), "zebecho.txt");
 }
@@ -42,7 +49,11 @@ WedgeSettings LoadWedgeSettings(PreferencesStore& store, const std::string& defa
 
     settings.logFileName = QueryText(store, "LogFileName").value_or("");
     const bool fileNameMissing = settings.logFileName.empty();
-    if (fileNameMissing) {
+    // A name carried over from Windows ("c:\\zebecho.txt") would become a
+    // file of that literal name in whatever folder the program runs in; the
+    // trace goes to its usual place instead, and the stored name stays for
+    // the system it came from.
+    if (fileNameMissing || IsWindowsPath(settings.logFileName)) {
         settings.logFileName = defaultLogFileName;
     }
 

@@ -29,6 +29,10 @@ struct WedgeSettings {
 // the trace is switched on. The program deletes it at start-up.
 std::string DefaultEchoTraceFile();
 
+// A path in the form of the original system: a drive letter ("c:...") or
+// backslashes.
+bool IsWindowsPath(const std::string& path);
+
 // Reads "LogEnable", "LogFileName", "EchoBufferSize" and "SendDelay". A
 // missing or empty file name and a missing, zero or too large buffer size
 // are replaced and the replacement is written back, so that the key shows

@@ -162,6 +162,27 @@ TEST_F(WedgeLibraryTest, SettingsAreReadWithTheirDefaults) {
     EXPECT_EQ(value("EchoBufferSize"), RegValue::dword(2048));
 }
 
+TEST_F(WedgeLibraryTest, ATraceFileNameFromWindowsTakesTheDefault) {
+    struct Case {
+        const char* stored;
+        std::string used;
+    };
+    const Case cases[] = {
+        {"c:\\zebecho.txt", kTrace},
+        {"C:/trace.txt", kTrace},
+        {"logs\\zebecho.txt", kTrace},
+        {"/var/log/zeb.txt", "/var/log/zeb.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        setValue("LogFileName", RegValue::string(c.stored));
+        FilePreferencesStore store(kRegistry, files);
+        store.load();
+        EXPECT_EQ(LoadWedgeSettings(store, kTrace).logFileName, c.used);
+        EXPECT_EQ(value("LogFileName"), RegValue::string(c.stored));  // kept for its own system
+    }
+}
+
 TEST_F(WedgeLibraryTest, TheConfiguredCapacityIsUsed) {
     setValue("EchoBufferSize", RegValue::dword(4));
     WedgeLibrary library(services());
