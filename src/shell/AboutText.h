@@ -7,8 +7,6 @@ namespace magtune {
 // Texts of the About box that come with the build.
 inline constexpr const char* kLegalNotice =
     "Copyright \xC2\xA9 Tarvik Veviriz Inc. All rights reserved.";
-// A placeholder address until the maker's web site is settled.
-inline constexpr const char* kWebsiteAddress = "https://www.example.com/magtune";
 
 // "Version 1.10.1": each part as a plain decimal number, so a file version
 // 1.10.0001 reads 1.10.1.

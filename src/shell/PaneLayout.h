@@ -29,6 +29,15 @@ struct PaneColumns {
 // and takes the rest of the client width.
 PaneColumns ArrangePanes(std::int32_t x, std::int32_t windowWidth, std::int32_t clientWidth);
 
+// The second list column as shown. The layout of a first start makes the
+// two columns exactly as wide as the list's outer edge, which inside its
+// frame and beside its vertical scroll bar would need a horizontal scroll
+// bar; a second column that reaches past the visible width by no more than
+// that is shortened to fit. A column the user made wider than the list
+// stays as it is.
+std::int32_t FitSecondColumn(std::int32_t column1, std::int32_t column2, std::int32_t listWidth,
+                             std::int32_t visibleWidth);
+
 // Twips (1/1440 inch) and pixels at the screen's logical resolution.
 class TwipScale {
   public:

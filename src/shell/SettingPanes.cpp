@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTreeWidget>
 
 namespace magtune {
@@ -54,7 +55,14 @@ void SettingPanes::arrangePanes(std::int32_t x) {
     const int treeWidth = scale_.toPixels(columns.treeWidth);
     const int listLeft = scale_.toPixels(columns.listLeft);
     tvSettings->setGeometry(0, 0, treeWidth, h);
-    lvProperty->setGeometry(listLeft, 0, std::max(width() - listLeft, 0), h);
+    const int listWidth = std::max(width() - listLeft, 0);
+    lvProperty->setGeometry(listLeft, 0, listWidth, h);
+    // Room for the frame and a vertical scroll bar, whether or not it shows.
+    const int visible =
+        listWidth - 2 * lvProperty->frameWidth() -
+        lvProperty->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lvProperty);
+    lvProperty->setColumnWidth(1, FitSecondColumn(lvProperty->columnWidth(0),
+                                                  lvProperty->columnWidth(1), listWidth, visible));
     // The strip lies over the gap and the start of the list.
     imgSplitter->setGeometry(treeWidth, 0, scale_.toPixels(kSplitterWidth), h);
     imgSplitter->raise();

@@ -24,7 +24,9 @@ QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
 
 }  // namespace
 
-frmAbout::frmAbout(QWidget* parent)
+frmAbout::frmAbout(QWidget* parent) : frmAbout(QStringLiteral(MAGTUNE_WEBSITE), parent) {}
+
+frmAbout::frmAbout(const QString& website, QWidget* parent)
     : QDialog(parent), openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + QString::fromUtf8(kApplicationTitle));
@@ -50,9 +52,9 @@ frmAbout::frmAbout(QWidget* parent)
     lblCopyright = NamedLabel("lblCopyright", QString::fromUtf8(kLegalNotice), this);
     lblCopyright->setWordWrap(true);
 
-    const QString address = QString::fromUtf8(kWebsiteAddress);
     lblWebsite = NamedLabel(
-        "lblWebsite", QStringLiteral("<a href=\"%1\">%1</a>").arg(address.toHtmlEscaped()), this);
+        "lblWebsite", QStringLiteral("<a href=\"%1\">%1</a>").arg(website.toHtmlEscaped()), this);
+    lblWebsite->setVisible(!website.isEmpty());
     lblWebsite->setTextFormat(Qt::RichText);
     lblWebsite->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     lblWebsite->setCursor(Qt::PointingHandCursor);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <functional>
 
 class QLabel;
@@ -11,6 +12,8 @@ namespace magtune {
 
 // "About Magtune Reader": title, version, description and legal notice of
 // the build, and the maker's web site, opened in the desktop's browser.
+// Without an address (the build carries none by default) the line is not
+// shown.
 class frmAbout : public QDialog {
     Q_OBJECT
 
@@ -18,6 +21,7 @@ class frmAbout : public QDialog {
     using UrlOpener = std::function<bool(const QUrl&)>;
 
     explicit frmAbout(QWidget* parent = nullptr);
+    frmAbout(const QString& website, QWidget* parent);
 
     // How the web site is opened (the desktop's browser unless replaced).
     void setUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }

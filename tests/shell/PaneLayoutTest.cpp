@@ -27,6 +27,23 @@ TEST(PaneLayout, SplitterStaysAPaneWidthFromEitherEdge) {
     }
 }
 
+TEST(PaneLayout, TheSecondColumnFitsTheVisibleListWhenItOverreachesOnlyItsFrame) {
+    const struct {
+        const char* name;
+        std::int32_t column1, column2, listWidth, visibleWidth, expected;
+    } cases[] = {
+        {"first start: the two thirds fill the outer edge", 5066, 5066, 10132, 9800, 4734},
+        {"fits already", 3000, 3000, 10132, 9800, 3000},
+        {"exactly the visible width", 4900, 4900, 10132, 9800, 4900},
+        {"wider than the list on purpose", 3000, 9000, 10132, 9800, 9000},
+        {"first column alone fills the view", 9800, 200, 10132, 9800, 200},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FitSecondColumn(c.column1, c.column2, c.listWidth, c.visibleWidth), c.expected)
+            << c.name;
+    }
+}
+
 TEST(PaneLayout, ListStartsAGapAfterTheTreeAndTakesTheRest) {
     const struct {
         std::int32_t x, windowWidth, clientWidth;

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "dataedit/ui/EditDialog.h"
+
 namespace magtune {
 
 void KeepPlaceWhenHidden(QWidget* widget) {
@@ -57,6 +59,11 @@ std::optional<std::pair<int, int>> MoveSelectedRow(QListWidget* list, int delta)
 
 void ReportRefusal(QWidget* dialog, Prompter& prompter, const DialogCheck& check) {
     if (!check.message.empty()) {
+        // The message box hands the activation back when it closes; that
+        // must not take the focus away from the box in error.
+        if (auto* edit = qobject_cast<EditDialog*>(dialog)) {
+            edit->keepFocusAtNextActivation();
+        }
         prompter.warning(check.message);
     }
     if (!check.focus.empty()) {

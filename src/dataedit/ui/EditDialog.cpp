@@ -23,12 +23,12 @@ void EditDialog::changeEvent(QEvent* event) {
 }
 
 void EditDialog::activated() {
-    if (!inputShown_) {
+    if (!keepFocus_) {
         if (QWidget* control = activationFocus()) {
             control->setFocus();
         }
     }
-    inputShown_ = false;
+    keepFocus_ = false;
 }
 
 }  // namespace magtune

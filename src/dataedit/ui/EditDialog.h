@@ -6,15 +6,18 @@ namespace magtune {
 
 // Base of the data editing dialogs: they open centred on the screen and,
 // each time they become active, put the focus where the dialog says, except
-// right after the string input dialog was shown over them (the user was
-// working in a match string box then).
+// right after the string input dialog or a message was shown over them (the
+// user was working in a match string box then, or is to correct the box in
+// error).
 class EditDialog : public QDialog {
     Q_OBJECT
 
   public:
     using QDialog::QDialog;
 
-    void noteInputShown() { inputShown_ = true; }
+    void noteInputShown() { keepFocus_ = true; }
+    // The next activation leaves the focus where it is.
+    void keepFocusAtNextActivation() { keepFocus_ = true; }
 
   protected:
     // The control that gets the focus on activation, or nullptr for none.
@@ -27,7 +30,7 @@ class EditDialog : public QDialog {
     void activated();
 
     bool centred_ = false;
-    bool inputShown_ = false;
+    bool keepFocus_ = false;
 };
 
 }  // namespace magtune

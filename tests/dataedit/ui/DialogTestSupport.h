@@ -13,8 +13,28 @@
 
 #include "common/HelpViewer.h"
 #include "settings/StringInput.h"
+#include "support/FakePrompter.h"
 
 namespace magtune::test {
+
+// Records messages like FakePrompter and, like a real message box, puts a
+// window of its own over the dialog while it shows one; the dialog becomes
+// active again only afterwards, from the event loop.
+class WindowedPrompter : public FakePrompter {
+  public:
+    Answer show(const Message& message) override {
+        QWidget* owner = QApplication::activeWindow();
+        QWidget box;
+        box.show();
+        QApplication::setActiveWindow(&box);
+        QTest::qWaitForWindowActive(&box);
+        box.close();
+        if (owner) {
+            QApplication::setActiveWindow(owner);
+        }
+        return FakePrompter::show(message);
+    }
+};
 
 // The string input dialog, scripted: each run takes the next reply and
 // records the block it was opened with.

@@ -112,6 +112,11 @@ class MatchDialogTest : public QObject {
                                            << "A"
                                            << "Start position must be less than or equal to 127."
                                            << "txtPos";
+        QTest::newRow("no string after a position") << "optPos"
+                                                    << "2" << false << ""
+                                                    << ""
+                                                    << "Please input match string."
+                                                    << "txtMatchStr";
         QTest::newRow("no string") << "optAnyPos"
                                    << "" << false << ""
                                    << ""
@@ -142,9 +147,14 @@ class MatchDialogTest : public QObject {
         QFETCH(QString, matchString);
         QFETCH(QString, message);
         QFETCH(QString, focus);
+        // Like a real message box, the message takes the activation away
+        // and gives it back; the focus then is on the box in error.
+        WindowedPrompter prompter;
         MatchQualifier match;
-        frmMatch dialog(match, input_, prompter_, help_);
+        frmMatch dialog(match, input_, prompter, help_);
         dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
         child<QRadioButton>(&dialog, option.toUtf8().constData())->click();
         child<QLineEdit>(&dialog, "txtPos")->setText(position);
         child<QCheckBox>(&dialog, "chkMinus")->setChecked(minus);
@@ -152,10 +162,12 @@ class MatchDialogTest : public QObject {
         child<QLineEdit>(&dialog, "txtMatchStr")->setText(matchString);
         child<QLineEdit>(&dialog, "txtMatchStr")->setFocus();
         child<QPushButton>(&dialog, "cmdOK")->click();
-        QCOMPARE(prompter_.messages.size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(prompter_.messages[0].text), message);
-        QCOMPARE(QString::fromStdString(prompter_.messages[0].caption), QString("Error"));
-        QVERIFY(prompter_.messages[0].icon == MessageIcon::Warning);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCoreApplication::processEvents();
+        QCOMPARE(prompter.messages.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(prompter.messages[0].text), message);
+        QCOMPARE(QString::fromStdString(prompter.messages[0].caption), QString("Error"));
+        QVERIFY(prompter.messages[0].icon == MessageIcon::Warning);
         // "Match string too long." leaves the focus where it was.
         const QString expectedFocus = focus.isEmpty() ? "txtMatchStr" : focus;
         QCOMPARE(dialog.focusWidget()->objectName(), expectedFocus);

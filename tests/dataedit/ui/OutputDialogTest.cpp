@@ -206,9 +206,14 @@ class OutputDialogTest : public QObject {
         QFETCH(QStringList, actions);
         QFETCH(QString, message);
         QFETCH(QString, focus);
+        // Like a real message box, the message takes the activation away
+        // and gives it back; the focus then is on the box in error.
+        WindowedPrompter prompter;
         OutputString output;
-        frmOStr dialog(output, input_, prompter_, help_);
+        frmOStr dialog(output, input_, prompter, help_);
         dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
         for (const QString& action : actions) {
             const qsizetype eq = action.indexOf('=');
             const QByteArray name = action.left(eq < 0 ? action.size() : eq).toUtf8();
@@ -219,9 +224,11 @@ class OutputDialogTest : public QObject {
             }
         }
         click(&dialog, "cmdOK");
-        QCOMPARE(prompter_.messages.size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(prompter_.messages[0].text), message);
-        QCOMPARE(QString::fromStdString(prompter_.messages[0].caption), QString("Error"));
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCoreApplication::processEvents();
+        QCOMPARE(prompter.messages.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(prompter.messages[0].text), message);
+        QCOMPARE(QString::fromStdString(prompter.messages[0].caption), QString("Error"));
         QCOMPARE(dialog.focusWidget()->objectName(), focus);
         QVERIFY(dialog.isVisible());
         QVERIFY(!dialog.result());

@@ -419,16 +419,26 @@ class MainWindowTest : public QObject {
         }
         QVERIFY(!about.findChild<QLabel*>(QStringLiteral("lblCopyright"))->text().isEmpty());
 
+        about.show();
+        // This build carries no web site: no made-up address is shown.
+        QVERIFY(!about.findChild<QLabel*>(QStringLiteral("lblWebsite"))->isVisible());
+        QVERIFY(!about.findChild<QLabel*>(QStringLiteral("lblWebsite"))
+                     ->text()
+                     .contains(QStringLiteral("example")));
+
+        frmAbout branded(QStringLiteral("https://readers.tarvik.test/"), &h_->window);
         QList<QUrl> opened;
-        about.setUrlOpener([&opened](const QUrl& url) {
+        branded.setUrlOpener([&opened](const QUrl& url) {
             opened << url;
             return true;
         });
-        auto* website = about.findChild<QLabel*>(QStringLiteral("lblWebsite"));
-        emit website->linkActivated(QStringLiteral("https://www.example.com/magtune"));
-        QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("https://www.example.com/magtune"))});
+        branded.show();
+        auto* website = branded.findChild<QLabel*>(QStringLiteral("lblWebsite"));
+        QVERIFY(website->isVisible());
+        emit website->linkActivated(QStringLiteral("https://readers.tarvik.test/"));
+        QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("https://readers.tarvik.test/"))});
+        branded.close();
 
-        about.show();
         QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
         QVERIFY(!about.isVisible());
     }
