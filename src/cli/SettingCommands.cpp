@@ -6,6 +6,7 @@
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
 #include "dataedit/FormulaCommands.h"
+#include "dataedit/FormulaDialogRules.h"
 #include "dataedit/FormulaTextReader.h"
 #include "dataedit/TrackSequence.h"
 #include "platform/FileSystem.h"
@@ -65,15 +66,26 @@ std::string ChoiceList(const CatalogueRow& row) {
     return list;
 }
 
-// Messages of the string input check become the command's error.
+// Messages of the string input check become the command's error. A
+// question (formulas that would be dropped) is printed as a warning and
+// answered Yes: the command line asked for the change.
 class CapturePrompter : public Prompter {
   public:
+    explicit CapturePrompter(Prompter* console = nullptr) : console_(console) {}
+
     std::string text;
     Answer show(const Message& message) override {
+        if (message.icon == MessageIcon::Question && console_ != nullptr) {
+            console_->warning(message.text);
+            return Answer::Yes;
+        }
         text += (text.empty() ? "" : " ") + message.text;
         return message.defaultButton;
     }
     void beep() override {}
+
+  private:
+    Prompter* console_;
 };
 
 void AssignTrack(SettingStore& store, TrackSequenceSetting& setting, const std::string& name,
@@ -82,11 +94,12 @@ void AssignTrack(SettingStore& store, TrackSequenceSetting& setting, const std::
     if (!read.sequence) {
         throw UsageError{name + ": " + read.error + " in \"" + value + "\""};
     }
+    if (auto fault = CheckTrackSequence(*read.sequence, setting.track)) {
+        throw UsageError{name + ": " + *fault};
+    }
     auto bytes = EncodeTrackSequence(*read.sequence, setting.track);
     if (!bytes) {
-        throw UsageError{name + ": Definition cannot exceed " +
-                         std::to_string(TrackImageSize(setting.track)) +
-                         " bytes limit. Please carefully design your output."};
+        throw UsageError{name + ": " + TrackSequenceTooLongText(setting.track)};
     }
     if (*read.sequence != setting.current || *bytes != setting.image) {
         store.Modified = true;
@@ -199,13 +212,16 @@ int CommandFormula(const std::vector<std::string>& args, std::ostream& /*out*/,
     SettingStore store;
     LoadSettingFile(path, store, prompter);
     DataEditing& data = store.settings.dataEditing;
-    CapturePrompter capture;
+    CapturePrompter capture(&prompter);
     FormulaEditResult result;
 
     if (action == "add") {
         FormulaTextResult read = ReadFormulaText(args[2]);
         if (!read.formula) {
             throw UsageError{"formula: " + read.error + " in " + args[2]};
+        }
+        if (auto fault = CheckFormulaByDialogRules(*read.formula)) {
+            throw UsageError{"formula: " + *fault + " in " + args[2]};
         }
         result = AddFormula(data, *read.formula, capture);
         if (!result.applied) {

@@ -8,9 +8,29 @@ namespace magtune {
 
 namespace {
 
+// Every change compiles the list into the memory, which drops the formulas
+// that the list could not take up when the setting was read; the user
+// decides first whether they may go.
+bool MayDropUnreadFormulas(const DataEditing& data, Prompter& prompter) {
+    const std::size_t unread = UnreadFormulaCount(data.memory);
+    if (unread == 0) {
+        return true;
+    }
+    const std::string text =
+        (unread == 1
+             ? std::string("1 formula of this setting could not be read and is")
+             : std::to_string(unread) + " formulas of this setting could not be read and are") +
+        " lost when the formulas are changed. Change them anyway?";
+    return prompter.question(text, kApplicationTitle, MessageButtons::YesNo, Answer::No) ==
+           Answer::Yes;
+}
+
 // Add and edit: the memory takes only the bytes that changed, so an edit
 // that encodes the same leaves the setting unmodified.
 FormulaEditResult applyChanged(DataEditing& data, FormulaList list, Prompter& prompter) {
+    if (!MayDropUnreadFormulas(data, prompter)) {
+        return {};
+    }
     FormulaMemory scratch;
     if (!CompileFormulas(list, scratch, prompter)) {
         return {};
@@ -33,6 +53,9 @@ FormulaEditResult applyChanged(DataEditing& data, FormulaList list, Prompter& pr
 // memory.
 FormulaEditResult applyAll(DataEditing& data, FormulaList list, std::size_t selectRow,
                            Prompter& prompter) {
+    if (!MayDropUnreadFormulas(data, prompter)) {
+        return {};
+    }
     FormulaMemory scratch;
     if (!CompileFormulas(list, scratch, prompter)) {
         return {};

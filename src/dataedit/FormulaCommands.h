@@ -21,6 +21,10 @@ struct FormulaEditResult {
     std::size_t selectRow = 0;  // 1-based row to select afterwards; 0 for none
 };
 
+// Every command that changes the list first asks (question, default No)
+// whether formulas of the memory that could not be read may be dropped; No
+// changes nothing.
+//
 // Add and edit compile into a scratch area first; only on success do the
 // list and the changed bytes of the memory change ("modified" when a byte
 // did). On memory full the message is shown and nothing changes.

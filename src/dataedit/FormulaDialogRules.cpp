@@ -450,6 +450,28 @@ std::optional<std::string> CheckTrackDelimiter(std::string_view text) {
     return std::nullopt;
 }
 
+std::optional<std::string> CheckFormulaByDialogRules(const Formula& formula) {
+    for (const MatchQualifier& match : formula.matches) {
+        const DialogCheck check = CheckMatchDialog(MatchDialogFromRecord(match));
+        if (!check.accepted) {
+            return check.message;
+        }
+    }
+    for (const OutputString& output : formula.outputs) {
+        if (output.kind != OutputKind::FromOriginal) {
+            if (auto fault = CheckLiteralString(output.literal)) {
+                return fault;
+            }
+            continue;
+        }
+        const DialogCheck check = CheckOutputDialog(OutputDialogFromRecord(output));
+        if (!check.accepted) {
+            return check.message;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> CheckTrackSequence(const TrackOutputSequence& sequence, int track) {
     for (const TrackSequenceEntry& entry : sequence) {
         if (entry.code == kTrackLiteral) {
@@ -459,8 +481,7 @@ std::optional<std::string> CheckTrackSequence(const TrackOutputSequence& sequenc
         }
     }
     if (!EncodeTrackSequence(sequence, track)) {
-        return "Definition cannot exceed " + std::to_string(TrackImageSize(track)) +
-               " bytes limit. Please carefully design your output.";
+        return TrackSequenceTooLongText(track);
     }
     return std::nullopt;
 }

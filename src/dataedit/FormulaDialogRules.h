@@ -108,6 +108,11 @@ OutputString OutputFromDialog(const OutputDialogState& state);
 std::optional<std::string> CheckMatchString(std::string_view text);
 std::optional<std::string> CheckLiteralString(std::string_view text);
 
+// A whole formula that did not come through the dialogs (typed as text):
+// the first message that the match and output string dialogs would show for
+// one of its parts, so that it is held to the same rules.
+std::optional<std::string> CheckFormulaByDialogRules(const Formula& formula);
+
 // --- Track output sequence dialog ----------------------------------------
 
 // A row of the "Sources Available:" list; code 0 is "Delimiter/Text".

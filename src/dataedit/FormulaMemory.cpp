@@ -396,6 +396,18 @@ std::optional<Formula> DecodeFormula(std::span<const std::uint8_t> bytes) {
     return FormulaDecoder(bytes).decode();
 }
 
+std::size_t UnreadFormulaCount(const FormulaMemory& memory) {
+    std::size_t unread = 0;
+    std::size_t start = 0;
+    for (std::size_t b = 0; b < memory.size(); ++b) {
+        if (memory[b] == Code::End) {
+            unread += DecodeFormula(std::span(memory).subspan(start, b - start + 1)) ? 0 : 1;
+            start = b + 1;
+        }
+    }
+    return unread;
+}
+
 void LoadFormulas(const FormulaMemory& memory, FormulaList& formulas, Prompter& prompter) {
     formulas.clear();
     bool failed = false;

@@ -28,6 +28,10 @@ std::optional<Formula> DecodeFormula(std::span<const std::uint8_t> bytes);
 
 // Rebuilds the list from the memory, skipping formulas that do not decode
 // and reporting them with one of the two load messages.
+// How many formulas of the memory (bytes up to an 0xC8) cannot be decoded.
+// LoadFormulas leaves them out of the list; the next compile drops them.
+std::size_t UnreadFormulaCount(const FormulaMemory& memory);
+
 void LoadFormulas(const FormulaMemory& memory, FormulaList& formulas, Prompter& prompter);
 
 }  // namespace magtune

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "dataedit/Ansi.h"
+#include "dataedit/KeyNotation.h"
 #include "dataedit/OutputSpecCheck.h"
 #include "dataedit/QuotedKeyText.h"
 
@@ -263,8 +264,7 @@ class FormulaTextParser {
             return fail(i_, "the string is empty");
         }
         if (quoted.bytes.size() > kMaxStringBytes) {
-            return fail(quoted.byteAt[kMaxStringBytes],
-                        "the string is longer than " + std::to_string(kMaxStringBytes) + " bytes");
+            return fail(quoted.byteAt[kMaxStringBytes], KeySequenceTooLongText(kMaxStringBytes));
         }
         for (std::size_t k = 0; k < quoted.bytes.size(); ++k) {
             if (IsFormulaDelimiterByte(quoted.bytes[k])) {

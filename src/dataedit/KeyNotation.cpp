@@ -105,6 +105,11 @@ std::optional<std::uint8_t> ParseKeyByte(std::string_view text, bool allowWildca
     return parseBracketed(text, allowWildcards, allowDelay);
 }
 
+std::string KeySequenceTooLongText(std::size_t capacity) {
+    return "Input too long. The maximum allowed size for this input is " +
+           std::to_string(capacity) + " characters (bytes).";
+}
+
 int ParseKeySequence(std::string_view text, std::span<std::uint8_t> destination,
                      bool allowWildcards, bool allowDelay) {
     std::fill(destination.begin(), destination.end(), std::uint8_t{0xFF});

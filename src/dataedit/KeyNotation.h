@@ -16,6 +16,11 @@ inline constexpr int kKeyTooLong = -2;
 // capacity; it is filled with 0xFF first and stays all 0xFF on failure.
 // Returns the number of bytes produced, kKeySyntaxError or kKeyTooLong
 // (more than the capacity, or more than 256 bytes).
+// What the user is told when a text needs more bytes than its destination
+// holds (kKeyTooLong): "Input too long. The maximum allowed size for this
+// input is " + capacity + " characters (bytes)."
+std::string KeySequenceTooLongText(std::size_t capacity);
+
 int ParseKeySequence(std::string_view text, std::span<std::uint8_t> destination,
                      bool allowWildcards, bool allowDelay);
 

@@ -150,6 +150,11 @@ std::string TrackEntryRowText(const TrackSequenceEntry& entry, int track) {
     return entry.text.empty() ? "None" : "\"" + entry.text + "\"";
 }
 
+std::string TrackSequenceTooLongText(int track) {
+    return "Definition cannot exceed " + std::to_string(TrackImageSize(track)) +
+           " bytes limit. Please carefully design your output.";
+}
+
 TrackTextResult ReadTrackSequenceText(std::string_view text, int track) {
     TrackTextResult result;
     auto fail = [&result](std::size_t index, const std::string& message) {
@@ -166,7 +171,7 @@ TrackTextResult ReadTrackSequenceText(std::string_view text, int track) {
         return fail(0, "expected a field, a quoted delimiter or \"None\"");
     }
     const std::size_t capacity = TrackImageSize(track);
-    const std::string limit = "the sequence needs more than " + std::to_string(capacity) + " bytes";
+    const std::string limit = TrackSequenceTooLongText(track);
     TrackOutputSequence sequence;
     std::size_t used = 0;
     std::size_t i = 0;

@@ -24,6 +24,9 @@ inline constexpr std::uint16_t kFirstTrackField = 0x30;
 
 // Image bytes of a track's sequence: 16 for track 1, 8 for track 2.
 std::size_t TrackImageSize(int track);
+// "Definition cannot exceed " + TrackImageSize + " bytes limit. Please
+// carefully design your output."
+std::string TrackSequenceTooLongText(int track);
 // Highest field code of a track: 0x36 for track 1, 0x34 for track 2.
 std::uint16_t LastTrackField(int track);
 

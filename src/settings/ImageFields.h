@@ -18,6 +18,9 @@ struct ImageFieldDifference {
 // The fields that the property list does not show (device, scanner port,
 // symbologies, reserved flags, preamble, postamble ...), compared field by
 // field. The rows of the five groups are compared by their value texts.
+// Bytes that no field shows but that a download sends (after the end of a
+// key or track sequence, after the last formula) are compared too, as
+// hexadecimal digits.
 std::vector<ImageFieldDifference> DifferingImageFields(const ConfigurationImage& first,
                                                        const ConfigurationImage& second);
 

@@ -65,8 +65,7 @@ bool CheckSequence(const StringInputRule& rule, std::string_view text, Prompter&
         return false;
     }
     if (count == kKeyTooLong) {
-        prompter.warning("Input too long. The maximum allowed size for this input is " +
-                         std::to_string(rule.capacity) + " characters (bytes).");
+        prompter.warning(KeySequenceTooLongText(rule.capacity));
         return false;
     }
     return count >= 1;

@@ -142,7 +142,8 @@ TEST_F(CliFiles, BadAssignmentsChangeNothing) {
         {{"RS232/Receive Terminator=<*>"}, "Bad input. Please check length and syntax."},
         {{"Magnetic Reader/Separator Character=ab"}, "Bad input. Please check length and syntax."},
         {{"Magnetic Reader/Track 2 Output Sequence=<Account>\"123456789\""},
-         "needs more than 8 bytes at position 18"},
+         "Definition cannot exceed 8 bytes limit. Please carefully design your output. at "
+         "position 18"},
         {{"Magnetic Reader/Track 2 Output Sequence=<LastName>"}, "position"},
         {{"RS232/Baud Rate"}, "is not GROUP/LABEL=VALUE"},
     };
@@ -185,6 +186,50 @@ TEST_F(CliFiles, FormulaErrorsLeaveTheFileAlone) {
     CliResult missing = Cli({"formula", "delete", file, "1"});
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(ReadBytes(file), before);
+}
+
+TEST_F(CliFiles, TypedFormulasAreHeldToTheDialogsRules) {
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"MATCH,<#>,\"AB\",ENTER", "Match string too long."},
+        {"MATCH,<#>-0,\"A\",ENTER", "Value must be greater than or equal to 1."},
+        {"O-STR,\"=\"+0,5,ENTER", "Offset must be greater than or equal to 1."},
+    };
+    const auto before = ReadBytes(file);
+    for (const auto& c : cases) {
+        CliResult r = Cli({"formula", "add", file, c.text});
+        EXPECT_EQ(r.status, 2) << c.text;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(Cli({"formula", "add", file, "MATCH,<#>-1,\"AB\",ENTER"}).status, 0);
+}
+
+TEST_F(CliFiles, DroppingFormulasThatCouldNotBeReadIsTold) {
+    auto image = ReadBytes(file);
+    const std::vector<std::uint8_t> memory = {0xC1, 0x14, 0xC8, 0xC2, 0xC8};
+    std::copy(memory.begin(), memory.end(), image.begin() + 96);
+    WriteBytes(file, image);
+    CliResult r = Cli({"formula", "add", file, "IN_ID,21,ENTER"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("warning: 1 formula of this setting could not be read and is lost"),
+              std::string::npos)
+        << r.err;
+    auto after = ReadBytes(file);
+    EXPECT_EQ(std::vector<std::uint8_t>(after.begin() + 96, after.begin() + 103),
+              (std::vector<std::uint8_t>{0xC1, 0x14, 0xC8, 0xC1, 0x15, 0xC8, 0xFF}));
+}
+
+TEST_F(CliFiles, DiffShowsBytesThatNoRowShowsButTheReaderReceives) {
+    auto image = ReadBytes(file);
+    const std::string other = folder.file("other.cfg");
+    image[253] ^= 0x01;  // the memory's last byte: after every formula
+    WriteBytes(other, image);
+    CliResult r = Cli({"diff", file, other});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("FormulaMemory bytes after the last C8\t"), std::string::npos) << r.out;
 }
 
 TEST_F(CliFiles, AFormulaThatDoesNotFitGivesTheMemoryFullMessage) {

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "dataedit/FormulaCommands.h"
 #include "support/FakePrompter.h"
 
@@ -166,6 +171,48 @@ TEST_F(FormulaCommands, MoveUpAndDown) {
 TEST_F(FormulaCommands, RowLabel) {
     EXPECT_EQ(FormulaRowLabel(1), "Formula1");
     EXPECT_EQ(FormulaRowLabel(12), "Formula12");
+}
+
+TEST_F(FormulaCommands, AChangeThatWouldDropUnreadFormulasAsksFirst) {
+    // C1 14 C8 reads; C2 C8 (a length without its numbers) does not.
+    const FormulaMemory read = memoryOf({0xC1, 0x14, 0xC8, 0xC2, 0xC8});
+    EXPECT_EQ(UnreadFormulaCount(read), 1u);
+    const std::string question =
+        "1 formula of this setting could not be read and is lost when the formulas are changed. "
+        "Change them anyway?";
+    using Command = std::function<FormulaEditResult(DataEditing&, Prompter&)>;
+    const std::vector<std::pair<const char*, Command>> commands = {
+        {"add", [](DataEditing& d, Prompter& p) { return AddFormula(d, forId(21), p); }},
+        {"edit", [](DataEditing& d, Prompter& p) { return ReplaceFormula(d, 1, forId(22), p); }},
+        {"delete", [](DataEditing& d, Prompter& p) { return DeleteFormula(d, 1, p); }},
+    };
+    for (const auto& [name, command] : commands) {
+        SCOPED_TRACE(name);
+        for (Answer answer : {Answer::No, Answer::Yes}) {
+            DataEditing data;
+            data.memory = read;
+            data.formulas = {forId(20)};
+            prompter.clear();
+            prompter.answers = {answer};
+            FormulaEditResult result = command(data, prompter);
+            ASSERT_FALSE(prompter.messages.empty());
+            EXPECT_EQ(prompter.messages[0].text, question);
+            EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Question);
+            EXPECT_EQ(prompter.messages[0].defaultButton, Answer::No);
+            EXPECT_EQ(result.applied, answer == Answer::Yes);
+            if (answer == Answer::No) {
+                EXPECT_EQ(data.memory, read);
+                EXPECT_EQ(data.formulas, FormulaList{forId(20)});
+            } else {
+                EXPECT_EQ(UnreadFormulaCount(data.memory), 0u);
+            }
+        }
+    }
+    // Without unread formulas nothing is asked.
+    DataEditing clean = threeFormulas();
+    prompter.clear();
+    EXPECT_TRUE(AddFormula(clean, forId(23), prompter).applied);
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "dataedit/FormulaDialogRules.h"
 #include "dataedit/FormulaMemory.h"
+#include "dataedit/FormulaTextReader.h"
 
 namespace magtune {
 namespace {
@@ -420,6 +421,29 @@ TEST(FormulaDialogRules, OutputAcceptsAndRoundTrips) {
 }
 
 // --- Track output sequence dialog ----------------------------------------
+
+TEST(FormulaDialogRules, TypedFormulasMeetTheDialogsRules) {
+    struct Case {
+        const char* text;
+        std::optional<std::string> fault;
+    };
+    const std::vector<Case> cases = {
+        {"MATCH,1,\"A\",O-STR,2,5,ENTER", std::nullopt},
+        {"MATCH,<#>,\"A\",ENTER", std::nullopt},
+        {"MATCH,<#>,\"AB\",ENTER", "Match string too long."},
+        {"MATCH,<#>-1,\"AB\",ENTER", std::nullopt},
+        {"MATCH,<#>-3,\"<d>BCD\",ENTER", std::nullopt},
+        {"MATCH,<#>-0,\"A\",ENTER", "Value must be greater than or equal to 1."},
+        {"O-STR,<#>-0,45,ENTER", "Value must be greater than or equal to 1."},
+        {"O-STR,\"=\"+0,5,ENTER", "Offset must be greater than or equal to 1."},
+        {"O-STR,\"=\"+1,<#>-1,ENTER", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        FormulaTextResult read = ReadFormulaText(c.text);
+        ASSERT_TRUE(read.formula) << c.text << ": " << read.error;
+        EXPECT_EQ(CheckFormulaByDialogRules(*read.formula), c.fault) << c.text;
+    }
+}
 
 TEST(FormulaDialogRules, TrackSourcesCaptionAndHelp) {
     std::vector<std::string> names;

@@ -177,7 +177,9 @@ TEST(FormulaText, RefusesBadTextAtItsPosition) {
          "a formula string cannot hold <C4>, <C5> or <C8>: they separate the parts of a formula "
          "at position 10"},
         {"\"<zz>\",ENTER", 2, "unknown key code \"<zz>\" at position 2"},
-        {longLiteral, 160, "the string is longer than 158 bytes at position 160"},
+        {longLiteral, 160,
+         "Input too long. The maximum allowed size for this input is 158 characters (bytes). at "
+         "position 160"},
         {"O-STR,<#>,45,ENTER", 11,
          "The number of characters to output cannot be 45 after \"From Last Position\" without "
          "\"Minus\": the reader would take it for the minus value at position 11"},

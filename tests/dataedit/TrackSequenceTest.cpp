@@ -147,8 +147,12 @@ TEST(TrackSequence, RefusesBadTextAtItsPosition) {
         {"x", 1, 1, "expected a field such as \"<Account>\" or a quoted delimiter at position 1"},
         {"\"a<d>\"", 1, 3, "\"<d>\" is allowed only in match strings at position 3"},
         {"\"<zz>\"", 1, 2, "unknown key code \"<zz>\" at position 2"},
-        {"\"12345678\"<All>", 2, 11, "the sequence needs more than 8 bytes at position 11"},
-        {"\"123456789\"", 2, 10, "the sequence needs more than 8 bytes at position 10"},
+        {"\"12345678\"<All>", 2, 11,
+         "Definition cannot exceed 8 bytes limit. Please carefully design your output. at "
+         "position 11"},
+        {"\"123456789\"", 2, 10,
+         "Definition cannot exceed 8 bytes limit. Please carefully design your output. at "
+         "position 10"},
         {"\"\xC3\xA9\xC3\xA9<d>\"", 1, 4, "\"<d>\" is allowed only in match strings at position 4"},
         {"None<All>", 1, 1,
          "expected a field such as \"<Account>\" or a quoted delimiter at "

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,43 @@ TEST(ImageFields, ListsOnlyTheHiddenFieldsThatDiffer) {
                   "Ean128FieldSeparator: None / \"<*>\"",
                   "Code39MaxLength: 48 / 40",
               }));
+}
+
+// n bytes "FF", and the last one replaced when `last` is given.
+std::string Bytes(std::size_t n, const char* last = nullptr) {
+    std::string text;
+    for (std::size_t i = 0; i < n; ++i) {
+        text += i == 0 ? "" : " ";
+        text += last != nullptr && i + 1 == n ? last : "FF";
+    }
+    return text;
+}
+
+TEST(ImageFields, BytesThatNoFieldShowsButADownloadSendsAreCompared) {
+    SettingStore store;
+    ConfigurationImage first = store.image;
+    std::fill(first.begin() + 16, first.begin() + 56, 0xFF);  // empty sequences
+    std::fill(first.begin() + 96, first.begin() + 254, 0xFF);
+    first[32] = 0x02;  // track 1: one field, then the end
+    first[96] = 0xC1;  // one formula: input id 21
+    first[97] = 0x15;
+    first[98] = 0xC8;
+    ConfigurationImage second = first;
+    second[23] = 0x43;   // the last byte of the preamble
+    second[47] = 0x41;   // the last byte of track 1
+    second[55] = 0x42;   // the last byte of track 2
+    second[253] = 0x00;  // the last byte of the formula memory
+    EXPECT_EQ(Describe(DifferingImageFields(first, second)),
+              (std::vector<std::string>{
+                  "Preamble bytes after FF: " + Bytes(7) + " / " + Bytes(7, "43"),
+                  "Track1OutputSequence bytes after FF: " + Bytes(14) + " / " + Bytes(14, "41"),
+                  "Track2OutputSequence bytes after FF: " + Bytes(7) + " / " + Bytes(7, "42"),
+                  "FormulaMemory bytes after the last C8: " + Bytes(155) + " / " + Bytes(155, "00"),
+              }));
+    // A byte that one side shows is that side's text, not a hidden byte.
+    ConfigurationImage shown = first;
+    shown[33] = 0x03;
+    EXPECT_TRUE(Describe(DifferingImageFields(first, shown)).empty());
 }
 
 }  // namespace
