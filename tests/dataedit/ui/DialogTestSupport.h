@@ -27,7 +27,7 @@ class WindowedPrompter : public FakePrompter {
         QWidget box;
         box.show();
         QApplication::setActiveWindow(&box);
-        QTest::qWaitForWindowActive(&box);
+        static_cast<void>(QTest::qWaitForWindowActive(&box));
         box.close();
         if (owner) {
             QApplication::setActiveWindow(owner);
