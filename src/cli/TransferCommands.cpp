@@ -394,7 +394,8 @@ bool LoadUserPreferences(Prompter& prompter, const RuntimeConfig& config,
     // There is no screen here: window defaults are those of a 1920 x 1080
     // screen at 96 dots per inch (15 twips a pixel).
     const DisplayMetrics display{1920 * 15.0, 1080 * 15.0, 0};
-    if (LoadPreferences(store, prompter, display, preferences) != PreferencesLoadOutcome::Loaded) {
+    if (LoadPreferences(store, prompter, display, preferences, false) !=
+        PreferencesLoadOutcome::Loaded) {
         return false;
     }
     // A log nobody can find is no help.

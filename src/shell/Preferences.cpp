@@ -261,7 +261,8 @@ WindowLayout DefaultWindowLayout(const DisplayMetrics& display) {
 }
 
 PreferencesLoadOutcome LoadPreferences(PreferencesStore& store, Prompter& prompter,
-                                       const DisplayMetrics& display, Preferences& preferences) {
+                                       const DisplayMetrics& display, Preferences& preferences,
+                                       bool saveCleanUp) {
     SystemError error;
     // Whatever the load cleans up or creates is saved at once, so that a
     // crash before the program ends does not bring it back.
@@ -290,7 +291,7 @@ PreferencesLoadOutcome LoadPreferences(PreferencesStore& store, Prompter& prompt
         preferences.recent.entries[k - 1] = ReadRecentEntry(recent);
     }
     // The program runs on with what it read; the next save tries again.
-    if (changed && !store.save(error)) {
+    if (saveCleanUp && changed && !store.save(error)) {
         ShowPreferencesNotSaved(store, prompter, error);
     }
     return PreferencesLoadOutcome::Loaded;

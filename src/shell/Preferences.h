@@ -85,8 +85,12 @@ enum class PreferencesLoadOutcome {
 // missing or out of its range takes its default. Fails (after showing the
 // system error) only when a key cannot be created or a stray value cannot
 // be enumerated or deleted; the program then ends at once.
+// What the load cleaned up or created is saved at once (saveCleanUp), so
+// that a crash before the program ends does not bring it back; a reader
+// that only looks (magtune-cli) passes false.
 PreferencesLoadOutcome LoadPreferences(PreferencesStore& store, Prompter& prompter,
-                                       const DisplayMetrics& display, Preferences& preferences);
+                                       const DisplayMetrics& display, Preferences& preferences,
+                                       bool saveCleanUp = true);
 
 // Writes the preferences and makes them permanent. While the window is
 // minimized its layout keeps the values stored before; "USB Log Enable" is

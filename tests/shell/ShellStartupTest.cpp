@@ -84,13 +84,14 @@ TEST(StartupFiles, WedgeEchoFileLivesInTheUserConfigurationFolder) {
 }
 
 TEST(AppState, StartsWithNothingOpenAndTheLogsInTheProgramFolder) {
-    AppState state("/opt/magtune/bin", "/home/u/Documents");
+    test::TempFolder program;
+    AppState state(program.path, "/home/u/Documents");
     EXPECT_FALSE(state.store.Modified);
     EXPECT_FALSE(state.serial.isPortOpen());
     EXPECT_EQ(state.serial.PortSettings.DCBlength, 0u);
     EXPECT_TRUE(state.SelectedUsbName.empty());
-    EXPECT_EQ(state.TransferLogPath, "/opt/magtune/bin/USBLog.txt");
-    EXPECT_EQ(state.TransferDumpPath, "/opt/magtune/bin/USBDump.txt");
+    EXPECT_EQ(state.TransferLogPath, program / "USBLog.txt");
+    EXPECT_EQ(state.TransferDumpPath, program / "USBDump.txt");
     EXPECT_EQ(state.settingFolder, "/home/u/Documents");
 }
 
