@@ -268,5 +268,13 @@ TEST(SimProcess, RefusesAnImageFileOfTheWrongSize) {
     EXPECT_EQ(sim.waitForExit(), 2);
 }
 
+// The installed programs answer --version alike, so that a technician can
+// tell which simulator a bug report was made against.
+TEST(SimProcess, VersionIsPrintedWithoutStarting) {
+    SimProcess sim({"--version"});
+    EXPECT_EQ(sim.firstLine(), "magtune-reader-sim " MAGTUNE_VERSION);
+    EXPECT_EQ(sim.waitForExit(), 0);
+}
+
 }  // namespace
 }  // namespace magtune

@@ -89,6 +89,7 @@ SimOptionsResult ParseSimOptions(std::span<const std::string> args) {
         }
 
         bool* flag = name == "--help" || name == "-h" ? &options.help
+                     : name == "--version"            ? &options.version
                      : name == "--pace"               ? &options.pace
                      : name == "--verbose"            ? &options.verbose
                      : name == "--silent"             ? &options.faults.silent
@@ -245,6 +246,7 @@ Options:
                       and correct upload replies, once the PC side has read
                       the last answer (or after 1 s)
   --verbose           log every frame received and sent on standard error
+  --version           print the version
   -h, --help          show this text
 
 Faults on request:

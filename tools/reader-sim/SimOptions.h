@@ -28,6 +28,7 @@ struct SimOptions {
     bool pace = false;
     bool verbose = false;
     bool help = false;
+    bool version = false;
     bool lowercaseDigits = false;  // USB: upload replies typed in lower case
     std::optional<std::uint64_t> exitAfterTransfers;
     ReaderFaults faults;

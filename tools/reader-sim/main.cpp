@@ -67,6 +67,10 @@ int Run(int argc, char** argv) {
         std::fputs(SimUsageText().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("magtune-reader-sim %s\n", MAGTUNE_VERSION);
+        return 0;
+    }
 
     ConfigurationImage image = DefaultReaderImage();
     std::string error;
