@@ -1,5 +1,6 @@
 #include "cli/BashCompletion.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "settings/SettingCatalogue.h"
@@ -8,10 +9,10 @@ namespace magtune {
 
 namespace {
 
-// Written in full rather than taken from the commands, which parse their
-// options where they run.
-constexpr const char* kOptions[] = {"--com",    "--port", "--wedge",   "--usb", "--retries",
-                                    "--verify", "--name", "--seconds", "--help"};
+// Options that take the next word as their value.
+constexpr const char* kValueOptions[] = {"--com",     "--port",      "--usb",
+                                         "--retries", "--name",      "--seconds",
+                                         "--sim-usb", "--sim-wedge", "--report"};
 
 void WriteArray(std::ostream& out, const char* name, const std::vector<std::string>& words) {
     out << "    local -a " << name << "=(\n";
@@ -21,7 +22,39 @@ void WriteArray(std::ostream& out, const char* name, const std::vector<std::stri
     out << "    )\n";
 }
 
+std::string Joined(const std::vector<std::string>& words) {
+    std::string joined;
+    for (const std::string& word : words) {
+        joined += (joined.empty() ? "" : " ") + word;
+    }
+    return joined;
+}
+
 }  // namespace
+
+std::vector<std::string> OptionsNamedIn(std::string_view text) {
+    std::vector<std::string> options;
+    for (std::size_t at = text.find("--"); at != std::string_view::npos;
+         at = text.find("--", at + 2)) {
+        std::size_t end = at + 2;
+        while (end < text.size() &&
+               ((text[end] >= 'a' && text[end] <= 'z') || (text[end] >= '0' && text[end] <= '9') ||
+                (text[end] == '-' && end + 1 < text.size() && text[end + 1] >= 'a' &&
+                 text[end + 1] <= 'z'))) {
+            ++end;
+        }
+        // "--" alone, or a word that merely starts with dashes ("---"), names no option.
+        if (end == at + 2 || (at > 0 && text[at - 1] == '-')) {
+            continue;
+        }
+        std::string option(text.substr(at, end - at));
+        if (std::find(options.begin(), options.end(), option) == options.end()) {
+            options.push_back(std::move(option));
+        }
+        at = end - 2;
+    }
+    return options;
+}
 
 std::string BashQuoted(const std::string& word) {
     std::string quoted = "$'";
@@ -41,7 +74,11 @@ std::string BashQuoted(const std::string& word) {
     return quoted + "'";
 }
 
-void WriteBashCompletion(std::ostream& out, const std::vector<std::string>& commands) {
+void WriteBashCompletion(std::ostream& out, const std::vector<CompletedCommand>& commands) {
+    std::vector<std::string> names;
+    for (const CompletedCommand& command : commands) {
+        names.push_back(command.name);
+    }
     std::vector<std::string> rows;
     std::vector<std::string> assignments;
     for (const CatalogueGroup& group : SettingCatalogue) {
@@ -62,10 +99,24 @@ void WriteBashCompletion(std::ostream& out, const std::vector<std::string>& comm
            "{\n"
            "    local cur prev words cword\n"
            "    _init_completion -n =: || return\n\n";
-    WriteArray(out, "commands", commands);
-    WriteArray(out, "options", {std::begin(kOptions), std::end(kOptions)});
+    WriteArray(out, "commands", names);
+    out << "    local -A command_options=(\n";
+    for (const CompletedCommand& command : commands) {
+        out << "        [" << command.name << "]=" << BashQuoted(Joined(command.options)) << '\n';
+    }
+    out << "    )\n";
     WriteArray(out, "rows", rows);
     WriteArray(out, "assignments", assignments);
+    std::vector<std::string> fileCommands;
+    for (const CompletedCommand& command : commands) {
+        if (command.takesFile) {
+            fileCommands.push_back(command.name);
+        }
+    }
+    out << "    local file_commands=" << BashQuoted(" " + Joined(fileCommands) + " ") << '\n';
+    out << "    local value_options="
+        << BashQuoted(" " + Joined({std::begin(kValueOptions), std::end(kValueOptions)}) + " ")
+        << '\n';
     out << R"bash(
     # Offers words that contain spaces, escaped as the shell needs them.
     _magtune_cli_offer()
@@ -85,40 +136,64 @@ void WriteBashCompletion(std::ostream& out, const std::vector<std::string>& comm
         return
     fi
 
+    local command=${words[1]}
+    case $command in
+        help | --help | -h)
+            ((cword == 2)) && COMPREPLY=($(compgen -W "${commands[*]}" -- "$cur"))
+            return
+            ;;
+    esac
+
     case $prev in
         --port)
             COMPREPLY=($(compgen -f -- "${cur:-/dev/tty}"))
+            return
+            ;;
+        --sim-usb | --sim-wedge | --report)
+            _filedir
             return
             ;;
         --com)
             COMPREPLY=($(compgen -W "$(seq 1 32)" -- "$cur"))
             return
             ;;
-        --usb | --retries | --seconds | --name)
+        --usb)
+            [[ $command == provision ]] && COMPREPLY=($(compgen -W "all" -- "$cur"))
+            return
+            ;;
+        --retries | --seconds | --name)
             return
             ;;
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "${options[*]}" -- "$cur"))
+        COMPREPLY=($(compgen -W "${command_options[$command]---help}" -- "$cur"))
         return
     fi
 
-    local command=${words[1]} argument=$((cword - 1))
+    # Which argument the cursor is on, options and their values left out.
+    local -i argument=1 i
+    for ((i = 2; i < cword; i++)); do
+        if [[ $value_options == *" ${words[i]} "* ]]; then
+            ((i++))
+        elif [[ ${words[i]} != -* ]]; then
+            ((argument++))
+        fi
+    done
     if [[ $command == formula ]]; then
-        if ((cword == 2)); then
+        if ((argument == 1)); then
             COMPREPLY=($(compgen -W "add delete up down" -- "$cur"))
             return
         fi
-        argument=$((cword - 2))
+        ((argument--))
     fi
     if ((argument == 1)); then
-        _filedir cfg
+        [[ $file_commands == *" $command "* ]] && _filedir cfg
         return
     fi
     case $command in
         get) ((argument == 2)) && _magtune_cli_offer "${rows[@]}" ;;
-        set) _magtune_cli_offer "${assignments[@]}" ;;
+        set) ((argument >= 2)) && _magtune_cli_offer "${assignments[@]}" ;;
         diff) ((argument == 2)) && _filedir cfg ;;
     esac
 } &&

@@ -70,7 +70,9 @@ const std::map<std::string, Command>& Commands() {
           "library instead, with the device type \"01-IBM PC/AT, PS/2 MOD 40, 60, 80\".\n"
           "--usb N sends it to USB reader N of usb-list, with the device type\n"
           "\"06-Keyboardless Wedge(PC/AT)\".\n"
-          "--sim sends it to the simulated reader (see magtune-cli --help).\n"
+          "--sim sends it to the simulated reader: reader 1 of the USB bus that\n"
+          "--sim-usb SOCKET names, else the keyboard port that --sim-wedge SOCKET names\n"
+          "(without them: MAGTUNE_USB_SIM, ZEBAPI_SIM_SOCKET).\n"
           "--retries N answers Yes to at most N retry questions (default 0: none).\n"
           "--verify reads the setting back and compares all bytes but the last two.\n"
           "Ctrl+C or SIGTERM cancels the transfer and gives the port back (status 1)."}},
@@ -81,6 +83,8 @@ const std::map<std::string, Command>& Commands() {
           "Reads the setting of a reader on a serial port, with --wedge on the keyboard\n"
           "port, or with --usb N of USB reader N of usb-list, into OUT.cfg. OUT.cfg is\n"
           "written only after a checked reply, and left untouched when the upload fails.\n"
+          "--sim reads it from the simulated reader, as download --sim sends it\n"
+          "(--sim-usb SOCKET, --sim-wedge SOCKET).\n"
           "--name names the reader in the messages of a serial upload.\n"
           "--retries N answers Yes to at most N retry questions (default 0)."}},
         {"test",
@@ -93,6 +97,13 @@ const std::map<std::string, Command>& Commands() {
          {CommandUsbList, "usb-list",
           "Lists the USB readers, each as its number, \" - \" and its name; --usb N takes\n"
           "the number. \"(selected)\" marks a reader that carries the filter already."}},
+        {"ports",
+         {CommandPorts, "ports [--all]",
+          "Lists the COM ports whose device is there (with --all: COM1 to COM32), each as\n"
+          "its name, the device it opens, \"link\" when an entry of the ports folder names\n"
+          "the device or \"fixed\" for its fixed place, and \"ready\", \"no access\" (this\n"
+          "user may not open it: join the group dialout), \"missing\" or \"not a terminal\n"
+          "device\". The first line names the ports folder. No port is opened."}},
         {"provision", {CommandProvision, kProvisionSynopsis, kProvisionHelp}},
         {"prefs",
          {CommandPrefs, "prefs",
@@ -110,13 +121,32 @@ void PrintUsage(std::ostream& out) {
         out << "  " << command.synopsis << '\n';
     }
     out << "\nmagtune-cli COMMAND --help describes one command.\n"
-           "Ports: --com N names the serial port COMN (see the README for how COM ports map to\n"
-           "devices); --port takes a device path such as /dev/ttyUSB0; --wedge uses the keyboard\n"
-           "port (the simulated reader when ZEBAPI_SIM_SOCKET names its socket); --usb N uses\n"
-           "USB reader N (the simulated bus when MAGTUNE_USB_SIM names its socket; a real\n"
-           "reader types its answers into this terminal); --sim uses the simulated reader:\n"
-           "reader 1 of the USB bus that --sim-usb SOCKET (or MAGTUNE_USB_SIM) names, else\n"
-           "the keyboard port that --sim-wedge SOCKET (or ZEBAPI_SIM_SOCKET) names.\n"
+           "\n"
+           "Readers:\n"
+           "  --com N        the serial port COMN: the entry COMN of the ports folder (usually a\n"
+           "                 link to /dev/serial/by-id/...), else a fixed device: COM1-COM8 are\n"
+           "                 /dev/ttyS0-7, COM9-COM20 /dev/ttyUSB0-11, COM21-COM32 "
+           "/dev/ttyACM0-11\n"
+           "  --port DEVICE  a serial device by its path, such as /dev/ttyUSB0\n"
+           "  --wedge        the reader on the keyboard port\n"
+           "  --usb N        USB reader N of usb-list (a real reader types its answers into\n"
+           "                 this terminal)\n"
+           "  --sim          the simulated reader (magtune-reader-sim): reader 1 of the USB bus\n"
+           "                 at --sim-usb SOCKET, else the keyboard port at --sim-wedge SOCKET\n"
+           "Serial ports belong to the group dialout: join it once (sudo adduser $USER dialout)\n"
+           "and log in again.\n"
+           "\n"
+           "Environment:\n"
+           "  MAGTUNE_PORTS_DIR      the ports folder (default $XDG_CONFIG_HOME/magtune/ports,\n"
+           "                         else ~/.config/magtune/ports)\n"
+           "  MAGTUNE_REGISTRY_FILE  the preferences file that the desktop program magtune\n"
+           "                         writes (default ~/.config/magtune/registry.reg); magtune-cli\n"
+           "                         only reads it (see prefs)\n"
+           "  MAGTUNE_USB_SIM        the socket of a simulated USB bus (magtune-reader-sim --usb)\n"
+           "  ZEBAPI_SIM_SOCKET      the socket of a simulated keyboard wedge reader\n"
+           "                         (magtune-reader-sim --wedge)\n"
+           "  ZEBAPI_DEVICE          the keyboard port driver's device (default /dev/zebdrv2k)\n"
+           "\n"
            "Exit status: 0 success, 1 a transfer failed or diff found differences, 2 bad input.\n";
 }
 
@@ -154,11 +184,17 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     // Not in the usage: the build writes the installed completion script with it.
     if (name == "--bash-completion") {
-        std::vector<std::string> names;
-        for (const auto& entry : Commands()) {
-            names.push_back(entry.first);
+        std::vector<CompletedCommand> commands;
+        for (const auto& [commandName, command] : Commands()) {
+            const std::string synopsis = command.synopsis;
+            CompletedCommand& completed = commands.emplace_back();
+            completed.name = commandName;
+            completed.options = OptionsNamedIn(synopsis + '\n' + command.help);
+            completed.options.push_back("--help");
+            completed.takesFile = synopsis.find("FILE") != std::string::npos ||
+                                  synopsis.find(".cfg") != std::string::npos;
         }
-        WriteBashCompletion(out, names);
+        WriteBashCompletion(out, commands);
         return kExitOk;
     }
     auto found = Commands().find(name);

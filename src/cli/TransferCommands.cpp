@@ -1,11 +1,14 @@
 #include "cli/TransferCommands.h"
 
+#include <grp.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <iostream>
 #include <iterator>
@@ -317,7 +320,10 @@ class InterruptGuard {
 
     // The command's end after an interrupt.
     static int report(std::ostream& err) {
-        err << "magtune-cli: interrupted by " << (interruptSignal == SIGINT ? "Ctrl+C" : "a signal")
+        err << "magtune-cli: interrupted by "
+            << (interruptSignal == SIGINT    ? "Ctrl+C"
+                : interruptSignal == SIGTERM ? "SIGTERM"
+                                             : "SIGHUP (the terminal went away)")
             << "; the transfer was cancelled and the port restored." << std::endl;
         return kExitFailed;
     }
@@ -380,6 +386,54 @@ void EchoTypedInput(std::ostream& out, const std::function<bool()>& stop) {
     }
 }
 
+// How a COM port's device looks to this user, without opening it (opening
+// a serial port can reset what hangs on it).
+constexpr const char* kDeviceMissing = "missing";
+constexpr const char* kDeviceRefused = "no access";
+
+struct DeviceAccess {
+    std::string state;   // "ready", kDeviceRefused, kDeviceMissing, "not a terminal device"
+    std::string advice;  // what to do about kDeviceRefused
+};
+
+DeviceAccess SerialDeviceAccess(const std::string& device) {
+    struct stat st {};
+    if (device.empty() || ::stat(device.c_str(), &st) != 0) {
+        return {kDeviceMissing, {}};
+    }
+    if (!S_ISCHR(st.st_mode)) {
+        return {"not a terminal device", {}};
+    }
+    if (::access(device.c_str(), R_OK | W_OK) == 0) {
+        return {"ready", {}};
+    }
+    const group* owner = ::getgrgid(st.st_gid);
+    const std::string groupName = owner ? owner->gr_name : std::to_string(st.st_gid);
+    if (groupName == "dialout") {
+        return {kDeviceRefused,
+                "You may not open " + device +
+                    ": serial ports of the group dialout open once you are in it. Join it "
+                    "(sudo adduser $USER dialout), then log out and in again."};
+    }
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return {kDeviceRefused, "You may not open " + device + " (group " + groupName + ", mode " +
+                                mode + "): ask the administrator for access to it."};
+}
+
+// After a serial port failed to open: what to do when this user may not
+// open its device.
+void AdviseOnPortAccess(const SerialEndpoint& endpoint, const std::string& portsFolder,
+                        Prompter& prompter) {
+    const std::string device = endpoint.comIndex
+                                   ? ComPortMapping(*endpoint.comIndex, portsFolder).device
+                                   : endpoint.device;
+    const DeviceAccess access = SerialDeviceAccess(device);
+    if (access.state == kDeviceRefused) {
+        prompter.information(access.advice, "");
+    }
+}
+
 }  // namespace
 
 // The user's preferences as the program loads them: defaults for what is
@@ -424,6 +478,7 @@ int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/,
     ChosenTransport chosen = OpenTransport(parsed, prompter, view, preferences.options, config);
     if (chosen.serial != nullptr) {
         if (!chosen.serial->open(parsed.port.serial, config.portsFolder)) {
+            AdviseOnPortAccess(parsed.port.serial, config.portsFolder, prompter);
             return kExitFailed;
         }
         chosen.serial->session().DeviceName = parsed.port.displayName;
@@ -457,6 +512,7 @@ int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, P
     ChosenTransport chosen = OpenTransport(parsed, prompter, view, preferences.options, config);
     if (chosen.serial != nullptr) {
         if (!chosen.serial->open(parsed.port.serial, config.portsFolder)) {
+            AdviseOnPortAccess(parsed.port.serial, config.portsFolder, prompter);
             return kExitFailed;
         }
         chosen.serial->session().DeviceName =
@@ -502,6 +558,7 @@ int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompte
     SerialReaderTransport serial(prompter, view, preferences.options, RealFileSystem(),
                                  TransferLogPath(TransferLogFolder()), clock);
     if (!serial.open(parsed.port.serial, config.portsFolder)) {
+        AdviseOnPortAccess(parsed.port.serial, config.portsFolder, prompter);
         return kExitFailed;
     }
     std::cerr << "Reading from " << parsed.port.displayName << "; Ctrl+C ends." << std::endl;
@@ -531,6 +588,28 @@ int CommandUsbList(const std::vector<std::string>& args, std::ostream& out, Prom
     }
     for (const UsbReaderEntry& reader : usb.readers()) {
         out << reader.text << (reader.filterPresent ? "\t(selected)" : "") << '\n';
+    }
+    return kExitOk;
+}
+
+int CommandPorts(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                 RuntimeConfig config) {
+    const bool all = args.size() == 1 && args[0] == "--all";
+    if (!args.empty() && !all) {
+        throw UsageError{"usage: magtune-cli ports [--all]"};
+    }
+    out << "Ports folder\t" << config.portsFolder << '\n';
+    for (int index = 0; index < kComPortCount; ++index) {
+        const ComPortInfo port = ComPortMapping(index, config.portsFolder);
+        const DeviceAccess access = SerialDeviceAccess(port.device);
+        if (!all && access.state == kDeviceMissing) {
+            continue;
+        }
+        out << port.name << '\t' << port.device << '\t' << (port.linked ? "link" : "fixed") << '\t'
+            << access.state << '\n';
+        if (!access.advice.empty()) {
+            prompter.information(access.advice, "");
+        }
     }
     return kExitOk;
 }

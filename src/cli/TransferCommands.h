@@ -22,6 +22,10 @@ int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompte
 // The USB readers that a download or upload with --usb N can name.
 int CommandUsbList(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
                    RuntimeConfig config);
+// COM1 ... COM32: the device each one opens, whether a link of the ports
+// folder or its fixed place names it, and whether this user may open it.
+int CommandPorts(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
+                 RuntimeConfig config);
 // The user's preferences as the program loads them (defaults for what is
 // missing), from the configuration's preferences file. Nothing is written.
 bool LoadUserPreferences(Prompter& prompter, const RuntimeConfig& config, Preferences& preferences);

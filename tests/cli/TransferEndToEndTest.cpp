@@ -8,6 +8,7 @@
 
 #include <csignal>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -236,6 +237,39 @@ TEST_F(SerialEndToEnd, PrefsShowsTheLoadedValuesAndTheFile) {
     EXPECT_NE(run.out.find("Current Interface\t2\n"), std::string::npos) << run.out;
     EXPECT_FALSE(std::filesystem::exists(folder.file("registry.reg")))
         << "prefs only reads the preferences";
+}
+
+TEST_F(SerialEndToEnd, PortsShowsWhereEachComPortLeads) {
+    const std::string ports = folder.file("ports");
+    std::filesystem::create_symlink("/dev/null", ports + "/COM3");
+    std::filesystem::create_symlink(folder.file("unplugged"), ports + "/COM4");
+    WriteBytes(folder.file("plain-file"), {0x00});
+    std::filesystem::create_symlink("../plain-file", ports + "/COM5");
+
+    Run listed = cli({"ports"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    Run all = cli({"ports", "--all"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_TRUE(all.out.starts_with("Ports folder\t" + ports + "\n")) << all.out;
+    struct Case {
+        std::string line;
+        bool listedWithoutAll;
+    } cases[] = {
+        {"COM3\t/dev/null\tlink\tready\n", true},
+        {"COM4\t" + folder.file("unplugged") + "\tlink\tmissing\n", false},
+        {"COM5\t" + ports + "/../plain-file\tlink\tnot a terminal device\n", true},
+        {"COM9\t/dev/ttyUSB0\tfixed\t", false},
+        {"COM32\t/dev/ttyACM11\tfixed\t", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NE(all.out.find(c.line), std::string::npos) << c.line << " in\n" << all.out;
+        if (c.listedWithoutAll) {
+            EXPECT_NE(listed.out.find(c.line), std::string::npos) << c.line << listed.out;
+        }
+    }
+    EXPECT_EQ(listed.out.find("\tmissing\n"), std::string::npos) << listed.out;
+    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 33) << all.out;
+    EXPECT_EQ(cli({"ports", "--frob"}).status, 2);
 }
 
 }  // namespace
