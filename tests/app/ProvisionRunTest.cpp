@@ -69,6 +69,8 @@ class FakeReader : public ProvisionReader {
         view_.setStatus("Downloading to device ...");
         held_ = image;
         if (received_) {
+            // Readers of one kind share the list and their meeting's lock.
+            std::lock_guard lock(meeting_.mutex);
             received_->push_back(image);
         }
         if (behaviour_.corruptByte != 0) {
