@@ -35,6 +35,14 @@ std::uint32_t NextScanBaudRate(std::uint32_t current) {
     return current * 2;
 }
 
+std::uint32_t ConnectSettleMs(std::uint32_t baudRate) {
+    constexpr std::uint32_t kBitsPerByte = 12;
+    constexpr std::uint32_t kAnswerLatencyMs = 20;
+    const std::uint32_t rate = std::max(baudRate, kScanBaudRates[0]);
+    const std::uint32_t bits = (kSerialCommandFrameSize + 1) * kBitsPerByte * 1000;
+    return (bits + rate - 1) / rate + kAnswerLatencyMs;
+}
+
 SerialLink::SerialLink(SerialSession& session, const CommOptions& options, TransferLog& log,
                        Prompter& prompter)
     : session_(session), options_(options), log_(log), prompter_(prompter) {}

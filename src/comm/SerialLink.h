@@ -21,6 +21,12 @@ inline constexpr int kConnectFramesPerRate = 100;
 inline constexpr CommTimeouts kIdleTimeouts{kMaxDword, kMaxDword, 1, 0, 0};
 inline constexpr std::uint32_t kTransferTimeoutPerByte = 10;
 
+// How long the line must stay quiet after the reader answered the connect
+// frame before the transfer's first frame goes out: one more connect frame
+// and its answer at `baudRate` (at most 12 bits a byte), and the time a
+// reader and a USB adapter take to pass an answer on.
+std::uint32_t ConnectSettleMs(std::uint32_t baudRate);
+
 // The rate after `current` in the connect scan: double, and from 38400
 // (or from a rate that cannot double) back to 300.
 std::uint32_t NextScanBaudRate(std::uint32_t current);

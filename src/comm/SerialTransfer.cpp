@@ -13,6 +13,9 @@ namespace {
 // Reads one tick makes at most while bytes keep coming, so that a reader
 // that never pauses cannot hold the user interface.
 constexpr int kReadsPerTick = 64;
+// How long past the first quiet period a line that keeps talking after the
+// connect is waited for, in quiet periods.
+constexpr std::uint64_t kSettleLimitFactor = 10;
 
 }  // namespace
 
@@ -37,7 +40,7 @@ void SerialTransfer::start() {
     phase_ = TransferPhase::Connect;
     step_ = Step::Connect;
     if (scan_.begin() == SerialConnectScan::State::PortFailed) {
-        return connected();
+        return connected(false);
     }
     schedule(0);
 }
@@ -55,6 +58,8 @@ void SerialTransfer::timerFired() {
     switch (step_) {
         case Step::Connect:
             return connectStep();
+        case Step::Settle:
+            return settleStep();
         case Step::Send:
             return sendStep();
         case Step::AwaitAck:
@@ -67,18 +72,60 @@ void SerialTransfer::timerFired() {
 }
 
 void SerialTransfer::connectStep() {
-    if (scan_.step() == SerialConnectScan::State::Running) {
-        return schedule(0);
+    switch (scan_.step()) {
+        case SerialConnectScan::State::Running:
+            return schedule(0);
+        case SerialConnectScan::State::Connected:
+            return beginSettle();
+        case SerialConnectScan::State::NoAnswer:
+            // Leaves both buffers empty, as a connect that answered does.
+            link_.purge();
+            return connected(false);
+        case SerialConnectScan::State::PortFailed:
+            return connected(false);
     }
-    connected();
 }
 
-// The end of the connect step, answered or not.
-void SerialTransfer::connected() {
-    const auto state = scan_.state();
-    // A failed port has been reported once already; it is not asked again.
-    const bool ok = state != SerialConnectScan::State::PortFailed && link_.purge() &&
-                    state == SerialConnectScan::State::Connected;
+// The ACK that ended the scan answered one connect frame of several: the
+// scan sends the next frame 1 ms after the last, long before an answer can
+// be back, and the reader answers every frame that reached it. The frames
+// not yet sent are discarded; the answers still on their way are waited out
+// until the line has been quiet for as long as one more frame and its
+// answer take. Taken for the answer to the download frame, a late ACK
+// would report a download that the reader never stored.
+void SerialTransfer::beginSettle() {
+    if (!link_.purge()) {
+        return connected(false);
+    }
+    step_ = Step::Settle;
+    settleStart_ = clock_.nowMs();
+    lastByteAt_ = settleStart_;
+    schedule(kPollIntervalMs);
+}
+
+void SerialTransfer::settleStep() {
+    std::array<std::uint8_t, 64> discarded{};
+    for (int read = 0; read < kReadsPerTick; ++read) {
+        std::size_t received = 0;
+        if (!link_.ReadWaiting(discarded, received)) {
+            return connected(false);
+        }
+        if (received == 0) {
+            break;
+        }
+        lastByteAt_ = clock_.nowMs();
+    }
+    const std::uint64_t now = clock_.nowMs();
+    const std::uint64_t quiet = ConnectSettleMs(link_.session().PortSettings.BaudRate);
+    // A line that never falls quiet is left to the transfer's own checks.
+    if (now - lastByteAt_ < quiet && now - settleStart_ < kSettleLimitFactor * quiet) {
+        return schedule(kPollIntervalMs);
+    }
+    connected(link_.purge());
+}
+
+void SerialTransfer::connected(bool answered) {
+    const bool ok = answered && scan_.state() == SerialConnectScan::State::Connected;
     view_.setBusy(false);
     const std::string& name = link_.session().DeviceName;
     if (!ok) {

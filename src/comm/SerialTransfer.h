@@ -58,10 +58,14 @@ class SerialTransfer {
     bool cancelled() const { return cancelled_; }
 
   private:
-    enum class Step { Connect, Send, AwaitAck, AwaitStx, ReadBody };
+    enum class Step { Connect, Settle, Send, AwaitAck, AwaitStx, ReadBody };
 
     void connectStep();
-    void connected();
+    void beginSettle();
+    void settleStep();
+    // The end of the connect step: `answered` when the reader acknowledged
+    // and the line has settled.
+    void connected(bool answered);
     void beginSend(std::vector<std::uint8_t> bytes, Step after);
     void sendStep();
     void awaitAck();
@@ -111,6 +115,7 @@ class SerialTransfer {
     std::uint64_t readStart_ = 0;
     std::uint64_t lastByteAt_ = 0;
     std::uint64_t replyStart_ = 0;
+    std::uint64_t settleStart_ = 0;
 };
 
 // Runs a transfer without a window, its timer on `clock`; `cancelled` is

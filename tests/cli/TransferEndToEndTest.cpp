@@ -162,6 +162,25 @@ TEST_F(SerialEndToEnd, FailuresSayWhyAndWriteNothing) {
     }
 }
 
+// At the line's real speed the reader answers a connect frame only after
+// more of them have been sent, and answers those too. Whatever the timing,
+// a download reported successful is one the reader stored.
+TEST_F(SerialEndToEnd, APacedDownloadReportedSuccessfulIsStored) {
+    const std::string stored = folder.file("stored.cfg");
+    std::string port = startReader({"--pace", "--save", stored});
+    ASSERT_FALSE(port.empty());
+    std::string setting = folder.file("setting.cfg");
+    ASSERT_EQ(cli({"new", setting}).status, 0);
+    auto expected = ReadBytes(setting);
+    expected[0] = 0x04;  // a serial wedge
+    for (int run = 1; run <= 12; ++run) {
+        std::filesystem::remove(stored);
+        Run download = cli({"download", setting, "--port", port});
+        ASSERT_EQ(download.status, 0) << "run " << run << ": " << download.err;
+        EXPECT_EQ(ReadBytes(stored), expected) << "run " << run << " reported success";
+    }
+}
+
 // Ctrl+C or SIGTERM in the middle of a transfer: the command ends with a
 // message and status 1, and the port is as it was: not exclusive, so the
 // next command opens it.

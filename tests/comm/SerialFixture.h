@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "comm/CommFakes.h"
@@ -25,6 +26,9 @@ struct ScriptedReader {
     std::uint32_t baudRate = 9600;
     std::deque<std::vector<std::uint8_t>> downloadAnswers;
     std::deque<std::vector<std::uint8_t>> uploadReplies;
+    // How long an acknowledge of a connect frame takes to come back (the
+    // rest of the frame on the wire, the reader, the way back); 0: at once.
+    std::uint64_t connectAnswerDelayMs = 0;
     int connectFrames = 0;
     int downloadFrames = 0;
     int uploadRequests = 0;
@@ -42,13 +46,21 @@ class SerialFixture : public ::testing::Test {
     RecordingView view;
     FakeClock clock;
     ScriptedReader reader;
+    // Answers on their way back: due time, bytes. A purge does not reach them.
+    std::deque<std::pair<std::uint64_t, std::vector<std::uint8_t>>> inFlight;
 
     SerialFixture() {
         session.SerialPort = std::make_unique<PortHandle>(port);
         session.PortSettings.DCBlength = PortSettings::kByteSize;
         session.PortSettings.BaudRate = 9600;
         session.DeviceName = "Reader1";
-        port.onRead = [this] { ++clock.now; };
+        port.onRead = [this] {
+            ++clock.now;
+            while (!inFlight.empty() && inFlight.front().first <= clock.now) {
+                Queue(port, inFlight.front().second);
+                inFlight.pop_front();
+            }
+        };
         port.reader = [this](FakeSerialPort& p, std::span<const std::uint8_t> data) {
             answer(p, data);
         };
@@ -69,7 +81,12 @@ class SerialFixture : public ::testing::Test {
         if (written == std::vector<std::uint8_t>(connect.begin(), connect.end())) {
             ++reader.connectFrames;
             if (portBaudRate() == reader.baudRate) {
-                Queue(p, {kAck});
+                if (reader.connectAnswerDelayMs == 0) {
+                    Queue(p, {kAck});
+                } else {
+                    inFlight.emplace_back(clock.now + reader.connectAnswerDelayMs,
+                                          std::vector<std::uint8_t>{kAck});
+                }
             }
         } else if (written == std::vector<std::uint8_t>(request.begin(), request.end())) {
             ++reader.uploadRequests;

@@ -112,14 +112,22 @@ TEST_F(SerialDownloadTest, NoReaderAtAnyRate) {
 }
 
 TEST_F(SerialDownloadTest, PortFailureEndsTheDownloadAtOnce) {
-    // Read 1 is the connect answer, read 2 the first answer to the frame.
-    port.failReadAt = 2;
+    // The first read for the answer to the frame fails.
+    port.reader = [this](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+        answer(p, data);
+        if (reader.downloadFrames == 1) {
+            p.failReadAt = static_cast<int>(p.readSizes.size()) + 1;
+        }
+    };
     EXPECT_FALSE(SerialDownload(link, clock, image, view));
     EXPECT_EQ(reader.downloadFrames, 1);
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{SystemErrorText("ReadFile", EIO),
                                                           "Download setting failed."}));
 
     prompter.clear();
+    port.reader = [this](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+        answer(p, data);
+    };
     port.failReadAt = 0;
     port.failSetTimeouts = true;
     EXPECT_FALSE(SerialDownload(link, clock, image, view));
@@ -168,6 +176,64 @@ TEST_F(SerialDownloadTest, LogHoldsOneLinePerReadThatReturnedBytes) {
     ASSERT_TRUE(SerialDownload(link, clock, image, view));
     // Connect answers are not logged; the silent second try writes nothing.
     EXPECT_EQ(files.text(kLogPath), "15\n06\n");
+}
+
+// A reader that takes a few milliseconds to answer has been sent several
+// connect frames by the time its first ACK arrives, and it answers each of
+// them. Those late answers must be gone before the first frame of the
+// transfer goes out: taken for the answer to the download frame, they would
+// report a download that the reader never stored.
+TEST_F(SerialFixture, LateConnectAnswersAreNotTakenForTheTransfersAnswer) {
+    using Direction = SerialTransfer::Direction;
+    struct Case {
+        std::uint64_t answerDelayMs;
+        Direction direction;
+        std::deque<std::vector<std::uint8_t>> downloadAnswers;
+        bool succeeds;
+        int frames;  // download frames or upload requests
+    };
+    const Case cases[] = {
+        {3, Direction::Download, {}, false, 3},  // the reader never stores the image
+        {3, Direction::Download, {{kAck}}, true, 1},
+        {25, Direction::Download, {{}, {0x15}, {}}, false, 3},
+        {25, Direction::Download, {{0x15}, {kAck}}, true, 2},
+        {3, Direction::Upload, {}, true, 1},
+        {25, Direction::Upload, {}, true, 1},
+    };
+    const ConfigurationImage readerImage = CountingImage();
+    for (const Case& c : cases) {
+        const std::string what = std::to_string(c.answerDelayMs) + " ms " +
+                                 (c.direction == Direction::Download ? "download" : "upload");
+        session.SerialPort = std::make_unique<PortHandle>(port);
+        reader = ScriptedReader{};
+        reader.connectAnswerDelayMs = c.answerDelayMs;
+        reader.downloadAnswers = c.downloadAnswers;
+        reader.uploadReplies = {Reply(readerImage)};
+        inFlight.clear();
+        prompter.clear();
+        bool cleanLine = true;
+        port.reader = [&](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+            if (data.size() != kSerialCommandFrameSize || data[2] != kConnectCommand) {
+                cleanLine = cleanLine && inFlight.empty() && p.input.empty();
+            }
+            answer(p, data);
+        };
+        ConfigurationImage image{};
+        SerialTransfer transfer(c.direction, link, clock, view, image);
+        EXPECT_EQ(RunSerialTransfer(transfer, clock), c.succeeds) << what;
+        EXPECT_GT(reader.connectFrames, 1) << what;  // the answer was late indeed
+        EXPECT_TRUE(cleanLine) << what;
+        if (c.direction == Direction::Download) {
+            EXPECT_EQ(reader.downloadFrames, c.frames) << what;
+            EXPECT_EQ(prompter.texts(),
+                      std::vector<std::string>{c.succeeds ? "Download finished successfully."
+                                                          : "Download setting failed."})
+                << what;
+        } else {
+            EXPECT_EQ(reader.uploadRequests, c.frames) << what;
+            EXPECT_EQ(image, readerImage) << what;
+        }
+    }
 }
 
 class SerialUploadTest : public SerialFixture {
@@ -269,9 +335,14 @@ TEST_F(SerialUploadTest, ConnectFailure) {
 }
 
 TEST_F(SerialUploadTest, HangUpMidReplyEndsAtOnce) {
-    // Reads: connect answer, STX, then the body read fails.
+    // The read after STX, the first of the body, fails.
     reader.uploadReplies = {Reply(readerImage)};
-    port.failReadAt = 3;
+    port.reader = [this](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+        answer(p, data);
+        if (reader.uploadRequests == 1) {
+            p.failReadAt = static_cast<int>(p.readSizes.size()) + 2;
+        }
+    };
     EXPECT_FALSE(SerialUpload(link, clock, image, view));
     EXPECT_EQ(reader.uploadRequests, 1);
     expectFailed({SystemErrorText("ReadFile", EIO), "Upload setting from Reader1 failed."});
