@@ -66,6 +66,12 @@ chmod 700 "$XDG_RUNTIME_DIR"
 
 echo "== magtune-cli new/show"
 [[ $(magtune-cli --version) == "magtune-cli $version" ]] || fail "magtune-cli --version"
+[[ $(magtune-reader-sim --version) == "magtune-reader-sim $version" ]] ||
+    fail "magtune-reader-sim --version"
+for page in magtune magtune-cli magtune-reader-sim; do
+    man -P cat "$page" 2>/dev/null | grep -q "^NAME" || [[ ! -x /usr/bin/man ]] ||
+        fail "man $page shows no page"
+done
 magtune-cli new reader.cfg
 magtune-cli set reader.cfg "RS232/Baud Rate=19200"
 magtune-cli show reader.cfg >show.txt
@@ -75,6 +81,11 @@ echo "== upload over RS232 from the installed simulator"
 start_simulator --link "$MAGTUNE_PORTS_DIR/COM1" --image reader.cfg
 timeout 120 magtune-cli upload serial.cfg --com 1
 magtune-cli diff reader.cfg serial.cfg
+
+echo "== the ports a user may open"
+magtune-cli ports --all >ports.txt
+grep -q $'^COM1\t' ports.txt || fail "ports does not list COM1: $(cat ports.txt)"
+[[ $(grep -c '^COM' ports.txt) == 32 ]] || fail "ports --all does not list 32 ports"
 
 echo "== upload over USB: the library and its server from $helpers"
 start_simulator --usb "$work/usb.sock" --image reader.cfg
@@ -96,6 +107,13 @@ if [[ -r /usr/share/bash-completion/bash_completion ]]; then
         _magtune_cli
         printf "%s\n" "${COMPREPLY[@]}"')
     [[ $offered == 'RS232/Baud\ Rate' ]] || fail "completion offered: $offered"
+    offered=$(bash -c 'source /usr/share/bash-completion/bash_completion
+        source /usr/share/bash-completion/completions/magtune-cli
+        COMP_WORDS=(magtune-cli download reader.cfg --sim-)
+        COMP_CWORD=3 COMP_LINE="magtune-cli download reader.cfg --sim-" COMP_POINT=${#COMP_LINE}
+        _magtune_cli
+        printf "%s\n" "${COMPREPLY[@]}"')
+    [[ $offered == $'--sim-usb\n--sim-wedge' ]] || fail "completion of --sim- offered: $offered"
 fi
 
 echo "== the desktop program"
@@ -105,12 +123,17 @@ grep -q '^first-show-ms ' probe.txt || fail "magtune did not show its window: $(
 
 echo "== removal"
 cd /
-apt-get remove -y magtune
+files=$(dpkg-query -L magtune)
+apt-get purge -y magtune
 if dpkg-query -W -f='${Status}' magtune 2>/dev/null | grep -q 'install ok installed'; then
     fail "magtune is still installed"
 fi
-for path in /usr/bin/magtune /usr/bin/magtune-cli /usr/bin/magtune-reader-sim "$helpers" \
-    /usr/share/magtune /usr/share/doc/magtune; do
+# Every file the package brought is gone; folders only when they are its own.
+while read -r path; do
+    [[ -d $path && ! -L $path ]] && continue
+    [[ ! -e $path && ! -L $path ]] || fail "$path is left after removal"
+done <<<"$files"
+for path in "$helpers" /usr/share/magtune /usr/share/doc/magtune; do
     [[ ! -e $path ]] || fail "$path is left after removal"
 done
 echo "check-package: $deb installs, runs and removes cleanly"
