@@ -434,6 +434,33 @@ void AdviseOnPortAccess(const SerialEndpoint& endpoint, const std::string& ports
     }
 }
 
+// OUT.cfg is checked before the reader is asked: an upload that cannot be
+// kept is not worth the reader's time, and "Upload finished successfully."
+// followed by a failed save reads as a contradiction. The save itself still
+// decides (and keeps the old file whole when it fails).
+void CheckUploadTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        return;  // saved through the link, into the file it names
+    }
+    int problem = 0;
+    if (::stat(path.c_str(), &st) == 0) {
+        problem = S_ISDIR(st.st_mode) ? EISDIR : ::access(path.c_str(), W_OK) != 0 ? errno : 0;
+    } else if (errno != ENOENT) {
+        problem = errno;
+    } else {
+        const std::size_t slash = path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "."
+                                   : slash == 0               ? "/"
+                                                              : path.substr(0, slash);
+        problem = ::access(folder.c_str(), W_OK | X_OK) != 0 ? errno : 0;
+    }
+    if (problem != 0) {
+        throw UsageError{"Failed to save " + path + ": " + SystemMessageText(problem) +
+                         ". The reader was not asked for its setting."};
+    }
+}
+
 }  // namespace
 
 // The user's preferences as the program loads them: defaults for what is
@@ -505,6 +532,7 @@ int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, P
     if (parsed.positional.size() != 1) {
         throw UsageError{std::string("usage: magtune-cli ") + usage};
     }
+    CheckUploadTarget(parsed.positional[0]);
     Preferences preferences;
     LoadUserPreferences(prompter, config, preferences);
     ConsoleTransferView view(std::cerr);

@@ -258,6 +258,34 @@ TEST_F(SerialEndToEnd, PrefsShowsTheLoadedValuesAndTheFile) {
         << "prefs only reads the preferences";
 }
 
+// An OUT.cfg that cannot be written is refused before the reader is asked,
+// not after "Upload finished successfully.".
+TEST_F(SerialEndToEnd, AnUploadThatCannotBeKeptDoesNotAskTheReader) {
+    std::string port = startReader({});
+    ASSERT_FALSE(port.empty());
+    std::filesystem::create_directory(folder.file("a-folder"));
+    struct Case {
+        std::string target;
+        const char* reason;
+    } cases[] = {
+        {folder.file("missing/out.cfg"), "No such file or directory"},
+        {folder.file("a-folder"), "Is a directory"},
+    };
+    for (const Case& c : cases) {
+        Run run = cli({"upload", c.target, "--port", port});
+        EXPECT_EQ(run.status, 2) << c.target;
+        EXPECT_TRUE(Contains(run.err, "Failed to save " + c.target + ": " + c.reason +
+                                          ". The reader was not asked for its setting."))
+            << run.err;
+        EXPECT_FALSE(Contains(run.err, "Upload")) << run.err;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file("a-folder")));
+    // A new file in a folder that exists is still fine.
+    Run fine = cli({"upload", folder.file("a-folder/out.cfg"), "--port", port});
+    EXPECT_EQ(fine.status, 0) << fine.err;
+    EXPECT_EQ(ReadBytes(folder.file("a-folder/out.cfg")).size(), 256u);
+}
+
 TEST_F(SerialEndToEnd, PortsShowsWhereEachComPortLeads) {
     const std::string ports = folder.file("ports");
     std::filesystem::create_symlink("/dev/null", ports + "/COM3");
