@@ -125,10 +125,7 @@ void ProvisionRun::usbWorker() {
             stopped = stopped_;
         }
         if (stopped) {
-            update(index, [](ProvisionResult& row) {
-                row.state = ProvisionState::Failed;
-                row.message = "Not started: the run was stopped.";
-            });
+            failUnstarted(index);
         } else {
             provision(index);
         }
@@ -136,8 +133,23 @@ void ProvisionRun::usbWorker() {
 }
 
 void ProvisionRun::stop() {
-    std::lock_guard lock(mutex_);
-    stopped_ = true;
+    std::deque<std::size_t> waiting;
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+        waiting.swap(usbQueue_);
+    }
+    // At once, so that the rows say so while the readers under way finish.
+    for (std::size_t index : waiting) {
+        failUnstarted(index);
+    }
+}
+
+void ProvisionRun::failUnstarted(std::size_t index) {
+    update(index, [](ProvisionResult& row) {
+        row.state = ProvisionState::Failed;
+        row.message = "Not started: the run was stopped.";
+    });
 }
 
 void ProvisionRun::wait() {

@@ -75,6 +75,7 @@ class ProvisionRun {
     void provision(std::size_t index);
     void update(std::size_t index, const std::function<void(ProvisionResult&)>& change);
     void usbWorker();
+    void failUnstarted(std::size_t index);
 
     const DeviceSettings settings_;
     const ProvisionReaderFactory factory_;

@@ -16,11 +16,12 @@
 #include <optional>
 #include <set>
 
+#include "app/ProvisionReport.h"
 #include "app/ProvisionRun.h"
+#include "app/ProvisionTargets.h"
 #include "app/SerialProvisionReader.h"
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
-#include "cli/ProvisionReport.h"
 #include "cli/TransferCommands.h"
 #include "cli/UsbReaderSession.h"
 #include "comm/ComPortList.h"
@@ -213,33 +214,6 @@ class UsbProvisionReader : public ProvisionReader {
     bool chosen_ = false;
 };
 
-ProvisionTarget ComTarget(int index) {
-    ProvisionTarget target;
-    target.port = ComPortName(index);
-    target.comIndex = index;
-    return target;
-}
-
-ProvisionTarget DeviceTarget(const std::string& device) {
-    ProvisionTarget target;
-    target.port = device;
-    target.device = device;
-    return target;
-}
-
-// Where a serial target leads now, and whether a port opens there: the port
-// is opened and closed again at once.
-std::string TargetDevice(const ProvisionTarget& target, const std::string& portsFolder) {
-    return target.comIndex ? ComPortDevice(*target.comIndex, portsFolder) : target.device;
-}
-
-bool Opens(const ProvisionTarget& target, const std::string& portsFolder) {
-    SystemError error;
-    auto port = target.comIndex ? OpenComPort(*target.comIndex, portsFolder, error)
-                                : OpenSerialDevice(target.device, error);
-    return port != nullptr;
-}
-
 // The table on a terminal: drawn again in place whenever a row changes.
 // Lines are cut at the terminal's width, since a wrapped line would throw
 // the redrawing off by a line.
@@ -302,13 +276,10 @@ class ProgressDisplay {
 void WriteReports(const ProvisionArgs& parsed, const std::vector<ProvisionResult>& rows,
                   Prompter& prompter) {
     for (const std::string& path : parsed.reports) {
-        const std::string text =
-            path.ends_with(".csv") ? ProvisionCsv(rows) : ProvisionJson(parsed.setting, rows);
-        SystemError error;
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-        if (!RealFileSystem().writeFileAtomically(path, std::span(bytes, text.size()), error)) {
-            prompter.warning("Failed to write the report " + path + ". (" +
-                             SystemMessageText(error.code) + ")");
+        const std::string failure =
+            WriteProvisionReport(RealFileSystem(), path, parsed.setting, rows);
+        if (!failure.empty()) {
+            prompter.warning(failure);
         }
     }
 }
@@ -421,7 +392,7 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
                     }
                     seen.erase(known);
                 }
-                if (present && Opens(target, portsFolder)) {
+                if (present && TargetOpens(target, portsFolder)) {
                     seen[target.port] = device;
                     run.add(target);
                 }
@@ -435,7 +406,7 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
             if (parsed.allPorts && target.comIndex &&
                 std::find(parsed.comIndices.begin(), parsed.comIndices.end(), *target.comIndex) ==
                     parsed.comIndices.end() &&
-                !Opens(target, portsFolder)) {
+                !TargetOpens(target, portsFolder)) {
                 continue;
             }
             run.add(target);
@@ -451,10 +422,7 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
                 }
             }
             for (std::size_t n : numbers) {
-                ProvisionTarget target;
-                target.port = "USB " + std::to_string(n);
-                target.usbNumber = n;
-                run.add(target);
+                run.add(UsbTarget(n));
             }
         }
         if (run.results().empty()) {

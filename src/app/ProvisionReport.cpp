@@ -1,8 +1,11 @@
-#include "cli/ProvisionReport.h"
+#include "app/ProvisionReport.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <span>
+
+#include "platform/SystemError.h"
 
 namespace magtune {
 namespace {
@@ -178,6 +181,19 @@ std::string ProvisionCsv(const std::vector<ProvisionResult>& rows) {
                ProvisionStateName(row.state) + "," + CsvField(row.message) + "\r\n";
     }
     return out;
+}
+
+std::string WriteProvisionReport(FileSystem& files, const std::string& path,
+                                 const std::string& setting,
+                                 const std::vector<ProvisionResult>& rows) {
+    const std::string text =
+        path.ends_with(".csv") ? ProvisionCsv(rows) : ProvisionJson(setting, rows);
+    SystemError error;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    if (files.writeFileAtomically(path, std::span(bytes, text.size()), error)) {
+        return {};
+    }
+    return "Failed to write the report " + path + ". (" + SystemMessageText(error.code) + ")";
 }
 
 }  // namespace magtune

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "app/ProvisionRun.h"
+#include "platform/FileSystem.h"
 
 namespace magtune {
 
-// The results of a provisioning run as the command line writes them.
+// The results of a provisioning run as both front ends write them.
 
 // The table: a header line and one line per reader, columns padded.
 std::string ProvisionTable(const std::vector<ProvisionResult>& rows);
@@ -20,5 +21,12 @@ std::string ProvisionLine(const ProvisionResult& row);
 std::string ProvisionJson(const std::string& setting, const std::vector<ProvisionResult>& rows);
 // A header line, then one record per reader; fields quoted where they must be.
 std::string ProvisionCsv(const std::vector<ProvisionResult>& rows);
+
+// Writes the report to `path` (CSV when it ends in ".csv", else JSON) in one
+// piece, so that a failure leaves an older report whole. Empty when written,
+// else the message for the user.
+std::string WriteProvisionReport(FileSystem& files, const std::string& path,
+                                 const std::string& setting,
+                                 const std::vector<ProvisionResult>& rows);
 
 }  // namespace magtune
