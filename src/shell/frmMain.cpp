@@ -27,6 +27,7 @@
 #include "shell/QtPropertyEditors.h"
 #include "shell/SettingPanes.h"
 #include "shell/frmAbout.h"
+#include "shell/frmProvision.h"
 
 // The icons live in a static library: without a reference the linker would
 // leave them out of the program.
@@ -181,6 +182,11 @@ void frmMain::createMenus() {
     addSeparator(setting, "mnuSettingBar1");
     mnuSettingTest =
         addCommand(setting, "mnuSettingTest", "&Test Pad...", &frmMain::settingTest, "test");
+    mnuSettingBar2 = addSeparator(setting, "mnuSettingBar2");
+    mnuSettingProvision =
+        addCommand(setting, "mnuSettingProvision", "&Provision...", &frmMain::settingProvision);
+    mnuSettingBar2->setVisible(false);
+    mnuSettingProvision->setVisible(false);
 
     QMenu* editing = menuBar()->addMenu(QStringLiteral("Data &Editing"));
     editing->setObjectName(QStringLiteral("mnuDataEditing"));
@@ -446,6 +452,13 @@ void frmMain::setTransferCommands(TransferCommands* commands) {
     };
 }
 
+void frmMain::setProvisionMachine(ProvisionSession::Machine machine) {
+    provisionMachine_ = std::move(machine);
+    const bool available = static_cast<bool>(provisionMachine_.readers);
+    mnuSettingBar2->setVisible(available);
+    mnuSettingProvision->setVisible(available);
+}
+
 void frmMain::setPropertyEditors(PropertyEditors* editors) {
     editors_ = editors != nullptr ? editors : ownEditors_.get();
 }
@@ -499,6 +512,8 @@ void frmMain::setCommandEnabled(SettingCommand command, bool enabled) {
         case SettingCommand::Download:
             item = mnuSettingDownload;
             button = "Download";
+            // Provisioning sends the open setting, as a download does.
+            mnuSettingProvision->setEnabled(enabled);
             break;
         case SettingCommand::FormulaAdd:
             item = mnuDataEditingAdd;
@@ -587,6 +602,17 @@ void frmMain::settingTest() {
     if (transfers_ != nullptr) {
         transfers_->testPad();
     }
+}
+
+void frmMain::settingProvision() {
+    if (!provisionMachine_.readers) {
+        return;
+    }
+    const std::string name = !openSetting_->CurrentFile.empty() ? openSetting_->CurrentFile
+                                                                : openSetting_->CurrentDevice;
+    frmProvision dialog(state_.store, name, state_.store.Modified, provisionMachine_,
+                        services_.prompter, services_.fileDialog, services_.files, this);
+    dialog.exec();
 }
 
 void frmMain::formulaAdd() {

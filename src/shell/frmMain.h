@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/ProvisionSession.h"
 #include "dataedit/FormulaCommands.h"
 #include "settings/OpenSetting.h"
 #include "settings/SettingCatalogue.h"
@@ -67,6 +68,9 @@ class frmMain : public QMainWindow, public SettingWindow {
     // The Settings menu commands and the uploads and downloads that the file
     // commands ask for; without them those commands do nothing.
     void setTransferCommands(TransferCommands* commands);
+    // The readers that Settings > Provision reaches; without them the
+    // command stays hidden.
+    void setProvisionMachine(ProvisionSession::Machine machine);
     // The property list's editors (the desktop's dialogs unless replaced).
     void setPropertyEditors(PropertyEditors* editors);
 
@@ -112,6 +116,7 @@ class frmMain : public QMainWindow, public SettingWindow {
     void settingUpload();
     void settingDownload();
     void settingTest();
+    void settingProvision();
     void formulaAdd();
     void formulaDelete();
     void formulaUp();
@@ -153,6 +158,7 @@ class frmMain : public QMainWindow, public SettingWindow {
     std::unique_ptr<PropertyEditors> ownEditors_;
     PropertyEditors* editors_;
     TransferCommands* transfers_ = nullptr;
+    ProvisionSession::Machine provisionMachine_;
     Preferences preferences_;
     std::string recoveryPath_;
     bool shuttingDown_ = false;
@@ -180,6 +186,8 @@ class frmMain : public QMainWindow, public SettingWindow {
     QAction* mnuSettingUpload = nullptr;
     QAction* mnuSettingDownload = nullptr;
     QAction* mnuSettingTest = nullptr;
+    QAction* mnuSettingBar2 = nullptr;
+    QAction* mnuSettingProvision = nullptr;
     QAction* mnuDataEditingAdd = nullptr;
     QAction* mnuDataEditingDelete = nullptr;
     QAction* mnuDataEditingUp = nullptr;

@@ -138,6 +138,7 @@ int main(int argc, char* argv[]) {
     ZebApiLibrary zebApi;
     WedgeTransportForms wedge(zebApi, state.store, state.options, prompter, SystemClock(), &window);
     transfers.commands().transports.keyboardWedge = &wedge;
+    window.setProvisionMachine(SerialProvisionMachine(state.options, config.portsFolder));
     if (!window.load()) {
         return 1;
     }

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "app/ProvisionSession.h"
+#include "common/Prompter.h"
+#include "platform/FileSystem.h"
+#include "settings/FileDialog.h"
+#include "settings/SettingStore.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QTreeWidget;
+
+namespace magtune {
+
+// "Provision Readers": downloads the open setting into many readers at once
+// and reads each one back, with a row per reader. The readers run on worker
+// threads; a timer of this window picks up their rows, so the window never
+// waits for a reader and what a reader has to say ends up in its row, not
+// in a message box. Closing the window stops the run: the readers under way
+// finish first and their rows show how they ended.
+class frmProvision : public QDialog {
+    Q_OBJECT
+
+  public:
+    // `settingName` is the file or device the setting came from.
+    frmProvision(const SettingStore& setting, std::string settingName, bool modified,
+                 ProvisionSession::Machine machine, Prompter& prompter, FileDialog& fileDialog,
+                 FileSystem& files, QWidget* parent = nullptr);
+    ~frmProvision() override;
+
+    const ProvisionSession& session() const { return session_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+  private:
+    void start();
+    void stop();
+    void saveReport();
+    void refresh();
+    void showRow(std::size_t index, const ProvisionResult& row);
+    void updateControls();
+    // While readers are under way: stops the run and closes the window once
+    // it has ended. True when the window stays for that.
+    bool holdWhileBusy();
+    ProvisionChoice choice() const;
+
+    const SettingStore& setting_;
+    std::string settingName_;
+    Prompter& prompter_;
+    FileDialog& fileDialog_;
+    FileSystem& files_;
+    ProvisionSession session_;
+    bool closeWhenDone_ = false;
+
+    QLabel* lblSetting;
+    QCheckBox* chkComPorts;
+    QLineEdit* txtComList;
+    QCheckBox* chkAllPorts;
+    QLabel* lblDevices;
+    QLineEdit* txtDevices;
+    QCheckBox* chkUsb;
+    QCheckBox* chkVerify;
+    QTreeWidget* lvReaders;
+    QLabel* lblSummary;
+    QLabel* lblReport;
+    QPushButton* cmdStart;
+    QPushButton* cmdStop;
+    QPushButton* cmdSave;
+    QPushButton* cmdClose;
+    QTimer* tmrRefresh;
+};
+
+}  // namespace magtune
