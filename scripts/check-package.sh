@@ -56,6 +56,11 @@ for path in /usr/bin/magtune /usr/bin/magtune-cli /usr/bin/magtune-reader-sim \
     [[ -e $path ]] || fail "$path is missing"
 done
 appstreamcli validate --no-net /usr/share/metainfo/com.tarvikveviriz.Magtune.metainfo.xml
+if command -v desktop-file-validate >/dev/null; then
+    # Hints too: one main category, so that the menu lists Magtune once.
+    report=$(desktop-file-validate /usr/share/applications/magtune.desktop)
+    [[ -z $report ]] || fail "desktop entry: $report"
+fi
 
 # The programs run as a user would, with their files in a scratch home.
 cd "$work"
