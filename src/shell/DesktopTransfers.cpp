@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "app/SimulatorProbe.h"
+
 namespace magtune {
 
 DesktopTransfers::DesktopTransfers(AppState& state, OpenSetting& openSetting, Prompter& prompter,
@@ -12,8 +14,9 @@ DesktopTransfers::DesktopTransfers(AppState& state, OpenSetting& openSetting, Pr
       link_(state.serial, state.options, log_, prompter),
       dialogs_(InterfaceDialogContext{state.store, link_,
                                       openPort ? openPort : SystemComPortOpener(config.portsFolder),
-                                      config.portsFolder, nullptr, !config.usbSimulatorBus.empty(),
-                                      !config.wedgeSimulatorSocket.empty()},
+                                      config.portsFolder, nullptr,
+                                      [config] { return FindRunningSimulator(config); },
+                                      &lastChoseSimulator_},
                openSetting, mainWindow),
       serial_(link_, clock, mainWindow),
       transfers_(state.store, openSetting, link_, dialogs_, ReaderTransports{&serial_},

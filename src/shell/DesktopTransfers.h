@@ -31,6 +31,9 @@ class DesktopTransfers {
     SerialLink& serialLink() { return link_; }
 
   private:
+    // The selection dialogs offer the simulated reader first when it was
+    // the last one chosen.
+    bool lastChoseSimulator_ = false;
     TransferLog log_;
     SerialLink link_;
     QtInterfaceDialogs dialogs_;

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValidator>
+#include <chrono>
 #include <utility>
 
 #include "common/ui/DialogPlacement.h"
@@ -37,6 +38,9 @@ Widget* Named(Widget* widget, const char* name) {
     return widget;
 }
 
+constexpr int kSimulatorPollMs = 100;
+constexpr qint64 kSimulatorProbeIntervalMs = 1000;
+
 // Hidden port controls keep their place, so the dialog does not jump.
 void KeepPlaceWhenHidden(QWidget* widget) {
     QSizePolicy policy = widget->sizePolicy();
@@ -54,10 +58,13 @@ InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& captio
       portsFolder_(context.portsFolder),
       selection_(kind, context.store, context.link, context.openPort,
                  context.portDialog ? *context.portDialog : *ownPortDialog_),
+      findSimulator_(context.findSimulator),
       optRS232(Named(new QRadioButton(QStringLiteral("By RS232 Interface"), this), "optRS232")),
       optKeybrd(
           Named(new QRadioButton(QStringLiteral("By PS/2 Keyboard Interface"), this), "optKeybrd")),
       optUSB(Named(new QRadioButton(QStringLiteral("By USB Interface"), this), "optUSB")),
+      optSim(Named(new QRadioButton(QStringLiteral("By Simulated Reader"), this), "optSim")),
+      lblSim(Named(new QLabel(this), "lblSim")),
       lblCom(Named(new QLabel(QStringLiteral("COM"), this), "lblCom")),
       cboCom(Named(new QComboBox(this), "cboCom")),
       lblComDevice(Named(new QLabel(this), "lblComDevice")),
@@ -97,16 +104,9 @@ InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& captio
     options->addWidget(cmdProperties, 0, 4);
     options->addWidget(optKeybrd, 1, 0);
     options->addWidget(optUSB, 2, 0);
-    // The simulated reader is picked like a real one, by its interface.
-    const std::pair<bool, const char*> simulated[] = {{context.simulatedKeyboard, "lblSimKeybrd"},
-                                                      {context.simulatedUsb, "lblSimUSB"}};
-    for (int row = 0; row < 2; ++row) {
-        if (simulated[row].first) {
-            options->addWidget(Named(new QLabel(QStringLiteral("(simulated reader)"), this),
-                                     simulated[row].second),
-                               row + 1, 1, 1, 3);
-        }
-    }
+    // The simulated reader is a transport of its own, offered while it runs.
+    options->addWidget(optSim, 3, 0);
+    options->addWidget(lblSim, 3, 1, 1, 4);
     options->setColumnStretch(3, 1);
     layout->addLayout(options);
 
@@ -119,6 +119,7 @@ InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& captio
 
     cmdOK->setDefault(true);
 
+    selection_.rememberSimulatorChoice(context.lastChoseSimulator);
     selection_.Load();
     if (txtDevName != nullptr) {
         txtDevName->setText(QString::fromStdString(currentDevice));
@@ -132,13 +133,40 @@ InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& captio
             [this](bool on) { optionToggled(InterfaceCode::KeyboardWedge, on); });
     connect(optUSB, &QRadioButton::toggled, this,
             [this](bool on) { optionToggled(InterfaceCode::Usb, on); });
+    connect(optSim, &QRadioButton::toggled, this,
+            [this](bool on) { optionToggled(kSimulatedReaderOption, on); });
     connect(cboCom, &QComboBox::currentIndexChanged, this, &InterfaceDialog::portChosen);
     connect(cmdProperties, &QPushButton::clicked, this, &InterfaceDialog::properties);
     connect(cmdOK, &QPushButton::clicked, this, &InterfaceDialog::confirm);
     connect(cmdCancel, &QPushButton::clicked, this, &InterfaceDialog::reject);
+
+    if (findSimulator_) {
+        connect(&simulatorWatch_, &QTimer::timeout, this, &InterfaceDialog::watchSimulator);
+        simulatorWatch_.start(kSimulatorPollMs);
+        watchSimulator();
+    }
 }
 
+// A probe still under way is waited for: it asks a local socket, which
+// answers at once.
 InterfaceDialog::~InterfaceDialog() = default;
+
+void InterfaceDialog::watchSimulator() {
+    if (probe_.valid()) {
+        if (probe_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            return;
+        }
+        const SimulatedReader found = probe_.get();
+        if (found.interface != selection_.simulatedInterface()) {
+            selection_.setSimulatedInterface(found.interface);
+            showSelection();
+        }
+    }
+    if (!sinceProbe_.isValid() || sinceProbe_.elapsed() >= kSimulatorProbeIntervalMs) {
+        sinceProbe_.start();
+        probe_ = std::async(std::launch::async, findSimulator_);
+    }
+}
 
 void InterfaceDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -160,11 +188,18 @@ void InterfaceDialog::showSelection() {
     const QSignalBlocker blockRs232(optRS232);
     const QSignalBlocker blockKeybrd(optKeybrd);
     const QSignalBlocker blockUsb(optUSB);
+    const QSignalBlocker blockSim(optSim);
     const QSignalBlocker blockCom(cboCom);
     const std::int32_t interface = selection_.selectedInterface();
     optRS232->setChecked(interface == InterfaceCode::Rs232);
     optKeybrd->setChecked(interface == InterfaceCode::KeyboardWedge);
     optUSB->setChecked(interface == InterfaceCode::Usb);
+    optSim->setChecked(interface == kSimulatedReaderOption);
+    optSim->setVisible(selection_.simulatorOffered());
+    lblSim->setVisible(selection_.simulatorOffered());
+    lblSim->setText(selection_.simulatedInterface() == InterfaceCode::KeyboardWedge
+                        ? QStringLiteral("(magtune-reader-sim on the keyboard port)")
+                        : QStringLiteral("(magtune-reader-sim on the USB bus)"));
     const bool portControls = selection_.portControlsVisible();
     lblCom->setVisible(portControls);
     cboCom->setVisible(portControls);

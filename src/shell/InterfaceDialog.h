@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
+#include "app/SimulatorProbe.h"
 #include "shell/InterfaceSelection.h"
 
 class QComboBox;
@@ -23,11 +28,13 @@ struct InterfaceDialogContext {
     std::string portsFolder{};
     // Properties; the desktop's PortSettingsDialog when null.
     PortConfigDialog* portDialog = nullptr;
-    // The simulated reader answers on the USB bus or the keyboard port
-    // (its sockets are named in the run-time configuration): the dialog
-    // says so beside that option.
-    bool simulatedUsb = false;
-    bool simulatedKeyboard = false;
+    // Whether a simulated reader runs, asked off the user interface thread
+    // when the dialog opens and every second while it is open; while one
+    // runs the dialog offers it as an option of its own. Empty: never.
+    std::function<SimulatedReader()> findSimulator{};
+    // Kept by the owner from one dialog to the next: the last OK took the
+    // simulated reader.
+    bool* lastChoseSimulator = nullptr;
 };
 
 // The window of the three interface selection dialogs. frmOpen, frmSave
@@ -58,17 +65,26 @@ class InterfaceDialog : public QDialog {
     void portChosen(int index);
     void properties();
     void confirm();
+    // Takes the answer of a finished probe, starts the next one when due.
+    void watchSimulator();
 
     std::unique_ptr<PortConfigDialog> ownPortDialog_;
     std::string portsFolder_;
     InterfaceSelection selection_;
     bool shown_ = false;
+    std::function<SimulatedReader()> findSimulator_;
+    std::future<SimulatedReader> probe_;
+    QElapsedTimer sinceProbe_;
+    QTimer simulatorWatch_;
 
     QLabel* lblDevName = nullptr;
     QLineEdit* txtDevName = nullptr;
     QRadioButton* optRS232;
     QRadioButton* optKeybrd;
     QRadioButton* optUSB;
+    QRadioButton* optSim;
+    // What the simulated reader plays.
+    QLabel* lblSim;
     QLabel* lblCom;
     QComboBox* cboCom;
     // The device behind the chosen port.

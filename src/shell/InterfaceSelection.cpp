@@ -20,10 +20,17 @@ void InterfaceSelection::Load() {
     chosen_ = false;
     session().closePort();
     SelectOption(store_.CurrentInterface);
+    userChose_ = false;
 }
 
 void InterfaceSelection::SelectOption(std::int32_t interface) {
+    userChose_ = true;
     switch (interface) {
+        case kSimulatedReaderOption:
+            if (simulated_ != 0) {
+                selected_ = kSimulatedReaderOption;
+            }
+            break;
         case InterfaceCode::Rs232:
             selected_ = InterfaceCode::Rs232;
             ChoosePort(comIndex());
@@ -34,6 +41,18 @@ void InterfaceSelection::SelectOption(std::int32_t interface) {
         default:
             selected_ = InterfaceCode::Usb;
             break;
+    }
+}
+
+void InterfaceSelection::setSimulatedInterface(std::int32_t interface) {
+    const std::int32_t before = simulated_;
+    simulated_ =
+        interface == InterfaceCode::Usb || interface == InterfaceCode::KeyboardWedge ? interface : 0;
+    if (selected_ == kSimulatedReaderOption && simulated_ == 0) {
+        selected_ = before;
+    } else if (simulated_ != 0 && !userChose_ && selected_ == simulated_ &&
+               lastChoseSimulator_ != nullptr && *lastChoseSimulator_) {
+        selected_ = kSimulatedReaderOption;
     }
 }
 
@@ -94,7 +113,10 @@ SelectionOk InterfaceSelection::Ok(const std::string& productName) {
     if (kind_ == SelectionDialogKind::Upload && name.empty()) {
         return SelectionOk::FocusDeviceName;
     }
-    if (selected_ != InterfaceCode::Rs232) {
+    if (selected_ == kSimulatedReaderOption) {
+        store_.CurrentInterface = simulated_;
+        session().closePort();
+    } else if (selected_ != InterfaceCode::Rs232) {
         store_.CurrentInterface = selected_;
         session().closePort();
     } else {
@@ -110,6 +132,9 @@ SelectionOk InterfaceSelection::Ok(const std::string& productName) {
     }
     if (kind_ == SelectionDialogKind::Upload) {
         session().DeviceName = name;
+    }
+    if (lastChoseSimulator_ != nullptr) {
+        *lastChoseSimulator_ = selected_ == kSimulatedReaderOption;
     }
     chosen_ = true;
     return SelectionOk::Accepted;

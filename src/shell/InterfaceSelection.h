@@ -11,6 +11,10 @@
 
 namespace magtune {
 
+// The option of a running simulated reader. Never stored: OK takes the
+// interface the simulator plays (USB or the keyboard port).
+inline constexpr std::int32_t kSimulatedReaderOption = 4;
+
 // Where the focus goes when OK keeps the dialog open.
 enum class SelectionOk {
     Accepted,         // the dialog closes with its result flag set
@@ -38,9 +42,24 @@ class InterfaceSelection {
     // CurrentInterface (reopening the remembered port for RS232).
     void Load();
 
-    // The option shown selected: 1 RS232, 2 keyboard wedge, 3 USB.
+    // The option shown selected: 1 RS232, 2 keyboard wedge, 3 USB, or the
+    // simulated reader.
     std::int32_t selectedInterface() const { return selected_; }
     void SelectOption(std::int32_t interface);
+
+    // The interface a simulated reader that runs now plays, 0 when none
+    // runs: it is offered as an option of its own while it runs. When it
+    // stops, its option hands the selection to the interface it played.
+    // When the last OK took it and the user has not chosen since, it is
+    // selected as it comes up.
+    void setSimulatedInterface(std::int32_t interface);
+    bool simulatorOffered() const { return simulated_ != 0; }
+    std::int32_t simulatedInterface() const { return simulated_; }
+    // Kept by the caller from one dialog to the next: the last OK took the
+    // simulated reader.
+    void rememberSimulatorChoice(bool* lastChoseSimulator) {
+        lastChoseSimulator_ = lastChoseSimulator;
+    }
     // lblCom, cboCom and cmdProperties.
     bool portControlsVisible() const { return selected_ == InterfaceCode::Rs232; }
 
@@ -70,6 +89,9 @@ class InterfaceSelection {
     ComPortOpener openPort_;
     PortConfigDialog& portDialog_;
     std::int32_t selected_ = InterfaceCode::Usb;
+    std::int32_t simulated_ = 0;
+    bool* lastChoseSimulator_ = nullptr;
+    bool userChose_ = false;
     bool chosen_ = false;
 };
 

@@ -66,6 +66,61 @@ TEST_F(InterfaceSelectionTest, LoadSelectsTheOptionOfCurrentInterface) {
     }
 }
 
+// The simulated reader is offered while it runs; OK stores the interface it
+// plays, never an option of its own.
+TEST_F(InterfaceSelectionTest, TheSimulatedReaderIsAnOptionWhileItRuns) {
+    constexpr std::int32_t kSim = kSimulatedReaderOption;
+    struct Case {
+        const char* what;
+        std::int32_t current;
+        bool lastChoseSimulator;
+        std::int32_t plays;
+        std::int32_t userPicks;  // before the simulator is seen; 0: nothing
+        std::int32_t shown;
+        std::int32_t stored;
+    };
+    const Case cases[] = {
+        {"offered, not imposed", 3, false, 3, 0, 3, 3},
+        {"chosen last time", 3, true, 3, 0, kSim, 3},
+        {"chosen last time, the user picked first", 3, true, 3, 3, 3, 3},
+        {"chosen last time, now another interface", 2, true, 3, 0, 2, 2},
+        {"plays the keyboard port", 1, false, 2, kSim, 1, 1},  // picked before it ran
+        {"no interface to play", 3, true, 1, 0, 3, 3},
+        {"an option code in the preferences loads as USB", kSim, true, 3, 0, kSim, 3},
+    };
+    for (const Case& c : cases) {
+        store.CurrentInterface = c.current;
+        bool last = c.lastChoseSimulator;
+        auto d = dialog();
+        d.rememberSimulatorChoice(&last);
+        d.Load();
+        if (c.userPicks != 0) {
+            d.SelectOption(c.userPicks);
+        }
+        d.setSimulatedInterface(c.plays);
+        EXPECT_EQ(d.simulatorOffered(), c.plays == 2 || c.plays == 3) << c.what;
+        EXPECT_EQ(d.selectedInterface(), c.shown) << c.what;
+        ASSERT_EQ(d.Ok(), SelectionOk::Accepted) << c.what;
+        EXPECT_EQ(store.CurrentInterface, c.stored) << c.what;
+        EXPECT_EQ(last, c.shown == kSim) << c.what;
+    }
+}
+
+TEST_F(InterfaceSelectionTest, ASimulatorThatStopsHandsTheSelectionToItsInterface) {
+    rememberRs232(2);
+    auto d = dialog();
+    d.Load();
+    d.setSimulatedInterface(InterfaceCode::KeyboardWedge);
+    d.SelectOption(kSimulatedReaderOption);
+    EXPECT_FALSE(d.portControlsVisible());
+    d.setSimulatedInterface(0);
+    EXPECT_FALSE(d.simulatorOffered());
+    EXPECT_EQ(d.selectedInterface(), InterfaceCode::KeyboardWedge);
+    ASSERT_EQ(d.Ok(), SelectionOk::Accepted);
+    EXPECT_EQ(store.CurrentInterface, InterfaceCode::KeyboardWedge);
+    EXPECT_FALSE(session.isPortOpen());
+}
+
 TEST_F(InterfaceSelectionTest, LoadWithRs232ReopensTheRememberedPort) {
     rememberRs232(2);
     auto d = dialog();

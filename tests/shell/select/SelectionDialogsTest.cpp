@@ -2,6 +2,12 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +15,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include "app/SimulatorProbe.h"
 #include "platform/SystemError.h"
 #include "platform/TempFolder.h"
 #include "shell/PortSettingsChoices.h"
@@ -17,6 +24,7 @@
 #include "shell/frmSave.h"
 #include "shell/frmSelect.h"
 #include "shell/select/ModalDriver.h"
+#include "support/ChildProcess.h"
 
 namespace magtune {
 
@@ -250,24 +258,101 @@ void SelectionDialogsTest::portListShowsTheDeviceBesideIt() {
     QVERIFY(!device->isVisible());
 }
 
-// A simulated reader that the configuration names is offered beside its
-// interface, and only then.
-void SelectionDialogsTest::simulatedReaderIsOfferedWhenNamed() {
-    struct Case {
-        bool usb;
-        bool keyboard;
-    };
-    for (const Case c : {Case{false, false}, Case{true, false}, Case{false, true}}) {
-        InterfaceDialogContext context = f->context();
-        context.simulatedUsb = c.usb;
-        context.simulatedKeyboard = c.keyboard;
+// A simulated reader is an option of its own while it runs: it comes and
+// goes with the simulator, OK takes the interface it plays, and the next
+// dialog selects it again as soon as it is seen.
+void SelectionDialogsTest::simulatedReaderIsOfferedWhileItRuns() {
+    auto plays = std::make_shared<std::atomic<std::int32_t>>(0);
+    bool lastChoseSimulator = false;
+    InterfaceDialogContext context = f->context();
+    context.findSimulator = [plays] { return SimulatedReader{plays->load(), "/run/sim"}; };
+    context.lastChoseSimulator = &lastChoseSimulator;
+    f->store.CurrentInterface = InterfaceCode::Usb;
+    {
+        frmSave dialog(context);
+        dialog.show();
+        auto* sim = Child<QRadioButton>(&dialog, "optSim");
+        auto* label = Child<QLabel>(&dialog, "lblSim");
+        QTest::qWait(300);
+        QVERIFY(!sim->isVisible());
+        QVERIFY(Child<QRadioButton>(&dialog, "optUSB")->isChecked());
+
+        plays->store(InterfaceCode::KeyboardWedge);
+        QTRY_VERIFY(sim->isVisible());
+        QCOMPARE(sim->text(), QStringLiteral("By Simulated Reader"));
+        QCOMPARE(label->text(), QStringLiteral("(magtune-reader-sim on the keyboard port)"));
+        QVERIFY(!sim->isChecked());  // offered, not imposed
+        sim->setChecked(true);
+        // The simulator goes away: its interface takes the selection.
+        plays->store(0);
+        QTRY_VERIFY(!sim->isVisible());
+        QVERIFY(Child<QRadioButton>(&dialog, "optKeybrd")->isChecked());
+
+        plays->store(InterfaceCode::Usb);
+        QTRY_VERIFY(sim->isVisible());
+        QCOMPARE(label->text(), QStringLiteral("(magtune-reader-sim on the USB bus)"));
+        sim->setChecked(true);
+        QTest::mouseClick(Child<QPushButton>(&dialog, "cmdOK"), Qt::LeftButton);
+        QVERIFY(dialog.downloadChosen());
+        QCOMPARE(f->store.CurrentInterface, InterfaceCode::Usb);
+        QVERIFY(lastChoseSimulator);
+    }
+    {
         frmSelect dialog(context);
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblSimUSB")) != nullptr, c.usb);
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblSimKeybrd")) != nullptr, c.keyboard);
-        if (auto* label = dialog.findChild<QLabel*>(
-                QString::fromLatin1(c.usb ? "lblSimUSB" : "lblSimKeybrd"))) {
-            QCOMPARE(label->text(), QStringLiteral("(simulated reader)"));
+        dialog.show();
+        auto* sim = Child<QRadioButton>(&dialog, "optSim");
+        QTRY_VERIFY(sim->isChecked());
+        Child<QRadioButton>(&dialog, "optUSB")->setChecked(true);
+        QTest::mouseClick(Child<QPushButton>(&dialog, "cmdOK"), Qt::LeftButton);
+        QVERIFY(dialog.testChosen());
+        QCOMPARE(f->store.CurrentInterface, InterfaceCode::Usb);
+        QVERIFY(!lastChoseSimulator);
+    }
+}
+
+// The simulator as a user starts it: found at the socket the configuration
+// names while it runs, and no longer once it ended, although it leaves its
+// socket file behind when killed.
+void SelectionDialogsTest::aRunningSimulatorIsFound() {
+    struct Case {
+        const char* option;
+        std::int32_t interface;
+        const char* label;
+    };
+    const Case cases[] = {
+        {"--usb", InterfaceCode::Usb, "(magtune-reader-sim on the USB bus)"},
+        {"--wedge", InterfaceCode::KeyboardWedge, "(magtune-reader-sim on the keyboard port)"},
+    };
+    for (const Case& c : cases) {
+        init();
+        const std::string socket = f->folder / "sim.sock";
+        RuntimeConfig config;
+        (c.interface == InterfaceCode::Usb ? config.usbSimulatorBus : config.wedgeSimulatorSocket) =
+            socket;
+        InterfaceDialogContext context = f->context();
+        context.findSimulator = [config] { return FindRunningSimulator(config); };
+        auto simulator = std::make_unique<test::ChildProcess>(
+            std::vector<std::string>{MAGTUNE_READER_SIM_PATH, c.option, socket});
+        QCOMPARE(simulator->firstLine(), socket);
+
+        frmOpen dialog(context, "DESK");
+        dialog.show();
+        auto* sim = Child<QRadioButton>(&dialog, "optSim");
+        QTRY_VERIFY(sim->isVisible());
+        QCOMPARE(Child<QLabel>(&dialog, "lblSim")->text(), QString::fromLatin1(c.label));
+        sim->click();
+        // MAGTUNE_SHOTS_DIR keeps a picture of the dialog to look at.
+        if (const char* shots = std::getenv("MAGTUNE_SHOTS_DIR")) {
+            dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/frmOpen-sim-") +
+                               QString::fromLatin1(c.option + 2) + QStringLiteral(".png"));
         }
+        simulator->sendSignal(SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(!sim->isVisible(), 5000);
+        QVERIFY(
+            Child<QRadioButton>(&dialog, c.interface == InterfaceCode::Usb ? "optUSB" : "optKeybrd")
+                ->isChecked());
+        QVERIFY(std::filesystem::exists(socket));  // killed: the file stays
+        dialog.reject();
     }
 }
 

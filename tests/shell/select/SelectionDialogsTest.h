@@ -28,7 +28,8 @@ class SelectionDialogsTest : public QObject {
     void blankProductNameIsRefused();
     void uploadDialogStartsWithTheOpenDevice();
     void portListShowsTheDeviceBesideIt();
-    void simulatedReaderIsOfferedWhenNamed();
+    void simulatedReaderIsOfferedWhileItRuns();
+    void aRunningSimulatorIsFound();
     void cancelClosesThePort();
     void propertiesRefuses110Baud();
     void propertiesReportsAFailedRead();

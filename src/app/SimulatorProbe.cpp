@@ -1,0 +1,29 @@
+#include "app/SimulatorProbe.h"
+
+#include "platform/SystemError.h"
+#include "platform/UnixSocket.h"
+#include "settings/InterfaceCode.h"
+
+namespace magtune {
+
+bool SocketHasListener(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    SystemError error;
+    // The simulator takes a connection that closes at once for a peer that
+    // went away.
+    return UnixSocket::connectTo(path, error).has_value();
+}
+
+SimulatedReader FindRunningSimulator(const RuntimeConfig& config) {
+    if (SocketHasListener(config.usbSimulatorBus)) {
+        return {InterfaceCode::Usb, config.usbSimulatorBus};
+    }
+    if (SocketHasListener(config.wedgeSimulatorSocket)) {
+        return {InterfaceCode::KeyboardWedge, config.wedgeSimulatorSocket};
+    }
+    return {};
+}
+
+}  // namespace magtune

@@ -1,0 +1,55 @@
+#include "app/SimulatorProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/TempFolder.h"
+#include "platform/UnixSocket.h"
+#include "settings/InterfaceCode.h"
+
+namespace magtune {
+namespace {
+
+// A simulator that ended leaves its socket file behind: only a listener
+// counts.
+TEST(SimulatorProbe, OnlyASocketWithAListenerIsARunningSimulator) {
+    test::TempFolder folder;
+    const std::string bus = (folder / "bus");
+    const std::string port = (folder / "port");
+    const std::string file = (folder / "plain-file");
+    std::ofstream(file) << "not a socket";
+    SystemError error;
+    auto stale = UnixSocket::listenAt((folder / "stale"), error);
+    ASSERT_TRUE(stale) << error.code;
+    stale->close();
+
+    auto usb = UnixSocket::listenAt(bus, error);
+    auto wedge = UnixSocket::listenAt(port, error);
+    ASSERT_TRUE(usb && wedge);
+
+    struct Case {
+        std::string usbBus;
+        std::string wedgeSocket;
+        SimulatedReader expected;
+    };
+    const Case cases[] = {
+        {"", "", {}},
+        {(folder / "nothing-here"), "", {}},
+        {(folder / "stale"), file, {}},
+        {bus, "", {InterfaceCode::Usb, bus}},
+        {"", port, {InterfaceCode::KeyboardWedge, port}},
+        {bus, port, {InterfaceCode::Usb, bus}},  // the USB bus first, as --sim
+        {(folder / "stale"), port, {InterfaceCode::KeyboardWedge, port}},
+    };
+    for (const Case& c : cases) {
+        RuntimeConfig config;
+        config.usbSimulatorBus = c.usbBus;
+        config.wedgeSimulatorSocket = c.wedgeSocket;
+        EXPECT_EQ(FindRunningSimulator(config), c.expected) << c.usbBus << " " << c.wedgeSocket;
+    }
+}
+
+}  // namespace
+}  // namespace magtune
