@@ -9,7 +9,7 @@
 //
 //   usb_download_bench [runs [UsbDelay ...]]
 //
-// runs each UsbDelay (default 5) and reports the median; the delays default
+// runs each UsbDelay (default 5) and reports the median and the spread; the delays default
 // to 0, 1, 2, 5, 10 and 20.
 //
 // It must lie beside libOruUsbHidCtrl.so and OruUsbHidCtrlSrv64.
@@ -153,8 +153,8 @@ int Run(int runs, const std::vector<int>& delays) {
                 std::printf(
                     "reader \"%s\" selected in %.0f ms (the server's own pause included)\n\n",
                     selected.c_str(), selectTime.count());
-                std::printf("%-10s %-14s %-14s %-8s %s\n", "UsbDelay", "prescribed ms",
-                            "measured ms", "ratio", "overhead per control call");
+                std::printf("%-10s %-14s %-14s %-8s %-18s %s\n", "UsbDelay", "prescribed ms",
+                            "median ms", "ratio", "min..max ratio", "overhead per control call");
                 status = 0;
                 TransferLog log(RealFileSystem(), "/dev/null");
                 NullView view;
@@ -184,9 +184,13 @@ int Run(int runs, const std::vector<int>& delays) {
                     const double measured = Median(times);
                     // Entering, the wake, the frame and leaving.
                     const double calls = 1 + kWakeSequenceSize + kKeyboardDownloadFrameSize + 1;
-                    std::printf("%-10d %-14.0f %-14.1f %-8.2f %.3f ms\n", usbDelay, prescribed,
-                                measured, prescribed > 0 ? measured / prescribed : 0.0,
-                                (measured - prescribed) / calls);
+                    const auto [fastest, slowest] = std::minmax_element(times.begin(), times.end());
+                    auto ratio = [prescribed](double ms) {
+                        return prescribed > 0 ? ms / prescribed : 0.0;
+                    };
+                    std::printf("%-10d %-14.0f %-14.1f %-8.3f %.3f..%-12.3f %.3f ms\n", usbDelay,
+                                prescribed, measured, ratio(measured), ratio(*fastest),
+                                ratio(*slowest), (measured - prescribed) / calls);
                 }
                 library.UsbHidDeselectDevice();
                 library.UsbHidReleaseDeviceList();
