@@ -434,6 +434,24 @@ void AdviseOnPortAccess(const SerialEndpoint& endpoint, const std::string& ports
     }
 }
 
+// After a failed transfer through the keyboard port: with no driver device
+// there, ZebLoadDriver's message alone leaves the user stuck.
+void AdviseOnMissingWedgeDriver(const TransferArgs& parsed, const RuntimeConfig& config,
+                                Prompter& prompter) {
+    if (!parsed.port.wedge || !config.wedgeSimulatorSocket.empty()) {
+        return;
+    }
+    const std::string device = config.wedgeDevice.empty() ? "/dev/zebdrv2k" : config.wedgeDevice;
+    if (!RealFileSystem().fileExists(device)) {
+        prompter.information(
+            "The keyboard port needs the keyboard port driver's device " + device +
+                " (ZEBAPI_DEVICE names another), and it is not there: no such driver comes "
+                "with Magtune. Reach the reader over RS232 (--com N, --port DEVICE) or USB "
+                "(--usb N) instead, or try the simulated reader (--sim-wedge SOCKET).",
+            "");
+    }
+}
+
 // OUT.cfg is checked before the reader is asked: an upload that cannot be
 // kept is not worth the reader's time, and "Upload finished successfully."
 // followed by a failed save reads as a contradiction. The save itself still
@@ -520,7 +538,11 @@ int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/,
         std::cerr << "Connected at " << chosen.serial->session().PortSettings.BaudRate << " baud."
                   << std::endl;
     }
-    return outcome == TransferOutcome::Done ? kExitOk : kExitFailed;
+    if (outcome != TransferOutcome::Done) {
+        AdviseOnMissingWedgeDriver(parsed, config, prompter);
+        return kExitFailed;
+    }
+    return kExitOk;
 }
 
 int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, Prompter& prompter,
@@ -552,6 +574,7 @@ int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, P
         return InterruptGuard::report(std::cerr);
     }
     if (outcome != TransferOutcome::Done) {
+        AdviseOnMissingWedgeDriver(parsed, config, prompter);
         return kExitFailed;
     }
     if (chosen.serial != nullptr) {

@@ -117,7 +117,30 @@ TEST_F(WedgeEndToEnd, AReaderThatIsNotThereFailsAtOnce) {
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "ZebLoadDriver()\nUnable to open the driver,")) << run.err;
     EXPECT_TRUE(Contains(run.err, kUploadFailed)) << run.err;
+    EXPECT_FALSE(Contains(run.err, "no such driver comes with Magtune")) << run.err;
     EXPECT_FALSE(std::filesystem::exists(folder.file("x.cfg")));
+}
+
+// Without the simulator and without a driver, the user is told where else
+// to reach the reader, after the library's own message.
+TEST_F(WedgeEndToEnd, AMissingDriverSaysWhatToDoInstead) {
+    env = {{"MAGTUNE_REGISTRY_FILE", folder.file("registry.reg")},
+           {"ZEBAPI_SIM_SOCKET", ""},
+           {"ZEBAPI_DEVICE", folder.file("zebdrv2k")}};
+    const std::string setting = folder.file("x.cfg");
+    ASSERT_EQ(cli({"new", setting}).status, 0);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"download", setting, "--wedge"},
+          std::vector<std::string>{"upload", folder.file("out.cfg"), "--wedge"}}) {
+        Run run = cli(args);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(Contains(run.err, "ZebLoadDriver()")) << run.err;
+        EXPECT_TRUE(Contains(run.err, "device " + folder.file("zebdrv2k") +
+                                          " (ZEBAPI_DEVICE names another), and it is not there"))
+            << run.err;
+        EXPECT_TRUE(Contains(run.err, "--sim-wedge SOCKET")) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.file("out.cfg")));
 }
 
 TEST_F(WedgeEndToEnd, AReaderThatDropsOffEndsTheUploadWithoutAFile) {
