@@ -35,6 +35,7 @@ bool ProvisionSession::start(const SettingStore& setting, const ProvisionTargetL
         changed_.clear();
     }
     stopped_ = false;
+    usbProblem_.clear();
     run_ = std::make_unique<ProvisionRun>(setting, machine_.readers, clock_, verify);
     // Called from the workers, inside the run's own locks: only the set of
     // changed rows is touched here.
@@ -63,7 +64,9 @@ void ProvisionSession::find(ProvisionTargetList targets) {
         }
     }
     if (targets.usb && !stopped_) {
-        const std::size_t count = machine_.usbReaderCount ? machine_.usbReaderCount() : 0;
+        std::string problem;
+        const std::size_t count = machine_.usbReaderCount ? machine_.usbReaderCount(problem) : 0;
+        usbProblem_ = count == 0 ? problem : std::string();
         for (std::size_t number = 1; number <= count; ++number) {
             add(UsbTarget(number));
         }
@@ -120,10 +123,17 @@ std::string ProvisionSession::summary() const {
         case Phase::Finished:
             break;
     }
+    std::string text;
     if (rows.empty()) {
-        return stopped_ ? "Stopped before any reader was found." : "No reader found.";
+        text = stopped_ ? "Stopped before any reader was found." : "No reader found.";
+    } else {
+        text = (stopped_ ? "Stopped. " : "") + ProvisionSummary(rows);
     }
-    return (stopped_ ? "Stopped. " : "") + ProvisionSummary(rows);
+    // Why the USB readers are missing, as the library told it.
+    if (!usbProblem_.empty()) {
+        text += " USB: " + usbProblem_;
+    }
+    return text;
 }
 
 ProvisionSession::Machine SerialProvisionMachine(const CommOptions& options,

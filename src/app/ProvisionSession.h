@@ -27,8 +27,14 @@ class ProvisionSession {
         ProvisionReaderFactory readers;
         // Whether a serial target opens now (for all ports).
         std::function<bool(const ProvisionTarget&)> opens;
-        // How many readers the USB list has (0 when none or no library).
-        std::function<std::size_t()> usbReaderCount;
+        // How many readers the USB list has; 0, with the reason in
+        // `problem`, when there is none or no list.
+        std::function<std::size_t(std::string& problem)> usbReaderCount;
+        // Keys typed into the window: a real USB reader's answers.
+        std::function<void(const std::string& keys)> typed;
+        // Before a run with USB readers, on the user interface thread: lets
+        // go of a reader that the single transfers hold.
+        std::function<void()> beforeUsb;
     };
 
     enum class Phase { Idle, Running, Stopping, Finished };
@@ -69,6 +75,7 @@ class ProvisionSession {
     std::thread finder_;
     std::atomic<bool> finding_ = false;
     std::atomic<bool> stopped_ = false;
+    std::string usbProblem_;  // written by the finder, read once it is done
     // Held while a target is added and while Stop is noted, so that no
     // reader starts after Stop.
     std::mutex adding_;

@@ -20,10 +20,11 @@
 #include "app/ProvisionRun.h"
 #include "app/ProvisionTargets.h"
 #include "app/SerialProvisionReader.h"
+#include "app/UsbProvisionReader.h"
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
+#include "cli/TerminalKeySource.h"
 #include "cli/TransferCommands.h"
-#include "cli/UsbReaderSession.h"
 #include "comm/ComPortList.h"
 #include "platform/ComPorts.h"
 #include "platform/FileSystem.h"
@@ -177,43 +178,6 @@ ProvisionArgs ParseArgs(const std::vector<std::string>& args) {
     return parsed;
 }
 
-// A USB reader of the list, through a hold on the control library of its
-// own, so that its messages are the reader's. The run gives USB readers one
-// at a time.
-class UsbProvisionReader : public ProvisionReader {
-  public:
-    UsbProvisionReader(const ProvisionTarget& target, const CommOptions& options,
-                       const RuntimeConfig& config, Prompter& prompter, TransferView& view)
-        : target_(target), prompter_(prompter), view_(view), session_(prompter, options, config) {}
-
-    bool chooseDevice() override {
-        if (!chosen_ && session_.choose(target_.usbNumber)) {
-            chosen_ = true;
-            // "2 - Tarvik Desk": the name follows the list number.
-            const std::string& text = session_.readers()[target_.usbNumber - 1].text;
-            const std::size_t dash = text.find(" - ");
-            name_ = dash == std::string::npos ? text : text.substr(dash + 3);
-        }
-        return chosen_;
-    }
-    bool download(const ConfigurationImage& image) override {
-        ConfigurationImage sent = image;
-        return session_.transfer(UsbTransfer::Direction::Download, sent, prompter_, view_);
-    }
-    bool upload(ConfigurationImage& image) override {
-        return session_.transfer(UsbTransfer::Direction::Upload, image, prompter_, view_);
-    }
-    std::string devicePath() const override { return name_; }
-
-  private:
-    ProvisionTarget target_;
-    Prompter& prompter_;
-    TransferView& view_;
-    UsbReaderSession session_;
-    std::string name_;
-    bool chosen_ = false;
-};
-
 // The table on a terminal: drawn again in place whenever a row changes.
 // Lines are cut at the terminal's width, since a wrapped line would throw
 // the redrawing off by a line.
@@ -345,7 +309,7 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
             TransferView& rowView) -> std::unique_ptr<ProvisionReader> {
         if (target.usb()) {
             return std::make_unique<UsbProvisionReader>(target, options, config, rowPrompter,
-                                                        rowView);
+                                                        rowView, TerminalKeys);
         }
         return std::make_unique<SerialProvisionReader>(
             target, options, portsFolder, RealFileSystem(), SystemClock(), rowPrompter, rowView);
@@ -414,11 +378,9 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
         if (parsed.usbNumbers) {
             std::vector<std::size_t> numbers = *parsed.usbNumbers;
             if (numbers.empty()) {
-                UsbReaderSession list(prompter, options, config, false);
-                if (list.list()) {
-                    for (std::size_t n = 1; n <= list.readers().size(); ++n) {
-                        numbers.push_back(n);
-                    }
+                const std::size_t count = CountUsbReaders(prompter, options, config);
+                for (std::size_t n = 1; n <= count; ++n) {
+                    numbers.push_back(n);
                 }
             }
             for (std::size_t n : numbers) {

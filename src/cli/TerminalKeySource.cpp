@@ -102,4 +102,8 @@ std::string TerminalKeySource::waitForKeys(std::uint32_t timeoutMs) {
     }
 }
 
+std::unique_ptr<KeySource> TerminalKeys() {
+    return std::make_unique<TerminalKeySource>();
+}
+
 }  // namespace magtune

@@ -3,6 +3,7 @@
 #include <termios.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "comm/KeySource.h"
@@ -32,5 +33,8 @@ class TerminalKeySource : public KeySource {
     bool changed_ = false;
     bool ended_ = false;
 };
+
+// A source of the keys of standard input, for a USB reader's transfer.
+std::unique_ptr<KeySource> TerminalKeys();
 
 }  // namespace magtune

@@ -17,10 +17,10 @@
 
 #include "app/SerialReaderTransport.h"
 #include "app/TransferService.h"
+#include "app/UsbReaderSession.h"
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
 #include "cli/TerminalKeySource.h"
-#include "cli/UsbReaderSession.h"
 #include "comm/CommOptions.h"
 #include "comm/SerialTestPad.h"
 #include "comm/TransferLog.h"
@@ -264,7 +264,10 @@ class ConsoleUsbTransport : public ReaderTransport {
   public:
     ConsoleUsbTransport(Prompter& prompter, Prompter& answers, TransferView& view,
                         const CommOptions& options, const RuntimeConfig& config, std::size_t number)
-        : answers_(answers), view_(view), session_(prompter, options, config), number_(number) {}
+        : answers_(answers),
+          view_(view),
+          session_(prompter, options, config, true, TerminalKeys),
+          number_(number) {}
 
     bool chooseDevice() override {
         // A failed choice is a failed transfer here: the user named the reader.

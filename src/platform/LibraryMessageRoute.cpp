@@ -8,6 +8,7 @@ namespace magtune {
 namespace {
 
 std::atomic<Prompter*> route{nullptr};
+thread_local Prompter* threadRoute = nullptr;
 
 }  // namespace
 
@@ -15,12 +16,28 @@ void RouteLibraryMessages(Prompter* prompter) {
     route.store(prompter);
 }
 
+ThreadLibraryMessageRoute::ThreadLibraryMessageRoute(Prompter& prompter) : previous_(threadRoute) {
+    threadRoute = &prompter;
+}
+
+ThreadLibraryMessageRoute::~ThreadLibraryMessageRoute() {
+    threadRoute = previous_;
+}
+
+namespace {
+
+Prompter* CurrentRoute() {
+    return threadRoute != nullptr ? threadRoute : route.load();
+}
+
+}  // namespace
+
 }  // namespace magtune
 
 extern "C" __attribute__((visibility("default"))) int MagtuneLibraryMessage(int icon,
                                                                             const char* caption,
                                                                             const char* text) {
-    magtune::Prompter* prompter = magtune::route.load();
+    magtune::Prompter* prompter = magtune::CurrentRoute();
     if (prompter == nullptr || text == nullptr) {
         return 0;
     }

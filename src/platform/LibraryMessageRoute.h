@@ -13,6 +13,20 @@ namespace magtune {
 // (see HostMessages.h).
 void RouteLibraryMessages(Prompter* prompter);
 
+// Routes the messages of the library calls made on this thread to
+// `prompter` while it exists, ahead of the route above: a worker thread's
+// calls tell their own reader's row instead of showing message boxes.
+class ThreadLibraryMessageRoute {
+  public:
+    explicit ThreadLibraryMessageRoute(Prompter& prompter);
+    ~ThreadLibraryMessageRoute();
+    ThreadLibraryMessageRoute(const ThreadLibraryMessageRoute&) = delete;
+    ThreadLibraryMessageRoute& operator=(const ThreadLibraryMessageRoute&) = delete;
+
+  private:
+    Prompter* previous_;
+};
+
 // Routes the messages to `prompter` for its own lifetime.
 class LibraryMessageRoute {
   public:

@@ -75,7 +75,12 @@ ProvisionSession::Machine Machine(Gate& gate, std::size_t usbReaders) {
         gate.tried.insert(target.port);
         return gate.closed.count(target.port) == 0;
     };
-    machine.usbReaderCount = [usbReaders] { return usbReaders; };
+    machine.usbReaderCount = [usbReaders](std::string& problem) {
+        if (usbReaders == 0) {
+            problem = "No USB device found. Please check your device connection.";
+        }
+        return usbReaders;
+    };
     return machine;
 }
 
@@ -177,7 +182,8 @@ TEST(ProvisionSession, NoPortThatOpensFindsNoReader) {
     ASSERT_TRUE(session.start(Defaults(), ProvisionChoiceTargets(choice), true));
     ASSERT_TRUE(WaitFor(session, ProvisionSession::Phase::Finished));
     EXPECT_TRUE(session.results().empty());
-    EXPECT_EQ(session.summary(), "No reader found.");
+    EXPECT_EQ(session.summary(),
+              "No reader found. USB: No USB device found. Please check your device connection.");
 }
 
 TEST(ProvisionSession, EndingTheSessionWaitsForTheReadersUnderWay) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,12 +23,16 @@ namespace magtune {
 // released, as the program does at its end.
 //
 // The reader's answers are keys: from the simulated reader when the
-// configuration names its bus, else typed into this terminal.
+// configuration names its bus, else from `typedKeys` (the terminal of the
+// command line, the window of the desktop program).
 class UsbReaderSession {
   public:
+    // Where a real reader's keys arrive, for one transfer.
+    using TypedKeys = std::function<std::unique_ptr<KeySource>()>;
+
     // `forTransfers`: the reader's keys are wanted (not for a mere list).
     UsbReaderSession(Prompter& prompter, const CommOptions& options, const RuntimeConfig& config,
-                     bool forTransfers = true);
+                     bool forTransfers = true, TypedKeys typedKeys = {});
     ~UsbReaderSession();
 
     UsbReaderSession(const UsbReaderSession&) = delete;
@@ -55,6 +60,7 @@ class UsbReaderSession {
     // only to sources that listen already.
     std::unique_ptr<KeySource> simulatorKeys_;
     bool simulatorWanted_ = false;
+    TypedKeys typedKeys_;
     UsbHidLibrary library_;
     UsbReaderList list_;
     TransferLog log_;

@@ -1,6 +1,5 @@
-#include "cli/UsbReaderSession.h"
+#include "app/UsbReaderSession.h"
 
-#include "cli/TerminalKeySource.h"
 #include "comm/SimulatorKeySource.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -9,9 +8,11 @@
 namespace magtune {
 
 UsbReaderSession::UsbReaderSession(Prompter& prompter, const CommOptions& options,
-                                   const RuntimeConfig& config, bool forTransfers)
+                                   const RuntimeConfig& config, bool forTransfers,
+                                   TypedKeys typedKeys)
     : prompter_(prompter),
       options_(options),
+      typedKeys_(std::move(typedKeys)),
       library_(prompter),
       list_(library_, SystemClock(), prompter),
       log_(RealFileSystem(), TransferLogPath(TransferLogFolder())),
@@ -61,11 +62,14 @@ bool UsbReaderSession::transfer(UsbTransfer::Direction direction, ConfigurationI
     if (simulatorWanted_ && simulatorKeys_ == nullptr) {
         return false;
     }
-    std::unique_ptr<TerminalKeySource> terminal;
+    std::unique_ptr<KeySource> typed;
     if (!simulatorWanted_) {
-        terminal = std::make_unique<TerminalKeySource>();
+        typed = typedKeys_ ? typedKeys_() : nullptr;
+        if (typed == nullptr) {
+            return false;
+        }
     }
-    KeySource& keys = simulatorKeys_ ? *simulatorKeys_ : static_cast<KeySource&>(*terminal);
+    KeySource& keys = simulatorKeys_ ? *simulatorKeys_ : *typed;
     Clock& clock = SystemClock();
     UsbTransfer usb(direction, library_, clock, answers, view, options_, log_, dump_, image);
     return RunUsbTransfer(usb, keys, clock);
