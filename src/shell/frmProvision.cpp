@@ -1,5 +1,6 @@
 #include "shell/frmProvision.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -67,6 +69,8 @@ frmProvision::frmProvision(const SettingStore& setting, std::string settingName,
       fileDialog_(fileDialog),
       files_(files),
       session_(machine, SystemClock()),
+      typed_(machine.typed),
+      beforeUsb_(machine.beforeUsb),
       lblSetting(Named(new QLabel(this), "lblSetting")),
       chkComPorts(Named(new QCheckBox(QStringLiteral("&COM ports:"), this), "chkComPorts")),
       txtComList(Named(new QLineEdit(QStringLiteral("1-8"), this), "txtComList")),
@@ -149,10 +153,12 @@ frmProvision::frmProvision(const SettingStore& setting, std::string settingName,
     connect(cmdSave, &QPushButton::clicked, this, &frmProvision::saveReport);
     connect(cmdClose, &QPushButton::clicked, this, &frmProvision::close);
     tmrRefresh->setInterval(kRefreshMs);
+    // A USB reader types its answers into whichever control has the focus.
+    QApplication::instance()->installEventFilter(this);
     connect(tmrRefresh, &QTimer::timeout, this, &frmProvision::refresh);
 
     cmdStart->setDefault(true);
-    resize(820, 520);
+    resize(960, 540);
     CentreOnScreen(this);
     updateControls();
 }
@@ -187,9 +193,13 @@ void frmProvision::start() {
         }
         return;
     }
+    if (targets.usb && beforeUsb_) {
+        beforeUsb_();
+    }
     if (!session_.start(setting_, targets, chkVerify->isChecked())) {
         return;
     }
+    usbRun_ = targets.usb;
     lvReaders->clear();
     lblReport->clear();
     tmrRefresh->start();
@@ -279,6 +289,21 @@ void frmProvision::saveReport() {
     }
     lblReport->setText(
         QStringLiteral("The report is in %1.").arg(QFile::decodeName(path->c_str())));
+}
+
+bool frmProvision::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !usbRun_ || !typed_ ||
+        session_.phase() != ProvisionSession::Phase::Running) {
+        return QDialog::eventFilter(watched, event);
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (widget == nullptr || widget->window() != this || key->text().isEmpty() ||
+        key->key() == Qt::Key_Escape) {
+        return QDialog::eventFilter(watched, event);
+    }
+    typed_(key->text().toStdString());
+    return true;
 }
 
 bool frmProvision::holdWhileBusy() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <string>
 
 #include "app/ProvisionSession.h"
@@ -38,6 +39,7 @@ class frmProvision : public QDialog {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
 
   private:
@@ -58,6 +60,9 @@ class frmProvision : public QDialog {
     FileDialog& fileDialog_;
     FileSystem& files_;
     ProvisionSession session_;
+    std::function<void(const std::string&)> typed_;
+    std::function<void()> beforeUsb_;
+    bool usbRun_ = false;  // the run has USB readers, whose answers are typed keys
     bool closeWhenDone_ = false;
 
     QLabel* lblSetting;

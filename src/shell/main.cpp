@@ -20,6 +20,7 @@
 #include "platform/Paths.h"
 #include "settings/RecoveryCopy.h"
 #include "shell/AppState.h"
+#include "shell/DesktopProvision.h"
 #include "shell/DesktopTransfers.h"
 #include "shell/MainWindowServices.h"
 #include "shell/QtFileDialog.h"
@@ -138,7 +139,8 @@ int main(int argc, char* argv[]) {
     ZebApiLibrary zebApi;
     WedgeTransportForms wedge(zebApi, state.store, state.options, prompter, SystemClock(), &window);
     transfers.commands().transports.keyboardWedge = &wedge;
-    window.setProvisionMachine(SerialProvisionMachine(state.options, config.portsFolder));
+    window.setProvisionMachine(
+        DesktopProvisionMachine(state.options, config, [&usb] { usb.releaseDevices(); }));
     if (!window.load()) {
         return 1;
     }

@@ -10,18 +10,23 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
+#include <mutex>
 
 #include "app/ProvisionReport.h"
 #include "app/ProvisionSession.h"
+#include "app/RuntimeConfig.h"
 #include "platform/FilePreferencesStore.h"
 #include "platform/TempFolder.h"
 #include "settings/FakeFileDialog.h"
 #include "settings/ui/RecordingHelpViewer.h"
 #include "shell/AppState.h"
+#include "shell/DesktopProvision.h"
 #include "shell/frmMain.h"
 #include "shell/frmProvision.h"
 #include "shell/select/ModalDriver.h"
@@ -62,12 +67,12 @@ struct Bench {
     CommOptions options;
     std::unique_ptr<frmProvision> window;
 
-    Bench() {
+    Bench() : Bench([](Bench& b) { return SerialProvisionMachine(b.options, b.ports); }) {}
+    explicit Bench(const std::function<ProvisionSession::Machine(Bench&)>& machine) {
         fs::create_directory(ports);
         setting.settings.ResetToDefaults();
-        window = std::make_unique<frmProvision>(setting, "/work/site-a.cfg", true,
-                                                SerialProvisionMachine(options, ports), prompter,
-                                                fileDialog, RealFileSystem());
+        window = std::make_unique<frmProvision>(setting, "/work/site-a.cfg", true, machine(*this),
+                                                prompter, fileDialog, RealFileSystem());
         window->show();
     }
 
@@ -118,6 +123,8 @@ class ProvisionWindowTest : public QObject {
     void closingWhileReadersRunStopsAndWaits();
     void allPortsTakesOnlyThePortsThatOpen();
     void settingsMenuOpensTheWindowForTheOpenSetting();
+    void usbReadersOfTheSimulatedBusInTurn();
+    void keysTypedDuringAUsbRunGoToTheReader();
 };
 
 void ProvisionWindowTest::fourReadersOneHoldingAnotherSetting() {
@@ -314,6 +321,90 @@ void ProvisionWindowTest::settingsMenuOpensTheWindowForTheOpenSetting() {
     QVERIFY(!missed);
     QCOMPARE(setting,
              QStringLiteral("Setting: %1").arg(QString::fromStdString(folder / "Untitled")));
+}
+
+void ProvisionWindowTest::usbReadersOfTheSimulatedBusInTurn() {
+    test::TempFolder folder;
+    const std::string bus = folder / "bus";
+    // The server that the library starts inherits both.
+    test::ScopedEnv sim("MAGTUNE_USB_SIM", bus.c_str());
+    test::ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path.c_str());
+    // Both devices lead to the one simulated reader, which refuses its first
+    // download.
+    test::ChildProcess reader({MAGTUNE_READER_SIM_PATH, "--usb", bus, "--usb-device",
+                               "Tarvik MiniMag", "--usb-device", "Tarvik Desk", "--nak-first",
+                               "1"});
+    QCOMPARE(reader.firstLine(), bus);
+    const RuntimeConfig config = ReadRuntimeConfig();
+    int released = 0;
+    Bench b([&](Bench& bench) {
+        bench.options.UsbDelay = 1;
+        bench.options.DriverDelay = 0;
+        return DesktopProvisionMachine(bench.options, config, [&released] { ++released; });
+    });
+    QVERIFY(!b.child<QCheckBox>("chkUsb")->isHidden());
+    b.child<QCheckBox>("chkComPorts")->setChecked(false);
+    b.child<QCheckBox>("chkUsb")->setChecked(true);
+    b.click("cmdStart");
+    QTRY_VERIFY_WITH_TIMEOUT(b.finished(), kRunLimitMs);
+    // The reader that the single transfers held was let go first.
+    QCOMPARE(released, 1);
+    const auto rows = b.rows();
+    QCOMPARE(rows.size(), std::size_t{2});
+    QCOMPARE(rows[0].port, QStringLiteral("USB 1"));
+    QCOMPARE(rows[0].device, QStringLiteral("Tarvik MiniMag"));
+    QCOMPARE(rows[0].baud, QStringLiteral("-"));
+    QCOMPARE(rows[0].state, QStringLiteral("failed"));
+    QCOMPARE(rows[0].message,
+             QStringLiteral("Download failed. Please check your device and connection."));
+    QCOMPARE(rows[1].port, QStringLiteral("USB 2"));
+    QCOMPARE(rows[1].device, QStringLiteral("Tarvik Desk"));
+    QCOMPARE(rows[1].state, QStringLiteral("verified"));
+    QCOMPARE(b.summary(), QStringLiteral("2 readers: 1 verified, 1 failed."));
+    QCOMPARE(b.prompter.texts(), std::vector<std::string>{});
+    b.screenshot("provision-usb");
+}
+
+// A real USB reader types its answers: while a run with USB readers goes on,
+// the keys that reach the window are the reader's, whichever control has the
+// focus.
+void ProvisionWindowTest::keysTypedDuringAUsbRunGoToTheReader() {
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::string typed;
+    auto machine = [&](Bench&) {
+        ProvisionSession::Machine m;
+        // The USB reader never appears: the list is counted but never ends.
+        m.readers = [](const ProvisionTarget&, Prompter&, TransferView&) { return nullptr; };
+        m.usbReaderCount = [&](std::string&) {
+            std::unique_lock lock(mutex);
+            cv.wait_for(lock, std::chrono::seconds(20), [&] { return typed.size() >= 2; });
+            return std::size_t{0};
+        };
+        m.typed = [&](const std::string& keys) {
+            std::lock_guard lock(mutex);
+            typed += keys;
+            cv.notify_all();
+        };
+        return m;
+    };
+    Bench b(machine);
+    QApplication::setActiveWindow(b.window.get());
+    QVERIFY(QTest::qWaitForWindowActive(b.window.get()));
+    b.child<QCheckBox>("chkComPorts")->setChecked(false);
+    b.child<QCheckBox>("chkUsb")->setChecked(true);
+    b.click("cmdStart");
+    QTest::keyClicks(b.list(), QStringLiteral("O"));
+    QTest::keyClicks(b.child<QPushButton>("cmdStop"), QStringLiteral("y"));
+    QTRY_VERIFY_WITH_TIMEOUT(b.finished(), kRunLimitMs);
+    {
+        std::lock_guard lock(mutex);
+        QCOMPARE(typed, std::string("Oy"));
+    }
+    // Once the run is over, keys are the window's own again.
+    QTest::keyClicks(b.list(), QStringLiteral("N"));
+    std::lock_guard lock(mutex);
+    QCOMPARE(typed, std::string("Oy"));
 }
 
 int RunProvisionWindowTests(int argc, char** argv) {
