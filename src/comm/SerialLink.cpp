@@ -43,6 +43,15 @@ std::uint32_t ConnectSettleMs(std::uint32_t baudRate) {
     return (bits + rate - 1) / rate + kAnswerLatencyMs;
 }
 
+std::uint64_t LineTimeMs(const PortSettings& settings, std::size_t bytes) {
+    const std::uint64_t dataBits = settings.ByteSize != 0 ? settings.ByteSize : kDefaultByteSize;
+    const std::uint64_t bitsPerByte = 1 + dataBits +
+                                      (settings.Parity != PortSettings::kNoParity ? 1 : 0) +
+                                      (settings.StopBits == PortSettings::kOneStopBit ? 1 : 2);
+    const std::uint64_t rate = std::max(settings.BaudRate, kScanBaudRates[0]);
+    return (bytes * bitsPerByte * 1000 + rate - 1) / rate;
+}
+
 SerialLink::SerialLink(SerialSession& session, const CommOptions& options, TransferLog& log,
                        Prompter& prompter)
     : session_(session), options_(options), log_(log), prompter_(prompter) {}

@@ -27,6 +27,10 @@ inline constexpr std::uint32_t kTransferTimeoutPerByte = 10;
 // reader and a USB adapter take to pass an answer on.
 std::uint32_t ConnectSettleMs(std::uint32_t baudRate);
 
+// How long `bytes` take on the line with `settings`: a start bit, the data
+// bits, the parity bit and the stop bits each (1.5 stop bits count as 2).
+std::uint64_t LineTimeMs(const PortSettings& settings, std::size_t bytes);
+
 // The rate after `current` in the connect scan: double, and from 38400
 // (or from a rate that cannot double) back to 300.
 std::uint32_t NextScanBaudRate(std::uint32_t current);

@@ -169,6 +169,7 @@ void SerialTransfer::requestImage() {
 void SerialTransfer::beginSend(std::vector<std::uint8_t> bytes, Step after) {
     sending_ = std::move(bytes);
     sent_ = 0;
+    sendStart_ = clock_.nowMs();
     afterSend_ = after;
     step_ = Step::Send;
     sendStep();
@@ -187,17 +188,20 @@ void SerialTransfer::sendStep() {
         return schedule(0);
     }
     // The read time-outs count from the moment the frame has left the port.
+    // The port has taken it at once into its buffer; the line needs its own
+    // time for it (a download frame at 2400 baud takes over 2 s).
     step_ = afterSend_;
-    replyStart_ = clock_.nowMs();
-    beginRead(1);
+    replyStart_ = std::max(clock_.nowMs(),
+                           sendStart_ + LineTimeMs(link_.session().PortSettings, sending_.size()));
+    beginRead(1, replyStart_);
     schedule(kPollIntervalMs);
 }
 
-void SerialTransfer::beginRead(std::size_t count) {
+void SerialTransfer::beginRead(std::size_t count, std::uint64_t start) {
     want_ = count;
     got_.clear();
-    readStart_ = clock_.nowMs();
-    lastByteAt_ = readStart_;
+    readStart_ = start;
+    lastByteAt_ = start;
 }
 
 bool SerialTransfer::pollRead() {
@@ -217,6 +221,9 @@ bool SerialTransfer::pollRead() {
 bool SerialTransfer::readTimedOut() const {
     const CommOptions& options = link_.options();
     const std::uint64_t now = clock_.nowMs();
+    if (now < readStart_) {
+        return false;
+    }
     const std::uint64_t total = kTransferTimeoutPerByte * want_ +
                                 static_cast<std::uint64_t>(options.ReadTotalTimeoutConstant);
     if (now - readStart_ >= total) {
@@ -266,13 +273,14 @@ void SerialTransfer::awaitStx() {
         logRead();
         if (got_.front() == kStx) {
             step_ = Step::ReadBody;
-            beginRead(kSerialReplyBodySize);
+            beginRead(kSerialReplyBodySize, clock_.nowMs());
             break;
         }
-        if (clock_.nowMs() - replyStart_ > patience) {
+        const std::uint64_t now = clock_.nowMs();
+        if (now > replyStart_ && now - replyStart_ > patience) {
             return replyFailed();
         }
-        beginRead(1);
+        beginRead(1, std::max(now, replyStart_));
     }
     schedule(kPollIntervalMs);
 }

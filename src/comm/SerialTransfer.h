@@ -79,8 +79,9 @@ class SerialTransfer {
     void fail();
     void finish();
     void schedule(std::uint32_t intervalMs);
-    // Starts a read of `count` bytes under the transfer time-outs.
-    void beginRead(std::size_t count);
+    // Starts a read of `count` bytes under the transfer time-outs, counted
+    // from `start`.
+    void beginRead(std::size_t count, std::uint64_t start);
     // Takes what is waiting into the read; false when the port failed.
     bool pollRead();
     bool readComplete() const { return got_.size() >= want_; }
@@ -106,6 +107,7 @@ class SerialTransfer {
 
     std::vector<std::uint8_t> sending_;
     std::size_t sent_ = 0;
+    std::uint64_t sendStart_ = 0;
     Step afterSend_ = Step::AwaitAck;
     int sends_ = 0;
     int failures_ = 0;

@@ -136,16 +136,37 @@ TEST_F(SerialDownloadTest, PortFailureEndsTheDownloadAtOnce) {
 }
 
 // The answer may take 10 ms + ReadTotalTimeoutConstant after the frame has
-// left the port; a later one counts as none and the frame goes again.
+// left the port; a later one counts as none and the frame goes again. The
+// port takes the frame at once, the line needs 539 ms for its 517 bytes at
+// 9600 baud (8N1), 2155 ms at 2400, 647 ms at 9600 with 8E2.
 TEST_F(SerialDownloadTest, AnswerWaitFollowsTheOptions) {
     struct Case {
+        std::uint32_t rate;
+        std::uint8_t parity;
+        std::uint8_t stopBits;
         std::int32_t totalConstant;
-        std::uint64_t answerAfterMs;
+        std::uint64_t answerAfterMs;  // after the frame was handed to the port
         int frames;
     };
-    for (const Case c : {Case{1000, 1005, 1}, Case{1000, 1015, 2}, Case{0, 8, 1}, Case{0, 14, 2},
-                         Case{5000, 4990, 1}}) {
+    constexpr std::uint8_t kNone = PortSettings::kNoParity;
+    constexpr std::uint8_t kEven = PortSettings::kEvenParity;
+    constexpr std::uint8_t kOne = PortSettings::kOneStopBit;
+    constexpr std::uint8_t kTwo = 2;
+    for (const Case c :
+         {Case{9600, kNone, kOne, 1000, 539 + 1005, 1},
+          Case{9600, kNone, kOne, 1000, 539 + 1015, 2}, Case{9600, kNone, kOne, 0, 539 + 8, 1},
+          Case{9600, kNone, kOne, 0, 539 + 14, 2}, Case{9600, kNone, kOne, 5000, 539 + 4990, 1},
+          Case{9600, kEven, kTwo, 0, 647 + 8, 1}, Case{9600, kEven, kTwo, 0, 647 + 14, 2},
+          Case{2400, kNone, kOne, 1000, 2155 + 1005, 1},
+          Case{2400, kNone, kOne, 1000, 2155 + 1015, 2}}) {
+        const std::string what = std::to_string(c.rate) + " " + std::to_string(c.totalConstant) +
+                                 " " + std::to_string(c.answerAfterMs);
         options.ReadTotalTimeoutConstant = c.totalConstant;
+        session.PortSettings.BaudRate = c.rate;
+        session.PortSettings.Parity = c.parity;
+        session.PortSettings.StopBits = c.stopBits;
+        ASSERT_TRUE(link.applyPortSettings());
+        reader.baudRate = c.rate;
         reader.downloadFrames = 0;
         std::uint64_t due = 0;
         port.reader = [&](FakeSerialPort& p, std::span<const std::uint8_t> data) {
@@ -162,8 +183,8 @@ TEST_F(SerialDownloadTest, AnswerWaitFollowsTheOptions) {
             }
         };
         prompter.clear();
-        EXPECT_TRUE(SerialDownload(link, clock, image, view)) << c.answerAfterMs;
-        EXPECT_EQ(reader.downloadFrames, c.frames) << c.totalConstant << " " << c.answerAfterMs;
+        EXPECT_TRUE(SerialDownload(link, clock, image, view)) << what;
+        EXPECT_EQ(reader.downloadFrames, c.frames) << what;
     }
     port.reader = nullptr;
     port.onRead = nullptr;
