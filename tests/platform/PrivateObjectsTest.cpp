@@ -37,7 +37,7 @@ TEST(RuntimeFolder, TheFirstFolderThatIsTheUsersAloneIsChosen) {
     ::mkdir((temp / "open").c_str(), 0755);
     ::mkdir((temp / "run").c_str(), 0700);
     ::mkdir((temp / "home").c_str(), 0755);
-    ::symlink((temp / "private").c_str(), (temp / "link").c_str());
+    ASSERT_EQ(::symlink((temp / "private").c_str(), (temp / "link").c_str()), 0);
     const std::string below = temp / "home/.cache/magtune/run-box";
     struct Case {
         const char* name;
@@ -99,22 +99,22 @@ std::vector<Planted> Plantings() {
          [](const std::string& path) {
              ::close(::open(path.c_str(), O_CREAT | O_WRONLY, 0666));
              ::chmod(path.c_str(), 0666);
-             ::truncate(path.c_str(), 4096);
+             ASSERT_EQ(::truncate(path.c_str(), 4096), 0);
          },
          false},
         {"a symbolic link to the user's own file",
          [](const std::string& path) {
              const std::string target = path + ".target";
              ::close(::open(target.c_str(), O_CREAT | O_WRONLY, 0600));
-             ::truncate(target.c_str(), 4096);
-             ::symlink(target.c_str(), path.c_str());
+             ASSERT_EQ(::truncate(target.c_str(), 4096), 0);
+             ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
          },
          false},
         {"a file of another user",
          [](const std::string& path) {
              ::close(::open(path.c_str(), O_CREAT | O_WRONLY, 0600));
-             ::truncate(path.c_str(), 4096);
-             ::chown(path.c_str(), kOtherUser, kOtherUser);
+             ASSERT_EQ(::truncate(path.c_str(), 4096), 0);
+             ASSERT_EQ(::chown(path.c_str(), kOtherUser, kOtherUser), 0);
          },
          true},
     };

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -128,7 +129,8 @@ class TempFolder {
     }
     ~TempFolder() {
         if (!path.empty()) {
-            std::system(("rm -rf '" + path + "'").c_str());
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
         }
     }
     std::string path;

@@ -364,7 +364,7 @@ TEST_F(UsbHidChannelTest, TwoUsersOfOneProgramFolderEachGetTheirOwnServer) {
     planted.push_back(ServerLockPath("/tmp", base));
     for (const std::string& path : planted) {
         ::close(::open(path.c_str(), O_CREAT | O_WRONLY, 0600));
-        ::chown(path.c_str(), kOtherUser, kOtherUser);
+        ASSERT_EQ(::chown(path.c_str(), kOtherUser, kOtherUser), 0) << path;
     }
 
     Host mine(folder);

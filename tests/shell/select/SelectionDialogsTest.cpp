@@ -62,7 +62,7 @@ struct SelectionDialogsTest::Fixture {
         ports.available = {{0, &com1}, {2, &com3}};
         com3.systemState.DCBlength = PortSettings::kByteSize;
         com3.systemState.BaudRate = 19200;
-        ::symlink("/dev/ttyUSB7", (folder / "COM3").c_str());
+        std::filesystem::create_symlink("/dev/ttyUSB7", folder / "COM3");
     }
 
     InterfaceDialogContext context(bool fakePortDialog = true) {
@@ -241,7 +241,7 @@ void SelectionDialogsTest::uploadDialogStartsWithTheOpenDevice() {
 // Beside the port list: the device the chosen port opens, looked up again
 // at each choice (a link in the ports folder wins over the fixed slot).
 void SelectionDialogsTest::portListShowsTheDeviceBesideIt() {
-    ::symlink("/dev/null", (f->folder / "COM5").c_str());
+    std::filesystem::create_symlink("/dev/null", f->folder / "COM5");
     f->rememberRs232(2);
     frmSave dialog(f->context());
     dialog.show();
@@ -251,7 +251,7 @@ void SelectionDialogsTest::portListShowsTheDeviceBesideIt() {
     QCOMPARE(device->text(), QStringLiteral("/dev/ttyUSB7 (not present)"));
     list->setCurrentIndex(4);
     QCOMPARE(device->text(), QStringLiteral("/dev/null"));
-    ::symlink("/dev/nothing-here", (f->folder / "COM9").c_str());
+    std::filesystem::create_symlink("/dev/nothing-here", f->folder / "COM9");
     list->setCurrentIndex(8);
     QCOMPARE(device->text(), QStringLiteral("/dev/nothing-here (not present)"));
     Child<QRadioButton>(&dialog, "optUSB")->setChecked(true);
