@@ -10,13 +10,6 @@
 namespace magtune {
 namespace {
 
-std::string Seconds(std::uint64_t ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%llu.%02llus", static_cast<unsigned long long>(ms / 1000),
-                  static_cast<unsigned long long>(ms % 1000 / 10));
-    return text;
-}
-
 // What the table shows beside the state: the failure, or the transfer's
 // status while it runs.
 std::string Detail(const ProvisionResult& row) {
@@ -28,7 +21,7 @@ std::array<std::string, 6> Cells(const ProvisionResult& row) {
     return {row.target.port,
             row.device,
             row.baudRate ? std::to_string(row.baudRate) : std::string("-"),
-            done ? Seconds(row.durationMs) : std::string("-"),
+            done ? ProvisionDuration(row.durationMs) : std::string("-"),
             ProvisionStateName(row.state),
             Detail(row)};
 }
@@ -85,6 +78,13 @@ std::size_t Count(const std::vector<ProvisionResult>& rows, ProvisionState state
 }
 
 }  // namespace
+
+std::string ProvisionDuration(std::uint64_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu.%02llus", static_cast<unsigned long long>(ms / 1000),
+                  static_cast<unsigned long long>(ms % 1000 / 10));
+    return text;
+}
 
 std::string ProvisionTable(const std::vector<ProvisionResult>& rows) {
     const std::array<std::string, 6> header = {"PORT", "DEVICE", "BAUD",
@@ -143,7 +143,7 @@ std::string ProvisionLine(const ProvisionResult& row) {
     }
     if (IsFinal(row.state)) {
         line += "\t" + (row.baudRate ? std::to_string(row.baudRate) + " baud" : std::string("-")) +
-                "\t" + Seconds(row.durationMs);
+                "\t" + ProvisionDuration(row.durationMs);
         if (!row.message.empty()) {
             line += "\t" + row.message;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ namespace magtune {
 std::string ProvisionTable(const std::vector<ProvisionResult>& rows);
 // "16 readers: 13 verified, 3 failed."
 std::string ProvisionSummary(const std::vector<ProvisionResult>& rows);
+// A reader's time as the table shows it: "1.23s".
+std::string ProvisionDuration(std::uint64_t ms);
 // One line for a reader whose state changed (where no table can be redrawn).
 std::string ProvisionLine(const ProvisionResult& row);
 

@@ -612,7 +612,11 @@ void frmMain::settingProvision() {
                                                                 : openSetting_->CurrentDevice;
     frmProvision dialog(state_.store, name, state_.store.Modified, provisionMachine_,
                         services_.prompter, services_.fileDialog, services_.files, this);
+    if (provisionChoice_) {
+        dialog.setChoice(provisionChoice_->first, provisionChoice_->second);
+    }
     dialog.exec();
+    provisionChoice_.emplace(dialog.choice(), dialog.verify());
 }
 
 void frmMain::formulaAdd() {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -159,6 +160,8 @@ class frmMain : public QMainWindow, public SettingWindow {
     PropertyEditors* editors_;
     TransferCommands* transfers_ = nullptr;
     ProvisionSession::Machine provisionMachine_;
+    // What the provisioning window was last left with, for its next opening.
+    std::optional<std::pair<ProvisionChoice, bool>> provisionChoice_;
     Preferences preferences_;
     std::string recoveryPath_;
     bool shuttingDown_ = false;

@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <cstdio>
 
 #include "app/ProvisionReport.h"
 #include "common/ui/DialogPlacement.h"
@@ -36,13 +35,6 @@ Widget* Named(Widget* widget, const char* name) {
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-QString Seconds(std::uint64_t ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%llu.%02llu s", static_cast<unsigned long long>(ms / 1000),
-                  static_cast<unsigned long long>(ms % 1000 / 10));
-    return QString::fromLatin1(text);
 }
 
 QColor StateColour(ProvisionState state) {
@@ -177,6 +169,20 @@ ProvisionChoice frmProvision::choice() const {
     return choice;
 }
 
+bool frmProvision::verify() const {
+    return chkVerify->isChecked();
+}
+
+void frmProvision::setChoice(const ProvisionChoice& choice, bool verify) {
+    chkComPorts->setChecked(choice.comPorts);
+    txtComList->setText(QString::fromStdString(choice.comList));
+    chkAllPorts->setChecked(choice.allPorts);
+    txtDevices->setText(QFile::decodeName(choice.devices.c_str()));
+    chkUsb->setChecked(choice.usb && !chkUsb->isHidden());
+    chkVerify->setChecked(verify);
+    updateControls();
+}
+
 void frmProvision::start() {
     const ProvisionTargetList targets = ProvisionChoiceTargets(choice());
     if (!targets.error.empty()) {
@@ -243,7 +249,7 @@ void frmProvision::showRow(std::size_t index, const ProvisionResult& row) {
     item->setText(DeviceColumn, QFile::decodeName(row.device.c_str()));
     item->setText(BaudColumn,
                   row.baudRate != 0 ? QString::number(row.baudRate) : QStringLiteral("-"));
-    item->setText(TimeColumn, done ? Seconds(row.durationMs) : QStringLiteral("-"));
+    item->setText(TimeColumn, done ? Text(ProvisionDuration(row.durationMs)) : QStringLiteral("-"));
     item->setText(StateColumn, QString::fromLatin1(ProvisionStateName(row.state)));
     item->setForeground(StateColumn, StateColour(row.state));
     // While a reader runs, what its transfer is doing; once it ended, why it failed.

@@ -37,6 +37,12 @@ class frmProvision : public QDialog {
 
     const ProvisionSession& session() const { return session_; }
 
+    // The readers chosen, and whether to verify: kept by the main window
+    // from one opening to the next.
+    ProvisionChoice choice() const;
+    bool verify() const;
+    void setChoice(const ProvisionChoice& choice, bool verify);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,7 +58,6 @@ class frmProvision : public QDialog {
     // While readers are under way: stops the run and closes the window once
     // it has ended. True when the window stays for that.
     bool holdWhileBusy();
-    ProvisionChoice choice() const;
 
     const SettingStore& setting_;
     std::string settingName_;

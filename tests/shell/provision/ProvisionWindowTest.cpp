@@ -156,7 +156,7 @@ void ProvisionWindowTest::fourReadersOneHoldingAnotherSetting() {
         QCOMPARE(row.port, port);
         QVERIFY2(row.device.startsWith(QStringLiteral("/dev/")), qPrintable(row.device));
         QCOMPARE(row.baud, i == 1 ? QStringLiteral("2400") : QStringLiteral("9600"));
-        QVERIFY2(row.time.endsWith(QStringLiteral(" s")), qPrintable(row.time));
+        QVERIFY2(row.time.endsWith(QLatin1Char('s')), qPrintable(row.time));
         QCOMPARE(row.state, i == 2 ? QStringLiteral("failed") : QStringLiteral("verified"));
         QCOMPARE(row.message, i == 2 ? QString::fromUtf8(kWrongImage) : QString());
     }
@@ -321,6 +321,35 @@ void ProvisionWindowTest::settingsMenuOpensTheWindowForTheOpenSetting() {
     QVERIFY(!missed);
     QCOMPARE(setting,
              QStringLiteral("Setting: %1").arg(QString::fromStdString(folder / "Untitled")));
+
+    // The next opening starts with the readers chosen last time.
+    QString comList;
+    bool allPorts = true;
+    bool verify = true;
+    test::WhenModal(
+        QStringLiteral("frmProvision"),
+        [&](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("txtComList"))
+                ->setText(QStringLiteral("3-5,9"));
+            dialog->findChild<QCheckBox*>(QStringLiteral("chkVerify"))->setChecked(false);
+            dialog->close();
+        },
+        &missed);
+    provision->trigger();
+    test::WhenModal(
+        QStringLiteral("frmProvision"),
+        [&](QWidget* dialog) {
+            comList = dialog->findChild<QLineEdit*>(QStringLiteral("txtComList"))->text();
+            allPorts = dialog->findChild<QCheckBox*>(QStringLiteral("chkAllPorts"))->isChecked();
+            verify = dialog->findChild<QCheckBox*>(QStringLiteral("chkVerify"))->isChecked();
+            dialog->close();
+        },
+        &missed);
+    provision->trigger();
+    QVERIFY(!missed);
+    QCOMPARE(comList, QStringLiteral("3-5,9"));
+    QVERIFY(!allPorts);
+    QVERIFY(!verify);
 }
 
 void ProvisionWindowTest::usbReadersOfTheSimulatedBusInTurn() {
