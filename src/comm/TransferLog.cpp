@@ -46,8 +46,8 @@ std::string TransferDumpPath(const std::string& logFolder) {
 }
 
 std::string ChooseTransferLogFolder(FileSystem& files, const std::string& programFolder,
-                                    const std::string& stateFolder) {
-    if (files.folderWritable(programFolder) || stateFolder.empty()) {
+                                    const std::string& stateFolder, bool installed) {
+    if ((!installed && files.folderWritable(programFolder)) || stateFolder.empty()) {
         return programFolder;
     }
     // A failure shows up when the log is written; the transfer goes on.
@@ -57,7 +57,8 @@ std::string ChooseTransferLogFolder(FileSystem& files, const std::string& progra
 }
 
 std::string TransferLogFolder() {
-    return ChooseTransferLogFolder(RealFileSystem(), ProgramFolder(), UserStateFolder());
+    return ChooseTransferLogFolder(RealFileSystem(), ProgramFolder(), UserStateFolder(),
+                                   ProgramIsInstalled());
 }
 
 std::string TransferLogNotice(bool enabled, const std::string& logFolder) {

@@ -38,9 +38,11 @@ std::string TransferDumpPath(const std::string& logFolder);
 // Where the transfer logs go: the program folder when the user may write
 // there (a build tree, a portable copy), else the user's state folder,
 // created for its owner. An installed program's folder (/usr/bin) is not
-// the user's to write, and a log that silently goes nowhere helps no one.
+// the user's to write, and a log that silently goes nowhere helps no one;
+// nor is it root's: an `installed` program logs to the state folder even
+// when its folder is writable, so nothing lands among the package's files.
 std::string ChooseTransferLogFolder(FileSystem& files, const std::string& programFolder,
-                                    const std::string& stateFolder);
+                                    const std::string& stateFolder, bool installed = false);
 // The same for the running program and its user.
 std::string TransferLogFolder();
 

@@ -90,6 +90,10 @@ std::vector<std::string> HelperFolders() {
     return folders;
 }
 
+bool ProgramIsInstalled() {
+    return HelperFolders().size() > 1;
+}
+
 std::string UserConfigFolder() {
     return UserFolder("XDG_CONFIG_HOME", "/.config");
 }

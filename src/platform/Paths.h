@@ -19,6 +19,10 @@ std::string HomeFolder();
 // place relative to the program's (../lib/<triplet>/magtune from /usr/bin).
 std::vector<std::string> HelperFolders();
 
+// Whether the running program is an installed copy: its installation's
+// private folder lies beside it (see HelperFolders).
+bool ProgramIsInstalled();
+
 // Whether the path names a file that this process may run.
 bool IsExecutableFile(const std::string& path);
 

@@ -10,8 +10,8 @@ namespace magtune {
 AppState::AppState(std::string executableFolder, std::string documentFolder)
     : programFolder(std::move(executableFolder)),
       settingFolder(std::move(documentFolder)),
-      TransferLogFolder(
-          ChooseTransferLogFolder(RealFileSystem(), programFolder, UserStateFolder())),
+      TransferLogFolder(ChooseTransferLogFolder(RealFileSystem(), programFolder, UserStateFolder(),
+                                                ProgramIsInstalled())),
       TransferLogPath(magtune::TransferLogPath(TransferLogFolder)),
       TransferDumpPath(magtune::TransferDumpPath(TransferLogFolder)) {}
 

@@ -29,13 +29,18 @@ TEST(TransferLogTest, LogsGoWhereTheUserMayWrite) {
     struct Case {
         const char* name;
         bool programFolderLocked;
+        bool installed;
         std::string stateFolder;
         std::string expected;
     };
     const Case cases[] = {
-        {"portable copy", false, "/home/u/.local/state/magtune", "/opt/magtune"},
-        {"installed", true, "/home/u/.local/state/magtune", "/home/u/.local/state/magtune"},
-        {"installed, no home", true, "", "/opt/magtune"},
+        {"portable copy", false, false, "/home/u/.local/state/magtune", "/opt/magtune"},
+        {"locked", true, false, "/home/u/.local/state/magtune", "/home/u/.local/state/magtune"},
+        {"locked, no home", true, false, "", "/opt/magtune"},
+        {"installed", true, true, "/home/u/.local/state/magtune", "/home/u/.local/state/magtune"},
+        // Root may write /usr/bin; the logs still stay out of the package's files.
+        {"installed, run by root", false, true, "/root/.local/state/magtune",
+         "/root/.local/state/magtune"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -43,7 +48,8 @@ TEST(TransferLogTest, LogsGoWhereTheUserMayWrite) {
         if (c.programFolderLocked) {
             files.locked.push_back("/opt/magtune");
         }
-        EXPECT_EQ(ChooseTransferLogFolder(files, "/opt/magtune", c.stateFolder), c.expected);
+        EXPECT_EQ(ChooseTransferLogFolder(files, "/opt/magtune", c.stateFolder, c.installed),
+                  c.expected);
         const bool usesState = c.expected == c.stateFolder;
         EXPECT_EQ(files.created,
                   usesState ? std::vector<std::string>{c.stateFolder} : std::vector<std::string>{});
