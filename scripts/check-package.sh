@@ -64,7 +64,7 @@ fi
 
 # The programs run as a user would, with their files in a scratch home.
 cd "$work"
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/run
 export MAGTUNE_PORTS_DIR=$work/ports
 mkdir -p "$XDG_RUNTIME_DIR" "$MAGTUNE_PORTS_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
@@ -91,6 +91,17 @@ echo "== the ports a user may open"
 magtune-cli ports --all >ports.txt
 grep -q $'^COM1\t' ports.txt || fail "ports does not list COM1: $(cat ports.txt)"
 [[ $(grep -c '^COM' ports.txt) == 32 ]] || fail "ports --all does not list 32 ports"
+
+echo "== transfer logs of an installed program stay out of its folder, also for root"
+cat >logging.reg <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Tarvik Veviriz Inc.\Magtune\Settings]
+"USB Log Enable"=dword:00000001
+REG
+MAGTUNE_REGISTRY_FILE=$work/logging.reg timeout 120 magtune-cli upload logged.cfg --com 1
+[[ -s $XDG_STATE_HOME/magtune/USBLog.txt ]] || fail "no transfer log in the state folder"
+[[ ! -e /usr/bin/USBLog.txt && ! -e /usr/bin/USBDump.txt ]] || fail "a transfer log in /usr/bin"
 
 echo "== upload over USB: the library and its server from $helpers"
 start_simulator --usb "$work/usb.sock" --image reader.cfg
