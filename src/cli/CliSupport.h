@@ -24,6 +24,11 @@ void LoadSettingFile(const std::string& path, SettingStore& store, Prompter& pro
 // Packs and writes the store atomically; throws UsageError on failure.
 void SaveSettingFile(const std::string& path, SettingStore& store, Prompter& prompter);
 
+// Why a file could not be written at `path` now (an errno value), 0 when it
+// could: checked before a long exchange with readers whose result would be
+// lost. The write itself still decides (and keeps the old file whole).
+int WriteTargetProblem(const std::string& path);
+
 // A 1-based number given on the command line.
 std::size_t ParseRowNumber(const std::string& text, const char* what);
 

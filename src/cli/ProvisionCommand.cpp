@@ -28,6 +28,7 @@
 #include "comm/ComPortList.h"
 #include "platform/ComPorts.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemError.h"
 
 namespace magtune {
 
@@ -237,15 +238,30 @@ class ProgressDisplay {
     std::map<std::string, std::string> lastLines_;
 };
 
-void WriteReports(const ProvisionArgs& parsed, const std::vector<ProvisionResult>& rows,
+// A report that cannot be written is found before the first reader: the
+// record of a crate must not be lost after the work is done.
+void CheckReports(const ProvisionArgs& parsed) {
+    for (const std::string& path : parsed.reports) {
+        if (const int problem = WriteTargetProblem(path); problem != 0) {
+            throw UsageError{"Failed to write the report " + path + ": " +
+                             SystemMessageText(problem) + ". No reader was provisioned."};
+        }
+    }
+}
+
+// False when a report could not be written: the run then did not succeed.
+bool WriteReports(const ProvisionArgs& parsed, const std::vector<ProvisionResult>& rows,
                   Prompter& prompter) {
+    bool written = true;
     for (const std::string& path : parsed.reports) {
         const std::string failure =
             WriteProvisionReport(RealFileSystem(), path, parsed.setting, rows);
         if (!failure.empty()) {
             prompter.warning(failure);
+            written = false;
         }
     }
+    return written;
 }
 
 // Ctrl+C and SIGTERM, taken by the main thread only: the workers never see
@@ -285,6 +301,7 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
     const ProvisionArgs parsed = ParseArgs(args);
     SettingStore store;
     LoadSettingFile(parsed.setting, store, prompter);
+    CheckReports(parsed);
     Preferences preferences;
     LoadUserPreferences(prompter, config, preferences);
     const CommOptions options = preferences.options;
@@ -405,12 +422,12 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
     run.wait();
     const auto rows = run.results();
     display.finish(rows);
-    WriteReports(parsed, rows, prompter);
+    const bool reported = WriteReports(parsed, rows, prompter);
     const ProvisionState wanted =
         parsed.verify ? ProvisionState::Verified : ProvisionState::Downloaded;
     const bool allDone = std::all_of(
         rows.begin(), rows.end(), [wanted](const ProvisionResult& r) { return r.state == wanted; });
-    return allDone ? kExitOk : kExitFailed;
+    return allDone && reported ? kExitOk : kExitFailed;
 }
 
 }  // namespace magtune

@@ -460,23 +460,7 @@ void AdviseOnMissingWedgeDriver(const TransferArgs& parsed, const RuntimeConfig&
 // followed by a failed save reads as a contradiction. The save itself still
 // decides (and keeps the old file whole when it fails).
 void CheckUploadTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        return;  // saved through the link, into the file it names
-    }
-    int problem = 0;
-    if (::stat(path.c_str(), &st) == 0) {
-        problem = S_ISDIR(st.st_mode) ? EISDIR : ::access(path.c_str(), W_OK) != 0 ? errno : 0;
-    } else if (errno != ENOENT) {
-        problem = errno;
-    } else {
-        const std::size_t slash = path.find_last_of('/');
-        const std::string folder = slash == std::string::npos ? "."
-                                   : slash == 0               ? "/"
-                                                              : path.substr(0, slash);
-        problem = ::access(folder.c_str(), W_OK | X_OK) != 0 ? errno : 0;
-    }
-    if (problem != 0) {
+    if (const int problem = WriteTargetProblem(path); problem != 0) {
         throw UsageError{"Failed to save " + path + ": " + SystemMessageText(problem) +
                          ". The reader was not asked for its setting."};
     }

@@ -174,6 +174,9 @@ TEST_F(ProvisionEndToEnd, BadInputChangesNothing) {
         {{"--watch", "--usb", "all"}, "--watch watches serial ports"},
         {{"--com", "1", "--report"}, "--report needs a value"},
         {{"--com", "1", "--fast"}, "unknown option --fast"},
+        // A report that cannot be written is refused before any reader.
+        {{"--com", "1", "--report", folder.file("missing/r.json")}, "Failed to write the report"},
+        {{"--com", "1", "--report", ports}, "Is a directory. No reader was provisioned."},
     };
     const std::string report = folder.file("r.json");
     for (const auto& c : cases) {
