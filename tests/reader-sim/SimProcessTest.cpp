@@ -278,5 +278,20 @@ TEST(SimProcess, VersionIsPrintedWithoutStarting) {
     EXPECT_EQ(sim.waitForExit(), 0);
 }
 
+// A new account has no ports folder yet: the links make it.
+TEST(SimProcess, LinksMakeTheirFolder) {
+    TempFolder temp;
+    ASSERT_FALSE(temp.path.empty());
+    const std::string link = temp.path + "/config/magtune/ports/COM1";
+    SimProcess one({"--link", link});
+    EXPECT_FALSE(one.firstLine().empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+
+    const std::string folder = temp.path + "/crate/ports";
+    SimProcess many({"--count", "2", "--link-dir", folder});
+    EXPECT_EQ(many.firstLine().rfind("COM1 ", 0), 0u);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder + "/COM2"));
+}
+
 }  // namespace
 }  // namespace magtune

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
 namespace magtune {
@@ -15,6 +16,17 @@ bool DeviceLink::create(const std::string& link, const std::string& target, std:
     if (::lstat(link.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
         error = link + " exists and is not a symbolic link; not replaced";
         return false;
+    }
+    // The ports folder of a new account does not exist yet; the link makes
+    // it, as the README's first try expects.
+    if (const auto slash = link.find_last_of('/'); slash != std::string::npos && slash > 0) {
+        SystemError folderError;
+        const std::string folder = link.substr(0, slash);
+        if (!RealFileSystem().createFolders(folder, folderError)) {
+            error = "cannot create the folder " + folder + " for the link " + link + ": " +
+                    SystemMessageText(folderError.code);
+            return false;
+        }
     }
     const std::string temp = link + ".sim" + std::to_string(::getpid());
     ::unlink(temp.c_str());
