@@ -428,12 +428,26 @@ DeviceAccess SerialDeviceAccess(const std::string& device) {
 // open its device.
 void AdviseOnPortAccess(const SerialEndpoint& endpoint, const std::string& portsFolder,
                         Prompter& prompter) {
-    const std::string device = endpoint.comIndex
-                                   ? ComPortMapping(*endpoint.comIndex, portsFolder).device
-                                   : endpoint.device;
-    const DeviceAccess access = SerialDeviceAccess(device);
+    if (!endpoint.comIndex) {
+        const DeviceAccess access = SerialDeviceAccess(endpoint.device);
+        if (access.state == kDeviceRefused) {
+            prompter.information(access.advice, "");
+        }
+        return;
+    }
+    // A COM name hides its device: say which one it is.
+    const ComPortInfo port = ComPortMapping(*endpoint.comIndex, portsFolder);
+    const DeviceAccess access = SerialDeviceAccess(port.device);
     if (access.state == kDeviceRefused) {
         prompter.information(access.advice, "");
+    } else if (access.state == kDeviceMissing) {
+        prompter.information(
+            port.name + " is " + port.device +
+                (port.linked ? " (the link " + port.name + " in " + portsFolder + ")"
+                             : " (its fixed place; a link " + port.name + " in " + portsFolder +
+                                   " names another device)") +
+                ", which is not there. magtune-cli ports lists the ports that are.",
+            "");
     }
 }
 

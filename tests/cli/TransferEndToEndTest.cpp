@@ -255,6 +255,26 @@ TEST_F(SerialEndToEnd, AnUnmappedPortIsNotAvailable) {
     EXPECT_FALSE(std::filesystem::exists(folder.file("x.cfg")));
 }
 
+// A COM port whose device is not there says which device that is.
+TEST_F(SerialEndToEnd, AMissingComPortNamesItsDevice) {
+    std::filesystem::create_symlink(folder.file("unplugged"), folder.file("ports") + "/COM3");
+    struct Case {
+        const char* com;
+        std::string told;
+    } cases[] = {
+        {"3", "COM3 is " + folder.file("unplugged") + " (the link COM3 in " + folder.file("ports") +
+                  "), which is not there."},
+        {"31", "COM31 is /dev/ttyACM10 (its fixed place; a link COM31 in " + folder.file("ports") +
+                   " names another device), which is not there."},
+    };
+    for (const Case& c : cases) {
+        Run run = cli({"upload", folder.file("x.cfg"), "--com", c.com});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(Contains(run.err, c.told)) << run.err;
+        EXPECT_TRUE(Contains(run.err, "magtune-cli ports lists the ports that are.")) << run.err;
+    }
+}
+
 TEST_F(SerialEndToEnd, PrefsShowsTheLoadedValuesAndTheFile) {
     Run run = cli({"prefs"});
     ASSERT_EQ(run.status, 0) << run.err;
