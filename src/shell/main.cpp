@@ -22,6 +22,7 @@
 #include "shell/AppState.h"
 #include "shell/DesktopProvision.h"
 #include "shell/DesktopTransfers.h"
+#include "shell/LazyIconStyle.h"
 #include "shell/MainWindowServices.h"
 #include "shell/QtFileDialog.h"
 #include "shell/ShutdownSignals.h"
@@ -92,6 +93,7 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    QApplication::setStyle(new LazyIconStyle);
     const RuntimeConfig config = ReadRuntimeConfig();
     // Until the window exists a signal ends the program as it always did;
     // from then on the window closes first.

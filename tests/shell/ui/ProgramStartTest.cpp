@@ -13,6 +13,7 @@
 #include "platform/InstanceLock.h"
 #include "settings/RecoveryCopy.h"
 #include "settings/SettingStore.h"
+#include "shell/LazyIconStyle.h"
 #include "shell/ShutdownSignals.h"
 #include "ui/MainWindowHarness.h"
 
@@ -88,6 +89,26 @@ class ProgramStartTest : public QObject {
     }
 
   private slots:
+    // The program's style reads the bars' extension icons when they are
+    // drawn; they, and every other icon, look as the base style draws them.
+    void theStyleDrawsItsBaseStylesIcons() {
+        LazyIconStyle style;
+        for (const QStyle::StandardPixmap which :
+             {QStyle::SP_ToolBarHorizontalExtensionButton,
+              QStyle::SP_ToolBarVerticalExtensionButton, QStyle::SP_MessageBoxWarning}) {
+            const QIcon shown = style.standardIcon(which);
+            const QIcon own = style.baseStyle()->standardIcon(which);
+            QVERIFY(!own.isNull());
+            QVERIFY(!shown.isNull());
+            for (const int size : {16, 32}) {
+                QCOMPARE(shown.pixmap(size).toImage(), own.pixmap(size).toImage());
+            }
+            // A copy of a deferred icon (QAction, QToolButton) draws the same.
+            const QIcon copy = shown;
+            QCOMPARE(copy.pixmap(16).toImage(), own.pixmap(16).toImage());
+        }
+    }
+
     void aSignalKeepsAChangedSettingForTheNextStart() {
         QTemporaryDir dir;
         const std::string copyPath = RecoveryPath(dir);
