@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/ComPorts.h"
+#include "platform/Environment.h"
 #include "platform/FilePreferencesStore.h"
 
 namespace magtune {
@@ -16,7 +17,7 @@ constexpr const char* kUsbControlDeviceVariable = "MAGTUNE_USB_FILTER_DEVICE";
 
 void Pass(const char* name, const std::string& value) {
     if (!value.empty()) {
-        ::setenv(name, value.c_str(), 1);
+        SetProcessVariable(name, value);
     }
 }
 

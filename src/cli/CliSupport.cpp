@@ -1,13 +1,11 @@
 #include "cli/CliSupport.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 
 #include <charconv>
 #include <sstream>
 
+#include "platform/DeviceAccess.h"
 #include "platform/FileSystem.h"
 #include "settings/SettingFile.h"
 
@@ -67,21 +65,7 @@ std::size_t ParseRowNumber(const std::string& text, const char* what) {
 }
 
 int WriteTargetProblem(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        return 0;  // written through the link, into the file it names
-    }
-    if (::stat(path.c_str(), &st) == 0) {
-        return S_ISDIR(st.st_mode) ? EISDIR : ::access(path.c_str(), W_OK) != 0 ? errno : 0;
-    }
-    if (errno != ENOENT) {
-        return errno;
-    }
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : path.substr(0, slash);
-    return ::access(folder.c_str(), W_OK | X_OK) != 0 ? errno : 0;
+    return FileWriteProblem(path);
 }
 
 }  // namespace magtune

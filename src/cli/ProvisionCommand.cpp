@@ -1,12 +1,6 @@
 #include "cli/ProvisionCommand.h"
 
-#include <pthread.h>
-#include <signal.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
@@ -27,6 +21,7 @@
 #include "cli/TransferCommands.h"
 #include "comm/ComPortList.h"
 #include "platform/ComPorts.h"
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
@@ -185,9 +180,9 @@ ProvisionArgs ParseArgs(const std::vector<std::string>& args) {
 class ProgressDisplay {
   public:
     ProgressDisplay(std::ostream& out, bool live) : out_(out), live_(live) {
-        winsize size{};
-        if (live_ && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1) {
-            columns_ = size.ws_col - 1u;
+        const std::size_t columns = live_ ? TerminalColumns(1) : 0;
+        if (columns > 1) {
+            columns_ = columns - 1u;
         }
     }
 
@@ -264,33 +259,6 @@ bool WriteReports(const ProvisionArgs& parsed, const std::vector<ProvisionResult
     return written;
 }
 
-// Ctrl+C and SIGTERM, taken by the main thread only: the workers never see
-// them, so that no port call of theirs is cut short.
-class InterruptWatch {
-  public:
-    InterruptWatch() {
-        sigemptyset(&set_);
-        sigaddset(&set_, SIGINT);
-        sigaddset(&set_, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set_, &previous_);
-    }
-    ~InterruptWatch() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-
-    // Waits up to `ms`; true when an interrupt came.
-    bool wait(int ms) {
-        const timespec limit{ms / 1000, (ms % 1000) * 1000000L};
-        int signal = sigtimedwait(&set_, nullptr, &limit);
-        while (signal < 0 && errno == EINTR) {
-            signal = sigtimedwait(&set_, nullptr, &limit);
-        }
-        return signal > 0;
-    }
-
-  private:
-    sigset_t set_;
-    sigset_t previous_;
-};
-
 constexpr int kWatchPollMs = 250;
 constexpr int kWaitPollMs = 100;
 
@@ -332,7 +300,7 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
             target, options, portsFolder, RealFileSystem(), SystemClock(), rowPrompter, rowView);
     };
     ProvisionRun run(store, factory, SystemClock(), parsed.verify);
-    ProgressDisplay display(out, !parsed.watch && ::isatty(STDOUT_FILENO) == 1);
+    ProgressDisplay display(out, !parsed.watch && IsTerminal(1));
     run.setObserver(
         [&](std::size_t, const ProvisionResult& row) { display.changed(run.results(), row); });
 

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <termios.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "comm/KeySource.h"
+#include "platform/Console.h"
 
 namespace magtune {
 
@@ -26,11 +25,11 @@ class TerminalKeySource : public KeySource {
     std::string waitForKeys(std::uint32_t timeoutMs) override;
 
     // The input was a terminal whose settings were changed.
-    bool changedTerminal() const { return changed_; }
+    bool changedTerminal() const { return keys_.changed(); }
 
   private:
     int fd_;
-    bool changed_ = false;
+    RawKeyInput keys_;
     bool ended_ = false;
 };
 

@@ -1,14 +1,6 @@
 #include "cli/TransferCommands.h"
 
-#include <grp.h>
-#include <poll.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
-#include <csignal>
-#include <cstdio>
 #include <functional>
 #include <iostream>
 #include <iterator>
@@ -29,9 +21,11 @@
 #include "comm/WedgeTransfer.h"
 #include "platform/Clock.h"
 #include "platform/ComPorts.h"
-#include "platform/FilePreferencesStore.h"
+#include "platform/Console.h"
+#include "platform/DeviceAccess.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/UserPreferences.h"
 #include "settings/InterfaceCode.h"
 #include "settings/SettingCatalogue.h"
 #include "shell/Preferences.h"
@@ -294,46 +288,19 @@ class ConsoleUsbTransport : public ReaderTransport {
 // Ctrl+C, SIGTERM and SIGHUP while a command holds a port: the transfer is
 // cancelled between two of its steps and the port given back as it was
 // found, instead of the process ending with the port left exclusive.
-volatile std::sig_atomic_t interruptSignal = 0;
-
-void OnInterrupt(int signal) {
-    interruptSignal = signal;
-}
-
 class InterruptGuard {
   public:
-    InterruptGuard() {
-        interruptSignal = 0;
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-            ::sigaction(kSignals[i], &action, &previous_[i]);
-        }
-    }
-    ~InterruptGuard() {
-        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-            ::sigaction(kSignals[i], &previous_[i], nullptr);
-        }
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-    static bool interrupted() { return interruptSignal != 0; }
+    static bool interrupted() { return InterruptFlag::raised(); }
 
     // The command's end after an interrupt.
     static int report(std::ostream& err) {
-        err << "magtune-cli: interrupted by "
-            << (interruptSignal == SIGINT    ? "Ctrl+C"
-                : interruptSignal == SIGTERM ? "SIGTERM"
-                                             : "SIGHUP (the terminal went away)")
+        err << "magtune-cli: interrupted by " << InterruptFlag::cause()
             << "; the transfer was cancelled and the port restored." << std::endl;
         return kExitFailed;
     }
 
   private:
-    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-    struct sigaction previous_[std::size(kSignals)]{};
+    InterruptFlag flag_;
 };
 
 // The transport the command line names, for one command.
@@ -372,56 +339,23 @@ void EchoTypedInput(std::ostream& out, const std::function<bool()>& stop) {
               << std::endl;
     constexpr int kPollMs = 100;
     while (!stop()) {
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        const int ready = ::poll(&input, 1, kPollMs);
-        if (ready < 0 && errno != EINTR) {
+        const InputWait ready = WaitForInput(0, kPollMs);
+        if (ready == InputWait::Failed) {
             return;
         }
-        if (ready <= 0) {
+        if (ready == InputWait::TimedOut) {
             continue;
         }
         char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
+        const long n = ReadInput(0, buffer, sizeof buffer);
+        if (n < 0) {
+            continue;
+        }
+        if (n == 0) {
             return;
         }
         out.write(buffer, n) << std::flush;
     }
-}
-
-// How a COM port's device looks to this user, without opening it (opening
-// a serial port can reset what hangs on it).
-constexpr const char* kDeviceMissing = "missing";
-constexpr const char* kDeviceRefused = "no access";
-
-struct DeviceAccess {
-    std::string state;   // "ready", kDeviceRefused, kDeviceMissing, "not a terminal device"
-    std::string advice;  // what to do about kDeviceRefused
-};
-
-DeviceAccess SerialDeviceAccess(const std::string& device) {
-    struct stat st {};
-    if (device.empty() || ::stat(device.c_str(), &st) != 0) {
-        return {kDeviceMissing, {}};
-    }
-    if (!S_ISCHR(st.st_mode)) {
-        return {"not a terminal device", {}};
-    }
-    if (::access(device.c_str(), R_OK | W_OK) == 0) {
-        return {"ready", {}};
-    }
-    const group* owner = ::getgrgid(st.st_gid);
-    const std::string groupName = owner ? owner->gr_name : std::to_string(st.st_gid);
-    if (groupName == "dialout") {
-        return {kDeviceRefused,
-                "You may not open " + device +
-                    ": serial ports of the group dialout open once you are in it. Join it "
-                    "(sudo adduser $USER dialout), then log out and in again."};
-    }
-    char mode[8];
-    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-    return {kDeviceRefused, "You may not open " + device + " (group " + groupName + ", mode " +
-                                mode + "): ask the administrator for access to it."};
 }
 
 // After a serial port failed to open: what to do when this user may not
@@ -486,15 +420,15 @@ void CheckUploadTarget(const std::string& path) {
 // missing, stray values dropped. Nothing is written back.
 bool LoadUserPreferences(Prompter& prompter, const RuntimeConfig& config,
                          Preferences& preferences) {
-    FilePreferencesStore store(config.preferencesFile);
-    std::string problem = store.load();
+    std::string problem;
+    const auto store = OpenUserPreferences(config.preferencesFile, problem);
     if (!problem.empty()) {
         prompter.warning(problem);
     }
     // There is no screen here: window defaults are those of a 1920 x 1080
     // screen at 96 dots per inch (15 twips a pixel).
     const DisplayMetrics display{1920 * 15.0, 1080 * 15.0, 0};
-    if (LoadPreferences(store, prompter, display, preferences, false) !=
+    if (LoadPreferences(*store, prompter, display, preferences, false) !=
         PreferencesLoadOutcome::Loaded) {
         return false;
     }

@@ -34,9 +34,14 @@ Prompter* CurrentRoute() {
 
 }  // namespace magtune
 
-extern "C" __attribute__((visibility("default"))) int MagtuneLibraryMessage(int icon,
-                                                                            const char* caption,
-                                                                            const char* text) {
+#ifdef _WIN32
+#define MAGTUNE_HOST_EXPORT __declspec(dllexport)
+#else
+#define MAGTUNE_HOST_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" MAGTUNE_HOST_EXPORT int MagtuneLibraryMessage(int icon, const char* caption,
+                                                         const char* text) {
     magtune::Prompter* prompter = magtune::CurrentRoute();
     if (prompter == nullptr || text == nullptr) {
         return 0;

@@ -45,8 +45,12 @@ struct RegValue {
 };
 
 // The failure code of enumValues for a value name that does not fit the
-// caller's name buffer.
+// caller's name buffer (the registry's ERROR_MORE_DATA on Windows).
+#ifdef _WIN32
+inline constexpr int kRegNameTooLong = 234;
+#else
 inline constexpr int kRegNameTooLong = ENAMETOOLONG;
+#endif
 inline bool IsNameTooLong(const SystemError& error) {
     return error.code == kRegNameTooLong;
 }

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ class Process {
     // descriptor), no other descriptor is inherited. With SearchPath a bare
     // name is looked up on the search path and failures are reported under
     // "posix_spawnp", else under "posix_spawn".
+    // On Windows: CreateProcess of the command line made of the arguments
+    // (each quoted when it holds more than letters, digits, '_', '.' and
+    // '-'), no handle inherited, failures under "CreateProcess".
     static std::optional<Process> spawn(const std::vector<std::string>& argv, SystemError& error,
                                         ProgramLookup lookup = ProgramLookup::AsGiven,
                                         int standardError = -1);
@@ -43,6 +47,9 @@ class Process {
 
     pid_t pid_ = -1;
     bool ended_ = true;
+    // Windows: the process handle, held so that the id cannot pass to
+    // another process while this one is watched.
+    std::shared_ptr<void> handle_;
 };
 
 }  // namespace magtune

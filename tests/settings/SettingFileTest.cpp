@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/SystemError.h"
+#include "platform/TempFolder.h"
 #include "support/FakePrompter.h"
 #include "support/MemoryFileSystem.h"
 
@@ -104,10 +105,17 @@ TEST(WriteSettingFile, FailureWithoutSystemTextIsStillReported) {
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Failed to save /a.cfg."});
 }
 
+// The system's text for a write it refuses.
+#ifdef _WIN32
+const std::string kAccessDeniedText = SystemMessageText(5);  // ERROR_ACCESS_DENIED
+#else
+const std::string kAccessDeniedText = SystemMessageText(EACCES);
+#endif
+
 TEST(WriteSettingFile, AReadOnlyFileOnDiskIsRefusedByName) {
-    std::string folder = (std::filesystem::temp_directory_path() / "magtune-ro-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
-    const std::string path = folder + "/a.cfg";
+    const test::TempFolder folder("magtune-ro-");
+    ASSERT_FALSE(folder.path.empty());
+    const std::string path = folder / "a.cfg";
     std::ofstream(path) << "old";
     std::filesystem::permissions(path, std::filesystem::perms::owner_read |
                                            std::filesystem::perms::group_read |
@@ -116,11 +124,13 @@ TEST(WriteSettingFile, AReadOnlyFileOnDiskIsRefusedByName) {
     FakePrompter prompter;
     EXPECT_FALSE(WriteSettingFile(RealFileSystem(), path, store, prompter));
     EXPECT_EQ(prompter.texts(),
-              std::vector<std::string>{"Failed to save " + path + ": Permission denied"});
+              std::vector<std::string>{"Failed to save " + path + ": " + kAccessDeniedText});
     std::ifstream in(path);
     std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(kept, "old");
-    std::filesystem::remove_all(folder);
+    // Writable again, so that the folder can go.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+#include <windows.h>
+
+#include "platform/DeviceAccess.h"
+#include "platform/Paths.h"
+
+namespace magtune {
+
+// A port is there when the system knows its name ("\\.\COM3" or "COM3");
+// whether this user may open it only the opening tells.
+DeviceAccess SerialDeviceAccess(const std::string& device) {
+    std::string name = device;
+    if (name.starts_with("\\\\.\\")) {
+        name = name.substr(4);
+    }
+    char target[1024];
+    if (name.empty() || ::QueryDosDeviceA(name.c_str(), target, sizeof target) == 0) {
+        return {kDeviceMissing, {}};
+    }
+    return {kDeviceReady, {}};
+}
+
+int FileWriteProblem(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        const bool refused =
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0;
+        return refused ? ERROR_ACCESS_DENIED : 0;
+    }
+    const DWORD missing = ::GetLastError();
+    if (missing != ERROR_FILE_NOT_FOUND) {
+        return static_cast<int>(missing);
+    }
+    const DWORD folder = ::GetFileAttributesA(ParentFolder(path).c_str());
+    if (folder == INVALID_FILE_ATTRIBUTES) {
+        return static_cast<int>(::GetLastError());
+    }
+    return (folder & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : ERROR_DIRECTORY;
+}
+
+}  // namespace magtune

@@ -1,0 +1,21 @@
+#include <windows.h>
+
+#include <cstdio>
+
+#include "platform/HostMessages.h"
+
+namespace magtune {
+
+Answer HostMessagePrompter::show(const Message& message) {
+    // Looked up at every message: the program may start listening late. The
+    // program's executable exports the function (see LibraryMessageRoute).
+    const auto host = reinterpret_cast<HostMessageFunction>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA(nullptr), kHostMessageFunctionName)));
+    if (host == nullptr ||
+        host(static_cast<int>(message.icon), message.caption.c_str(), message.text.c_str()) == 0) {
+        std::fprintf(stderr, "%s: %s\n", library_.c_str(), message.text.c_str());
+    }
+    return message.defaultButton;
+}
+
+}  // namespace magtune
