@@ -3,10 +3,18 @@
 #include <cstring>
 #include <mutex>
 
+#ifdef _WIN32
+#include "usbhid/client/win32/Win32ClientChannel.h"
+#else
 #include "usbhid/client/ClientChannel.h"
+#endif
 
 namespace magtune {
 namespace {
+
+#ifdef _WIN32
+using ClientChannel = Win32ClientChannel;
+#endif
 
 // The library's process-wide state. Destroyed when the library is unloaded
 // or the process exits, which asks the server to quit.
@@ -53,15 +61,15 @@ using magtune::UsbHidRequest;
 
 extern "C" {
 
-int32_t UsbHidGetAvailableDeviceList(void) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidGetAvailableDeviceList(void) {
     return Call(UsbHidRequest::GetAvailableDeviceList);
 }
 
-int32_t UsbHidReleaseDeviceList(void) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidReleaseDeviceList(void) {
     return Call(UsbHidRequest::ReleaseDeviceList);
 }
 
-int32_t UsbHidEnumDeviceList(int32_t index, char* name, uint8_t* filterPresent) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidEnumDeviceList(int32_t index, char* name, uint8_t* filterPresent) {
     if (name) {
         name[0] = '\0';
     }
@@ -94,18 +102,18 @@ int32_t UsbHidEnumDeviceList(int32_t index, char* name, uint8_t* filterPresent) 
         });
 }
 
-int32_t UsbHidSelectDevice(int32_t index) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidSelectDevice(int32_t index) {
     return Call(
         UsbHidRequest::SelectDevice,
         [&](RequestBlock& block) { block.arguments.deviceIndex = index; },
         [](const RequestBlock& block) { return block.reply.result; });
 }
 
-int32_t UsbHidIsDeviceSelected(void) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidIsDeviceSelected(void) {
     return Call(UsbHidRequest::IsDeviceSelected);
 }
 
-int32_t UsbHidGetDeviceControlCode(uint8_t* code) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidGetDeviceControlCode(uint8_t* code) {
     if (code) {
         *code = 0;
     }
@@ -119,29 +127,30 @@ int32_t UsbHidGetDeviceControlCode(uint8_t* code) {
         });
 }
 
-int32_t UsbHidSetDeviceControlCode(int32_t code) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidSetDeviceControlCode(int32_t code) {
     return Call(
         UsbHidRequest::SetDeviceControlCode,
         [&](RequestBlock& block) { block.arguments.controlCode = static_cast<uint8_t>(code); },
         [](const RequestBlock& block) { return block.reply.result; });
 }
 
-int32_t UsbHidSetDownloadChannel(int32_t channel) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidSetDownloadChannel(int32_t channel) {
     return Call(
         UsbHidRequest::SetDownloadChannel,
         [&](RequestBlock& block) { block.arguments.controlCode = static_cast<uint8_t>(channel); },
         [](const RequestBlock& block) { return block.reply.result; });
 }
 
-int32_t UsbHidDeselectDevice(void) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidDeselectDevice(void) {
     return Call(UsbHidRequest::DeselectDevice);
 }
 
-int32_t UsbHidIsDeviceReady(void) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidIsDeviceReady(void) {
     return Call(UsbHidRequest::IsDeviceReady);
 }
 
-int32_t UsbHidSetDeviceBufferedData(const uint8_t* data, uint32_t length, int32_t value) {
+int32_t ORUUSBHIDCTRL_CALL UsbHidSetDeviceBufferedData(const uint8_t* data, uint32_t length,
+                                                       int32_t value) {
     if (length > magtune::kBufferedDataCapacity || (data == nullptr && length != 0)) {
         return 0;
     }

@@ -17,7 +17,11 @@ namespace magtune {
 class UsbHidLibrary : public UsbLibraryCalls {
   public:
     // The file name looked for; a path with a slash is taken as it is.
+#ifdef _WIN32
+    static constexpr const char* kFileName = "OruUsbHidCtrl.dll";
+#else
     static constexpr const char* kFileName = "libOruUsbHidCtrl.so";
+#endif
 
     explicit UsbHidLibrary(Prompter& prompter, std::string fileName = kFileName);
     ~UsbHidLibrary() override;
@@ -26,7 +30,9 @@ class UsbHidLibrary : public UsbLibraryCalls {
     // cannot be loaded (loadError() says why).
     bool load();
     // Empty while the library is loaded or not yet tried.
-    const std::string& loadError() const { return loadError_; }
+    const std::string& loadError() const {
+        return loadError_;
+    }
 
     std::int32_t UsbHidGetAvailableDeviceList() override;
     std::int32_t UsbHidReleaseDeviceList() override;

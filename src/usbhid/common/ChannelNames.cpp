@@ -21,7 +21,9 @@ std::uint64_t Fnv1a64(const std::string& text) {
 
 std::string NameBase(const std::string& folder) {
     std::string base = folder;
+    // Windows folders are cut by backslashes, POSIX ones by slashes.
     std::replace(base.begin(), base.end(), '/', '_');
+    std::replace(base.begin(), base.end(), '\\', '_');
     if (base.size() <= kMaxNameBase) {
         return base;
     }

@@ -15,8 +15,9 @@ enum class ChannelObject {
 };
 
 // The part of every object name that ties it to the folder of the
-// executable: the folder with each "/" replaced by "_". A client and a server
-// meet only when both executables lie in the same folder.
+// executable: the folder with each slash and backslash replaced by "_". A
+// client and a server meet only when both executables lie in the same
+// folder.
 //
 // The system limits file names to 255 bytes, so a NameBase longer than
 // kMaxNameBase characters becomes 16 hexadecimal digits of the 64-bit FNV-1a
