@@ -56,8 +56,8 @@ std::int32_t WedgeLibrary::loadDriver(KeyCallback callback) {
     if (driver_) {
         return fail(kDriverAlreadyLoaded);
     }
-    const std::unique_ptr<FilePreferencesStore> preferences = services_.openPreferences();
-    const std::string problem = preferences->load();
+    std::string problem;
+    const std::unique_ptr<PreferencesStore> preferences = services_.openPreferences(problem);
     if (!problem.empty()) {
         services_.messages.warning(problem);
     }
@@ -66,6 +66,10 @@ std::int32_t WedgeLibrary::loadDriver(KeyCallback callback) {
     family_ = services_.family;
     if (!openDriver()) {
         return 0;
+    }
+    if (services_.keyboardHook != nullptr && !services_.keyboardHook->install()) {
+        driver_.reset();
+        return fail(kHookFailed);
     }
     hookThread_ = std::this_thread::get_id();
     callback_ = callback;
@@ -121,6 +125,9 @@ std::int32_t WedgeLibrary::unloadDriver() {
         driver_.reset();
     } else {
         result = fail(kNoDriverLoaded);
+    }
+    if (hookThread_ && services_.keyboardHook != nullptr) {
+        services_.keyboardHook->remove();
     }
     hookThread_.reset();
     callback_ = nullptr;

@@ -10,10 +10,11 @@
 
 #include "common/Prompter.h"
 #include "platform/Clock.h"
-#include "platform/FilePreferencesStore.h"
 #include "platform/FileSystem.h"
+#include "platform/PreferencesStore.h"
 #include "wedge/DriverInstaller.h"
 #include "wedge/EchoBuffer.h"
+#include "wedge/KeyboardHook.h"
 #include "wedge/WedgeDriver.h"
 #include "wedge/WedgeSettings.h"
 
@@ -21,8 +22,9 @@ namespace magtune::wedge {
 
 // What the library needs from the system, so that tests can hand it fakes.
 struct WedgeServices {
-    // The library's view of the registry, opened afresh at every load.
-    std::function<std::unique_ptr<FilePreferencesStore>()> openPreferences;
+    // The library's view of the registry, opened afresh at every load;
+    // `problem` tells the user once about a broken preferences file.
+    std::function<std::unique_ptr<PreferencesStore>(std::string& problem)> openPreferences;
     WedgeDriverBackend& drivers;
     ProcessRunner& processes;  // the driver installer
     Clock& clock;
@@ -30,6 +32,8 @@ struct WedgeServices {
     FileSystem& files;   // the echo trace
     OsFamily family = OsFamily::Nt;
     std::string defaultLogFileName;
+    // The system's keyboard hook; none where the program delivers the keys.
+    KeyboardHook* keyboardHook = nullptr;
 };
 
 // Texts of the last-error and of the library's own message boxes.
@@ -38,6 +42,7 @@ inline constexpr const char* kNoDriverLoaded = "No driver loaded";
 inline constexpr const char* kUnableToInstall = "Unable to install the driver,\n";
 inline constexpr const char* kInstallFailed = "Install of driver failed\n";
 inline constexpr const char* kUnableToOpen = "Unable to open the driver,\n";
+inline constexpr const char* kHookFailed = "Install KB hook failed.";
 inline constexpr const char* kSendFailedNt = "Send data to keyboard port failed! (2k)";
 inline constexpr const char* kSendFailed9x = "Send data to keyboard port failed! (9x)";
 inline constexpr const char* kApiNotSupported = "Device does not support the requested API.";

@@ -37,7 +37,11 @@ bool IsWindowsPath(const std::string& path) {
 }
 
 std::string DefaultEchoTraceFile() {
+#ifdef _WIN32
+    return "c:\\zebecho.txt";
+#else
     return UserFilePath(UserConfigFolder(), "zebecho.txt");
+#endif
 }
 
 WedgeSettings LoadWedgeSettings(PreferencesStore& store, const std::string& defaultLogFileName) {
@@ -53,7 +57,12 @@ WedgeSettings LoadWedgeSettings(PreferencesStore& store, const std::string& defa
     // file of that literal name in whatever folder the program runs in; the
     // trace goes to its usual place instead, and the stored name stays for
     // the system it came from.
-    if (fileNameMissing || IsWindowsPath(settings.logFileName)) {
+#ifdef _WIN32
+    const bool foreign = false;
+#else
+    const bool foreign = IsWindowsPath(settings.logFileName);
+#endif
+    if (fileNameMissing || foreign) {
         settings.logFileName = defaultLogFileName;
     }
 

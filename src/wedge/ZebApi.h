@@ -13,10 +13,17 @@
 
 #include <stdint.h>
 
-#if defined(__GNUC__)
+#if defined(_WIN32)
+// The system's standard calling convention; the export names come
+// undecorated from zebapi.def.
+#define ZEBAPI_EXPORT
+#define ZEBAPI_CALL __stdcall
+#elif defined(__GNUC__)
 #define ZEBAPI_EXPORT __attribute__((visibility("default")))
+#define ZEBAPI_CALL
 #else
 #define ZEBAPI_EXPORT
+#define ZEBAPI_CALL
 #endif
 
 #ifdef __cplusplus
@@ -26,35 +33,39 @@ extern "C" {
 // Called for every captured key event with its virtual-key code and its key
 // message flags (repeat count 1, scan code in bits 16-23, bits 30 and 31 set
 // when the key goes up).
-typedef void (*ZebKeyCallback)(int32_t code, int32_t flags);
+typedef void(ZEBAPI_CALL* ZebKeyCallback)(int32_t code, int32_t flags);
 
 // Reads the settings, opens (and if needed installs) the driver, hooks the
 // key events of the calling thread and starts capturing them.
-ZEBAPI_EXPORT int32_t ZebLoadDriver(ZebKeyCallback callback);
-ZEBAPI_EXPORT int32_t ZebLoadDriver0(void);
-ZEBAPI_EXPORT int32_t ZebUnloadDriver(void);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebLoadDriver(ZebKeyCallback callback);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebLoadDriver0(void);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebUnloadDriver(void);
 // on != 0: empties the echo and captures; 0: key events pass on.
-ZEBAPI_EXPORT int32_t ZebEnableEcho(int32_t on);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebEnableEcho(int32_t on);
 // Moves the captured events into the two buffers (virtual-key codes, scan
 // codes), each terminated by a zero byte; returns their number, -1 when not
 // loaded, and count + 1 without taking anything when size is too small.
-ZEBAPI_EXPORT int32_t ZebGetEchoChars(char* keys, char* scans, int32_t size);
-ZEBAPI_EXPORT int32_t ZebSendData(const unsigned char* data, int32_t count);
-ZEBAPI_EXPORT int32_t ZebSetDelay(int32_t delay);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebGetEchoChars(char* keys, char* scans, int32_t size);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebSendData(const unsigned char* data, int32_t count);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebSetDelay(int32_t delay);
 // Length of the last-error text plus 1 (0 when there is none); copies and
 // clears the text when size allows.
-ZEBAPI_EXPORT int32_t ZebGetLastError(char* text, int32_t size);
-ZEBAPI_EXPORT int32_t ZebGetVersion(int32_t* word);
-ZEBAPI_EXPORT int32_t ZebGetVersionEx(int32_t* word1, int32_t* word2);
-ZEBAPI_EXPORT int32_t ZebGetTrace(char* text, int32_t size);
-ZEBAPI_EXPORT int32_t ZebTestVxd(char* text, int32_t size);
-ZEBAPI_EXPORT int32_t ZebTestDllApi(char* text, int32_t size);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebGetLastError(char* text, int32_t size);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebGetVersion(int32_t* word);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebGetVersionEx(int32_t* word1, int32_t* word2);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebGetTrace(char* text, int32_t size);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebTestVxd(char* text, int32_t size);
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebTestDllApi(char* text, int32_t size);
 
-// The keyboard hook procedure. The program hands it every key event of its
+// The keyboard hook procedure, where the system has no keyboard hook of its
+// own (not on Windows). The program hands it every key event of its
 // user-interface thread (keyDown 1 for a key going down, 0 for one coming
 // up); 1 means the event was captured and must be swallowed, 0 that it
 // passes on. Events of other threads always pass on.
-ZEBAPI_EXPORT int32_t ZebKeyboardHookProc(int32_t virtualKey, int32_t scanCode, int32_t keyDown);
+#ifndef _WIN32
+ZEBAPI_EXPORT int32_t ZEBAPI_CALL ZebKeyboardHookProc(int32_t virtualKey, int32_t scanCode,
+                                                      int32_t keyDown);
+#endif
 
 #ifdef __cplusplus
 }

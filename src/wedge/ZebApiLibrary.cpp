@@ -16,7 +16,9 @@ struct ZebApiLibrary::Functions {
     decltype(&::ZebSendData) sendData = nullptr;
     decltype(&::ZebGetEchoChars) getEchoChars = nullptr;
     decltype(&::ZebGetLastError) getLastError = nullptr;
+#ifndef _WIN32
     decltype(&::ZebKeyboardHookProc) keyboardHookProc = nullptr;
+#endif
 };
 
 ZebApiLibrary::~ZebApiLibrary() = default;
@@ -41,7 +43,10 @@ const ZebApiLibrary::Functions* ZebApiLibrary::load() {
     library.resolve("ZebSendData", functions->sendData);
     library.resolve("ZebGetEchoChars", functions->getEchoChars);
     library.resolve("ZebGetLastError", functions->getLastError);
+#ifndef _WIN32
+    // (On Windows the library hooks the thread's keys itself.)
     library.resolve("ZebKeyboardHookProc", functions->keyboardHookProc);
+#endif
     if (!library.firstMissing().empty()) {
         loadError_ =
             "The keyboard wedge library " + fileName_ + " has no " + library.firstMissing() + ".";
@@ -95,8 +100,14 @@ std::int32_t ZebApiLibrary::ZebGetLastError(char* text, std::int32_t size) {
 }
 
 bool ZebApiLibrary::keyboardHook(std::uint8_t virtualKey, std::uint8_t scanCode, bool down) {
+#ifdef _WIN32
+    // The library's own hook sees the keys first; nothing to hand over.
+    (void)virtualKey, (void)scanCode, (void)down;
+    return false;
+#else
     return functions_ != nullptr &&
            functions_->keyboardHookProc(virtualKey, scanCode, down ? 1 : 0) != 0;
+#endif
 }
 
 }  // namespace magtune

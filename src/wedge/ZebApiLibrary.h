@@ -15,7 +15,11 @@ namespace magtune {
 class ZebApiLibrary : public WedgeLibraryCalls {
   public:
     // The file name looked for; a path with a slash is taken as it is.
+#ifdef _WIN32
+    static constexpr const char* kFileName = "zebapi.dll";
+#else
     static constexpr const char* kFileName = "libzebapi.so";
+#endif
 
     explicit ZebApiLibrary(std::string fileName = kFileName);
     ~ZebApiLibrary() override;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "WedgeFakes.h"
+#include "platform/FilePreferencesStore.h"
 #include "support/FakePrompter.h"
 #include "support/MemoryFileSystem.h"
 #include "wedge/EchoTrace.h"
@@ -37,7 +38,11 @@ class WedgeLibraryTest : public ::testing::Test {
     WedgeLibraryTest() : runner(clock) { g_callbackCodes.clear(), g_callbackFlags.clear(); }
 
     WedgeServices services(OsFamily family = OsFamily::Nt) {
-        return {[this] { return std::make_unique<FilePreferencesStore>(kRegistry, files); },
+        return {[this](std::string& problem) {
+                    auto store = std::make_unique<FilePreferencesStore>(kRegistry, files);
+                    problem = store->load();
+                    return store;
+                },
                 drivers,
                 runner,
                 clock,
@@ -162,7 +167,40 @@ TEST_F(WedgeLibraryTest, SettingsAreReadWithTheirDefaults) {
     EXPECT_EQ(value("EchoBufferSize"), RegValue::dword(2048));
 }
 
+TEST_F(WedgeLibraryTest, TheSystemsKeyboardHookComesAndGoesWithTheDriver) {
+    struct FakeHook : KeyboardHook {
+        bool refuse = false;
+        int installs = 0;
+        int removes = 0;
+        bool install() override {
+            ++installs;
+            return !refuse;
+        }
+        void remove() override { ++removes; }
+    } hook;
+    WedgeServices withHook = services();
+    withHook.keyboardHook = &hook;
+    WedgeLibrary library(withHook);
+    ASSERT_EQ(library.loadDriver(nullptr), 1);
+    EXPECT_EQ(hook.installs, 1);
+    EXPECT_EQ(library.unloadDriver(), 1);
+    EXPECT_EQ(hook.removes, 1);
+
+    hook.refuse = true;
+    EXPECT_EQ(library.loadDriver(nullptr), 0);
+    EXPECT_EQ(lastError(library), "Install KB hook failed.");
+    EXPECT_EQ(library.enableEcho(1), 0) << "nothing is loaded without the hook";
+    // The driver was closed again, so this is no second load.
+    hook.refuse = false;
+    EXPECT_EQ(library.loadDriver(nullptr), 1);
+    EXPECT_EQ(hook.installs, 3);
+    EXPECT_EQ(hook.removes, 1);
+}
+
 TEST_F(WedgeLibraryTest, ATraceFileNameFromWindowsTakesTheDefault) {
+#ifdef _WIN32
+    GTEST_SKIP() << "on Windows such a name is the trace file itself";
+#endif
     struct Case {
         const char* stored;
         std::string used;
@@ -407,7 +445,7 @@ TEST_F(WedgeLibraryTest, MissingDriverIsInstalledWithinThirtySeconds) {
          true,
          OsFamily::Nt,
          0,
-         "Unable to install the driver,\nNo such file or directory",
+         "Unable to install the driver,\n" + SystemMessageText(ENOENT),
          1},
         {"installer not supported",
          true,
@@ -438,7 +476,7 @@ TEST_F(WedgeLibraryTest, MissingDriverIsInstalledWithinThirtySeconds) {
          true,
          OsFamily::Nt,
          0,
-         "Unable to open the driver,\nPermission denied",
+         "Unable to open the driver,\n" + SystemMessageText(EACCES),
          1},
         {"nothing to install",
          true,
@@ -448,7 +486,7 @@ TEST_F(WedgeLibraryTest, MissingDriverIsInstalledWithinThirtySeconds) {
          false,
          OsFamily::Nt,
          0,
-         "Unable to open the driver,\nConnection refused",
+         "Unable to open the driver,\n" + SystemMessageText(ECONNREFUSED),
          0},
         {"9x family never installs",
          true,
@@ -458,7 +496,7 @@ TEST_F(WedgeLibraryTest, MissingDriverIsInstalledWithinThirtySeconds) {
          true,
          OsFamily::Win9x,
          0,
-         "Unable to open the driver,\nNo such file or directory",
+         "Unable to open the driver,\n" + SystemMessageText(ENOENT),
          0},
     };
     for (const auto& c : cases) {
