@@ -62,6 +62,10 @@ UnixSocket& UnixSocket::operator=(UnixSocket&& other) noexcept {
     return *this;
 }
 
+bool UnixSocket::supported() {
+    return true;
+}
+
 std::optional<UnixSocket> UnixSocket::connectTo(const std::string& path, SystemError& error) {
     sockaddr_un address;
     if (!SocketAddress(path, address, error, "connect")) {

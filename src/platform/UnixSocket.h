@@ -20,6 +20,10 @@ class UnixSocket {
     UnixSocket& operator=(const UnixSocket&) = delete;
     ~UnixSocket() { close(); }
 
+    // Whether this system has local sockets at all (Windows 10 has; wine
+    // before 9 has not).
+    static bool supported();
+
     static std::optional<UnixSocket> connectTo(const std::string& path, SystemError& error);
     // Listens at `path` (owner-only), replacing a stale socket there but
     // never another kind of file. The socket is non-blocking.

@@ -1,7 +1,9 @@
 // winsock2.h before windows.h, which would bring the old winsock.
+// clang-format off
+#include <winsock2.h>
 #include <afunix.h>
 #include <windows.h>
-#include <winsock2.h>
+// clang-format on
 
 #include <chrono>
 #include <cstring>
@@ -69,6 +71,22 @@ UnixSocket& UnixSocket::operator=(UnixSocket&& other) noexcept {
         fd_ = std::exchange(other.fd_, -1);
     }
     return *this;
+}
+
+bool UnixSocket::supported() {
+    static const bool available = [] {
+        SystemError error;
+        if (!StartWinsock(error)) {
+            return false;
+        }
+        const SOCKET s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (s == INVALID_SOCKET) {
+            return false;
+        }
+        ::closesocket(s);
+        return true;
+    }();
+    return available;
 }
 
 std::optional<UnixSocket> UnixSocket::connectTo(const std::string& path, SystemError& error) {
