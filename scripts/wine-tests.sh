@@ -68,7 +68,6 @@ fi
 # Windows one in the prefix's registry.
 export MAGTUNE_REGISTRY_FILE=$work/registry.reg MAGTUNE_PORTS_DIR=$work/ports
 mkdir -p "$work/ports" "$work/linux" "$work/windows"
-wpath() { winepath -w "$1" 2>/dev/null; }
 
 # Runs one command line with both programs, each in its own folder; the
 # file names are relative, so both see the same arguments.
