@@ -68,6 +68,12 @@ std::vector<std::string> HelperFolders() {
     return {ProgramFolder()};
 }
 
+// A Windows installation keeps everything in the program's folder, the
+// transfer logs too, as a build tree does.
+bool ProgramIsInstalled() {
+    return false;
+}
+
 // %APPDATA%\Magtune: what roams with the user.
 std::string UserConfigFolder() {
     const std::string base = FolderVariable("APPDATA");
