@@ -240,13 +240,7 @@ Options:
                       an existing link (never a file); removed on exit. To
                       map a COM port: --link "$MAGTUNE_PORTS_DIR/COM3"
   --pace              move bytes at the real speed of the line (10 bits per
-                      byte at the reader's rate) in both directions. A
-                      terminal takes the PC's bytes at once, so the PC
-                      starts to wait for the answer before the reader has
-                      them all: below 9600 baud a paced download frame (517
-                      bytes) outlasts the default read time-out of 1000 ms.
-                      There, raise "Read Total Timeout Constant" (Options,
-                      Serial) to the frame's time on the line.
+                      byte at the reader's rate) in both directions.
   --exit-after-transfers N
                       exit after N transfers: downloads answered with ACK
                       and correct upload replies, once the PC side has read
