@@ -21,10 +21,22 @@ InstanceLock::InstanceLock(const std::string& path) {
     state_ = lock_->tryLock() ? State::Held : State::OtherInstance;
 }
 
-std::string InstanceLock::DefaultPath() {
+namespace {
+
+std::string InRuntimeFolder(const char* extension) {
     std::string problem;
     const auto folder = PrivateRuntimeFolder(problem);
-    return folder ? *folder + "/magtune-" + std::to_string(::geteuid()) + ".lock" : std::string();
+    return folder ? *folder + "/magtune-" + std::to_string(::geteuid()) + extension : std::string();
+}
+
+}  // namespace
+
+std::string InstanceLock::DefaultPath() {
+    return InRuntimeFolder(".lock");
+}
+
+std::string InstanceLock::DefaultChannelPath() {
+    return InRuntimeFolder(".sock");
 }
 
 }  // namespace magtune

@@ -31,6 +31,9 @@ class InstanceLock {
     // private runtime folder, where no other user can plant it; empty when
     // the user has no such folder (never the shared /tmp).
     static std::string DefaultPath();
+    // Beside it, "magtune-<uid>.sock": the local socket on which the holder
+    // takes what a second start hands over. Empty without the folder.
+    static std::string DefaultChannelPath();
 
   private:
     std::optional<FileLock> lock_;

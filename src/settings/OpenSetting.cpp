@@ -86,8 +86,12 @@ void OpenSetting::Open() {
     }
     // The path is kept as chosen: on a case-sensitive file system an upper
     // case copy would name another file, or none.
-    if (!OpenSettingFile(*path)) {
-        ForgetRecent(*path);
+    OpenFile(*path);
+}
+
+void OpenSetting::OpenFile(const std::string& path) {
+    if (!OpenSettingFile(path)) {
+        ForgetRecent(path);
     }
 }
 

@@ -50,6 +50,10 @@ class OpenSetting {
     void Open();
     // False only when the file is missing, unreadable or of the wrong size.
     bool OpenSettingFile(const std::string& path);
+    // A file chosen outside the Open dialog (the command line, the file
+    // manager) opened as Open opens a chosen one: a file that fails to open
+    // also leaves the recent list.
+    void OpenFile(const std::string& path);
     // True when the setting was written.
     bool Save();
     bool SaveAs();

@@ -2,14 +2,18 @@
 
 #include <unistd.h>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/RuntimeConfig.h"
 #include "common/ui/DesktopHelpViewer.h"
@@ -18,10 +22,14 @@
 #include "platform/InstanceLock.h"
 #include "platform/LibraryMessageRoute.h"
 #include "platform/Paths.h"
+#include "platform/UnixSocket.h"
 #include "settings/RecoveryCopy.h"
 #include "shell/AppState.h"
 #include "shell/DesktopProvision.h"
 #include "shell/DesktopTransfers.h"
+#include "shell/HandedOverFiles.h"
+#include "shell/InstanceListener.h"
+#include "shell/InstanceRequest.h"
 #include "shell/LazyIconStyle.h"
 #include "shell/MainWindowServices.h"
 #include "shell/QtFileDialog.h"
@@ -44,7 +52,8 @@ constexpr const char* kUsage =
     "of a reader over RS232, USB or the keyboard port.\n"
     "\n"
     "FILE is a setting file to open once the window is up. A second start while Magtune\n"
-    "runs ends at once.\n"
+    "runs hands FILE to the running window, which opens it and comes to the front, and\n"
+    "ends at once.\n"
     "\n"
     "Options:\n"
     "  --help     prints this text\n"
@@ -77,6 +86,29 @@ bool AnswerInformationOption(int argc, char* argv[]) {
     return false;
 }
 
+std::vector<std::string> ArgumentsAfterProgram(int argc, char* argv[]) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+// A second start: the running instance opens the file (or just comes up)
+// and this one ends without a word of its own; only a failed hand-over is
+// worth a line for whoever started it from a terminal.
+void HandOver(int argc, char* argv[]) {
+    using namespace magtune;
+    constexpr int kHandOverTimeMs = 2000;
+    std::string file;
+    if (const auto argument = SettingFileArgument(ArgumentsAfterProgram(argc, argv))) {
+        std::error_code ignored;
+        file = AbsoluteFilePath(*argument, std::filesystem::current_path(ignored).string());
+    }
+    std::string problem;
+    if (!HandOverToRunningInstance(InstanceLock::DefaultChannelPath(), file, kHandOverTimeMs,
+                                   problem)) {
+        std::fprintf(stderr, "magtune: Magtune is running, but %s%s%s.\n", problem.c_str(),
+                     file.empty() ? "" : "; not opened: ", file.c_str());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -89,7 +121,22 @@ int main(int argc, char* argv[]) {
     // A second start ends at once and says nothing: the first one is there.
     InstanceLock instance(InstanceLock::DefaultPath());
     if (instance.state() == InstanceLock::State::OtherInstance) {
+        HandOver(argc, argv);
         return 0;
+    }
+    // Listening from now on: a second start waits until the window is up to
+    // hear that its file was taken. A socket left by an instance that was
+    // killed is replaced; the lock says that it is nobody's.
+    std::optional<UnixSocket> channel;
+    const std::string channelPath = InstanceLock::DefaultChannelPath();
+    if (instance.state() == InstanceLock::State::Held) {
+        SystemError channelError;
+        channel = UnixSocket::listenAt(channelPath, channelError);
+        if (!channel) {
+            std::fprintf(stderr, "magtune: a second start cannot hand its file over (%s(): %s)\n",
+                         channelError.function.c_str(),
+                         SystemMessageText(channelError.code).c_str());
+        }
     }
 
     QApplication app(argc, argv);
@@ -150,12 +197,22 @@ int main(int argc, char* argv[]) {
     window.show();
     // A setting file handed over by the desktop (opening a *.cfg file, see
     // magtune.desktop) opens once the window is up.
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) {
+    std::vector<std::string> arguments;
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        arguments.push_back(QFile::encodeName(argument).toStdString());
+    }
+    if (const auto argument = SettingFileArgument(arguments)) {
         const std::string path =
-            QFile::encodeName(QFileInfo(arguments.at(1)).absoluteFilePath()).toStdString();
-        QTimer::singleShot(0, &window,
-                           [&window, path] { window.openSetting().OpenSettingFile(path); });
+            AbsoluteFilePath(*argument, QFile::encodeName(QDir::currentPath()).toStdString());
+        QTimer::singleShot(0, &window, [&window, path] { window.openSetting().OpenFile(path); });
+    }
+    // And so do the files of later starts.
+    HandedOverFiles handedOver(
+        window, [&window](const std::string& file) { window.openSetting().OpenFile(file); });
+    std::optional<InstanceListener> listener;
+    if (channel) {
+        listener.emplace(std::move(*channel), channelPath,
+                         [&handedOver](const std::string& file) { handedOver.take(file); });
     }
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QProcess>
 #include <QScreen>
@@ -11,6 +12,7 @@
 #include <fstream>
 
 #include "platform/InstanceLock.h"
+#include "platform/UnixSocket.h"
 #include "settings/RecoveryCopy.h"
 #include "settings/SettingStore.h"
 #include "shell/LazyIconStyle.h"
@@ -342,16 +344,143 @@ class ProgramStartTest : public QObject {
         QVERIFY(!QFile::exists(trace));
     }
 
-    void secondStartEndsSilently() {
+  private:
+    static QString WriteSettingFile(const QString& path, qsizetype size = 256) {
+        QFile setting(path);
+        if (!setting.open(QIODevice::WriteOnly)) {
+            return {};
+        }
+        const SettingStore defaults;
+        QByteArray bytes(reinterpret_cast<const char*>(defaults.image.data()),
+                         static_cast<qsizetype>(defaults.image.size()));
+        bytes.resize(size);
+        setting.write(bytes);
+        return path;
+    }
+    static QString ChannelPath(const QTemporaryDir& dir) {
+        return dir.filePath(QStringLiteral("magtune-%1.sock").arg(::getuid()));
+    }
+    // A second start from `folder`: its exit code (-1 when it did not end)
+    // and what it wrote.
+    static int SecondStart(const QTemporaryDir& dir, const QStringList& arguments,
+                           const QString& folder, QByteArray& output, QByteArray& errors) {
+        QProcess second;
+        second.setProcessEnvironment(Environment(dir));
+        second.setWorkingDirectory(folder);
+        second.start(QStringLiteral(MAGTUNE_PROGRAM_PATH), arguments);
+        if (!second.waitForFinished(20000)) {
+            second.kill();
+            second.waitForFinished();
+            return -1;
+        }
+        output = second.readAllStandardOutput();
+        errors = second.readAllStandardError();
+        return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -2;
+    }
+    static bool StartFirst(QProcess& first, const QTemporaryDir& dir) {
+        QProcessEnvironment env = Environment(dir);
+        env.remove(QStringLiteral("MAGTUNE_STARTUP_PROBE"));
+        first.setProcessEnvironment(env);
+        first.start(QStringLiteral(MAGTUNE_PROGRAM_PATH), QStringList{});
+        if (!first.waitForStarted(60000)) {
+            return false;
+        }
+        for (int i = 0; i < 6000 && !CatchesTermination(first.processId()); ++i) {
+            QTest::qWait(10);
+        }
+        return CatchesTermination(first.processId());
+    }
+    static int Terminate(QProcess& program) {
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        if (!program.waitForFinished(30000)) {
+            program.kill();
+            program.waitForFinished();
+            return -1;
+        }
+        return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -2;
+    }
+    // The first recent entry as the next start shows it.
+    static QString FirstRecentEntry(const QTemporaryDir& dir) {
+        MainWindowHarness again(dir.path());
+        if (!again.start()) {
+            return {};
+        }
+        return again.action(QStringLiteral("mnuFileMRU0"))->text();
+    }
+
+  private slots:
+    void secondStartHandsItsFileToTheRunningInstance_data() {
+        QTest::addColumn<bool>("staleSocket");
+        QTest::newRow("clean start") << false;
+        QTest::newRow("socket of a killed instance left") << true;
+    }
+    void secondStartHandsItsFileToTheRunningInstance() {
+        QFETCH(bool, staleSocket);
+        QTemporaryDir dir;
+        if (staleSocket) {
+            SystemError error;
+            auto left = UnixSocket::listenAt(ChannelPath(dir).toStdString(), error);
+            QVERIFY(left.has_value());
+            left->close();
+            QVERIFY(QFileInfo(ChannelPath(dir)).exists());
+        }
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("desk")));
+        const QString file = WriteSettingFile(dir.filePath(QStringLiteral("desk/front.cfg")));
+        QVERIFY(!file.isEmpty());
+        QProcess first;
+        QVERIFY(StartFirst(first, dir));
+
+        // From another folder, with the path as a file manager or a shell
+        // in that folder gives it.
+        QByteArray output;
+        QByteArray errors;
+        QCOMPARE(
+            SecondStart(dir, {QStringLiteral("front.cfg")}, dir.filePath("desk"), output, errors),
+            0);
+        QCOMPARE(output, QByteArray());
+        QCOMPARE(errors, QByteArray());
+        // A second start without a file only brings the window up.
+        QCOMPARE(SecondStart(dir, {}, dir.path(), output, errors), 0);
+        QCOMPARE(errors, QByteArray());
+        QTest::qWait(300);
+        QCOMPARE(first.state(), QProcess::Running);
+        QCOMPARE(Terminate(first), 0);
+        QCOMPARE(FirstRecentEntry(dir), QStringLiteral("&1. ") + file);
+        // The socket went with the instance.
+        QVERIFY(!QFileInfo::exists(ChannelPath(dir)));
+        QCOMPARE(QFileInfo(dir.path()).permissions() &
+                     (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                      QFile::WriteOther | QFile::ExeOther),
+                 QFile::Permissions());
+    }
+
+    void secondStartWhoseHandOverFailsStillEndsAtOnce_data() {
+        QTest::addColumn<bool>("listening");
+        QTest::newRow("running instance without its socket") << false;
+        QTest::newRow("running instance hung") << true;
+    }
+    void secondStartWhoseHandOverFailsStillEndsAtOnce() {
+        QFETCH(bool, listening);
         QTemporaryDir dir;
         const std::string lockPath =
             dir.filePath(QStringLiteral("magtune-%1.lock").arg(::getuid())).toStdString();
         InstanceLock first(lockPath);
         QVERIFY(first.state() == InstanceLock::State::Held);
-        int exitCode = -1;
-        const QByteArray output = RunProgram(dir, exitCode);
-        QCOMPARE(exitCode, 0);
+        // Listens but never answers, as a hung instance would.
+        std::optional<UnixSocket> hung;
+        if (listening) {
+            SystemError error;
+            hung = UnixSocket::listenAt(ChannelPath(dir).toStdString(), error);
+            QVERIFY(hung.has_value());
+        }
+        const QString file = WriteSettingFile(dir.filePath(QStringLiteral("a.cfg")));
+        QByteArray output;
+        QByteArray errors;
+        QCOMPARE(SecondStart(dir, {file}, dir.path(), output, errors), 0);
         QCOMPARE(output, QByteArray());
+        QVERIFY2(errors.startsWith("magtune: Magtune is running, but "), errors.constData());
+        QVERIFY2(errors.endsWith("; not opened: " + file.toLocal8Bit() + ".\n"),
+                 errors.constData());
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("registry.reg"))));
     }
 };
