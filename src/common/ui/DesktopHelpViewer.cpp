@@ -19,8 +19,14 @@ void DesktopHelpViewer::showTopic(const std::string& topic) {
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        prompter_.warning("No browser could open " + path.toStdString() + ".");
+        prompter_.warning(NoBrowserMessage(path.toStdString()));
     }
+}
+
+std::string DesktopHelpViewer::NoBrowserMessage(const std::string& page) {
+    // The desktop opens pages through xdg-open, which needs a web browser.
+    return "No browser could open " + page +
+           ".\n\nInstall xdg-utils and a web browser, or open the page in a web browser yourself.";
 }
 
 std::string DesktopHelpViewer::FindHelpFolder(const std::string& programFolder) {

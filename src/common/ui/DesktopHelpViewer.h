@@ -22,6 +22,9 @@ class DesktopHelpViewer : public HelpViewer {
     // neither exists.
     static std::string FindHelpFolder(const std::string& programFolder);
 
+    // What the user is told when no browser opened `page`: what to do too.
+    static std::string NoBrowserMessage(const std::string& page);
+
   private:
     std::string helpFolder_;
     Prompter& prompter_;

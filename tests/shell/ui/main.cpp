@@ -6,6 +6,8 @@ int RunMainWindowTests(int argc, char** argv);
 int RunFileCommandsTests(int argc, char** argv);
 int RunDataEditingTests(int argc, char** argv);
 int RunProgramStartTests(int argc, char** argv);
+int RunHelpViewerTests(int argc, char** argv);
+int RunHandedOverFilesTests(int argc, char** argv);
 }  // namespace magtune::test
 
 // The main window's test classes in one program, each run in turn.
@@ -22,5 +24,7 @@ int main(int argc, char** argv) {
     failed |= RunFileCommandsTests(argc, argv);
     failed |= RunDataEditingTests(argc, argv);
     failed |= RunProgramStartTests(argc, argv);
+    failed |= RunHelpViewerTests(argc, argv);
+    failed |= RunHandedOverFilesTests(argc, argv);
     return failed;
 }
