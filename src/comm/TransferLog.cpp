@@ -61,12 +61,25 @@ std::string TransferLogFolder() {
                                    ProgramIsInstalled());
 }
 
-std::string TransferLogNotice(bool enabled, const std::string& logFolder) {
+std::string TransferLogNotice(bool enabled, const std::string& logFolder,
+                              const std::string& preferencesFile) {
     const std::string files = TransferLogPath(logFolder) + " and " + TransferDumpPath(logFolder);
-    return enabled ? "Transfer logs are written to " + files + "."
-                   : "Transfer logs are off; with \"USB Log Enable\" set in the preferences "
-                     "they are written to " +
-                         files + ".";
+    if (preferencesFile.empty()) {
+        return enabled ? "Transfer logs are written to " + files + "."
+                       : "Transfer logs are off; with \"USB Log Enable\" set in the preferences "
+                         "they are written to " +
+                             files + ".";
+    }
+    // The program writes its preferences when it ends: an edit made while
+    // it runs would be overwritten.
+    const std::string where = " under [" + std::string(kTransferLogSwitchKey) + "] in " +
+                              preferencesFile + " and start Magtune again.";
+    return enabled
+               ? "Transfer logs are written to " + files +
+                     ". To turn them off, close Magtune, set \"USB Log Enable\"=dword:00000000" +
+                     where
+               : "Transfer logs are off. To have them written to " + files +
+                     ", close Magtune, set \"USB Log Enable\"=dword:00000001" + where;
 }
 
 }  // namespace magtune

@@ -46,7 +46,15 @@ std::string ChooseTransferLogFolder(FileSystem& files, const std::string& progra
 // The same for the running program and its user.
 std::string TransferLogFolder();
 
+// The preferences key that holds the switch of the logs, "USB Log Enable"
+// (a 32-bit number, not 0 for on), as the preferences file names it.
+inline constexpr const char* kTransferLogSwitchKey =
+    "HKEY_CURRENT_USER\\Software\\Tarvik Veviriz Inc.\\Magtune\\Settings";
+
 // What the user is told about the logs (the options dialog, magtune-cli).
-std::string TransferLogNotice(bool enabled, const std::string& logFolder);
+// With the preferences file it also says how a technician turns them on or
+// off, as the program itself offers no switch.
+std::string TransferLogNotice(bool enabled, const std::string& logFolder,
+                              const std::string& preferencesFile = {});
 
 }  // namespace magtune

@@ -646,7 +646,8 @@ void frmMain::afterFormulaCommand(const FormulaEditResult& result) {
 }
 
 void frmMain::toolsOptions() {
-    frmOptions dialog(state_.options, services_.prompter, state_.TransferLogFolder, this);
+    frmOptions dialog(state_.options, services_.prompter, state_.TransferLogFolder, this,
+                      services_.preferences.path());
     dialog.exec();
 }
 

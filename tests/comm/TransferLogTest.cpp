@@ -56,5 +56,29 @@ TEST(TransferLogTest, LogsGoWhereTheUserMayWrite) {
     }
 }
 
+TEST(TransferLogTest, NoticeSaysHowATechnicianSwitchesTheLogs) {
+    const std::string files = "/s/USBLog.txt and /s/USBDump.txt";
+    const std::string where =
+        " under [HKEY_CURRENT_USER\\Software\\Tarvik Veviriz Inc.\\Magtune\\Settings] in "
+        "/home/u/.config/magtune/registry.reg and start Magtune again.";
+    struct Case {
+        bool enabled;
+        std::string preferencesFile;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {false, "/home/u/.config/magtune/registry.reg",
+         "Transfer logs are off. To have them written to " + files +
+             ", close Magtune, set \"USB Log Enable\"=dword:00000001" + where},
+        {true, "/home/u/.config/magtune/registry.reg",
+         "Transfer logs are written to " + files +
+             ". To turn them off, close Magtune, set \"USB Log Enable\"=dword:00000000" + where},
+        {true, "", "Transfer logs are written to " + files + "."},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TransferLogNotice(c.enabled, "/s", c.preferencesFile), c.notice);
+    }
+}
+
 }  // namespace
 }  // namespace magtune

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "comm/TransferLog.h"
 #include "platform/SystemError.h"
 #include "shell/MemoryPreferencesStore.h"
 #include "support/FakePrompter.h"
@@ -308,6 +309,13 @@ TEST_F(PreferencesTest, SaveWithoutTheKeysWritesNothing) {
         EXPECT_FALSE(store.dword(kSettings, "Current Com").has_value());
         EXPECT_EQ(store.saves, 0);
     }
+}
+
+// The options dialog tells a technician where to switch the transfer logs
+// on: the key must be the one the switch is read from.
+TEST(Preferences, TransferLogSwitchIsReadFromTheKeyTheNoticeNames) {
+    EXPECT_EQ(std::string(kTransferLogSwitchKey),
+              std::string("HKEY_CURRENT_USER\\") + kSettingsKey);
 }
 
 }  // namespace

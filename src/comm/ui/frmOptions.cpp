@@ -65,7 +65,7 @@ QWidget* Page(const char* name, QGridLayout* grid, QPushButton* defaultButton) {
 }  // namespace
 
 frmOptions::frmOptions(CommOptions& options, Prompter& prompter, const std::string& logFolder,
-                       QWidget* parent)
+                       QWidget* parent, const std::string& preferencesFile)
     : QDialog(parent),
       options_(options),
       prompter_(prompter),
@@ -128,8 +128,8 @@ frmOptions::frmOptions(CommOptions& options, Prompter& prompter, const std::stri
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
-    lblLogFolder->setText(
-        QString::fromStdString(TransferLogNotice(options.UsbLogEnable, logFolder)));
+    lblLogFolder->setText(QString::fromStdString(
+        TransferLogNotice(options.UsbLogEnable, logFolder, preferencesFile)));
     lblLogFolder->setWordWrap(true);
     lblLogFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblLogFolder->setVisible(!logFolder.empty());

@@ -26,9 +26,9 @@ class frmOptions : public QDialog {
 
   public:
     // logFolder: where the transfer logs go, shown under the tabs ("" shows
-    // nothing).
+    // nothing), with how to switch them in preferencesFile.
     frmOptions(CommOptions& options, Prompter& prompter, const std::string& logFolder = {},
-               QWidget* parent = nullptr);
+               QWidget* parent = nullptr, const std::string& preferencesFile = {});
 
     bool accepted() const { return accepted_; }
 

@@ -310,10 +310,15 @@ void OptionsDialogTest::showsWhereTheTransferLogsGo() {
         CommOptions options = Customised();
         options.UsbLogEnable = enabled;
         FakePrompter prompter;
-        frmOptions dialog(options, prompter, "/home/u/.local/state/magtune");
+        frmOptions dialog(options, prompter, "/home/u/.local/state/magtune", nullptr,
+                          "/home/u/.config/magtune/registry.reg");
         ShowActive(dialog);
         auto* label = Child<QLabel>(dialog, "lblLogFolder");
         QVERIFY(label->isVisible());
+        // The switch, as the technician writes it into that file.
+        QVERIFY(label->text().contains(
+            QStringLiteral("\"USB Log Enable\"=dword:0000000%1").arg(enabled ? 0 : 1)));
+        QVERIFY(label->text().contains(QStringLiteral("/home/u/.config/magtune/registry.reg")));
         QVERIFY(
             label->text().contains(QStringLiteral("/home/u/.local/state/magtune/USBLog.txt and "
                                                   "/home/u/.local/state/magtune/USBDump.txt")));
