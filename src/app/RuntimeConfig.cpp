@@ -13,7 +13,6 @@ namespace {
 constexpr const char* kUsbSimulatorVariable = "MAGTUNE_USB_SIM";
 constexpr const char* kWedgeSimulatorVariable = "ZEBAPI_SIM_SOCKET";
 constexpr const char* kWedgeDeviceVariable = "ZEBAPI_DEVICE";
-constexpr const char* kUsbControlDeviceVariable = "MAGTUNE_USB_FILTER_DEVICE";
 
 void Pass(const char* name, const std::string& value) {
     if (!value.empty()) {
@@ -39,7 +38,6 @@ RuntimeConfig ReadRuntimeConfig(const EnvironmentLookup& lookup) {
     config.usbSimulatorBus = lookup(kUsbSimulatorVariable);
     config.wedgeSimulatorSocket = lookup(kWedgeSimulatorVariable);
     config.wedgeDevice = lookup(kWedgeDeviceVariable);
-    config.usbControlDevice = lookup(kUsbControlDeviceVariable);
     return config;
 }
 
@@ -47,7 +45,6 @@ void PassToLibraries(const RuntimeConfig& config) {
     Pass(kUsbSimulatorVariable, config.usbSimulatorBus);
     Pass(kWedgeSimulatorVariable, config.wedgeSimulatorSocket);
     Pass(kWedgeDeviceVariable, config.wedgeDevice);
-    Pass(kUsbControlDeviceVariable, config.usbControlDevice);
 }
 
 }  // namespace magtune

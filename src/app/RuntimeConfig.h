@@ -20,11 +20,10 @@ struct RuntimeConfig {
     // of its keyboard port (ZEBAPI_SIM_SOCKET); empty when none is named.
     std::string usbSimulatorBus;
     std::string wedgeSimulatorSocket;
-    // The device the keyboard wedge library writes to (ZEBAPI_DEVICE) and
-    // the USB server's control device (MAGTUNE_USB_CONTROL_DEVICE); empty
-    // for their defaults.
+    // The device the keyboard wedge library writes to (ZEBAPI_DEVICE);
+    // empty for its default. (The USB server finds the reader's hidraw node
+    // itself.)
     std::string wedgeDevice;
-    std::string usbControlDevice;
 
     // A simulated reader is named: the interface dialogs offer it.
     bool simulatorNamed() const {

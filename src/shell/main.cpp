@@ -65,7 +65,6 @@ constexpr const char* kUsage =
     "                             (default ~/.config/magtune/ports)\n"
     "  MAGTUNE_REGISTRY_FILE      the preferences file (default ~/.config/magtune/registry.reg)\n"
     "  MAGTUNE_USB_SIM            the socket of a simulated USB bus (magtune-reader-sim --usb)\n"
-    "  MAGTUNE_USB_FILTER_DEVICE  the USB reader's filter device (default /dev/oruusbhf)\n"
     "  ZEBAPI_SIM_SOCKET          the socket of a simulated keyboard wedge reader\n"
     "                             (magtune-reader-sim --wedge)\n"
     "  ZEBAPI_DEVICE              the keyboard port driver's device (default /dev/zebdrv2k)\n";
