@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <thread>
@@ -13,9 +12,10 @@
 namespace magtune {
 
 std::vector<std::uint8_t> EncodeInstanceRequest(const std::string& absoluteFile) {
-    std::vector<std::uint8_t> bytes(kInstanceRequestHeader,
-                                    kInstanceRequestHeader + std::strlen(kInstanceRequestHeader));
-    bytes.insert(bytes.end(), absoluteFile.begin(), absoluteFile.end());
+    // Built as one text first: GCC 12 at -O2 misreads a vector grown from
+    // the header by an insert as an out-of-bounds copy.
+    const std::string text = kInstanceRequestHeader + absoluteFile;
+    std::vector<std::uint8_t> bytes(text.begin(), text.end());
     bytes.push_back(0);
     return bytes;
 }
