@@ -52,16 +52,6 @@ bool WaitFor(int fd, short events, int timeoutMs) {
 
 }  // namespace
 
-UnixSocket::UnixSocket(UnixSocket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-
-UnixSocket& UnixSocket::operator=(UnixSocket&& other) noexcept {
-    if (this != &other) {
-        close();
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-}
-
 bool UnixSocket::supported() {
     return true;
 }
@@ -176,18 +166,6 @@ UnixSocket::ReadResult UnixSocket::readSome(std::span<std::uint8_t> buffer, int 
             return {ReadStatus::TimedOut};
         }
     }
-}
-
-bool UnixSocket::readExact(std::span<std::uint8_t> buffer, int timeoutMs) {
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!buffer.empty()) {
-        const ReadResult got = readSome(buffer, RemainingMs(deadline));
-        if (got.status != ReadStatus::Data) {
-            return false;
-        }
-        buffer = buffer.subspan(got.count);
-    }
-    return true;
 }
 
 void UnixSocket::close() {
