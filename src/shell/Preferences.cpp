@@ -290,11 +290,20 @@ PreferencesLoadOutcome LoadPreferences(PreferencesStore& store, Prompter& prompt
         KeyReader recent(store, key, changed);
         preferences.recent.entries[k - 1] = ReadRecentEntry(recent);
     }
-    // The program runs on with what it read; the next save tries again.
-    if (saveCleanUp && changed && !store.save(error)) {
-        ShowPreferencesNotSaved(store, prompter, error);
+    if (saveCleanUp && changed) {
+        SaveLoadCleanUp(store, prompter);
     }
     return PreferencesLoadOutcome::Loaded;
+}
+
+bool SaveLoadCleanUp(PreferencesStore& store, Prompter& prompter) {
+    SystemError error;
+    // The program runs on with what it read; the next save tries again.
+    if (!store.save(error)) {
+        ShowPreferencesNotSaved(store, prompter, error);
+        return false;
+    }
+    return true;
 }
 
 bool SavePreferences(PreferencesStore& store, Prompter& prompter, const Preferences& preferences,

@@ -87,10 +87,15 @@ enum class PreferencesLoadOutcome {
 // be enumerated or deleted; the program then ends at once.
 // What the load cleaned up or created is saved at once (saveCleanUp), so
 // that a crash before the program ends does not bring it back; a reader
-// that only looks (magtune-cli) passes false.
+// that only looks (magtune-cli) passes false, and so does a window that
+// saves it with SaveLoadCleanUp once its first frame is out.
 PreferencesLoadOutcome LoadPreferences(PreferencesStore& store, Prompter& prompter,
                                        const DisplayMetrics& display, Preferences& preferences,
                                        bool saveCleanUp = true);
+
+// Saves what a load cleaned up or created and has not saved yet (nothing
+// when it changed nothing). A failure is shown; the program runs on.
+bool SaveLoadCleanUp(PreferencesStore& store, Prompter& prompter);
 
 // Writes the preferences and makes them permanent. While the window is
 // minimized its layout keeps the values stored before; "USB Log Enable" is

@@ -310,7 +310,8 @@ bool frmMain::load() {
         services_.prompter.warning(problem);
     }
     const DisplayMetrics metrics = displayMetrics();
-    if (LoadPreferences(services_.preferences, services_.prompter, metrics, preferences_) !=
+    // What the load cleans up or creates is saved once the window is up.
+    if (LoadPreferences(services_.preferences, services_.prompter, metrics, preferences_, false) !=
         PreferencesLoadOutcome::Loaded) {
         return false;
     }
@@ -775,13 +776,17 @@ void frmMain::editRow(QTreeWidgetItem* item) {
 }
 
 bool frmMain::event(QEvent* event) {
-    if (!iconsLoaded_ && event->type() == QEvent::Paint) {
-        iconsLoaded_ = true;
-        // The drawn icons cost the SVG renderer's start; the first frame
-        // does not wait for it.
-        QTimer::singleShot(0, this, &frmMain::loadIcons);
+    if (!firstFrameShown_ && event->type() == QEvent::Paint) {
+        firstFrameShown_ = true;
+        QTimer::singleShot(0, this, &frmMain::afterFirstFrame);
     }
     return QMainWindow::event(event);
+}
+
+void frmMain::afterFirstFrame() {
+    // The drawn icons cost the SVG renderer's start, the save a sync to disk.
+    loadIcons();
+    SaveLoadCleanUp(services_.preferences, services_.prompter);
 }
 
 void frmMain::loadIcons() {

@@ -149,7 +149,9 @@ class frmMain : public QMainWindow, public SettingWindow {
     void keepRecoveryCopy();
     void closeOtherWindows();
     void updateClock();
-    // The window's, menus' and toolbar's icons, once the first frame is out.
+    // What the first frame does not wait for: the window's, menus' and
+    // toolbar's icons, and saving what the preferences' load cleaned up.
+    void afterFirstFrame();
     void loadIcons();
 
     AppState& state_;
@@ -206,7 +208,7 @@ class frmMain : public QMainWindow, public SettingWindow {
     std::map<QString, Handler> buttonHandlers_;
     QIcon blankIcon_;
     std::vector<std::pair<QAction*, QString>> deferredIcons_;
-    bool iconsLoaded_ = false;
+    bool firstFrameShown_ = false;
 };
 
 }  // namespace magtune

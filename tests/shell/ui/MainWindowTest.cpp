@@ -193,6 +193,27 @@ class MainWindowTest : public QObject {
                               "Up:Formula Up", "Down:Formula Down", "|", "Help:Help"}));
     }
 
+    // A first start: the window does not wait for the disk to show, and its
+    // commands work before it has drawn anything.
+    void commandsWorkAtOnceAndTheFirstStartsKeysAreSavedOnceTheWindowIsUp() {
+        QTemporaryDir first;
+        MainWindowHarness h(first.path());
+        const QString preferences = first.filePath(QStringLiteral("registry.reg"));
+        QVERIFY(h.window.load());
+        QVERIFY(!QFile::exists(preferences));
+        h.window.show();
+        h.trigger(QStringLiteral("New"));
+        QCOMPARE(h.tree()->topLevelItemCount(), 1);
+        h.trigger(QStringLiteral("mnuFileClose"));
+        QCOMPARE(h.tree()->topLevelItemCount(), 0);
+        h.trigger(QStringLiteral("mnuHelpContents"));
+        QCOMPARE(h.help.topics.size(), std::size_t{1});
+        h.trigger(QStringLiteral("mnuViewToolbar"));
+        QVERIFY(!h.find<QToolBar>(QStringLiteral("tbToolBar"))->isVisible());
+        QTRY_VERIFY(QFile::exists(preferences));
+        QVERIFY(h.prompter.messages.empty());
+    }
+
     void statusBarShowsTextDateAndTime() {
         QVERIFY(h_->find<QStatusBar>(QStringLiteral("sbStatusBar")) != nullptr);
         QVERIFY(!h_->find<QLabel>(QStringLiteral("sbPanelDate"))->text().isEmpty());
