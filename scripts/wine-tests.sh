@@ -57,9 +57,7 @@ wine cmd /c exit >/dev/null 2>&1
 echo "wine-tests: prefix ready in $(($(date +%s) - start)) s"
 
 # ---- 1. The core suites ----
-# A suite that fails is run once more: the machine is shared, and a test
-# that waits on threads may lose a race under wine once in a while.
-if ctest --test-dir "$win32" --output-on-failure -j "$(nproc)" --repeat until-pass:2; then
+if ctest --test-dir "$win32" --output-on-failure -j "$(nproc)"; then
     pass "core suites under wine"
 else
     fail "core suites under wine"

@@ -92,6 +92,16 @@ bool WaitFor(ProvisionSession& session, ProvisionSession::Phase phase) {
     return session.phase() == phase;
 }
 
+// The finder adds the readers one by one, and the first ones may already be
+// in their downloads before the last one is added.
+bool WaitForRows(ProvisionSession& session, std::size_t rows) {
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (session.results().size() < rows && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(1ms);
+    }
+    return session.results().size() == rows;
+}
+
 std::vector<std::string> Ports(const std::vector<ProvisionResult>& rows) {
     std::vector<std::string> ports;
     for (const auto& row : rows) {
@@ -143,8 +153,10 @@ TEST(ProvisionSession, StopLetsTheReadersUnderWayFinishAndStartsNoOther) {
     choice.comList = "1-2";
     choice.usb = true;
     ASSERT_TRUE(session.start(Defaults(), ProvisionChoiceTargets(choice), false));
-    // COM1, COM2 and the first USB reader are in their downloads.
+    // COM1, COM2 and the first USB reader are in their downloads, the second
+    // USB reader waits for its turn.
     ASSERT_TRUE(gate.waitInside(3));
+    ASSERT_TRUE(WaitForRows(session, 4));
     EXPECT_EQ(session.phase(), ProvisionSession::Phase::Running);
     EXPECT_EQ(session.summary(), "4 readers: 0 failed, 4 unfinished.");
     // A second run cannot start over the first.
