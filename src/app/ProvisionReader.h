@@ -32,6 +32,15 @@ class ProvisionReader : public ReaderTransport {
     virtual std::string devicePath() const = 0;
     // The rate at which a serial reader answered (0 when none, or on USB).
     virtual std::uint32_t baudRate() const { return 0; }
+    // Whether the last transfer gave up because the run was stopped, while it
+    // was still waiting for the reader's answer: nothing was written to the
+    // reader then.
+    virtual bool gaveUpForStop() const { return false; }
+
+    // Set by the run before the first transfer; true once the run is
+    // stopped. A reader that is still looking for its reader's answer gives
+    // up at once; one that has begun to send finishes.
+    std::function<bool()> stopRequested;
 };
 
 using ProvisionReaderFactory = std::function<std::unique_ptr<ProvisionReader>(

@@ -193,6 +193,9 @@ void ProvisionRun::provision(std::size_t index) {
         std::lock_guard lock(mutex_);
         target = rows_[index].target;
     }
+    if (stopped_) {
+        return failUnstarted(index);
+    }
     const std::uint64_t start = clock_.nowMs();
     RowPrompter prompter;
     RowView view(*this, index);
@@ -224,6 +227,7 @@ void ProvisionRun::provision(std::size_t index) {
         finish(ProvisionState::Failed, target.port + " is not available.");
         return;
     }
+    reader->stopRequested = [this] { return stopped_.load(); };
 
     setState(ProvisionState::Downloading);
     TransferService service(prompter);
@@ -231,7 +235,10 @@ void ProvisionRun::provision(std::size_t index) {
     setting.settings = settings_;
     const std::int32_t interface = target.usb() ? InterfaceCode::Usb : InterfaceCode::Rs232;
     if (service.Download(*reader, interface, setting, false) != TransferOutcome::Done) {
-        finish(ProvisionState::Failed, prompter.text("Download setting failed."));
+        finish(ProvisionState::Failed,
+               reader->gaveUpForStop()
+                   ? std::string("Stopped while connecting: nothing was written to the reader.")
+                   : prompter.text("Download setting failed."));
         return;
     }
     if (!verify_) {
@@ -241,8 +248,12 @@ void ProvisionRun::provision(std::size_t index) {
     setState(ProvisionState::Verifying);
     SettingStore held;
     if (service.Upload(*reader, held) != TransferOutcome::Done) {
-        finish(ProvisionState::Failed, "Verify failed: the setting could not be read back. " +
-                                           prompter.text("The upload failed."));
+        if (reader->gaveUpForStop()) {
+            finish(ProvisionState::Downloaded, "Stopped before it was read back: not verified.");
+        } else {
+            finish(ProvisionState::Failed, "Verify failed: the setting could not be read back. " +
+                                               prompter.text("The upload failed."));
+        }
         return;
     }
     if (auto difference = FirstReadBackDifference(setting.image, held.image)) {

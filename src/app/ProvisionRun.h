@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -60,7 +61,8 @@ class ProvisionRun {
     std::size_t add(const ProvisionTarget& target);
     // Until every reader added so far has its final state.
     void wait();
-    // Readers under way finish; those still waiting for their turn fail
+    // Readers that have begun to send finish; those still looking for
+    // their reader's answer give up, and those waiting for their turn fail
     // without being touched.
     void stop();
     // Rows not finished yet.
@@ -91,7 +93,7 @@ class ProvisionRun {
 
     std::deque<std::size_t> usbQueue_;
     bool usbWorkerRunning_ = false;
-    bool stopped_ = false;
+    std::atomic<bool> stopped_ = false;
     std::vector<std::thread> threads_;
 };
 

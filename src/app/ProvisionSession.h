@@ -51,7 +51,8 @@ class ProvisionSession {
     // finished one; false while a run is under way.
     bool start(const SettingStore& setting, const ProvisionTargetList& targets, bool verify);
     // The ports not tried yet are left out, USB readers waiting for their
-    // turn fail untouched; the readers under way finish.
+    // turn fail untouched; readers still connecting give up, the others
+    // finish.
     void stop();
 
     Phase phase() const;

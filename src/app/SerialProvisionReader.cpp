@@ -17,7 +17,11 @@ SerialProvisionReader::SerialProvisionReader(const ProvisionTarget& target,
       portsFolder_(std::move(portsFolder)),
       device_(target.comIndex ? ComPortDevice(*target.comIndex, portsFolder_) : target.device),
       watch_(view),
-      transport_(prompter, watch_, WithoutLog(options), files, "", clock) {}
+      transport_(prompter, watch_, WithoutLog(options), files, "", clock) {
+    // A connect scan over every rate takes seconds: a stop does not wait
+    // for it.
+    transport_.connectCancelRequested = [this] { return stopRequested && stopRequested(); };
+}
 
 bool SerialProvisionReader::prepare() {
     if (!opened_) {

@@ -29,6 +29,7 @@ class SerialProvisionReader : public ProvisionReader {
 
     std::string devicePath() const override;
     std::uint32_t baudRate() const override { return baudRate_; }
+    bool gaveUpForStop() const override { return transport_.cancelled(); }
 
   private:
     // Passes the transfer's texts on and notes when the reader answered the

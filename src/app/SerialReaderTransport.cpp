@@ -51,10 +51,21 @@ bool SerialReaderTransport::prepare() {
     return opened_ && open(endpoint_, portsFolder_);
 }
 
+bool SerialReaderTransport::run(SerialTransfer& transfer) {
+    auto cancelled = [&] {
+        return (cancelRequested && cancelRequested()) ||
+               (transfer.phase() == TransferPhase::Connect && connectCancelRequested &&
+                connectCancelRequested());
+    };
+    const bool done = RunSerialTransfer(transfer, clock_, cancelled);
+    cancelled_ = transfer.cancelled();
+    return done;
+}
+
 bool SerialReaderTransport::download(const ConfigurationImage& image) {
     ConfigurationImage sent = image;
     SerialTransfer transfer(SerialTransfer::Direction::Download, link_, clock_, view_, sent);
-    return RunSerialTransfer(transfer, clock_, cancelRequested);
+    return run(transfer);
 }
 
 bool SerialReaderTransport::upload(ConfigurationImage& image) {
@@ -62,7 +73,7 @@ bool SerialReaderTransport::upload(ConfigurationImage& image) {
         session_.DeviceName = endpoint_.displayName();
     }
     SerialTransfer transfer(SerialTransfer::Direction::Upload, link_, clock_, view_, image);
-    return RunSerialTransfer(transfer, clock_, cancelRequested);
+    return run(transfer);
 }
 
 }  // namespace magtune

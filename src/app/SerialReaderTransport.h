@@ -8,6 +8,7 @@
 #include "comm/CommOptions.h"
 #include "comm/SerialLink.h"
 #include "comm/SerialSession.h"
+#include "comm/SerialTransfer.h"
 #include "comm/TransferLog.h"
 #include "comm/TransferView.h"
 #include "platform/Clock.h"
@@ -45,6 +46,12 @@ class SerialReaderTransport : public ReaderTransport {
     // that is stopped): true ends it as failed, with the port's settings as
     // they were.
     std::function<bool()> cancelRequested;
+    // Asked only while a transfer waits for the reader's answer to the
+    // connect frame, before any frame with data has gone out: true gives
+    // the connect up, as cancelRequested does.
+    std::function<bool()> connectCancelRequested;
+    // Whether the last transfer was given up by one of the two.
+    bool cancelled() const { return cancelled_; }
 
     // The port opened by open(), reopened when a transfer closed it.
     bool prepare() override;
@@ -55,6 +62,8 @@ class SerialReaderTransport : public ReaderTransport {
     void endTransfers() override { session_.closePort(); }
 
   private:
+    bool run(SerialTransfer& transfer);
+
     Prompter& prompter_;
     TransferView& view_;
     CommOptions options_;
@@ -65,6 +74,7 @@ class SerialReaderTransport : public ReaderTransport {
     SerialEndpoint endpoint_;
     std::string portsFolder_;
     bool opened_ = false;
+    bool cancelled_ = false;
 };
 
 }  // namespace magtune

@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "app/ProvisionRun.h"
 #include "platform/Clock.h"
@@ -289,6 +290,77 @@ TEST_F(ProvisionRunTest, AStoppedRunLeavesWaitingReadersUntouched) {
         EXPECT_EQ(rows[i].message, "Not started: the run was stopped.");
     }
     EXPECT_EQ(made, 1);
+}
+
+// A serial reader whose reader never answers in one of its transfers: that
+// transfer keeps trying until the run is stopped.
+class ConnectingReader : public ProvisionReader {
+  public:
+    ConnectingReader(bool answersDownload, std::atomic<int>& connecting)
+        : answersDownload_(answersDownload), connecting_(connecting) {}
+    bool download(const ConfigurationImage& image) override {
+        held_ = image;
+        return answersDownload_ || connect();
+    }
+    bool upload(ConfigurationImage& image) override {
+        if (!connect()) {
+            return false;
+        }
+        image = held_;
+        return true;
+    }
+    std::string devicePath() const override { return "/dev/fake"; }
+    bool gaveUpForStop() const override { return gaveUp_; }
+
+  private:
+    bool connect() {
+        ++connecting_;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!stopRequested() && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        gaveUp_ = stopRequested();
+        return false;
+    }
+
+    bool answersDownload_;
+    std::atomic<int>& connecting_;
+    bool gaveUp_ = false;
+    ConfigurationImage held_{};
+};
+
+TEST_F(ProvisionRunTest, AStopEndsTheReadersStillConnecting) {
+    const struct {
+        bool answersDownload;
+        ProvisionState state;
+        const char* message;
+    } cases[] = {
+        {false, ProvisionState::Failed,
+         "Stopped while connecting: nothing was written to the reader."},
+        {true, ProvisionState::Downloaded, "Stopped before it was read back: not verified."},
+    };
+    for (const auto& c : cases) {
+        std::atomic<int> connecting{0};
+        ProvisionRun run(
+            store,
+            [&](const ProvisionTarget&, Prompter&, TransferView&) {
+                return std::make_unique<ConnectingReader>(c.answersDownload, connecting);
+            },
+            clock);
+        run.add(Serial("COM1"));
+        run.add(Serial("COM2"));
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (connecting < 2 && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_EQ(connecting, 2);
+        run.stop();
+        run.wait();
+        for (const auto& row : run.results()) {
+            EXPECT_EQ(row.state, c.state) << row.target.port;
+            EXPECT_EQ(row.message, c.message) << row.target.port;
+        }
+    }
 }
 
 }  // namespace

@@ -208,7 +208,8 @@ TEST_F(ProvisionEndToEnd, WatchProvisionsReadersAsTheyAppear) {
         const auto report = JsonReader::Parse(ReadText(json));
         return report && (*report)["verified"].number + (*report)["failed"].number == 2;
     };
-    const auto end = std::chrono::steady_clock::now() + 20s;
+    // Only a bound for a hang: a loaded machine may take its time.
+    const auto end = std::chrono::steady_clock::now() + 90s;
     while (!finished() && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(50ms);
     }
@@ -226,6 +227,36 @@ TEST_F(ProvisionEndToEnd, WatchProvisionsReadersAsTheyAppear) {
     // Every port was let go: a single upload opens each again.
     const ProgramRun upload = cli({"upload", folder.file("back.cfg"), "--com", "1"});
     EXPECT_EQ(upload.status, 0) << upload.err;
+}
+
+// Ctrl+C while a reader tries the baud rates: the scan is given up at once,
+// the reader has been sent nothing, and its port opens again.
+TEST_F(ProvisionEndToEnd, CtrlCEndsAConnectScan) {
+    ASSERT_TRUE(startReaders({"--count", "1", "--link-dir", ports, "--reader", "1:silent"}));
+    const std::string json = folder.file("stopped.json");
+    ChildProcess provision({MAGTUNE_CLI_PATH, "provision", setting, "--com", "1", "--report", json},
+                           env);
+    // The row goes to "downloading" as the connect scan starts.
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (!Contains(provision.out(), "COM1\tdownloading") && !provision.waitForExit(20ms) &&
+           std::chrono::steady_clock::now() < end) {
+    }
+    ASSERT_TRUE(Contains(provision.out(), "COM1\tdownloading")) << provision.out();
+    const auto status = provision.interrupt();
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 1) << provision.err();
+    const auto report = JsonReader::Parse(ReadText(json));
+    ASSERT_TRUE(report) << ReadText(json);
+    const auto& rows = (*report)["readers"].items;
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0]["state"].text, "failed");
+    EXPECT_EQ(rows[0]["message"].text,
+              "Stopped while connecting: nothing was written to the reader.");
+    EXPECT_TRUE(Contains(provision.out(), "1 reader: 1 failed.")) << provision.out();
+    // The port was let go.
+    const ProgramRun again = cli({"provision", setting, "--com", "1", "--no-verify"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(Contains(again.out, "Failed to connect to device.")) << again.out << again.err;
 }
 
 }  // namespace
