@@ -91,7 +91,7 @@ class ChildProcess {
 
     // The first line of standard output, without its line end; empty when
     // none came within the limit.
-    std::string firstLine(std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) {
+    std::string firstLine(std::chrono::milliseconds limit = std::chrono::milliseconds(30000)) {
         std::string line;
         const auto end = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < end) {
@@ -114,7 +114,7 @@ class ChildProcess {
     // Waits for the end within the limit, collecting both outputs meanwhile;
     // the exit status, or 128 + the signal. Nothing when it did not end.
     std::optional<int> waitForExit(
-        std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) {
+        std::chrono::milliseconds limit = std::chrono::milliseconds(30000)) {
         const auto end = std::chrono::steady_clock::now() + limit;
         while (!status_ && std::chrono::steady_clock::now() < end) {
             drain();
@@ -131,7 +131,7 @@ class ChildProcess {
 
     // Ctrl+C, as a user at a terminal gives it.
     std::optional<int> interrupt(
-        std::chrono::milliseconds limit = std::chrono::milliseconds(10000)) {
+        std::chrono::milliseconds limit = std::chrono::milliseconds(30000)) {
         if (pid_ > 0 && !status_) {
             ::kill(pid_, SIGINT);
         }
