@@ -42,13 +42,13 @@ class SerialReaderTransport : public ReaderTransport {
     SerialSession& session() { return session_; }
     SerialLink& link() { return link_; }
 
-    // Asked between the steps of a transfer (a signal, a provisioning run
-    // that is stopped): true ends it as failed, with the port's settings as
-    // they were.
+    // Asked between the steps of a transfer (a signal): true ends it as
+    // failed, with the port's settings as they were.
     std::function<bool()> cancelRequested;
     // Asked only while a transfer waits for the reader's answer to the
-    // connect frame, before any frame with data has gone out: true gives
-    // the connect up, as cancelRequested does.
+    // connect frame, before any frame with data has gone out (a provisioning
+    // run that is stopped): true gives the connect up, as cancelRequested
+    // does.
     std::function<bool()> connectCancelRequested;
     // Whether the last transfer was given up by one of the two.
     bool cancelled() const { return cancelled_; }

@@ -64,6 +64,8 @@ void SerialTransfer::timerFired() {
             return sendStep();
         case Step::AwaitAck:
             return awaitAck();
+        case Step::ConfirmAck:
+            return confirmAck();
         case Step::AwaitStx:
             return awaitStx();
         case Step::ReadBody:
@@ -245,12 +247,40 @@ void SerialTransfer::awaitAck() {
     }
     if (readComplete()) {
         logRead();
-        return got_.front() == kAck ? succeed() : sendDownloadFrame();
+        if (got_.front() != kAck) {
+            return sendDownloadFrame();
+        }
+        step_ = Step::ConfirmAck;
+        settleStart_ = clock_.nowMs();
+        return schedule(kPollIntervalMs);
     }
     if (readTimedOut()) {
         return sendDownloadFrame();
     }
     schedule(kPollIntervalMs);
+}
+
+// A reader answers each frame once, in the order the frames reached it. An
+// ACK with more bytes behind it was therefore not the answer to the download
+// frame but a late one to a connect frame: a reader (or a simulated one on a
+// busy machine) that was slower than the settle allowed for. Its real answer
+// is the byte behind, which may be a NAK: the frame goes again rather than
+// a refused download being reported as done.
+void SerialTransfer::confirmAck() {
+    std::array<std::uint8_t, 64> behind{};
+    std::size_t received = 0;
+    if (!link_.ReadWaiting(behind, received)) {
+        return fail();
+    }
+    if (received > 0) {
+        got_.assign(behind.begin(), behind.begin() + static_cast<long>(received));
+        logRead();
+        return sendDownloadFrame();
+    }
+    if (clock_.nowMs() - settleStart_ < ConnectSettleMs(link_.session().PortSettings.BaudRate)) {
+        return schedule(kPollIntervalMs);
+    }
+    succeed();
 }
 
 // Bytes before STX are skipped, but only for as long as a whole reply would

@@ -58,7 +58,7 @@ class SerialTransfer {
     bool cancelled() const { return cancelled_; }
 
   private:
-    enum class Step { Connect, Settle, Send, AwaitAck, AwaitStx, ReadBody };
+    enum class Step { Connect, Settle, Send, AwaitAck, ConfirmAck, AwaitStx, ReadBody };
 
     void connectStep();
     void beginSettle();
@@ -69,6 +69,7 @@ class SerialTransfer {
     void beginSend(std::vector<std::uint8_t> bytes, Step after);
     void sendStep();
     void awaitAck();
+    void confirmAck();
     void awaitStx();
     void readBody();
     void sendDownloadFrame();

@@ -75,11 +75,14 @@ TEST_F(SerialDownloadTest, RetriesUntilAcknowledged) {
         int frames;
     };
     const Case cases[] = {
-        {{{}, {kAck}}, true, 2},                  // silence, then ACK
-        {{{0x15}, {kAck}}, true, 2},              // another byte counts as no ACK
-        {{{0x15}, {0x15}, {kAck}}, true, 3},      // ACK on the last send
-        {{{}, {}, {}}, false, 3},                 // three sends in all
-        {{{0x15}, {}, {0x00}, {kAck}}, false, 3}  // a fourth send never happens
+        {{{}, {kAck}}, true, 2},                   // silence, then ACK
+        {{{0x15}, {kAck}}, true, 2},               // another byte counts as no ACK
+        {{{0x15}, {0x15}, {kAck}}, true, 3},       // ACK on the last send
+        {{{}, {}, {}}, false, 3},                  // three sends in all
+        {{{0x15}, {}, {0x00}, {kAck}}, false, 3},  // a fourth send never happens
+        // An ACK with another answer behind it answered a connect frame late.
+        {{{kAck, 0x15}, {kAck, 0x15}, {kAck, 0x15}}, false, 3},
+        {{{kAck, kAck}, {kAck}}, true, 2},
     };
     for (const auto& c : cases) {
         reader.downloadFrames = 0;
