@@ -69,8 +69,9 @@ int main(int argc, char* argv[]) {
         CommOptions options;
         TransferLog log(files, "USBLog.txt");
         SerialLink link(session, options, log, prompter);
-        InterfaceDialogContext context{store, link,
-                                       [](int) { return std::make_unique<IdlePort>(); }};
+        InterfaceDialogContext context{store, link, [](int) {
+                                           return ComPortOpening{std::make_unique<IdlePort>(), {}};
+                                       }};
         bool ok = true;
 
         store.CurrentInterface = InterfaceCode::Rs232;

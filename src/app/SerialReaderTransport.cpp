@@ -2,6 +2,7 @@
 
 #include "comm/SerialTransfer.h"
 #include "platform/ComPorts.h"
+#include "platform/DeviceAccess.h"
 
 namespace magtune {
 
@@ -32,9 +33,10 @@ bool SerialReaderTransport::open(const SerialEndpoint& endpoint, const std::stri
         session_.SerialPort = OpenSerialDevice(endpoint.device, error);
     }
     if (!session_.SerialPort) {
-        const std::string reason = SystemMessageText(error.code);
-        prompter_.warning(endpoint.displayName() + " is not available." +
-                          (reason.empty() ? "" : " (" + reason + ")"));
+        prompter_.warning(PortNotAvailableText(endpoint.comIndex
+                                                   ? ComPortPlace(*endpoint.comIndex, portsFolder)
+                                                   : DevicePlace(endpoint.device),
+                                               error.code));
         return false;
     }
     if (!link_.OpenSerialPort()) {

@@ -35,8 +35,8 @@ class SerialReaderTransport : public ReaderTransport {
                           FileSystem& files, const std::string& logPath, Clock& clock);
 
     // Opens the port for exclusive use and configures it as the selection
-    // dialogs do; false after telling the user ("COM3 is not available.
-    // (reason)").
+    // dialogs do; false after telling the user why not ("COM3 is not
+    // available." with the device, the reason and what to do).
     bool open(const SerialEndpoint& endpoint, const std::string& portsFolder);
 
     SerialSession& session() { return session_; }

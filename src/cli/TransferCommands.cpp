@@ -358,30 +358,14 @@ void EchoTypedInput(std::ostream& out, const std::function<bool()>& stop) {
     }
 }
 
-// After a serial port failed to open: what to do when this user may not
-// open its device.
+// After a serial port failed to open (the warning said why, as the desktop
+// program does): where the ports that are there are listed.
 void AdviseOnPortAccess(const SerialEndpoint& endpoint, const std::string& portsFolder,
                         Prompter& prompter) {
-    if (!endpoint.comIndex) {
-        const DeviceAccess access = SerialDeviceAccess(endpoint.device);
-        if (access.state == kDeviceRefused) {
-            prompter.information(access.advice, "");
-        }
-        return;
-    }
-    // A COM name hides its device: say which one it is.
-    const ComPortInfo port = ComPortMapping(*endpoint.comIndex, portsFolder);
-    const DeviceAccess access = SerialDeviceAccess(port.device);
-    if (access.state == kDeviceRefused) {
-        prompter.information(access.advice, "");
-    } else if (access.state == kDeviceMissing) {
-        prompter.information(
-            port.name + " is " + port.device +
-                (port.linked ? " (the link " + port.name + " in " + portsFolder + ")"
-                             : " (its fixed place; a link " + port.name + " in " + portsFolder +
-                                   " names another device)") +
-                ", which is not there. magtune-cli ports lists the ports that are.",
-            "");
+    const std::string device =
+        endpoint.comIndex ? ComPortDevice(*endpoint.comIndex, portsFolder) : endpoint.device;
+    if (SerialDeviceAccess(device).state == kDeviceMissing) {
+        prompter.information("magtune-cli ports lists the ports that are there.", "");
     }
 }
 

@@ -6,22 +6,46 @@
 #include <utility>
 
 #include "platform/ComPorts.h"
+#include "platform/DeviceAccess.h"
 #include "platform/SerialPort.h"
 
 namespace magtune {
 
+// A COM port opened for the selection dialogs, or why it did not open.
+struct ComPortOpening {
+    std::unique_ptr<SerialPort> port;
+    std::string refusal;  // "COMn is not available." with its reason, when no port
+};
+
 // Opens COM port `index` (0 is COM1) for exclusive reading and writing;
-// nothing when the port is missing or held by another program. The reason
-// is not shown: the callers say "COMn is not available." themselves.
-using ComPortOpener = std::function<std::unique_ptr<SerialPort>(int index)>;
+// nothing when the port is missing or held by another program. The refusal
+// is not shown: the callers show it when the user needs the port.
+using ComPortOpener = std::function<ComPortOpening(int index)>;
 
 // The ports of this machine, mapped as ComPorts.h describes through the
 // links in `portsFolder`.
 inline ComPortOpener SystemComPortOpener(std::string portsFolder) {
     return [folder = std::move(portsFolder)](int index) {
+        ComPortOpening opening;
         SystemError error;
-        return OpenComPort(index, folder, error);
+        opening.port = OpenComPort(index, folder, error);
+        if (!opening.port) {
+            opening.refusal = PortNotAvailableText(ComPortPlace(index, folder), error.code);
+        }
+        return opening;
     };
+}
+
+// Opens port `index` with `open` into `port`; what to tell the user when it
+// did not open ("" when it did).
+inline std::string OpenComPortInto(const ComPortOpener& open, int index,
+                                   std::unique_ptr<SerialPort>& port) {
+    ComPortOpening opening = open ? open(index) : ComPortOpening{};
+    port = std::move(opening.port);
+    if (port) {
+        return {};
+    }
+    return opening.refusal.empty() ? PortNotAvailableText(ComPortName(index)) : opening.refusal;
 }
 
 }  // namespace magtune

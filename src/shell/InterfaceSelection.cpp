@@ -68,9 +68,7 @@ void InterfaceSelection::ChoosePort(int index) {
     }
     session().closePort();
     session().CurrentComIndex = static_cast<std::uint16_t>(index);
-    if (openPort_) {
-        session().SerialPort = openPort_(index);
-    }
+    portRefusal_ = OpenComPortInto(openPort_, index, session().SerialPort);
 }
 
 bool InterfaceSelection::propertiesEnabled() const {
@@ -121,7 +119,7 @@ SelectionOk InterfaceSelection::Ok(const std::string& productName) {
         session().closePort();
     } else {
         if (!session().isPortOpen()) {
-            link_.prompter().warning(PortNotAvailableText(comIndex()));
+            link_.prompter().warning(portRefusal_);
             return SelectionOk::FocusPortList;
         }
         store_.CurrentInterface = InterfaceCode::Rs232;

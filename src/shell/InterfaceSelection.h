@@ -87,6 +87,7 @@ class InterfaceSelection {
     SettingStore& store_;
     SerialLink& link_;
     ComPortOpener openPort_;
+    std::string portRefusal_;  // why the chosen port did not open
     PortConfigDialog& portDialog_;
     std::int32_t selected_ = InterfaceCode::Usb;
     std::int32_t simulated_ = 0;

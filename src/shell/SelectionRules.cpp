@@ -55,10 +55,6 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(text);
 }
 
-std::string PortNotAvailableText(int comIndex) {
-    return ComPortName(comIndex) + " is not available.";
-}
-
 std::string ComPortEntryText(int comIndex) {
     return std::to_string(comIndex + 1);
 }

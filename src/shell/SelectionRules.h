@@ -20,9 +20,6 @@ std::string UpperCaseProductName(std::string_view text);
 // Without leading and trailing blanks.
 std::string TrimBlanks(std::string_view text);
 
-// "COM3 is not available."
-std::string PortNotAvailableText(int comIndex);
-
 // A port list entry: the number after "COM" ("3" for COM3).
 std::string ComPortEntryText(int comIndex);
 

@@ -117,17 +117,16 @@ bool SettingTransfers::uploadRecent(const RecentEntry& entry) {
     // Our own handle on the same port would make the exclusive open fail.
     session.closePort();
     const bool validIndex = entry.Com >= 0 && entry.Com < kComPortCount;
+    std::string refusal = PortNotAvailableText(ComPortName(entry.Com));
     if (validIndex) {
         session.CurrentComIndex = static_cast<std::uint16_t>(entry.Com);
         session.PortSettings = PortSettings::fromBytes(entry.Dcb);
-        if (openPort_) {
-            session.SerialPort = openPort_(entry.Com);
-        }
+        refusal = OpenComPortInto(openPort_, entry.Com, session.SerialPort);
     }
     Prompter& prompter = link_.prompter();
     const std::string failed = "Failed to open " + entry.Name + ".";
     if (!session.isPortOpen()) {
-        prompter.warning(PortNotAvailableText(entry.Com));
+        prompter.warning(refusal);
         prompter.warning(failed);
         return false;
     }
@@ -161,12 +160,10 @@ bool SettingTransfers::ensureSerialPortOpen() {
     if (session.isPortOpen()) {
         return true;
     }
-    const int index = session.CurrentComIndex;
-    if (openPort_) {
-        session.SerialPort = openPort_(index);
-    }
+    const std::string refusal =
+        OpenComPortInto(openPort_, session.CurrentComIndex, session.SerialPort);
     if (!session.isPortOpen()) {
-        link_.prompter().warning(PortNotAvailableText(index));
+        link_.prompter().warning(refusal);
         return false;
     }
     if (!link_.OpenSerialPort()) {

@@ -9,12 +9,14 @@
 #include <csignal>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli/CliTestSupport.h"
+#include "platform/DeviceAccess.h"
 #include "support/ChildProcess.h"
 
 namespace magtune::test {
@@ -255,24 +257,49 @@ TEST_F(SerialEndToEnd, AnUnmappedPortIsNotAvailable) {
     EXPECT_FALSE(std::filesystem::exists(folder.file("x.cfg")));
 }
 
-// A COM port whose device is not there says which device that is.
+// A COM port whose device is not there says which device that is, in the
+// words of the desktop program.
 TEST_F(SerialEndToEnd, AMissingComPortNamesItsDevice) {
-    std::filesystem::create_symlink(folder.file("unplugged"), folder.file("ports") + "/COM3");
+    const std::string ports = folder.file("ports");
+    std::filesystem::create_symlink(folder.file("unplugged"), ports + "/COM3");
     struct Case {
         const char* com;
+        int index;
         std::string told;
     } cases[] = {
-        {"3", "COM3 is " + folder.file("unplugged") + " (the link COM3 in " + folder.file("ports") +
-                  "), which is not there."},
-        {"31", "COM31 is /dev/ttyACM10 (its fixed place; a link COM31 in " + folder.file("ports") +
-                   " names another device), which is not there."},
+        {"3", 2,
+         "COM3 is " + folder.file("unplugged") + " (the link COM3 in " + ports +
+             "). Opening it failed: No such file or directory.\nThe device is not there: plug in "
+             "the reader's serial adapter, or point the link COM3 in " +
+             ports + " at the reader's serial device."},
+        {"31", 30,
+         "COM31 is /dev/ttyACM10 (its fixed place). Opening it failed: No such file or "
+         "directory.\nThe device is not there: plug in the reader's serial adapter, or make a "
+         "link COM31 in " +
+             ports + " to the reader's serial device."},
     };
     for (const Case& c : cases) {
         Run run = cli({"upload", folder.file("x.cfg"), "--com", c.com});
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_TRUE(Contains(run.err, c.told)) << run.err;
-        EXPECT_TRUE(Contains(run.err, "magtune-cli ports lists the ports that are.")) << run.err;
+        EXPECT_TRUE(Contains(run.err, PortNotAvailableText(ComPortPlace(c.index, ports), ENOENT)))
+            << run.err;
+        EXPECT_TRUE(Contains(run.err, "magtune-cli ports lists the ports that are there."))
+            << run.err;
     }
+}
+
+// A link to something that is no serial port.
+TEST_F(SerialEndToEnd, RefusedPortsSayWhy) {
+    const std::string ports = folder.file("ports");
+    std::filesystem::create_symlink("/dev/null", ports + "/COM4");
+    Run notSerial = cli({"upload", folder.file("x.cfg"), "--com", "4"});
+    EXPECT_EQ(notSerial.status, 1);
+    EXPECT_TRUE(Contains(notSerial.err, PortNotAvailableText(ComPortPlace(3, ports), ENOTTY)))
+        << notSerial.err;
+    EXPECT_TRUE(Contains(notSerial.err, "It is not a serial port: point the link COM4 in "))
+        << notSerial.err;
+    EXPECT_FALSE(Contains(notSerial.err, "magtune-cli ports lists")) << notSerial.err;
 }
 
 TEST_F(SerialEndToEnd, PrefsShowsTheLoadedValuesAndTheFile) {

@@ -148,7 +148,7 @@ TEST_F(InterfaceSelectionTest, PortHeldElsewhereDisablesPropertiesAndOkReportsIt
     EXPECT_FALSE(d.propertiesEnabled());
     EXPECT_EQ(d.Ok(), SelectionOk::FocusPortList);
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, "COM2 is not available.");
+    EXPECT_EQ(prompter.messages[0].text, FakeComPorts::refusal(1));
     EXPECT_EQ(prompter.messages[0].caption, "Error");
     EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Warning);
     EXPECT_FALSE(d.chosen());

@@ -27,8 +27,6 @@ TEST(SelectionRulesTest, BlanksAreTrimmedOnBothEnds) {
 }
 
 TEST(SelectionRulesTest, PortTexts) {
-    EXPECT_EQ(PortNotAvailableText(0), "COM1 is not available.");
-    EXPECT_EQ(PortNotAvailableText(31), "COM32 is not available.");
     EXPECT_EQ(ComPortEntryText(0), "1");
     EXPECT_EQ(ComPortEntryText(31), "32");
     EXPECT_EQ(ComPortDeviceText({2, "COM3", "/dev/ttyUSB0", true}, true), "/dev/ttyUSB0");

@@ -319,7 +319,7 @@ TEST_F(SettingTransfersTest, SerialDownloadWithThePortGone) {
     store.CurrentInterface = InterfaceCode::Rs232;
     session.CurrentComIndex = 4;  // no such port
     EXPECT_FALSE(transfers.DownloadSetting());
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"COM5 is not available."});
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{FakeComPorts::refusal(4)});
     EXPECT_TRUE(serial.calls.empty());
 }
 
@@ -345,7 +345,7 @@ TEST_F(SettingTransfersTest, RecentSerialEntryWhosePortIsMissing) {
     openSetting.recentList.AddRecent("MSR 100", InterfaceCode::Rs232, 6, {});
     openSetting.OpenRecent(0);
     EXPECT_EQ(prompter.texts(),
-              (std::vector<std::string>{"COM7 is not available.", "Failed to open MSR 100."}));
+              (std::vector<std::string>{FakeComPorts::refusal(6), "Failed to open MSR 100."}));
     for (const Message& m : prompter.messages) {
         EXPECT_EQ(m.caption, "Error");
         EXPECT_EQ(m.icon, MessageIcon::Warning);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <deque>
 #include <functional>
 #include <map>
@@ -17,20 +18,28 @@
 namespace magtune::test {
 
 // COM ports of a test: an index with a FakeSerialPort opens it, any other
-// index is "held by another program".
+// index is held by another program.
 struct FakeComPorts {
     std::map<int, FakeSerialPort*> available;
     std::vector<int> opened;
 
+    // What the system says of a port held by another program.
+    static std::string refusal(int index) {
+        return PortNotAvailableText(ComPortPlace(index, {}), EBUSY, {});
+    }
+
     ComPortOpener opener() {
-        return [this](int index) -> std::unique_ptr<SerialPort> {
+        return [this](int index) {
             opened.push_back(index);
+            ComPortOpening opening;
             auto it = available.find(index);
             if (it == available.end()) {
-                return nullptr;
+                opening.refusal = refusal(index);
+                return opening;
             }
             it->second->closed = false;
-            return std::make_unique<PortHandle>(*it->second);
+            opening.port = std::make_unique<PortHandle>(*it->second);
+            return opening;
         };
     }
 };

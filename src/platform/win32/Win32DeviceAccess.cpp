@@ -2,6 +2,8 @@
 
 #include "platform/DeviceAccess.h"
 #include "platform/Paths.h"
+#include "platform/PortRefusal.h"
+#include "platform/SystemError.h"
 
 namespace magtune {
 
@@ -17,6 +19,34 @@ DeviceAccess SerialDeviceAccess(const std::string& device) {
         return {kDeviceMissing, {}};
     }
     return {kDeviceReady, {}};
+}
+
+// Who may open a port is not a matter of groups here.
+DeviceOwnership SerialDeviceOwnership(const std::string& /*device*/) {
+    return {};
+}
+
+std::string PortNotAvailableText(const SerialPlace& place, int code, const DeviceOwnership& owner) {
+    PortRefusal refusal = PortRefusal::Other;
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            refusal = PortRefusal::Missing;
+            break;
+        // The system opens a port for one program at a time and refuses
+        // every other.
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            refusal = PortRefusal::Busy;
+            break;
+        default:
+            break;
+    }
+    return PortRefusalText(place, SystemMessageText(code), refusal, owner);
+}
+
+std::string PortNotAvailableText(const SerialPlace& place, int code) {
+    return PortNotAvailableText(place, code, {});
 }
 
 int FileWriteProblem(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "shell/select/SelectionDialogsTest.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -16,6 +18,7 @@
 #include <QtTest>
 
 #include "app/SimulatorProbe.h"
+#include "platform/DeviceAccess.h"
 #include "platform/SystemError.h"
 #include "platform/TempFolder.h"
 #include "shell/PortSettingsChoices.h"
@@ -150,7 +153,7 @@ void SelectionDialogsTest::portHeldElsewhereIsReportedAtOk() {
     dialog.show();
     QVERIFY(!Child<QPushButton>(&dialog, "cmdProperties")->isEnabled());
     QTest::mouseClick(Child<QPushButton>(&dialog, "cmdOK"), Qt::LeftButton);
-    QCOMPARE(f->prompter.texts(), std::vector<std::string>{"COM2 is not available."});
+    QCOMPARE(f->prompter.texts(), std::vector<std::string>{test::FakeComPorts::refusal(1)});
     QCOMPARE(f->prompter.messages[0].caption, std::string("Error"));
     QCOMPARE(f->prompter.messages[0].icon, MessageIcon::Warning);
     QVERIFY(dialog.isVisible());
@@ -166,6 +169,51 @@ void SelectionDialogsTest::portHeldElsewhereIsReportedAtOk() {
     QCOMPARE(f->session.CurrentComIndex, std::uint16_t{0});
     QVERIFY(f->session.isPortOpen());
     QCOMPARE(f->store.CurrentInterface, InterfaceCode::Rs232);
+}
+
+// The system's ports: the warning names the device, the reason and the way
+// out, in the words the command line uses.
+void SelectionDialogsTest::refusedPortsSayWhyAtOk() {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0);
+    QCOMPARE(::grantpt(master), 0);
+    QCOMPARE(::unlockpt(master), 0);
+    const std::string held = ::ptsname(master);
+    const int holder = ::open(held.c_str(), O_RDWR | O_NOCTTY);
+    QVERIFY(holder >= 0);
+    QCOMPARE(::flock(holder, LOCK_EX), 0);
+    const std::filesystem::path folder = f->folder.path;
+    std::filesystem::create_symlink("/dev/null", folder / "COM2");
+    std::filesystem::create_symlink(folder / "unplugged", folder / "COM4");
+    std::filesystem::create_symlink(held, folder / "COM5");
+    struct Case {
+        int index;
+        int code;
+        const char* advice;
+    };
+    const Case cases[] = {
+        {1, ENOTTY, "It is not a serial port: point the link COM2 in "},
+        {3, ENOENT, "The device is not there: plug in the reader's serial adapter"},
+        {4, EBUSY, "Another program has it open"},
+    };
+    InterfaceDialogContext context = f->context();
+    context.openPort = SystemComPortOpener(f->folder.path);
+    for (const Case& c : cases) {
+        f->prompter.clear();
+        f->rememberRs232(c.index);
+        frmSave dialog(context);
+        dialog.show();
+        QTest::mouseClick(Child<QPushButton>(&dialog, "cmdOK"), Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(f->prompter.texts(), std::vector<std::string>{PortNotAvailableText(
+                                          ComPortPlace(c.index, f->folder.path), c.code)});
+        const std::string& told = f->prompter.messages[0].text;
+        QVERIFY2(told.starts_with("COM" + std::to_string(c.index + 1) + " is not available.\n"),
+                 told.c_str());
+        QVERIFY2(told.find(c.advice) != std::string::npos, told.c_str());
+    }
+    ::close(holder);
+    ::close(master);
 }
 
 void SelectionDialogsTest::switchingToUsbClosesThePortAtOk() {

@@ -23,6 +23,7 @@ class SelectionDialogsTest : public QObject {
     void loadShowsTheRememberedInterface();
     void rs232ReopensTheRememberedPort();
     void portHeldElsewhereIsReportedAtOk();
+    void refusedPortsSayWhyAtOk();
     void switchingToUsbClosesThePortAtOk();
     void productNameIsTypedInUpperCase();
     void blankProductNameIsRefused();
