@@ -6,7 +6,6 @@
 #include <iterator>
 
 #include "comm/ProtocolFrames.h"
-#include "comm/SerialConnectScan.h"
 #include "platform/SystemError.h"
 
 namespace magtune {
@@ -164,20 +163,6 @@ bool SerialLink::ReadWaiting(std::span<std::uint8_t> buffer, std::size_t& receiv
     }
     received = std::min(received, buffer.size());
     return true;
-}
-
-bool SerialLink::SerialConnect(TransferView& view) {
-    view.setBusy(true);
-    SerialConnectScan scan(*this);
-    SerialConnectScan::State state = scan.begin();
-    while (state == SerialConnectScan::State::Running) {
-        state = scan.step();
-    }
-    // A failed port has been reported once already; it is not asked again.
-    const bool connected = state != SerialConnectScan::State::PortFailed && purge() &&
-                           state == SerialConnectScan::State::Connected;
-    view.setBusy(false);
-    return connected;
 }
 
 }  // namespace magtune

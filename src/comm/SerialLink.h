@@ -67,10 +67,6 @@ class SerialLink {
     bool purge();
     bool applyPortSettings();
     bool SetIdleTimeouts();
-    // Sends the connect frame until the reader acknowledges, scanning the
-    // baud rates; PortSettings keeps the rate at which it answered. Runs the
-    // whole scan; the transfers step through it instead.
-    bool SerialConnect(TransferView& view);
 
   private:
     SerialSession& session_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "comm/SerialConnectScan.h"
 #include "comm/SerialFixture.h"
 #include "platform/SystemError.h"
 
@@ -9,6 +10,17 @@ namespace magtune::test {
 namespace {
 
 using SerialLinkTest = SerialFixture;
+using ScanState = SerialConnectScan::State;
+
+// The connect scan run to its end at once.
+ScanState Scan(SerialLink& link) {
+    SerialConnectScan scan(link);
+    ScanState state = scan.begin();
+    while (state == ScanState::Running) {
+        state = scan.step();
+    }
+    return state;
+}
 
 TEST_F(SerialLinkTest, FirstOpenFillsTheBlockWith9600Baud8N1) {
     session.PortSettings = {};
@@ -123,25 +135,24 @@ TEST_F(SerialLinkTest, CallsWithoutAnOpenPortFailSafely) {
     EXPECT_FALSE(link.SetTransferTimeouts());
     EXPECT_FALSE(link.SerialWrite(std::span(&byte, 1)));
     EXPECT_EQ(link.SerialRead(std::span(&byte, 1), false), -1);
-    EXPECT_FALSE(link.SerialConnect(view));
+    EXPECT_EQ(Scan(link), ScanState::PortFailed);
     EXPECT_EQ(prompter.messages.size(), 5u);
 }
 
 TEST_F(SerialLinkTest, ConnectAtTheCurrentRate) {
-    ASSERT_TRUE(link.SerialConnect(view));
+    ASSERT_EQ(Scan(link), ScanState::Connected);
     EXPECT_EQ(reader.connectFrames, 1);
     EXPECT_EQ(port.writes[0], (std::vector<std::uint8_t>{0x02, 0x1B, 0x48, 0x36, 0x35}));
     EXPECT_EQ(port.readSizes, std::vector<std::size_t>{1});
     EXPECT_TRUE(port.appliedStates.empty());
     // The connect reads wait 1 ms each, whatever time-outs were in force.
     EXPECT_EQ(port.appliedTimeouts, (std::vector<CommTimeouts>{{0xFFFFFFFF, 0xFFFFFFFF, 1, 0, 0}}));
-    EXPECT_EQ(view.events, (std::vector<std::string>{"busy on", "busy off"}));
     EXPECT_FALSE(files.files.count(kLogPath));
 }
 
 TEST_F(SerialLinkTest, ScanFindsAReaderAt2400) {
     reader.baudRate = 2400;
-    ASSERT_TRUE(link.SerialConnect(view));
+    ASSERT_EQ(Scan(link), ScanState::Connected);
     EXPECT_EQ(appliedBaudRates(), (std::vector<std::uint32_t>{19200, 38400, 300, 600, 1200, 2400}));
     EXPECT_EQ(reader.connectFrames, 6 * 100 + 1);
     EXPECT_EQ(session.PortSettings.BaudRate, 2400u);
@@ -167,7 +178,7 @@ TEST_F(SerialLinkTest, ScanWithoutAnswerTriesEveryRateOnceAndRestoresTheStartRat
         reader.connectFrames = 0;
         reader.baudRate = 1;  // never reached
         session.PortSettings.BaudRate = c.start;
-        EXPECT_FALSE(link.SerialConnect(view)) << c.start;
+        EXPECT_EQ(Scan(link), ScanState::NoAnswer) << c.start;
         EXPECT_EQ(appliedBaudRates(), c.rates) << c.start;
         EXPECT_EQ(reader.connectFrames, c.frames) << c.start;
         EXPECT_EQ(session.PortSettings.BaudRate, c.start);
@@ -204,11 +215,9 @@ TEST_F(SerialLinkTest, ConnectPortFailuresEndTheScanAtOnce) {
         c.inject(fake);
         session.SerialPort = std::make_unique<PortHandle>(fake);
         prompter.clear();
-        view.events.clear();
-        EXPECT_FALSE(link.SerialConnect(view)) << c.function;
+        EXPECT_EQ(Scan(link), ScanState::PortFailed) << c.function;
         EXPECT_EQ(fake.writes.size(), c.writes) << c.function;
         EXPECT_EQ(prompter.texts(), std::vector<std::string>{SystemErrorText(c.function, EIO)});
-        EXPECT_EQ(view.events, (std::vector<std::string>{"busy on", "busy off"}));
         session.closePort();
     }
 }
