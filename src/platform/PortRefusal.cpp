@@ -28,7 +28,7 @@ std::string RepointText(const SerialPlace& place) {
         return "name the reader's serial device instead";
     }
     if (place.portsFolder.empty()) {
-        return "choose the port of the reader's serial adapter";
+        return "choose the port it has";
     }
     return (place.linked ? "point the link " + place.name + " in " + place.portsFolder + " at"
                          : "make a link " + place.name + " in " + place.portsFolder + " to") +

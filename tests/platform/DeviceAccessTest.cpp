@@ -104,6 +104,13 @@ TEST(PortNotAvailableTextTest, SaysWhereThePortLeadsWhyAndWhatToDo) {
              "point the link COM2 in /home/ana/.config/magtune/ports at the reader's serial "
              "device."},
         {kFixed, EIO, {}, fixed + "Input/output error."},
+        // A port the system names itself, without a folder of links.
+        {{"COM3", "\\\\.\\COM3", "", false},
+         ENOENT,
+         {},
+         "COM3 is not available.\n\nCOM3 is \\\\.\\COM3. Opening it failed: No such file or "
+         "directory.\nThe device is not there: plug in the reader's serial adapter, or choose the "
+         "port it has."},
         {kFixed,
          0,
          {},

@@ -42,7 +42,11 @@ std::string PortNotAvailableText(const SerialPlace& place, int code, const Devic
         default:
             break;
     }
-    return PortRefusalText(place, SystemMessageText(code), refusal, owner);
+    // The system names its ports itself: there is no folder of links to point.
+    SerialPlace shown = place;
+    shown.portsFolder.clear();
+    shown.linked = false;
+    return PortRefusalText(shown, SystemMessageText(code), refusal, owner);
 }
 
 std::string PortNotAvailableText(const SerialPlace& place, int code) {
