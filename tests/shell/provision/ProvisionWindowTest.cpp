@@ -273,7 +273,7 @@ void ProvisionWindowTest::stopEndsAConnectScanAndFreesThePort() {
         b.click("cmdStart");
         // A port that was not let go would fail at once: "COM1 is not available."
         QTRY_VERIFY_WITH_TIMEOUT(
-            b.rows().size() == 1 && b.rows()[0].message == "Connecting to device ...", 10000);
+            b.rows().size() == 1 && b.rows()[0].message == "Connecting to device ...", kRunLimitMs);
         b.click("cmdStop");
         QTRY_VERIFY_WITH_TIMEOUT(b.finished(), kRunLimitMs);
         const auto rows = b.rows();
