@@ -29,14 +29,15 @@
 
 extern char** environ;
 
-namespace magtune {
+namespace magtune::comm {
 namespace {
 
-class QuietPrompter : public Prompter {
+class QuietPrompter : public common::Prompter {
   public:
-    Answer show(const Message& message) override {
+    common::Answer show(const common::Message& message) override {
         last = message.text;
-        return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::No;
+        return message.buttons == common::MessageButtons::Ok ? common::Answer::Ok
+                                                             : common::Answer::No;
     }
     void beep() override {}
     std::string last;
@@ -93,17 +94,17 @@ class Simulator {
 
 // Opens the device as the port, at `startBaud`, 8 data bits, no parity.
 bool OpenPort(SerialLink& link, const std::string& device, std::uint32_t startBaud) {
-    SystemError error;
+    platform::SystemError error;
     SerialSession& session = link.session();
-    session.SerialPort = OpenSerialDevice(device, error);
+    session.SerialPort = platform::OpenSerialDevice(device, error);
     if (!session.SerialPort || !session.SerialPort->getState(session.PortSettings, error)) {
         return false;
     }
-    session.PortSettings.DCBlength = PortSettings::kByteSize;
+    session.PortSettings.DCBlength = platform::PortSettings::kByteSize;
     session.PortSettings.BaudRate = startBaud;
     session.PortSettings.ByteSize = 8;
-    session.PortSettings.Parity = PortSettings::kNoParity;
-    session.PortSettings.StopBits = PortSettings::kOneStopBit;
+    session.PortSettings.Parity = platform::PortSettings::kNoParity;
+    session.PortSettings.StopBits = platform::PortSettings::kOneStopBit;
     return link.OpenSerialPort();
 }
 
@@ -131,10 +132,10 @@ void RunScenario(const char* name, unsigned readerBaud, std::uint32_t startBaud)
     NullView view;
     SerialSession session;
     CommOptions options;
-    TransferLog log(RealFileSystem(), "/dev/null");
+    TransferLog log(platform::RealFileSystem(), "/dev/null");
     SerialLink link(session, options, log, prompter);
 
-    ConfigurationImage image{};
+    settings::ConfigurationImage image{};
     for (std::size_t i = 0; i < image.size(); ++i) {
         image[i] = static_cast<std::uint8_t>(i * 7);
     }
@@ -148,7 +149,7 @@ void RunScenario(const char* name, unsigned readerBaud, std::uint32_t startBaud)
         return;
     }
     auto start = Clock::now();
-    const bool downloaded = SerialDownload(link, SystemClock(), image, view);
+    const bool downloaded = SerialDownload(link, platform::SystemClock(), image, view);
     Report(name, "download", downloaded, ms(Clock::now() - start),
            WireMs(kDownloadWireBytes, readerBaud), prompter.last);
     session.closePort();
@@ -158,20 +159,21 @@ void RunScenario(const char* name, unsigned readerBaud, std::uint32_t startBaud)
         std::printf("%-28s cannot reopen %s\n", name, sim.device().c_str());
         return;
     }
-    ConfigurationImage uploaded{};
+    settings::ConfigurationImage uploaded{};
     start = Clock::now();
-    const bool ok = SerialUpload(link, SystemClock(), uploaded, view) && uploaded == image;
+    const bool ok =
+        SerialUpload(link, platform::SystemClock(), uploaded, view) && uploaded == image;
     Report(name, "upload", ok, ms(Clock::now() - start), WireMs(kUploadWireBytes, readerBaud),
            prompter.last);
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::comm
 
 int main() {
     std::printf("%-28s %-9s %-4s %12s %12s %7s\n", "scenario", "step", "", "wall", "wire", "ratio");
-    magtune::RunScenario("reader 9600, port 9600", 9600, 9600);
-    magtune::RunScenario("reader 38400, port 38400", 38400, 38400);
+    magtune::comm::RunScenario("reader 9600, port 9600", 9600, 9600);
+    magtune::comm::RunScenario("reader 38400, port 38400", 38400, 38400);
     // A baud-rate scan is not measured here: on a pseudo-terminal the PC's
     // writes leave at once while the paced reader takes the line's time, so
     // below 4800 baud a 517-byte frame outlasts the ACK wait, which a real

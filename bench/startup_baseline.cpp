@@ -14,7 +14,7 @@ int main(int argc, char* argv[]) {
     window.setWindowTitle(QStringLiteral("Baseline"));
     window.setCentralWidget(new QLabel(QStringLiteral("Baseline"), &window));
     window.resize(640, 480);
-    magtune::StartupProbe::watch(&window, started);
+    magtune::shell::StartupProbe::watch(&window, started);
     window.show();
     return app.exec();
 }

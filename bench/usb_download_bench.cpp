@@ -42,16 +42,17 @@
 
 extern char** environ;
 
-namespace magtune {
+namespace magtune::comm {
 namespace {
 
-class QuietPrompter : public Prompter {
+class QuietPrompter : public common::Prompter {
   public:
-    Answer show(const Message& message) override {
-        if (message.icon != MessageIcon::Information) {
+    common::Answer show(const common::Message& message) override {
+        if (message.icon != common::MessageIcon::Information) {
             std::fprintf(stderr, "usb_download_bench: %s\n", message.text.c_str());
         }
-        return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::No;
+        return message.buttons == common::MessageButtons::Ok ? common::Answer::Ok
+                                                             : common::Answer::No;
     }
     void beep() override {}
 };
@@ -130,20 +131,20 @@ int Run(int runs, const std::vector<int>& delays) {
     // The channel's objects go only where no one else may open them.
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
     const std::string bus = (folder / "bus").string();
-    ::setenv(kUsbSimEnvironmentVariable, bus.c_str(), 1);
+    ::setenv(usbhid::kUsbSimEnvironmentVariable, bus.c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
 
     int status = 1;
     {
         Simulator simulator(bus);
-        SystemError error;
+        platform::SystemError error;
         auto keys = simulator.listening() ? SimulatorKeySource::connect(bus, error) : nullptr;
         if (keys == nullptr) {
             std::fprintf(stderr, "usb_download_bench: the simulated bus did not start\n");
         } else {
             QuietPrompter prompter;
-            UsbHidLibrary library(prompter);
-            Clock& clock = SystemClock();
+            usbhid::UsbHidLibrary library(prompter);
+            platform::Clock& clock = platform::SystemClock();
             UsbReaderList readers(library, clock, prompter);
             std::string selected;
             const auto selectStart = std::chrono::steady_clock::now();
@@ -156,9 +157,9 @@ int Run(int runs, const std::vector<int>& delays) {
                 std::printf("%-10s %-14s %-14s %-8s %-18s %s\n", "UsbDelay", "prescribed ms",
                             "median ms", "ratio", "min..max ratio", "overhead per control call");
                 status = 0;
-                TransferLog log(RealFileSystem(), "/dev/null");
+                TransferLog log(platform::RealFileSystem(), "/dev/null");
                 NullView view;
-                ConfigurationImage image{};
+                settings::ConfigurationImage image{};
                 for (std::size_t i = 0; i < image.size(); ++i) {
                     image[i] = static_cast<std::uint8_t>(i * 7);
                 }
@@ -202,7 +203,7 @@ int Run(int runs, const std::vector<int>& delays) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::comm
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
@@ -213,5 +214,5 @@ int main(int argc, char** argv) {
     if (delays.empty()) {
         delays = {0, 1, 2, 5, 10, 20};
     }
-    return magtune::Run(runs, delays);
+    return magtune::comm::Run(runs, delays);
 }

@@ -18,30 +18,31 @@ void check(bool condition) {
     }
 }
 
-class SilentPrompter : public Prompter {
+class SilentPrompter : public common::Prompter {
   public:
-    Answer show(const Message& message) override { return message.defaultButton; }
+    common::Answer show(const common::Message& message) override { return message.defaultButton; }
     void beep() override {}
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FormulaMemory memory;
+    dataedit::FormulaMemory memory;
     memory.fill(0xFF);
     std::copy(data, data + std::min(size, memory.size()), memory.begin());
     SilentPrompter prompter;
-    FormulaList formulas;
-    LoadFormulas(memory, formulas, prompter);
+    dataedit::FormulaList formulas;
+    dataedit::LoadFormulas(memory, formulas, prompter);
 
-    FormulaMemory compiled;
-    check(CompileFormulas(formulas, compiled, prompter));
-    FormulaList reloaded;
-    LoadFormulas(compiled, reloaded, prompter);
+    dataedit::FormulaMemory compiled;
+    check(dataedit::CompileFormulas(formulas, compiled, prompter));
+    dataedit::FormulaList reloaded;
+    dataedit::LoadFormulas(compiled, reloaded, prompter);
     check(reloaded == formulas);
 
-    for (const Formula& formula : formulas) {
-        const FormulaTextResult read = ReadFormulaText(FormulaText(formula));
+    for (const dataedit::Formula& formula : formulas) {
+        const dataedit::FormulaTextResult read =
+            dataedit::ReadFormulaText(dataedit::FormulaText(formula));
         check(read.formula.has_value() && *read.formula == formula);
     }
     return 0;

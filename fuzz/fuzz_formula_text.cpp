@@ -21,20 +21,23 @@ void check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const FormulaTextResult result = ReadFormulaText(text);
+    const dataedit::FormulaTextResult result = dataedit::ReadFormulaText(text);
     if (!result.formula) {
         check(result.errorPosition >= 1 && !result.error.empty());
         return 0;
     }
-    const FormulaTextResult again = ReadFormulaText(FormulaText(*result.formula));
+    const dataedit::FormulaTextResult again =
+        dataedit::ReadFormulaText(dataedit::FormulaText(*result.formula));
     check(again.formula.has_value() && *again.formula == *result.formula);
 
     std::vector<std::uint8_t> bytes;
-    if (CompileFormula(*result.formula, static_cast<int>(kFormulaMemorySize), bytes) > 0) {
-        const auto decoded = DecodeFormula(bytes);
+    if (dataedit::CompileFormula(*result.formula, static_cast<int>(dataedit::kFormulaMemorySize),
+                                 bytes) > 0) {
+        const auto decoded = dataedit::DecodeFormula(bytes);
         check(decoded.has_value());
         std::vector<std::uint8_t> recompiled;
-        CompileFormula(*decoded, static_cast<int>(kFormulaMemorySize), recompiled);
+        dataedit::CompileFormula(*decoded, static_cast<int>(dataedit::kFormulaMemorySize),
+                                 recompiled);
         check(recompiled == bytes);
     }
     return 0;

@@ -30,17 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
 
     std::string joined;
-    for (const std::string& c : SplitCharacters(text)) {
+    for (const std::string& c : dataedit::SplitCharacters(text)) {
         check(!c.empty());
         joined += c;
     }
     check(joined == text);
-    const std::vector<std::uint8_t> ansi = AnsiFromText(text);
-    check(AnsiFromText(TextFromAnsi(ansi)) == ansi);
+    const std::vector<std::uint8_t> ansi = dataedit::AnsiFromText(text);
+    check(dataedit::AnsiFromText(dataedit::TextFromAnsi(ansi)) == ansi);
 
     std::vector<std::uint8_t> destination(capacity, 0x00);
-    const int count = ParseKeySequence(text, destination, wildcards, delay);
-    check(count >= kKeyTooLong && count <= static_cast<int>(capacity));
+    const int count = dataedit::ParseKeySequence(text, destination, wildcards, delay);
+    check(count >= dataedit::kKeyTooLong && count <= static_cast<int>(capacity));
     const std::size_t used = count > 0 ? static_cast<std::size_t>(count) : 0;
     check(std::all_of(destination.begin() + used, destination.end(),
                       [](std::uint8_t b) { return b == 0xFF; }));
@@ -50,18 +50,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto end = std::find(destination.begin(), destination.begin() + used, 0xFF);
         const std::vector<std::uint8_t> bytes(destination.begin(), end);
         std::vector<std::uint8_t> again(256);
-        const int n = ParseKeySequence(FormatKeySequence(bytes), again, false, true);
+        const int n =
+            dataedit::ParseKeySequence(dataedit::FormatKeySequence(bytes), again, false, true);
         check(n == static_cast<int>(bytes.size()));
         check(std::equal(bytes.begin(), bytes.end(), again.begin()));
     }
 
-    if (const auto byte = ParseKeyByte(text, wildcards, delay)) {
-        check(ParseKeyByte(FormatKeyByte(*byte, delay), false, delay) == *byte);
+    if (const auto byte = dataedit::ParseKeyByte(text, wildcards, delay)) {
+        check(dataedit::ParseKeyByte(dataedit::FormatKeyByte(*byte, delay), false, delay) == *byte);
         if (!text.empty() && *byte != 0xFF) {
             std::vector<std::uint8_t> one(1);
-            check(ParseKeySequence(text, one, wildcards, delay) == 1 && one[0] == *byte);
+            check(dataedit::ParseKeySequence(text, one, wildcards, delay) == 1 && one[0] == *byte);
         }
     }
-    (void)ParseHexByte(text);
+    (void)dataedit::ParseHexByte(text);
     return 0;
 }

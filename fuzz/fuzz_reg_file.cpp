@@ -11,14 +11,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace magtune;
-    RegFileContents contents = ParseRegFile(std::span<const std::uint8_t>(data, size));
+    platform::RegFileContents contents =
+        platform::ParseRegFile(std::span<const std::uint8_t>(data, size));
     if (!contents.ok) {
         return 0;
     }
-    std::string text = FormatRegFile(contents.tree);
-    RegFileContents again = ParseRegFile(std::span<const std::uint8_t>(
+    std::string text = platform::FormatRegFile(contents.tree);
+    platform::RegFileContents again = platform::ParseRegFile(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    if (!again.ok || FormatRegFile(again.tree) != text) {
+    if (!again.ok || platform::FormatRegFile(again.tree) != text) {
         std::abort();
     }
     return 0;

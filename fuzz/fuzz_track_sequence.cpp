@@ -16,8 +16,9 @@ void check(bool condition) {
     }
 }
 
-void checkText(const TrackOutputSequence& sequence, int track) {
-    const TrackTextResult read = ReadTrackSequenceText(TrackSequenceText(sequence, track), track);
+void checkText(const dataedit::TrackOutputSequence& sequence, int track) {
+    const dataedit::TrackTextResult read =
+        dataedit::ReadTrackSequenceText(dataedit::TrackSequenceText(sequence, track), track);
     check(read.sequence.has_value() && *read.sequence == sequence);
 }
 
@@ -25,18 +26,19 @@ void checkText(const TrackOutputSequence& sequence, int track) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     for (int track : {1, 2}) {
-        std::vector<std::uint8_t> image(data, data + std::min(size, TrackImageSize(track)));
-        image.resize(TrackImageSize(track), 0xFF);
-        const TrackOutputSequence decoded = DecodeTrackSequence(image, track);
-        const auto encoded = EncodeTrackSequence(decoded, track);
-        check(encoded.has_value() && encoded->size() == TrackImageSize(track));
-        check(DecodeTrackSequence(*encoded, track) == decoded);
+        std::vector<std::uint8_t> image(data,
+                                        data + std::min(size, dataedit::TrackImageSize(track)));
+        image.resize(dataedit::TrackImageSize(track), 0xFF);
+        const dataedit::TrackOutputSequence decoded = dataedit::DecodeTrackSequence(image, track);
+        const auto encoded = dataedit::EncodeTrackSequence(decoded, track);
+        check(encoded.has_value() && encoded->size() == dataedit::TrackImageSize(track));
+        check(dataedit::DecodeTrackSequence(*encoded, track) == decoded);
         checkText(decoded, track);
 
         const std::string text(reinterpret_cast<const char*>(data), size);
-        const TrackTextResult read = ReadTrackSequenceText(text, track);
+        const dataedit::TrackTextResult read = dataedit::ReadTrackSequenceText(text, track);
         if (read.sequence) {
-            check(EncodeTrackSequence(*read.sequence, track).has_value());
+            check(dataedit::EncodeTrackSequence(*read.sequence, track).has_value());
             checkText(*read.sequence, track);
         } else {
             check(read.errorPosition >= 1 && !read.error.empty());

@@ -12,27 +12,30 @@
 
 namespace {
 
-class SilentPrompter : public magtune::Prompter {
+class SilentPrompter : public magtune::common::Prompter {
   public:
-    magtune::Answer show(const magtune::Message& message) override { return message.defaultButton; }
+    magtune::common::Answer show(const magtune::common::Message& message) override {
+        return message.defaultButton;
+    }
     void beep() override {}
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const magtune::ConfigurationImage carried = magtune::test::CarriedBits();
-    magtune::ConfigurationImage image;
+    static const magtune::settings::ConfigurationImage carried = magtune::test::CarriedBits();
+    magtune::settings::ConfigurationImage image;
     image.fill(0xFF);
     std::copy_n(data, std::min(size, image.size()), image.begin());
 
     SilentPrompter prompter;
-    magtune::DeviceSettings settings;
+    magtune::settings::DeviceSettings settings;
     settings.UnpackImage(image, prompter);
-    magtune::ConfigurationImage packed;
+    magtune::settings::ConfigurationImage packed;
     settings.PackImage(packed);
 
-    bool listed = std::any_of(magtune::DeviceTypeCodes.begin(), magtune::DeviceTypeCodes.end(),
+    bool listed = std::any_of(magtune::settings::DeviceTypeCodes.begin(),
+                              magtune::settings::DeviceTypeCodes.end(),
                               [&](const auto& type) { return type.code == image[0]; });
     if (packed[0] != (listed ? image[0] : 0)) {
         std::abort();

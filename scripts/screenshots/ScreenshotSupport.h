@@ -18,13 +18,13 @@
 namespace magtune::screenshots {
 
 // Answers every message with its default button, so no box stops the run.
-class SilentPrompter : public Prompter {
+class SilentPrompter : public common::Prompter {
   public:
-    Answer show(const Message& message) override { return message.defaultButton; }
+    common::Answer show(const common::Message& message) override { return message.defaultButton; }
     void beep() override {}
 };
 
-class NoHelp : public HelpViewer {
+class NoHelp : public common::HelpViewer {
   public:
     void showTopic(const std::string&) override {}
 };

@@ -16,68 +16,77 @@ namespace {
 using namespace magtune;
 using namespace magtune::screenshots;
 
-class NoInput : public StringInputRunner {
+class NoInput : public settings::StringInputRunner {
   public:
-    bool run(InputBlock&) override { return false; }
+    bool run(settings::InputBlock&) override { return false; }
 };
 
-PositionSpec number(std::uint8_t value) {
-    return {false, SpecKind::Number, value, {}, {}};
+dataedit::PositionSpec number(std::uint8_t value) {
+    return {false, dataedit::SpecKind::Number, value, {}, {}};
 }
 
 // IN_ID,21,LEN,10,40,MATCH,1,"<d>","ID:",O-STR,2,5,ENTER
-Formula exampleFormula() {
-    Formula formula;
+dataedit::Formula exampleFormula() {
+    dataedit::Formula formula;
     formula.empty = false;
     formula.inputIds[21] = 1;
     formula.minLength = 10;
     formula.maxLength = 40;
-    formula.matches.push_back({false, MatchKind::AtPosition, 1, {}, "<d>"});
-    formula.outputs.push_back({false, OutputKind::Literal, "ID:", {}, {}});
-    formula.outputs.push_back({false, OutputKind::FromOriginal, {}, number(2), number(5)});
+    formula.matches.push_back({false, dataedit::MatchKind::AtPosition, 1, {}, "<d>"});
+    formula.outputs.push_back({false, dataedit::OutputKind::Literal, "ID:", {}, {}});
+    formula.outputs.push_back(
+        {false, dataedit::OutputKind::FromOriginal, {}, number(2), number(5)});
     return formula;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    return RunScreenshots(argc, argv, [](const QDir& folder) {
-        SilentPrompter prompter;
-        NoHelp help;
+    return screenshots::RunScreenshots(argc, argv, [](const QDir& folder) {
+        screenshots::SilentPrompter prompter;
+        screenshots::NoHelp help;
         NoInput input;
         bool ok = true;
 
-        Formula formula = exampleFormula();
-        frmFmula fmula(formula, input, prompter, help);
+        dataedit::Formula formula = exampleFormula();
+        dataedit::frmFmula fmula(formula, input, prompter, help);
         fmula.findChild<QListWidget*>("lstOutput")->setCurrentRow(1);
-        ok &= Shown(fmula, folder, QStringLiteral("frmFmula.png"));
+        ok &= screenshots::Shown(fmula, folder, QStringLiteral("frmFmula.png"));
 
-        MatchQualifier match = formula.matches[0];
-        frmMatch matchDialog(match, input, prompter, help);
-        ok &= Shown(matchDialog, folder, QStringLiteral("frmMatch.png"));
+        dataedit::MatchQualifier match = formula.matches[0];
+        dataedit::frmMatch matchDialog(match, input, prompter, help);
+        ok &= screenshots::Shown(matchDialog, folder, QStringLiteral("frmMatch.png"));
 
-        MatchQualifier lastMatch{
-            false, MatchKind::LastPosition, 0, {false, OffsetSign::Minus, 2}, "AB"};
-        frmMatch lastDialog(lastMatch, input, prompter, help);
-        ok &= Shown(lastDialog, folder, QStringLiteral("frmMatch-last.png"));
+        dataedit::MatchQualifier lastMatch{false,
+                                           dataedit::MatchKind::LastPosition,
+                                           0,
+                                           {false, dataedit::OffsetSign::Minus, 2},
+                                           "AB"};
+        dataedit::frmMatch lastDialog(lastMatch, input, prompter, help);
+        ok &= screenshots::Shown(lastDialog, folder, QStringLiteral("frmMatch-last.png"));
 
-        OutputString piece = formula.outputs[1];
-        frmOStr pieceDialog(piece, input, prompter, help);
-        ok &= Shown(pieceDialog, folder, QStringLiteral("frmOStr.png"));
+        dataedit::OutputString piece = formula.outputs[1];
+        dataedit::frmOStr pieceDialog(piece, input, prompter, help);
+        ok &= screenshots::Shown(pieceDialog, folder, QStringLiteral("frmOStr.png"));
 
         // O-STR,"="+1,<#>-1: the options with the most controls.
-        OutputString afterMatch{
+        dataedit::OutputString afterMatch{
             false,
-            OutputKind::FromOriginal,
+            dataedit::OutputKind::FromOriginal,
             {},
-            {false, SpecKind::AfterMatch, 0, "=", {false, OffsetSign::Plus, 1}},
-            {false, SpecKind::LastPosition, 0, {}, {false, OffsetSign::Minus, 1}}};
-        frmOStr afterDialog(afterMatch, input, prompter, help);
-        ok &= Shown(afterDialog, folder, QStringLiteral("frmOStr-after-matching.png"));
+            {false, dataedit::SpecKind::AfterMatch, 0, "=", {false, dataedit::OffsetSign::Plus, 1}},
+            {false,
+             dataedit::SpecKind::LastPosition,
+             0,
+             {},
+             {false, dataedit::OffsetSign::Minus, 1}}};
+        dataedit::frmOStr afterDialog(afterMatch, input, prompter, help);
+        ok &= screenshots::Shown(afterDialog, folder, QStringLiteral("frmOStr-after-matching.png"));
 
-        TrackOutputSequence track1{{0x31, {}}, {kTrackLiteral, "^"}, {0x32, {}}};
-        frmTrack track(1, track1, input, prompter, help);
-        ok &= Shown(track, folder, QStringLiteral("frmTrack.png"));
+        dataedit::TrackOutputSequence track1{
+            {0x31, {}}, {dataedit::kTrackLiteral, "^"}, {0x32, {}}};
+        dataedit::frmTrack track(1, track1, input, prompter, help);
+        ok &= screenshots::Shown(track, folder, QStringLiteral("frmTrack.png"));
 
         return ok;
     });

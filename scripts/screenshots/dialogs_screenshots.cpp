@@ -18,29 +18,29 @@ using namespace magtune::screenshots;
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    return RunScreenshots(argc, argv, [](const QDir& folder) {
-        SilentPrompter prompter;
-        NoHelp help;
+    return screenshots::RunScreenshots(argc, argv, [](const QDir& folder) {
+        screenshots::SilentPrompter prompter;
+        screenshots::NoHelp help;
         bool ok = true;
 
-        SettingStore store;
+        settings::SettingStore store;
         store.EditGroup = "Magnetic Reader";
         store.EditItem = "Output Only When All Tracks Have Correct Data";
-        frmEdit edit(store, prompter);
-        ok &= Shown(edit, folder, QStringLiteral("frmEdit.png"));
+        settings::frmEdit edit(store, prompter);
+        ok &= screenshots::Shown(edit, folder, QStringLiteral("frmEdit.png"));
 
         store.EditGroup = "Magnetic Reader";
         store.EditItem = "Track 1 Output Sequence";
-        InputBlock block{"<t>ID<r>", "Delimiter/Text", 2, 0, false};
-        frmInput input(store, block, prompter, help);
-        ok &= Shown(input, folder, QStringLiteral("frmInput.png"));
+        settings::InputBlock block{"<t>ID<r>", "Delimiter/Text", 2, 0, false};
+        settings::frmInput input(store, block, prompter, help);
+        ok &= screenshots::Shown(input, folder, QStringLiteral("frmInput.png"));
 
-        CommOptions options;
-        frmOptions usb(options, prompter);
-        ok &= Shown(usb, folder, QStringLiteral("frmOptions-usb.png"));
-        frmOptions serial(options, prompter);
+        comm::CommOptions options;
+        comm::frmOptions usb(options, prompter);
+        ok &= screenshots::Shown(usb, folder, QStringLiteral("frmOptions-usb.png"));
+        comm::frmOptions serial(options, prompter);
         serial.findChild<QTabBar*>(QStringLiteral("tbsOptions"))->setCurrentIndex(1);
-        ok &= Shown(serial, folder, QStringLiteral("frmOptions-serial.png"));
+        ok &= screenshots::Shown(serial, folder, QStringLiteral("frmOptions-serial.png"));
         return ok;
     });
 }

@@ -20,33 +20,35 @@ namespace {
 using namespace magtune;
 using namespace magtune::screenshots;
 
-class NoFileDialog : public FileDialog {
+class NoFileDialog : public settings::FileDialog {
   public:
-    std::optional<std::string> choose(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> choose(const settings::FileDialogRequest&) override {
+        return std::nullopt;
+    }
 };
 
 // Two formulas and both track sequences, so that every group shows more
 // than its defaults.
-void FillSetting(SettingStore& store, Prompter& prompter) {
-    Formula account;
+void FillSetting(settings::SettingStore& store, common::Prompter& prompter) {
+    dataedit::Formula account;
     account.empty = false;
     account.inputIds[21] = 1;
     account.minLength = 10;
     account.maxLength = 40;
-    account.outputs.push_back({false, OutputKind::Literal, "ACC:", {}, {}});
-    Formula terminator;
+    account.outputs.push_back({false, dataedit::OutputKind::Literal, "ACC:", {}, {}});
+    dataedit::Formula terminator;
     terminator.empty = false;
-    MatchQualifier match;
+    dataedit::MatchQualifier match;
     match.empty = false;
-    match.kind = MatchKind::AnyPosition;
+    match.kind = dataedit::MatchKind::AnyPosition;
     match.matchString = "<d><d>=";
     terminator.matches.push_back(match);
-    terminator.outputs.push_back({false, OutputKind::Literal, "<r><n>", {}, {}});
-    AddFormula(store.settings.dataEditing, account, prompter);
-    AddFormula(store.settings.dataEditing, terminator, prompter);
-    StoreTrackSequence(store, store.settings.Track1OutputSequence,
-                       {{0x31, ""}, {0, "^"}, {0x32, ""}});
-    StoreTrackSequence(store, store.settings.Track2OutputSequence, {{0x31, ""}, {0, "="}});
+    terminator.outputs.push_back({false, dataedit::OutputKind::Literal, "<r><n>", {}, {}});
+    dataedit::AddFormula(store.settings.dataEditing, account, prompter);
+    dataedit::AddFormula(store.settings.dataEditing, terminator, prompter);
+    shell::StoreTrackSequence(store, store.settings.Track1OutputSequence,
+                              {{0x31, ""}, {0, "^"}, {0x32, ""}});
+    shell::StoreTrackSequence(store, store.settings.Track2OutputSequence, {{0x31, ""}, {0, "="}});
     store.settings.ReceiveTerminator.currentText = "<r>";
     store.settings.ReceiveTerminator.byte = 0x0D;
     store.Modified = true;
@@ -55,22 +57,23 @@ void FillSetting(SettingStore& store, Prompter& prompter) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    return RunScreenshots(argc, argv, [](const QDir& folder) {
+    return screenshots::RunScreenshots(argc, argv, [](const QDir& folder) {
         QTemporaryDir scratch;
-        SilentPrompter prompter;
-        NoHelp help;
+        screenshots::SilentPrompter prompter;
+        screenshots::NoHelp help;
         NoFileDialog dialogs;
-        FilePreferencesStore preferences(
+        platform::FilePreferencesStore preferences(
             scratch.filePath(QStringLiteral("registry.reg")).toStdString());
-        AppState state("/home/user/magtune", "/home/user/magtune");
-        MainWindowServices services{prompter, help, dialogs, preferences, RealFileSystem()};
+        shell::AppState state("/home/user/magtune", "/home/user/magtune");
+        shell::MainWindowServices services{prompter, help, dialogs, preferences,
+                                           platform::RealFileSystem()};
 
-        frmMain window(state, services);
+        shell::frmMain window(state, services);
         if (!window.load()) {
             return false;
         }
         window.resize(860, 520);
-        bool ok = Shown(window, folder, QStringLiteral("frmMain-start.png"));
+        bool ok = screenshots::Shown(window, folder, QStringLiteral("frmMain-start.png"));
 
         window.openSetting().New();
         FillSetting(state.store, prompter);
@@ -81,11 +84,11 @@ int main(int argc, char* argv[]) {
             QTreeWidgetItem* group = root->child(i);
             tree->setCurrentItem(group);
             const QString name = group->text(0).replace(QLatin1Char(' '), QLatin1Char('-'));
-            ok &= Shown(window, folder, QStringLiteral("frmMain-%1.png").arg(name));
+            ok &= screenshots::Shown(window, folder, QStringLiteral("frmMain-%1.png").arg(name));
         }
 
-        frmAbout about(&window);
-        ok &= Shown(about, folder, QStringLiteral("frmAbout.png"));
+        shell::frmAbout about(&window);
+        ok &= screenshots::Shown(about, folder, QStringLiteral("frmAbout.png"));
         return ok;
     });
 }

@@ -23,17 +23,20 @@ using namespace magtune;
 using namespace magtune::screenshots;
 
 // A port that is there and does nothing, so that Properties is enabled.
-class IdlePort : public SerialPort {
+class IdlePort : public platform::SerialPort {
   public:
-    bool getState(PortSettings&, SystemError&) override { return true; }
-    bool setState(const PortSettings&, SystemError&) override { return true; }
-    bool setTimeouts(const CommTimeouts&, SystemError&) override { return true; }
-    bool purge(SystemError&) override { return true; }
-    bool read(std::span<std::uint8_t>, std::size_t& received, SystemError&) override {
+    bool getState(platform::PortSettings&, platform::SystemError&) override { return true; }
+    bool setState(const platform::PortSettings&, platform::SystemError&) override { return true; }
+    bool setTimeouts(const platform::CommTimeouts&, platform::SystemError&) override {
+        return true;
+    }
+    bool purge(platform::SystemError&) override { return true; }
+    bool read(std::span<std::uint8_t>, std::size_t& received, platform::SystemError&) override {
         received = 0;
         return true;
     }
-    bool write(std::span<const std::uint8_t> data, std::size_t& written, SystemError&) override {
+    bool write(std::span<const std::uint8_t> data, std::size_t& written,
+               platform::SystemError&) override {
         written = data.size();
         return true;
     }
@@ -41,86 +44,89 @@ class IdlePort : public SerialPort {
     std::string devicePath() const override { return "/dev/null"; }
 };
 
-class NoFiles : public FileSystem {
+class NoFiles : public platform::FileSystem {
   public:
-    std::optional<std::vector<std::uint8_t>> readFile(const std::string&, SystemError&) override {
+    std::optional<std::vector<std::uint8_t>> readFile(const std::string&,
+                                                      platform::SystemError&) override {
         return std::nullopt;
     }
     bool writeFileAtomically(const std::string&, std::span<const std::uint8_t>,
-                             SystemError&) override {
+                             platform::SystemError&) override {
         return true;
     }
-    bool appendToFile(const std::string&, std::span<const std::uint8_t>, SystemError&) override {
+    bool appendToFile(const std::string&, std::span<const std::uint8_t>,
+                      platform::SystemError&) override {
         return true;
     }
-    bool truncateFile(const std::string&, SystemError&) override { return true; }
+    bool truncateFile(const std::string&, platform::SystemError&) override { return true; }
     bool fileExists(const std::string&) override { return false; }
-    bool removeFile(const std::string&, SystemError&) override { return true; }
+    bool removeFile(const std::string&, platform::SystemError&) override { return true; }
 };
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    return RunScreenshots(argc, argv, [](const QDir& folder) {
-        SilentPrompter prompter;
+    return screenshots::RunScreenshots(argc, argv, [](const QDir& folder) {
+        screenshots::SilentPrompter prompter;
         NoFiles files;
-        SettingStore store;
-        SerialSession session;
-        CommOptions options;
-        TransferLog log(files, "USBLog.txt");
-        SerialLink link(session, options, log, prompter);
-        InterfaceDialogContext context{store, link, [](int) {
-                                           return ComPortOpening{std::make_unique<IdlePort>(), {}};
-                                       }};
+        settings::SettingStore store;
+        comm::SerialSession session;
+        comm::CommOptions options;
+        comm::TransferLog log(files, "USBLog.txt");
+        comm::SerialLink link(session, options, log, prompter);
+        shell::InterfaceDialogContext context{
+            store, link, [](int) {
+                return shell::ComPortOpening{std::make_unique<IdlePort>(), {}};
+            }};
         bool ok = true;
 
-        store.CurrentInterface = InterfaceCode::Rs232;
+        store.CurrentInterface = settings::InterfaceCode::Rs232;
         session.CurrentComIndex = 2;
         {
-            frmOpen open(context, "MSR 100");
-            ok &= Shown(open, folder, QStringLiteral("frmOpen.png"));
+            shell::frmOpen open(context, "MSR 100");
+            ok &= screenshots::Shown(open, folder, QStringLiteral("frmOpen.png"));
             open.reject();
         }
-        store.CurrentInterface = InterfaceCode::Usb;
+        store.CurrentInterface = settings::InterfaceCode::Usb;
         {
-            frmSave save(context);
-            ok &= Shown(save, folder, QStringLiteral("frmSave.png"));
+            shell::frmSave save(context);
+            ok &= screenshots::Shown(save, folder, QStringLiteral("frmSave.png"));
             save.reject();
         }
-        store.CurrentInterface = InterfaceCode::Rs232;
+        store.CurrentInterface = settings::InterfaceCode::Rs232;
         session.CurrentComIndex = 0;
         {
-            frmSelect select(context);
-            ok &= Shown(select, folder, QStringLiteral("frmSelect.png"));
+            shell::frmSelect select(context);
+            ok &= screenshots::Shown(select, folder, QStringLiteral("frmSelect.png"));
             select.reject();
         }
         {
-            PortSettings block;
-            block.DCBlength = PortSettings::kByteSize;
-            RestorePortDefaults(block);
-            PortSettingsDialog properties(QStringLiteral("COM3"), block);
-            ok &= Shown(properties, folder, QStringLiteral("PortSettingsDialog.png"));
+            platform::PortSettings block;
+            block.DCBlength = platform::PortSettings::kByteSize;
+            shell::RestorePortDefaults(block);
+            shell::PortSettingsDialog properties(QStringLiteral("COM3"), block);
+            ok &= screenshots::Shown(properties, folder, QStringLiteral("PortSettingsDialog.png"));
         }
 
         session.DeviceName = "MSR 100";
         {
-            frmComDn download(link, SystemClock(), store.image);
+            comm::frmComDn download(link, platform::SystemClock(), store.image);
             download.setStatus("Downloading to device ...");
             download.setProgress(50);
-            ok &= Drawn(download, folder, QStringLiteral("frmComDn.png"));
+            ok &= screenshots::Drawn(download, folder, QStringLiteral("frmComDn.png"));
         }
         {
-            frmComUp upload(link, SystemClock(), store.image);
+            comm::frmComUp upload(link, platform::SystemClock(), store.image);
             upload.setStatus("Upload setting from MSR 100 ...");
             upload.setProgress(50);
-            ok &= Drawn(upload, folder, QStringLiteral("frmComUp.png"));
+            ok &= screenshots::Drawn(upload, folder, QStringLiteral("frmComUp.png"));
         }
         {
-            frmComTest pad(link);
+            comm::frmComTest pad(link);
             pad.findChild<QPlainTextEdit*>(QStringLiteral("txtEdit"))
                 ->setPlainText(QStringLiteral("%B4111111111111111^CARDHOLDER/TEST^2512101?\n"
                                               ";4111111111111111=2512101?\n"));
-            ok &= Drawn(pad, folder, QStringLiteral("frmComTest.png"));
+            ok &= screenshots::Drawn(pad, folder, QStringLiteral("frmComTest.png"));
         }
         return ok;
     });

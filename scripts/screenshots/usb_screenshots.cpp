@@ -19,14 +19,14 @@ namespace {
 using namespace magtune;
 using namespace magtune::screenshots;
 
-class NoWaits : public Clock {
+class NoWaits : public platform::Clock {
   public:
     std::uint64_t nowMs() override { return 0; }
     void sleepMs(std::uint32_t) override {}
 };
 
 // Two readers, the second one selected; every call succeeds.
-class TwoReaders : public UsbLibraryCalls {
+class TwoReaders : public comm::UsbLibraryCalls {
   public:
     std::int32_t UsbHidGetAvailableDeviceList() override { return 2; }
     std::int32_t UsbHidReleaseDeviceList() override { return 1; }
@@ -63,32 +63,33 @@ void Type(QWidget& form, char key) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    return RunScreenshots(argc, argv, [](const QDir& folder) {
+    return screenshots::RunScreenshots(argc, argv, [](const QDir& folder) {
         TwoReaders library;
         NoWaits clock;
-        SilentPrompter prompter;
-        CommOptions options;
-        TransferLog log(RealFileSystem(), "/dev/null");
-        const UsbTransferContext context{library, clock, prompter, options, log, log};
-        ConfigurationImage image{};
+        screenshots::SilentPrompter prompter;
+        comm::CommOptions options;
+        comm::TransferLog log(platform::RealFileSystem(), "/dev/null");
+        const comm::UsbTransferContext context{library, clock, prompter, options, log, log};
+        settings::ConfigurationImage image{};
         std::string selected;
         bool ok = true;
 
-        frmUSB list(library, clock, prompter, 0, selected);
-        ok = Shown(list, folder, QStringLiteral("frmUSB.png")) && ok;
+        comm::frmUSB list(library, clock, prompter, 0, selected);
+        ok = screenshots::Shown(list, folder, QStringLiteral("frmUSB.png")) && ok;
 
-        frmUSBDnld download(context, image);
+        comm::frmUSBDnld download(context, image);
         RunUntil(download, QStringLiteral("Connecting to device ..."));
-        ok = Write(download, folder, QStringLiteral("frmUSBDnld-connecting.png")) && ok;
+        ok =
+            screenshots::Write(download, folder, QStringLiteral("frmUSBDnld-connecting.png")) && ok;
         Type(download, 'O');
         QApplication::processEvents();
-        ok = Write(download, folder, QStringLiteral("frmUSBDnld-sending.png")) && ok;
+        ok = screenshots::Write(download, folder, QStringLiteral("frmUSBDnld-sending.png")) && ok;
 
-        frmUSBUpld upload(context, image);
+        comm::frmUSBUpld upload(context, image);
         RunUntil(upload, QStringLiteral("Connecting to device ..."));
         Type(upload, 'O');
         QApplication::processEvents();
-        ok = Write(upload, folder, QStringLiteral("frmUSBUpld-receiving.png")) && ok;
+        ok = screenshots::Write(upload, folder, QStringLiteral("frmUSBUpld-receiving.png")) && ok;
         return ok;
     });
 }

@@ -10,7 +10,7 @@
 #include "comm/TransferView.h"
 #include "common/Prompter.h"
 
-namespace magtune {
+namespace magtune::app {
 
 // One reader that a provisioning run is to set up: a serial port (by COM
 // index or device path) or a USB reader of the control library's list.
@@ -44,6 +44,6 @@ class ProvisionReader : public ReaderTransport {
 };
 
 using ProvisionReaderFactory = std::function<std::unique_ptr<ProvisionReader>(
-    const ProvisionTarget&, Prompter&, TransferView&)>;
+    const ProvisionTarget&, common::Prompter&, comm::TransferView&)>;
 
-}  // namespace magtune
+}  // namespace magtune::app

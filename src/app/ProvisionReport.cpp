@@ -7,7 +7,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::app {
 namespace {
 
 // What the table shows beside the state: the failure, or the transfer's
@@ -183,17 +183,18 @@ std::string ProvisionCsv(const std::vector<ProvisionResult>& rows) {
     return out;
 }
 
-std::string WriteProvisionReport(FileSystem& files, const std::string& path,
+std::string WriteProvisionReport(platform::FileSystem& files, const std::string& path,
                                  const std::string& setting,
                                  const std::vector<ProvisionResult>& rows) {
     const std::string text =
         path.ends_with(".csv") ? ProvisionCsv(rows) : ProvisionJson(setting, rows);
-    SystemError error;
+    platform::SystemError error;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     if (files.writeFileAtomically(path, std::span(bytes, text.size()), error)) {
         return {};
     }
-    return "Failed to write the report " + path + ". (" + SystemMessageText(error.code) + ")";
+    return "Failed to write the report " + path + ". (" + platform::SystemMessageText(error.code) +
+           ")";
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -7,7 +7,7 @@
 #include "app/ProvisionRun.h"
 #include "platform/FileSystem.h"
 
-namespace magtune {
+namespace magtune::app {
 
 // The results of a provisioning run as both front ends write them.
 
@@ -28,8 +28,8 @@ std::string ProvisionCsv(const std::vector<ProvisionResult>& rows);
 // Writes the report to `path` (CSV when it ends in ".csv", else JSON) in one
 // piece, so that a failure leaves an older report whole. Empty when written,
 // else the message for the user.
-std::string WriteProvisionReport(FileSystem& files, const std::string& path,
+std::string WriteProvisionReport(platform::FileSystem& files, const std::string& path,
                                  const std::string& setting,
                                  const std::vector<ProvisionResult>& rows);
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -6,7 +6,7 @@
 #include "settings/InterfaceCode.h"
 #include "settings/SettingDifferences.h"
 
-namespace magtune {
+namespace magtune::app {
 
 const char* ProvisionStateName(ProvisionState state) {
     switch (state) {
@@ -32,7 +32,7 @@ bool IsFinal(ProvisionState state) {
 }
 
 // A row's status label: the transfer's texts as they change.
-class ProvisionRun::RowView : public TransferView {
+class ProvisionRun::RowView : public comm::TransferView {
   public:
     RowView(ProvisionRun& run, std::size_t index) : run_(run), index_(index) {}
     void setStatus(const std::string& text) override {
@@ -49,10 +49,11 @@ class ProvisionRun::RowView : public TransferView {
 // Keeps what a reader's transfers tell the user, so that the row fails with
 // the very message the single transfer shows. Nobody is there to answer a
 // retry question: it is answered No.
-class ProvisionRun::RowPrompter : public Prompter {
+class ProvisionRun::RowPrompter : public common::Prompter {
   public:
-    Answer show(const Message& message) override {
-        if (message.icon == MessageIcon::Warning || message.icon == MessageIcon::Error) {
+    common::Answer show(const common::Message& message) override {
+        if (message.icon == common::MessageIcon::Warning ||
+            message.icon == common::MessageIcon::Error) {
             std::string text = message.text;
             for (char& c : text) {
                 if (c == '\n' || c == '\r') {
@@ -62,7 +63,8 @@ class ProvisionRun::RowPrompter : public Prompter {
             text_ += text_.empty() ? "" : " ";
             text_ += text;
         }
-        return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::No;
+        return message.buttons == common::MessageButtons::Ok ? common::Answer::Ok
+                                                             : common::Answer::No;
     }
     void beep() override {}
 
@@ -73,8 +75,8 @@ class ProvisionRun::RowPrompter : public Prompter {
     std::string text_;
 };
 
-ProvisionRun::ProvisionRun(const SettingStore& setting, ProvisionReaderFactory factory,
-                           Clock& clock, bool verify)
+ProvisionRun::ProvisionRun(const settings::SettingStore& setting, ProvisionReaderFactory factory,
+                           platform::Clock& clock, bool verify)
     : settings_(setting.settings), factory_(std::move(factory)), clock_(clock), verify_(verify) {}
 
 ProvisionRun::~ProvisionRun() {
@@ -231,9 +233,10 @@ void ProvisionRun::provision(std::size_t index) {
 
     setState(ProvisionState::Downloading);
     TransferService service(prompter);
-    SettingStore setting;
+    settings::SettingStore setting;
     setting.settings = settings_;
-    const std::int32_t interface = target.usb() ? InterfaceCode::Usb : InterfaceCode::Rs232;
+    const std::int32_t interface =
+        target.usb() ? settings::InterfaceCode::Usb : settings::InterfaceCode::Rs232;
     if (service.Download(*reader, interface, setting, false) != TransferOutcome::Done) {
         finish(ProvisionState::Failed,
                reader->gaveUpForStop()
@@ -246,7 +249,7 @@ void ProvisionRun::provision(std::size_t index) {
         return;
     }
     setState(ProvisionState::Verifying);
-    SettingStore held;
+    settings::SettingStore held;
     if (service.Upload(*reader, held) != TransferOutcome::Done) {
         if (reader->gaveUpForStop()) {
             finish(ProvisionState::Downloaded, "Stopped before it was read back: not verified.");
@@ -256,7 +259,7 @@ void ProvisionRun::provision(std::size_t index) {
         }
         return;
     }
-    if (auto difference = FirstReadBackDifference(setting.image, held.image)) {
+    if (auto difference = settings::FirstReadBackDifference(setting.image, held.image)) {
         finish(ProvisionState::Failed, "Verify failed: " + difference->name +
                                            " differs (the setting has \"" + difference->first +
                                            "\", the reader \"" + difference->second + "\").");
@@ -265,4 +268,4 @@ void ProvisionRun::provision(std::size_t index) {
     finish(ProvisionState::Verified, {});
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

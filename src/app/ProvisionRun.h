@@ -15,7 +15,7 @@
 #include "settings/ConfigurationImage.h"
 #include "settings/SettingStore.h"
 
-namespace magtune {
+namespace magtune::app {
 
 enum class ProvisionState { Waiting, Downloading, Verifying, Downloaded, Verified, Failed };
 
@@ -47,8 +47,8 @@ class ProvisionRun {
   public:
     using Observer = std::function<void(std::size_t index, const ProvisionResult&)>;
 
-    ProvisionRun(const SettingStore& setting, ProvisionReaderFactory factory, Clock& clock,
-                 bool verify = true);
+    ProvisionRun(const settings::SettingStore& setting, ProvisionReaderFactory factory,
+                 platform::Clock& clock, bool verify = true);
     // Waits for the readers under way.
     ~ProvisionRun();
 
@@ -79,9 +79,9 @@ class ProvisionRun {
     void usbWorker();
     void failUnstarted(std::size_t index);
 
-    const DeviceSettings settings_;
+    const settings::DeviceSettings settings_;
     const ProvisionReaderFactory factory_;
-    Clock& clock_;
+    platform::Clock& clock_;
     const bool verify_;
 
     mutable std::mutex mutex_;
@@ -97,4 +97,4 @@ class ProvisionRun {
     std::vector<std::thread> threads_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -5,9 +5,9 @@
 #include "app/ProvisionReport.h"
 #include "app/SerialProvisionReader.h"
 
-namespace magtune {
+namespace magtune::app {
 
-ProvisionSession::ProvisionSession(Machine machine, Clock& clock)
+ProvisionSession::ProvisionSession(Machine machine, platform::Clock& clock)
     : machine_(std::move(machine)), clock_(clock) {}
 
 ProvisionSession::~ProvisionSession() {
@@ -22,8 +22,8 @@ void ProvisionSession::joinFinder() {
     }
 }
 
-bool ProvisionSession::start(const SettingStore& setting, const ProvisionTargetList& targets,
-                             bool verify) {
+bool ProvisionSession::start(const settings::SettingStore& setting,
+                             const ProvisionTargetList& targets, bool verify) {
     const Phase now = phase();
     if (now == Phase::Running || now == Phase::Stopping) {
         return false;
@@ -136,17 +136,18 @@ std::string ProvisionSession::summary() const {
     return text;
 }
 
-ProvisionSession::Machine SerialProvisionMachine(const CommOptions& options,
+ProvisionSession::Machine SerialProvisionMachine(const comm::CommOptions& options,
                                                  std::string portsFolder) {
     ProvisionSession::Machine machine;
     machine.readers = [&options, portsFolder](
-                          const ProvisionTarget& target, Prompter& prompter,
-                          TransferView& view) -> std::unique_ptr<ProvisionReader> {
+                          const ProvisionTarget& target, common::Prompter& prompter,
+                          comm::TransferView& view) -> std::unique_ptr<ProvisionReader> {
         if (target.usb()) {
             return nullptr;
         }
-        return std::make_unique<SerialProvisionReader>(
-            target, options, portsFolder, RealFileSystem(), SystemClock(), prompter, view);
+        return std::make_unique<SerialProvisionReader>(target, options, portsFolder,
+                                                       platform::RealFileSystem(),
+                                                       platform::SystemClock(), prompter, view);
     };
     machine.opens = [portsFolder](const ProvisionTarget& target) {
         return TargetOpens(target, portsFolder);
@@ -154,4 +155,4 @@ ProvisionSession::Machine SerialProvisionMachine(const CommOptions& options,
     return machine;
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -14,7 +14,7 @@
 #include "app/ProvisionTargets.h"
 #include "comm/CommOptions.h"
 
-namespace magtune {
+namespace magtune::app {
 
 // A provisioning run as a window drives it: started and stopped by the user
 // and looked at by a timer of the user interface thread, which never waits
@@ -39,7 +39,7 @@ class ProvisionSession {
 
     enum class Phase { Idle, Running, Stopping, Finished };
 
-    ProvisionSession(Machine machine, Clock& clock);
+    ProvisionSession(Machine machine, platform::Clock& clock);
     // Stops the run and waits for the readers under way: at the end of the
     // program a reader is never left half-written.
     ~ProvisionSession();
@@ -49,7 +49,8 @@ class ProvisionSession {
 
     // Starts a run of `setting` over `targets`, replacing the rows of a
     // finished one; false while a run is under way.
-    bool start(const SettingStore& setting, const ProvisionTargetList& targets, bool verify);
+    bool start(const settings::SettingStore& setting, const ProvisionTargetList& targets,
+               bool verify);
     // The ports not tried yet are left out, USB readers waiting for their
     // turn fail untouched; readers still connecting give up, the others
     // finish.
@@ -71,7 +72,7 @@ class ProvisionSession {
     void joinFinder();
 
     Machine machine_;
-    Clock& clock_;
+    platform::Clock& clock_;
     std::unique_ptr<ProvisionRun> run_;
     std::thread finder_;
     std::atomic<bool> finding_ = false;
@@ -87,7 +88,7 @@ class ProvisionSession {
 
 // The serial readers of this machine: COM ports through `portsFolder`, with
 // the transfer options as they are when each reader starts. No USB readers.
-ProvisionSession::Machine SerialProvisionMachine(const CommOptions& options,
+ProvisionSession::Machine SerialProvisionMachine(const comm::CommOptions& options,
                                                  std::string portsFolder);
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -8,11 +8,11 @@
 #include "platform/ComPorts.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::app {
 
 ProvisionTarget ComTarget(int index) {
     ProvisionTarget target;
-    target.port = ComPortName(index);
+    target.port = platform::ComPortName(index);
     target.comIndex = index;
     return target;
 }
@@ -32,13 +32,13 @@ ProvisionTarget UsbTarget(std::size_t number) {
 }
 
 std::string TargetDevice(const ProvisionTarget& target, const std::string& portsFolder) {
-    return target.comIndex ? ComPortDevice(*target.comIndex, portsFolder) : target.device;
+    return target.comIndex ? platform::ComPortDevice(*target.comIndex, portsFolder) : target.device;
 }
 
 bool TargetOpens(const ProvisionTarget& target, const std::string& portsFolder) {
-    SystemError error;
-    auto port = target.comIndex ? OpenComPort(*target.comIndex, portsFolder, error)
-                                : OpenSerialDevice(target.device, error);
+    platform::SystemError error;
+    auto port = target.comIndex ? platform::OpenComPort(*target.comIndex, portsFolder, error)
+                                : platform::OpenSerialDevice(target.device, error);
     return port != nullptr;
 }
 
@@ -53,14 +53,14 @@ ProvisionTargetList ProvisionChoiceTargets(const ProvisionChoice& choice) {
     list.usb = choice.usb;
     if (choice.allPorts) {
         list.onlyPortsThatOpen = true;
-        for (int index = 0; index < kComPortCount; ++index) {
+        for (int index = 0; index < platform::kComPortCount; ++index) {
             list.serial.push_back(ComTarget(index));
         }
     } else if (choice.comPorts) {
         // "1-8, 12" as well as "1-8,12".
         std::string text = choice.comList;
         std::erase_if(text, [](unsigned char c) { return std::isspace(c) != 0; });
-        const ComPortList ports = ParseComPortList(text);
+        const comm::ComPortList ports = comm::ParseComPortList(text);
         if (!ports.error.empty()) {
             return fail(ProvisionChoiceField::ComList, "COM ports: " + ports.error + ".");
         }
@@ -85,4 +85,4 @@ ProvisionTargetList ProvisionChoiceTargets(const ProvisionChoice& choice) {
     return list;
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -7,7 +7,7 @@
 
 #include "app/ProvisionReader.h"
 
-namespace magtune {
+namespace magtune::app {
 
 ProvisionTarget ComTarget(int index);
 ProvisionTarget DeviceTarget(const std::string& device);
@@ -43,4 +43,4 @@ struct ProvisionTargetList {
 // COM1 to COM32. USB readers are counted when the run starts.
 ProvisionTargetList ProvisionChoiceTargets(const ProvisionChoice& choice);
 
-}  // namespace magtune
+}  // namespace magtune::app

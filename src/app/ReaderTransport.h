@@ -5,7 +5,7 @@
 #include "settings/ConfigurationImage.h"
 #include "settings/InterfaceCode.h"
 
-namespace magtune {
+namespace magtune::app {
 
 // One way of reaching a reader (RS232, keyboard wedge, USB, the simulated
 // reader): the desktop program's modal transfer windows, the command line's
@@ -24,10 +24,10 @@ class ReaderTransport {
     virtual bool prepare() { return true; }
     // Sends the packed image. True when the reader accepted it
     // (DownloadSucceeded).
-    virtual bool download(const ConfigurationImage& image) = 0;
+    virtual bool download(const settings::ConfigurationImage& image) = 0;
     // True when a checked image arrived (UploadSucceeded); only then has
     // `image` been written.
-    virtual bool upload(ConfigurationImage& image) = 0;
+    virtual bool upload(settings::ConfigurationImage& image) = 0;
     // Shows what the reader sends until the user leaves.
     virtual void testPad() {}
     // After a download whose quick test was declined: lets go of the port.
@@ -48,9 +48,9 @@ struct ReaderTransports {
     // a download sends for any other value too).
     ReaderTransport* forInterface(std::int32_t interface) const {
         switch (interface) {
-            case InterfaceCode::Rs232:
+            case settings::InterfaceCode::Rs232:
                 return serial;
-            case InterfaceCode::Usb:
+            case settings::InterfaceCode::Usb:
                 return usb;
             default:
                 return keyboardWedge;
@@ -58,4 +58,4 @@ struct ReaderTransports {
     }
 };
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -6,7 +6,7 @@
 #include "platform/Environment.h"
 #include "platform/FilePreferencesStore.h"
 
-namespace magtune {
+namespace magtune::app {
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr const char* kWedgeDeviceVariable = "ZEBAPI_DEVICE";
 
 void Pass(const char* name, const std::string& value) {
     if (!value.empty()) {
-        SetProcessVariable(name, value);
+        platform::SetProcessVariable(name, value);
     }
 }
 
@@ -33,8 +33,8 @@ RuntimeConfig ReadRuntimeConfig(const EnvironmentLookup& lookup) {
     RuntimeConfig config;
     // The platform layer knows these two defaults and their variables (the
     // keyboard wedge library finds the preferences file the same way).
-    config.portsFolder = ComPortsFolder();
-    config.preferencesFile = FilePreferencesStore::DefaultPath();
+    config.portsFolder = platform::ComPortsFolder();
+    config.preferencesFile = platform::FilePreferencesStore::DefaultPath();
     config.usbSimulatorBus = lookup(kUsbSimulatorVariable);
     config.wedgeSimulatorSocket = lookup(kWedgeSimulatorVariable);
     config.wedgeDevice = lookup(kWedgeDeviceVariable);
@@ -47,4 +47,4 @@ void PassToLibraries(const RuntimeConfig& config) {
     Pass(kWedgeDeviceVariable, config.wedgeDevice);
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

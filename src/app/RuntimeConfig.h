@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-namespace magtune {
+namespace magtune::app {
 
 // Where this run of a program finds its outside world. Read once in main()
 // and handed down; nothing deeper reads the environment. The two libraries
@@ -43,4 +43,4 @@ RuntimeConfig ReadRuntimeConfig(const EnvironmentLookup& lookup = ProcessEnviron
 // variables (set for this process and what it starts).
 void PassToLibraries(const RuntimeConfig& config);
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -2,20 +2,22 @@
 
 #include "platform/ComPorts.h"
 
-namespace magtune {
+namespace magtune::app {
 
-CommOptions SerialProvisionReader::WithoutLog(CommOptions options) {
+comm::CommOptions SerialProvisionReader::WithoutLog(comm::CommOptions options) {
     options.UsbLogEnable = false;
     return options;
 }
 
 SerialProvisionReader::SerialProvisionReader(const ProvisionTarget& target,
-                                             const CommOptions& options, std::string portsFolder,
-                                             FileSystem& files, Clock& clock, Prompter& prompter,
-                                             TransferView& view)
+                                             const comm::CommOptions& options,
+                                             std::string portsFolder, platform::FileSystem& files,
+                                             platform::Clock& clock, common::Prompter& prompter,
+                                             comm::TransferView& view)
     : endpoint_{target.comIndex, target.device},
       portsFolder_(std::move(portsFolder)),
-      device_(target.comIndex ? ComPortDevice(*target.comIndex, portsFolder_) : target.device),
+      device_(target.comIndex ? platform::ComPortDevice(*target.comIndex, portsFolder_)
+                              : target.device),
       watch_(view),
       transport_(prompter, watch_, WithoutLog(options), files, "", clock) {
     // A connect scan over every rate takes seconds: a stop does not wait
@@ -41,13 +43,13 @@ void SerialProvisionReader::noteRate() {
     }
 }
 
-bool SerialProvisionReader::download(const ConfigurationImage& image) {
+bool SerialProvisionReader::download(const settings::ConfigurationImage& image) {
     const bool done = transport_.download(image);
     noteRate();
     return done;
 }
 
-bool SerialProvisionReader::upload(ConfigurationImage& image) {
+bool SerialProvisionReader::upload(settings::ConfigurationImage& image) {
     const bool done = transport_.upload(image);
     noteRate();
     return done;
@@ -57,4 +59,4 @@ std::string SerialProvisionReader::devicePath() const {
     return device_;
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -8,7 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 
-namespace magtune {
+namespace magtune::app {
 
 // A reader on a serial port of its own: the serial transport of the single
 // transfers with a port, session and link of its own, so that readers on
@@ -17,14 +17,15 @@ class SerialProvisionReader : public ProvisionReader {
   public:
     // `portsFolder` maps COM port names to devices. The transfer log is off:
     // one log file cannot take the lines of many ports at once.
-    SerialProvisionReader(const ProvisionTarget& target, const CommOptions& options,
-                          std::string portsFolder, FileSystem& files, Clock& clock,
-                          Prompter& prompter, TransferView& view);
+    SerialProvisionReader(const ProvisionTarget& target, const comm::CommOptions& options,
+                          std::string portsFolder, platform::FileSystem& files,
+                          platform::Clock& clock, common::Prompter& prompter,
+                          comm::TransferView& view);
 
     // Opens the port on first use, and again when an upload closed it.
     bool prepare() override;
-    bool download(const ConfigurationImage& image) override;
-    bool upload(ConfigurationImage& image) override;
+    bool download(const settings::ConfigurationImage& image) override;
+    bool upload(settings::ConfigurationImage& image) override;
     void endTransfers() override { transport_.endTransfers(); }
 
     std::string devicePath() const override;
@@ -34,9 +35,9 @@ class SerialProvisionReader : public ProvisionReader {
   private:
     // Passes the transfer's texts on and notes when the reader answered the
     // connect frame: the progress reaches 50 right after the connect.
-    class ConnectWatch : public TransferView {
+    class ConnectWatch : public comm::TransferView {
       public:
-        explicit ConnectWatch(TransferView& view) : view_(view) {}
+        explicit ConnectWatch(comm::TransferView& view) : view_(view) {}
         void setStatus(const std::string& text) override { view_.setStatus(text); }
         void setProgress(int percent) override {
             connected = connected || percent >= 50;
@@ -47,10 +48,10 @@ class SerialProvisionReader : public ProvisionReader {
         bool connected = false;
 
       private:
-        TransferView& view_;
+        comm::TransferView& view_;
     };
 
-    static CommOptions WithoutLog(CommOptions options);
+    static comm::CommOptions WithoutLog(comm::CommOptions options);
     void noteRate();
 
     SerialEndpoint endpoint_;
@@ -62,4 +63,4 @@ class SerialProvisionReader : public ProvisionReader {
     std::uint32_t baudRate_ = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::app

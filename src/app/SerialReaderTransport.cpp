@@ -4,15 +4,16 @@
 #include "platform/ComPorts.h"
 #include "platform/DeviceAccess.h"
 
-namespace magtune {
+namespace magtune::app {
 
 std::string SerialEndpoint::displayName() const {
-    return comIndex ? ComPortName(*comIndex) : device;
+    return comIndex ? platform::ComPortName(*comIndex) : device;
 }
 
-SerialReaderTransport::SerialReaderTransport(Prompter& prompter, TransferView& view,
-                                             const CommOptions& options, FileSystem& files,
-                                             const std::string& logPath, Clock& clock)
+SerialReaderTransport::SerialReaderTransport(common::Prompter& prompter, comm::TransferView& view,
+                                             const comm::CommOptions& options,
+                                             platform::FileSystem& files,
+                                             const std::string& logPath, platform::Clock& clock)
     : prompter_(prompter),
       view_(view),
       options_(options),
@@ -25,18 +26,18 @@ bool SerialReaderTransport::open(const SerialEndpoint& endpoint, const std::stri
     portsFolder_ = portsFolder;
     opened_ = true;
     session_.closePort();
-    SystemError error;
+    platform::SystemError error;
     if (endpoint.comIndex) {
         session_.CurrentComIndex = static_cast<std::uint16_t>(*endpoint.comIndex);
-        session_.SerialPort = OpenComPort(*endpoint.comIndex, portsFolder, error);
+        session_.SerialPort = platform::OpenComPort(*endpoint.comIndex, portsFolder, error);
     } else {
-        session_.SerialPort = OpenSerialDevice(endpoint.device, error);
+        session_.SerialPort = platform::OpenSerialDevice(endpoint.device, error);
     }
     if (!session_.SerialPort) {
-        prompter_.warning(PortNotAvailableText(endpoint.comIndex
-                                                   ? ComPortPlace(*endpoint.comIndex, portsFolder)
-                                                   : DevicePlace(endpoint.device),
-                                               error.code));
+        prompter_.warning(platform::PortNotAvailableText(
+            endpoint.comIndex ? platform::ComPortPlace(*endpoint.comIndex, portsFolder)
+                              : platform::DevicePlace(endpoint.device),
+            error.code));
         return false;
     }
     if (!link_.OpenSerialPort()) {
@@ -53,29 +54,31 @@ bool SerialReaderTransport::prepare() {
     return opened_ && open(endpoint_, portsFolder_);
 }
 
-bool SerialReaderTransport::run(SerialTransfer& transfer) {
+bool SerialReaderTransport::run(comm::SerialTransfer& transfer) {
     auto cancelled = [&] {
         return (cancelRequested && cancelRequested()) ||
-               (transfer.phase() == TransferPhase::Connect && connectCancelRequested &&
+               (transfer.phase() == comm::TransferPhase::Connect && connectCancelRequested &&
                 connectCancelRequested());
     };
-    const bool done = RunSerialTransfer(transfer, clock_, cancelled);
+    const bool done = comm::RunSerialTransfer(transfer, clock_, cancelled);
     cancelled_ = transfer.cancelled();
     return done;
 }
 
-bool SerialReaderTransport::download(const ConfigurationImage& image) {
-    ConfigurationImage sent = image;
-    SerialTransfer transfer(SerialTransfer::Direction::Download, link_, clock_, view_, sent);
+bool SerialReaderTransport::download(const settings::ConfigurationImage& image) {
+    settings::ConfigurationImage sent = image;
+    comm::SerialTransfer transfer(comm::SerialTransfer::Direction::Download, link_, clock_, view_,
+                                  sent);
     return run(transfer);
 }
 
-bool SerialReaderTransport::upload(ConfigurationImage& image) {
+bool SerialReaderTransport::upload(settings::ConfigurationImage& image) {
     if (session_.DeviceName.empty()) {
         session_.DeviceName = endpoint_.displayName();
     }
-    SerialTransfer transfer(SerialTransfer::Direction::Upload, link_, clock_, view_, image);
+    comm::SerialTransfer transfer(comm::SerialTransfer::Direction::Upload, link_, clock_, view_,
+                                  image);
     return run(transfer);
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

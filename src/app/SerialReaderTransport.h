@@ -14,7 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 
-namespace magtune {
+namespace magtune::app {
 
 // Where a serial transfer finds its reader: COM port n through the ports
 // folder, or a device path.
@@ -31,16 +31,17 @@ struct SerialEndpoint {
 // its log and its port layer; the transfers run to their end on `clock`.
 class SerialReaderTransport : public ReaderTransport {
   public:
-    SerialReaderTransport(Prompter& prompter, TransferView& view, const CommOptions& options,
-                          FileSystem& files, const std::string& logPath, Clock& clock);
+    SerialReaderTransport(common::Prompter& prompter, comm::TransferView& view,
+                          const comm::CommOptions& options, platform::FileSystem& files,
+                          const std::string& logPath, platform::Clock& clock);
 
     // Opens the port for exclusive use and configures it as the selection
     // dialogs do; false after telling the user why not ("COM3 is not
     // available." with the device, the reason and what to do).
     bool open(const SerialEndpoint& endpoint, const std::string& portsFolder);
 
-    SerialSession& session() { return session_; }
-    SerialLink& link() { return link_; }
+    comm::SerialSession& session() { return session_; }
+    comm::SerialLink& link() { return link_; }
 
     // Asked between the steps of a transfer (a signal): true ends it as
     // failed, with the port's settings as they were.
@@ -55,26 +56,26 @@ class SerialReaderTransport : public ReaderTransport {
 
     // The port opened by open(), reopened when a transfer closed it.
     bool prepare() override;
-    bool download(const ConfigurationImage& image) override;
+    bool download(const settings::ConfigurationImage& image) override;
     // Status texts name the reader by DeviceName (the endpoint's name when
     // none was set).
-    bool upload(ConfigurationImage& image) override;
+    bool upload(settings::ConfigurationImage& image) override;
     void endTransfers() override { session_.closePort(); }
 
   private:
-    bool run(SerialTransfer& transfer);
+    bool run(comm::SerialTransfer& transfer);
 
-    Prompter& prompter_;
-    TransferView& view_;
-    CommOptions options_;
-    Clock& clock_;
-    SerialSession session_;
-    TransferLog log_;
-    SerialLink link_;
+    common::Prompter& prompter_;
+    comm::TransferView& view_;
+    comm::CommOptions options_;
+    platform::Clock& clock_;
+    comm::SerialSession session_;
+    comm::TransferLog log_;
+    comm::SerialLink link_;
     SerialEndpoint endpoint_;
     std::string portsFolder_;
     bool opened_ = false;
     bool cancelled_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -4,26 +4,26 @@
 #include "platform/UnixSocket.h"
 #include "settings/InterfaceCode.h"
 
-namespace magtune {
+namespace magtune::app {
 
 bool SocketHasListener(const std::string& path) {
     if (path.empty()) {
         return false;
     }
-    SystemError error;
+    platform::SystemError error;
     // The simulator takes a connection that closes at once for a peer that
     // went away.
-    return UnixSocket::connectTo(path, error).has_value();
+    return platform::UnixSocket::connectTo(path, error).has_value();
 }
 
 SimulatedReader FindRunningSimulator(const RuntimeConfig& config) {
     if (SocketHasListener(config.usbSimulatorBus)) {
-        return {InterfaceCode::Usb, config.usbSimulatorBus};
+        return {settings::InterfaceCode::Usb, config.usbSimulatorBus};
     }
     if (SocketHasListener(config.wedgeSimulatorSocket)) {
-        return {InterfaceCode::KeyboardWedge, config.wedgeSimulatorSocket};
+        return {settings::InterfaceCode::KeyboardWedge, config.wedgeSimulatorSocket};
     }
     return {};
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

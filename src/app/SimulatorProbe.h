@@ -5,7 +5,7 @@
 
 #include "app/RuntimeConfig.h"
 
-namespace magtune {
+namespace magtune::app {
 
 // A simulated reader (magtune-reader-sim) that is running: the interface it
 // plays and the socket it answers at.
@@ -28,4 +28,4 @@ bool SocketHasListener(const std::string& path);
 // sockets named in their variables.
 SimulatedReader FindRunningSimulator(const RuntimeConfig& config);
 
-}  // namespace magtune
+}  // namespace magtune::app

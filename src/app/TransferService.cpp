@@ -4,16 +4,16 @@
 
 #include "settings/DeviceTypeCodes.h"
 
-namespace magtune {
+namespace magtune::app {
 
-void SetDeviceTypeForInterface(DeviceSettings& settings, std::int32_t interface) {
+void SetDeviceTypeForInterface(settings::DeviceSettings& settings, std::int32_t interface) {
     auto& deviceId = settings.DeviceId;
     switch (interface) {
-        case InterfaceCode::Usb:
-            deviceId.current = kKeyboardlessWedgeDeviceIndex;
+        case settings::InterfaceCode::Usb:
+            deviceId.current = settings::kKeyboardlessWedgeDeviceIndex;
             break;
-        case InterfaceCode::Rs232:
-            deviceId.current = kSerialWedgeDeviceIndex;
+        case settings::InterfaceCode::Rs232:
+            deviceId.current = settings::kSerialWedgeDeviceIndex;
             break;
         default:
             deviceId.current = deviceId.defaultValue;
@@ -21,10 +21,10 @@ void SetDeviceTypeForInterface(DeviceSettings& settings, std::int32_t interface)
     }
 }
 
-TransferService::TransferService(Prompter& prompter) : prompter_(prompter) {}
+TransferService::TransferService(common::Prompter& prompter) : prompter_(prompter) {}
 
 TransferOutcome TransferService::Download(ReaderTransport& transport, std::int32_t interface,
-                                          SettingStore& store, bool verify) {
+                                          settings::SettingStore& store, bool verify) {
     SetDeviceTypeForInterface(store.settings, interface);
     store.PackImage();
     if (!transport.chooseDevice()) {
@@ -36,7 +36,7 @@ TransferOutcome TransferService::Download(ReaderTransport& transport, std::int32
     if (!verify) {
         return TransferOutcome::Done;
     }
-    ConfigurationImage readBack{};
+    settings::ConfigurationImage readBack{};
     if (!transport.prepare() || !transport.upload(readBack)) {
         prompter_.warning("Verify failed: the setting could not be read back.");
         return TransferOutcome::Failed;
@@ -44,11 +44,11 @@ TransferOutcome TransferService::Download(ReaderTransport& transport, std::int32
     return VerifyReadBack(store.image, readBack) ? TransferOutcome::Done : TransferOutcome::Failed;
 }
 
-TransferOutcome TransferService::Upload(ReaderTransport& transport, SettingStore& store) {
+TransferOutcome TransferService::Upload(ReaderTransport& transport, settings::SettingStore& store) {
     if (!transport.chooseDevice()) {
         return TransferOutcome::NoDevice;
     }
-    ConfigurationImage received = store.image;
+    settings::ConfigurationImage received = store.image;
     if (!transport.prepare() || !transport.upload(received)) {
         return TransferOutcome::Failed;
     }
@@ -56,8 +56,8 @@ TransferOutcome TransferService::Upload(ReaderTransport& transport, SettingStore
     return TransferOutcome::Done;
 }
 
-bool TransferService::VerifyReadBack(const ConfigurationImage& sent,
-                                     const ConfigurationImage& readBack) {
+bool TransferService::VerifyReadBack(const settings::ConfigurationImage& sent,
+                                     const settings::ConfigurationImage& readBack) {
     for (std::size_t i = 0; i < kVerifiedImageBytes; ++i) {
         if (readBack[i] != sent[i]) {
             prompter_.warning("Verify failed: the reader holds a different byte at offset " +
@@ -65,8 +65,8 @@ bool TransferService::VerifyReadBack(const ConfigurationImage& sent,
             return false;
         }
     }
-    prompter_.information("Verified: the reader holds the setting.", kApplicationTitle);
+    prompter_.information("Verified: the reader holds the setting.", common::kApplicationTitle);
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -2,11 +2,13 @@
 
 #include <utility>
 
-namespace magtune {
+namespace magtune::app {
 
-UsbProvisionReader::UsbProvisionReader(const ProvisionTarget& target, const CommOptions& options,
-                                       const RuntimeConfig& config, Prompter& prompter,
-                                       TransferView& view, UsbReaderSession::TypedKeys typedKeys)
+UsbProvisionReader::UsbProvisionReader(const ProvisionTarget& target,
+                                       const comm::CommOptions& options,
+                                       const RuntimeConfig& config, common::Prompter& prompter,
+                                       comm::TransferView& view,
+                                       UsbReaderSession::TypedKeys typedKeys)
     : target_(target),
       prompter_(prompter),
       view_(view),
@@ -23,19 +25,19 @@ bool UsbProvisionReader::chooseDevice() {
     return chosen_;
 }
 
-bool UsbProvisionReader::download(const ConfigurationImage& image) {
-    ConfigurationImage sent = image;
-    return session_.transfer(UsbTransfer::Direction::Download, sent, prompter_, view_);
+bool UsbProvisionReader::download(const settings::ConfigurationImage& image) {
+    settings::ConfigurationImage sent = image;
+    return session_.transfer(comm::UsbTransfer::Direction::Download, sent, prompter_, view_);
 }
 
-bool UsbProvisionReader::upload(ConfigurationImage& image) {
-    return session_.transfer(UsbTransfer::Direction::Upload, image, prompter_, view_);
+bool UsbProvisionReader::upload(settings::ConfigurationImage& image) {
+    return session_.transfer(comm::UsbTransfer::Direction::Upload, image, prompter_, view_);
 }
 
-std::size_t CountUsbReaders(Prompter& prompter, const CommOptions& options,
+std::size_t CountUsbReaders(common::Prompter& prompter, const comm::CommOptions& options,
                             const RuntimeConfig& config) {
     UsbReaderSession list(prompter, options, config, false);
     return list.list() ? list.readers().size() : 0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

@@ -5,26 +5,27 @@
 #include "platform/Paths.h"
 #include "usbhid/common/SimUsbWire.h"
 
-namespace magtune {
+namespace magtune::app {
 
-UsbReaderSession::UsbReaderSession(Prompter& prompter, const CommOptions& options,
+UsbReaderSession::UsbReaderSession(common::Prompter& prompter, const comm::CommOptions& options,
                                    const RuntimeConfig& config, bool forTransfers,
                                    TypedKeys typedKeys)
     : prompter_(prompter),
       options_(options),
       typedKeys_(std::move(typedKeys)),
       library_(prompter),
-      list_(library_, SystemClock(), prompter),
-      log_(RealFileSystem(), TransferLogPath(TransferLogFolder())),
-      dump_(RealFileSystem(), TransferDumpPath(TransferLogFolder())) {
+      list_(library_, platform::SystemClock(), prompter),
+      log_(platform::RealFileSystem(), comm::TransferLogPath(comm::TransferLogFolder())),
+      dump_(platform::RealFileSystem(), comm::TransferDumpPath(comm::TransferLogFolder())) {
     const std::string& bus = config.usbSimulatorBus;
     if (forTransfers && !bus.empty()) {
         simulatorWanted_ = true;
-        SystemError error;
-        simulatorKeys_ = SimulatorKeySource::connect(bus, error);
+        platform::SystemError error;
+        simulatorKeys_ = comm::SimulatorKeySource::connect(bus, error);
         if (simulatorKeys_ == nullptr) {
             prompter_.warning("The keys of the simulated USB reader cannot be read from " +
-                              SimulatorKeysPath(bus) + ": " + SystemMessageText(error.code));
+                              comm::SimulatorKeysPath(bus) + ": " +
+                              platform::SystemMessageText(error.code));
         }
     }
 }
@@ -57,22 +58,23 @@ bool UsbReaderSession::choose(std::size_t number) {
     return list_.choose(number - 1, SelectedUsbName, options_.DriverDelay);
 }
 
-bool UsbReaderSession::transfer(UsbTransfer::Direction direction, ConfigurationImage& image,
-                                Prompter& answers, TransferView& view) {
+bool UsbReaderSession::transfer(comm::UsbTransfer::Direction direction,
+                                settings::ConfigurationImage& image, common::Prompter& answers,
+                                comm::TransferView& view) {
     if (simulatorWanted_ && simulatorKeys_ == nullptr) {
         return false;
     }
-    std::unique_ptr<KeySource> typed;
+    std::unique_ptr<comm::KeySource> typed;
     if (!simulatorWanted_) {
         typed = typedKeys_ ? typedKeys_() : nullptr;
         if (typed == nullptr) {
             return false;
         }
     }
-    KeySource& keys = simulatorKeys_ ? *simulatorKeys_ : *typed;
-    Clock& clock = SystemClock();
-    UsbTransfer usb(direction, library_, clock, answers, view, options_, log_, dump_, image);
-    return RunUsbTransfer(usb, keys, clock);
+    comm::KeySource& keys = simulatorKeys_ ? *simulatorKeys_ : *typed;
+    platform::Clock& clock = platform::SystemClock();
+    comm::UsbTransfer usb(direction, library_, clock, answers, view, options_, log_, dump_, image);
+    return comm::RunUsbTransfer(usb, keys, clock);
 }
 
-}  // namespace magtune
+}  // namespace magtune::app

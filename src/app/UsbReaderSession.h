@@ -15,7 +15,7 @@
 #include "comm/UsbTransfer.h"
 #include "usbhid/client/UsbHidLibrary.h"
 
-namespace magtune {
+namespace magtune::app {
 
 // One command's hold on the USB readers, as the program holds them for a
 // run: OruUsbHidCtrl loaded by name, the reader list, the chosen reader.
@@ -28,11 +28,12 @@ namespace magtune {
 class UsbReaderSession {
   public:
     // Where a real reader's keys arrive, for one transfer.
-    using TypedKeys = std::function<std::unique_ptr<KeySource>()>;
+    using TypedKeys = std::function<std::unique_ptr<comm::KeySource>()>;
 
     // `forTransfers`: the reader's keys are wanted (not for a mere list).
-    UsbReaderSession(Prompter& prompter, const CommOptions& options, const RuntimeConfig& config,
-                     bool forTransfers = true, TypedKeys typedKeys = {});
+    UsbReaderSession(common::Prompter& prompter, const comm::CommOptions& options,
+                     const RuntimeConfig& config, bool forTransfers = true,
+                     TypedKeys typedKeys = {});
     ~UsbReaderSession();
 
     UsbReaderSession(const UsbReaderSession&) = delete;
@@ -42,7 +43,7 @@ class UsbReaderSession {
     // when there is none.
     bool list();
     // "1 - name" ..., as the reader list shows them.
-    const std::vector<UsbReaderEntry>& readers() const { return list_.entries(); }
+    const std::vector<comm::UsbReaderEntry>& readers() const { return list_.entries(); }
 
     // Lists the readers and selects reader `number` (1-based, as listed);
     // false, after telling the user, when there is no such reader or the
@@ -50,23 +51,23 @@ class UsbReaderSession {
     bool choose(std::size_t number);
 
     // One transfer with the chosen reader; retry questions go to `answers`.
-    bool transfer(UsbTransfer::Direction direction, ConfigurationImage& image, Prompter& answers,
-                  TransferView& view);
+    bool transfer(comm::UsbTransfer::Direction direction, settings::ConfigurationImage& image,
+                  common::Prompter& answers, comm::TransferView& view);
 
   private:
-    Prompter& prompter_;
-    CommOptions options_;
+    common::Prompter& prompter_;
+    comm::CommOptions options_;
     // Connected before the first library call: the simulated reader types
     // only to sources that listen already.
-    std::unique_ptr<KeySource> simulatorKeys_;
+    std::unique_ptr<comm::KeySource> simulatorKeys_;
     bool simulatorWanted_ = false;
     TypedKeys typedKeys_;
-    UsbHidLibrary library_;
-    UsbReaderList list_;
-    TransferLog log_;
-    TransferLog dump_;
+    usbhid::UsbHidLibrary library_;
+    comm::UsbReaderList list_;
+    comm::TransferLog log_;
+    comm::TransferLog dump_;
     std::string SelectedUsbName;
     bool listed_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::app

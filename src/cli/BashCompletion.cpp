@@ -5,7 +5,7 @@
 
 #include "settings/SettingCatalogue.h"
 
-namespace magtune {
+namespace magtune::cli {
 
 namespace {
 
@@ -81,8 +81,8 @@ void WriteBashCompletion(std::ostream& out, const std::vector<CompletedCommand>&
     }
     std::vector<std::string> rows;
     std::vector<std::string> assignments;
-    for (const CatalogueGroup& group : SettingCatalogue) {
-        for (const CatalogueRow& row : group.rows) {
+    for (const settings::CatalogueGroup& group : settings::SettingCatalogue) {
+        for (const settings::CatalogueRow& row : group.rows) {
             const std::string name = std::string(group.text) + "/" + row.label;
             rows.push_back(name);
             for (const char* text : row.valueTexts) {
@@ -201,4 +201,4 @@ void WriteBashCompletion(std::ostream& out, const std::vector<CompletedCommand>&
 )bash";
 }
 
-}  // namespace magtune
+}  // namespace magtune::cli

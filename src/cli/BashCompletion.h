@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace magtune {
+namespace magtune::cli {
 
 // A command as the completion offers it: its name and the options it takes.
 struct CompletedCommand {
@@ -28,4 +28,4 @@ std::vector<std::string> OptionsNamedIn(std::string_view text);
 // A word as bash reads it back unchanged inside $'...'.
 std::string BashQuoted(const std::string& word);
 
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -10,16 +10,16 @@
 #include "cli/SettingCommands.h"
 #include "cli/TransferCommands.h"
 
-namespace magtune {
+namespace magtune::cli {
 namespace {
 
-using Handler = std::function<int(const std::vector<std::string>&, std::ostream&, Prompter&,
-                                  const RuntimeConfig&)>;
+using Handler = std::function<int(const std::vector<std::string>&, std::ostream&, common::Prompter&,
+                                  const app::RuntimeConfig&)>;
 
 // The setting commands need nothing from the run-time configuration.
-template <int (*Command)(const std::vector<std::string>&, std::ostream&, Prompter&)>
-int Files(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
-          const RuntimeConfig&) {
+template <int (*Command)(const std::vector<std::string>&, std::ostream&, common::Prompter&)>
+int Files(const std::vector<std::string>& args, std::ostream& out, common::Prompter& prompter,
+          const app::RuntimeConfig&) {
     return Command(args, out, prompter);
 }
 
@@ -168,7 +168,7 @@ bool WantsHelp(const std::vector<std::string>& args) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-           const RuntimeConfig& config) {
+           const app::RuntimeConfig& config) {
     if (args.empty()) {
         PrintUsage(err);
         return kExitError;
@@ -223,4 +223,4 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::cli

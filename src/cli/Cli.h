@@ -6,7 +6,7 @@
 
 #include "app/RuntimeConfig.h"
 
-namespace magtune {
+namespace magtune::cli {
 
 // Exit statuses of magtune-cli.
 inline constexpr int kExitOk = 0;
@@ -17,6 +17,6 @@ inline constexpr int kExitError = 2;      // bad input; nothing was written
 // Runs one command line (without the program name) in the run-time
 // configuration that main() read.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-           const RuntimeConfig& config);
+           const app::RuntimeConfig& config);
 
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -9,15 +9,15 @@
 #include "platform/FileSystem.h"
 #include "settings/SettingFile.h"
 
-namespace magtune {
+namespace magtune::cli {
 namespace {
 
 // Keeps the messages that WriteSettingFile shows, so that they become the
 // command's error text instead of a second report.
-class CollectingPrompter : public Prompter {
+class CollectingPrompter : public common::Prompter {
   public:
     std::string text;
-    Answer show(const Message& message) override {
+    common::Answer show(const common::Message& message) override {
         if (!text.empty()) {
             text += ' ';
         }
@@ -29,27 +29,29 @@ class CollectingPrompter : public Prompter {
 
 }  // namespace
 
-void LoadSettingFile(const std::string& path, SettingStore& store, Prompter& prompter) {
-    FileSystem& files = RealFileSystem();
-    switch (ReadSettingFile(files, path, store, prompter)) {
-        case SettingFileRead::Ok:
+void LoadSettingFile(const std::string& path, settings::SettingStore& store,
+                     common::Prompter& prompter) {
+    platform::FileSystem& files = platform::RealFileSystem();
+    switch (settings::ReadSettingFile(files, path, store, prompter)) {
+        case settings::SettingFileRead::Ok:
             return;
-        case SettingFileRead::CannotOpen: {
-            SystemError error;
+        case settings::SettingFileRead::CannotOpen: {
+            platform::SystemError error;
             files.readFile(path, error);
-            std::string reason = SystemMessageText(error.code);
+            std::string reason = platform::SystemMessageText(error.code);
             throw UsageError{"Failed to open " + path + "." +
                              (reason.empty() ? "" : " (" + reason + ")")};
         }
-        case SettingFileRead::WrongLength:
+        case settings::SettingFileRead::WrongLength:
             throw UsageError{path +
                              ": Incorrect file format. A setting file holds exactly 256 bytes."};
     }
 }
 
-void SaveSettingFile(const std::string& path, SettingStore& store, Prompter& /*prompter*/) {
+void SaveSettingFile(const std::string& path, settings::SettingStore& store,
+                     common::Prompter& /*prompter*/) {
     CollectingPrompter collected;
-    if (!WriteSettingFile(RealFileSystem(), path, store, collected)) {
+    if (!WriteSettingFile(platform::RealFileSystem(), path, store, collected)) {
         throw UsageError{collected.text};
     }
 }
@@ -65,7 +67,7 @@ std::size_t ParseRowNumber(const std::string& text, const char* what) {
 }
 
 int WriteTargetProblem(const std::string& path) {
-    return FileWriteProblem(path);
+    return platform::FileWriteProblem(path);
 }
 
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -1,15 +1,15 @@
 #include "cli/ConsolePrompter.h"
 
-namespace magtune {
+namespace magtune::cli {
 
-Answer ConsolePrompter::show(const Message& message) {
+common::Answer ConsolePrompter::show(const common::Message& message) {
     const char* prefix = "";
     switch (message.icon) {
-        case MessageIcon::Warning:
+        case common::MessageIcon::Warning:
             prefix = "warning: ";
             ++warnings_;
             break;
-        case MessageIcon::Error:
+        case common::MessageIcon::Error:
             prefix = "error: ";
             ++errors_;
             break;
@@ -17,7 +17,8 @@ Answer ConsolePrompter::show(const Message& message) {
             break;
     }
     err_ << "magtune-cli: " << prefix << message.text << '\n';
-    return message.buttons == MessageButtons::Ok ? Answer::Ok : message.defaultButton;
+    return message.buttons == common::MessageButtons::Ok ? common::Answer::Ok
+                                                         : message.defaultButton;
 }
 
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -4,16 +4,16 @@
 
 #include "common/Prompter.h"
 
-namespace magtune {
+namespace magtune::cli {
 
 // The command line's Prompter: messages go to stderr, prefixed by the
 // program name; questions take their default button, since nobody is there
 // to answer them.
-class ConsolePrompter : public Prompter {
+class ConsolePrompter : public common::Prompter {
   public:
     explicit ConsolePrompter(std::ostream& err) : err_(err) {}
 
-    Answer show(const Message& message) override;
+    common::Answer show(const common::Message& message) override;
     void beep() override {}
 
     int warnings() const { return warnings_; }
@@ -25,4 +25,4 @@ class ConsolePrompter : public Prompter {
     int errors_ = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -25,7 +25,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::cli {
 
 const char* const kProvisionSynopsis =
     "provision SETTING.cfg (--com LIST | --port DEVICE... | --all-ports | --usb all)... "
@@ -93,14 +93,14 @@ ProvisionArgs ParseArgs(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--com") {
-            const ComPortList list = ParseComPortList(value(i));
+            const comm::ComPortList list = comm::ParseComPortList(value(i));
             if (!list.error.empty()) {
                 throw UsageError{"--com " + list.error};
             }
             for (int index : list.indices) {
                 if (std::find(parsed.comIndices.begin(), parsed.comIndices.end(), index) !=
                     parsed.comIndices.end()) {
-                    throw UsageError{"--com: " + ComPortName(index) + " is given twice"};
+                    throw UsageError{"--com: " + platform::ComPortName(index) + " is given twice"};
                 }
                 parsed.comIndices.push_back(index);
             }
@@ -181,16 +181,16 @@ ProvisionArgs ParseArgs(const std::vector<std::string>& args) {
 class ProgressDisplay {
   public:
     ProgressDisplay(std::ostream& out, bool live) : out_(out), live_(live) {
-        const std::size_t columns = live_ ? TerminalColumns(1) : 0;
+        const std::size_t columns = live_ ? platform::TerminalColumns(1) : 0;
         if (columns > 1) {
             columns_ = columns - 1u;
         }
     }
 
-    void changed(const std::vector<ProvisionResult>& rows, const ProvisionResult& row) {
+    void changed(const std::vector<app::ProvisionResult>& rows, const app::ProvisionResult& row) {
         std::lock_guard lock(mutex_);
         if (!live_) {
-            const std::string line = ProvisionLine(row);
+            const std::string line = app::ProvisionLine(row);
             auto& last = lastLines_[row.target.port];
             if (line != last) {
                 out_ << line << std::endl;
@@ -198,7 +198,7 @@ class ProgressDisplay {
             }
             return;
         }
-        const std::string table = ProvisionTable(rows);
+        const std::string table = app::ProvisionTable(rows);
         if (linesDrawn_ > 0) {
             out_ << "\x1b[" << linesDrawn_ << "F";
         }
@@ -215,14 +215,14 @@ class ProgressDisplay {
     }
 
     // The final table: in place on a terminal, else printed once.
-    void finish(const std::vector<ProvisionResult>& rows) {
+    void finish(const std::vector<app::ProvisionResult>& rows) {
         std::lock_guard lock(mutex_);
         if (live_ && linesDrawn_ > 0) {
             out_ << "\x1b[" << linesDrawn_ << "F\x1b[J";
         } else if (!live_ && !rows.empty()) {
             out_ << '\n';
         }
-        out_ << ProvisionTable(rows) << ProvisionSummary(rows) << std::endl;
+        out_ << app::ProvisionTable(rows) << app::ProvisionSummary(rows) << std::endl;
     }
 
   private:
@@ -240,18 +240,18 @@ void CheckReports(const ProvisionArgs& parsed) {
     for (const std::string& path : parsed.reports) {
         if (const int problem = WriteTargetProblem(path); problem != 0) {
             throw UsageError{"Failed to write the report " + path + ": " +
-                             SystemMessageText(problem) + ". No reader was provisioned."};
+                             platform::SystemMessageText(problem) + ". No reader was provisioned."};
         }
     }
 }
 
 // False when a report could not be written: the run then did not succeed.
-bool WriteReports(const ProvisionArgs& parsed, const std::vector<ProvisionResult>& rows,
-                  Prompter& prompter) {
+bool WriteReports(const ProvisionArgs& parsed, const std::vector<app::ProvisionResult>& rows,
+                  common::Prompter& prompter) {
     bool written = true;
     for (const std::string& path : parsed.reports) {
         const std::string failure =
-            WriteProvisionReport(RealFileSystem(), path, parsed.setting, rows);
+            app::WriteProvisionReport(platform::RealFileSystem(), path, parsed.setting, rows);
         if (!failure.empty()) {
             prompter.warning(failure);
             written = false;
@@ -265,45 +265,46 @@ constexpr int kWaitPollMs = 100;
 
 }  // namespace
 
-int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
-                     const RuntimeConfig& config) {
+int CommandProvision(const std::vector<std::string>& args, std::ostream& out,
+                     common::Prompter& prompter, const app::RuntimeConfig& config) {
     const ProvisionArgs parsed = ParseArgs(args);
-    SettingStore store;
+    settings::SettingStore store;
     LoadSettingFile(parsed.setting, store, prompter);
     CheckReports(parsed);
-    Preferences preferences;
+    shell::Preferences preferences;
     LoadUserPreferences(prompter, config, preferences);
-    const CommOptions options = preferences.options;
+    const comm::CommOptions options = preferences.options;
     const std::string portsFolder = config.portsFolder;
 
-    std::vector<ProvisionTarget> serial;
+    std::vector<app::ProvisionTarget> serial;
     for (int index : parsed.comIndices) {
-        serial.push_back(ComTarget(index));
+        serial.push_back(app::ComTarget(index));
     }
     if (parsed.allPorts) {
-        for (int index = 0; index < kComPortCount; ++index) {
-            serial.push_back(ComTarget(index));
+        for (int index = 0; index < platform::kComPortCount; ++index) {
+            serial.push_back(app::ComTarget(index));
         }
     }
     for (const std::string& device : parsed.devices) {
-        serial.push_back(DeviceTarget(device));
+        serial.push_back(app::DeviceTarget(device));
     }
 
-    InterruptWatch interrupts;
-    ProvisionReaderFactory factory =
-        [&](const ProvisionTarget& target, Prompter& rowPrompter,
-            TransferView& rowView) -> std::unique_ptr<ProvisionReader> {
+    platform::InterruptWatch interrupts;
+    app::ProvisionReaderFactory factory =
+        [&](const app::ProvisionTarget& target, common::Prompter& rowPrompter,
+            comm::TransferView& rowView) -> std::unique_ptr<app::ProvisionReader> {
         if (target.usb()) {
-            return std::make_unique<UsbProvisionReader>(target, options, config, rowPrompter,
-                                                        rowView, TerminalKeys);
+            return std::make_unique<app::UsbProvisionReader>(target, options, config, rowPrompter,
+                                                             rowView, TerminalKeys);
         }
-        return std::make_unique<SerialProvisionReader>(
-            target, options, portsFolder, RealFileSystem(), SystemClock(), rowPrompter, rowView);
+        return std::make_unique<app::SerialProvisionReader>(
+            target, options, portsFolder, platform::RealFileSystem(), platform::SystemClock(),
+            rowPrompter, rowView);
     };
-    ProvisionRun run(store, factory, SystemClock(), parsed.verify);
-    ProgressDisplay display(out, !parsed.watch && IsTerminal(1));
+    app::ProvisionRun run(store, factory, platform::SystemClock(), parsed.verify);
+    ProgressDisplay display(out, !parsed.watch && platform::IsTerminal(1));
     run.setObserver(
-        [&](std::size_t, const ProvisionResult& row) { display.changed(run.results(), row); });
+        [&](std::size_t, const app::ProvisionResult& row) { display.changed(run.results(), row); });
 
     bool interrupted = false;
     if (parsed.watch) {
@@ -319,7 +320,7 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
             std::set<std::string> busy;
             std::size_t finished = 0;
             for (const auto& row : rows) {
-                if (IsFinal(row.state)) {
+                if (app::IsFinal(row.state)) {
                     ++finished;
                 } else {
                     busy.insert(row.target.port);
@@ -329,11 +330,11 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
                 WriteReports(parsed, rows, prompter);
                 reported = finished;
             }
-            for (const ProvisionTarget& target : serial) {
+            for (const app::ProvisionTarget& target : serial) {
                 if (busy.count(target.port)) {
                     continue;
                 }
-                const std::string device = TargetDevice(target, portsFolder);
+                const std::string device = app::TargetDevice(target, portsFolder);
                 const bool present = !device.empty() && std::filesystem::exists(device);
                 auto known = seen.find(target.port);
                 if (known != seen.end()) {
@@ -342,7 +343,7 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
                     }
                     seen.erase(known);
                 }
-                if (present && TargetOpens(target, portsFolder)) {
+                if (present && app::TargetOpens(target, portsFolder)) {
                     seen[target.port] = device;
                     run.add(target);
                 }
@@ -350,13 +351,13 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
             interrupted = interrupts.wait(kWatchPollMs);
         }
     } else {
-        for (const ProvisionTarget& target : serial) {
+        for (const app::ProvisionTarget& target : serial) {
             // --all-ports takes the ports that open; named ports are tried
             // and fail with the message of a single transfer.
             if (parsed.allPorts && target.comIndex &&
                 std::find(parsed.comIndices.begin(), parsed.comIndices.end(), *target.comIndex) ==
                     parsed.comIndices.end() &&
-                !TargetOpens(target, portsFolder)) {
+                !app::TargetOpens(target, portsFolder)) {
                 continue;
             }
             run.add(target);
@@ -364,13 +365,13 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
         if (parsed.usbNumbers) {
             std::vector<std::size_t> numbers = *parsed.usbNumbers;
             if (numbers.empty()) {
-                const std::size_t count = CountUsbReaders(prompter, options, config);
+                const std::size_t count = app::CountUsbReaders(prompter, options, config);
                 for (std::size_t n = 1; n <= count; ++n) {
                     numbers.push_back(n);
                 }
             }
             for (std::size_t n : numbers) {
-                run.add(UsbTarget(n));
+                run.add(app::UsbTarget(n));
             }
         }
         if (run.results().empty()) {
@@ -392,11 +393,12 @@ int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Pr
     const auto rows = run.results();
     display.finish(rows);
     const bool reported = WriteReports(parsed, rows, prompter);
-    const ProvisionState wanted =
-        parsed.verify ? ProvisionState::Verified : ProvisionState::Downloaded;
-    const bool allDone = std::all_of(
-        rows.begin(), rows.end(), [wanted](const ProvisionResult& r) { return r.state == wanted; });
+    const app::ProvisionState wanted =
+        parsed.verify ? app::ProvisionState::Verified : app::ProvisionState::Downloaded;
+    const bool allDone =
+        std::all_of(rows.begin(), rows.end(),
+                    [wanted](const app::ProvisionResult& r) { return r.state == wanted; });
     return allDone && reported ? kExitOk : kExitFailed;
 }
 
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -7,13 +7,13 @@
 #include "app/RuntimeConfig.h"
 #include "common/Prompter.h"
 
-namespace magtune {
+namespace magtune::cli {
 
 // One setting into many readers at once, each read back and compared.
-int CommandProvision(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
-                     const RuntimeConfig& config);
+int CommandProvision(const std::vector<std::string>& args, std::ostream& out,
+                     common::Prompter& prompter, const app::RuntimeConfig& config);
 
 extern const char* const kProvisionSynopsis;
 extern const char* const kProvisionHelp;
 
-}  // namespace magtune
+}  // namespace magtune::cli

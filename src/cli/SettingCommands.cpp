@@ -14,7 +14,7 @@
 #include "settings/SettingDifferences.h"
 #include "settings/StringInputRules.h"
 
-namespace magtune {
+namespace magtune::cli {
 namespace {
 
 void ExpectArgs(const std::vector<std::string>& args, std::size_t count, const char* usage) {
@@ -35,7 +35,7 @@ std::pair<std::string, std::string> SplitRowName(const std::string& name) {
 
 std::string GroupList() {
     std::string list;
-    for (const auto& group : SettingCatalogue) {
+    for (const auto& group : settings::SettingCatalogue) {
         list += list.empty() ? "" : ", ";
         list += group.text;
     }
@@ -43,12 +43,13 @@ std::string GroupList() {
 }
 
 // The row of the property list that GROUP/LABEL names, formulas included.
-PropertyRow FindPropertyRow(const SettingStore& store, const std::string& name) {
+settings::PropertyRow FindPropertyRow(const settings::SettingStore& store,
+                                      const std::string& name) {
     auto [group, label] = SplitRowName(name);
-    if (FindGroup(group) == nullptr) {
+    if (settings::FindGroup(group) == nullptr) {
         throw UsageError{"unknown group \"" + group + "\"; the groups are " + GroupList()};
     }
-    for (auto& row : PropertyRows(group, store.settings)) {
+    for (auto& row : settings::PropertyRows(group, store.settings)) {
         if (row.label == label && !row.placeholder) {
             return row;
         }
@@ -57,7 +58,7 @@ PropertyRow FindPropertyRow(const SettingStore& store, const std::string& name) 
                      " (magtune-cli show FILE lists the rows)"};
 }
 
-std::string ChoiceList(const CatalogueRow& row) {
+std::string ChoiceList(const settings::CatalogueRow& row) {
     std::string list;
     for (const char* text : row.valueTexts) {
         list += list.empty() ? "" : ", ";
@@ -69,15 +70,15 @@ std::string ChoiceList(const CatalogueRow& row) {
 // Messages of the string input check become the command's error. A
 // question (formulas that would be dropped) is printed as a warning and
 // answered Yes: the command line asked for the change.
-class CapturePrompter : public Prompter {
+class CapturePrompter : public common::Prompter {
   public:
-    explicit CapturePrompter(Prompter* console = nullptr) : console_(console) {}
+    explicit CapturePrompter(common::Prompter* console = nullptr) : console_(console) {}
 
     std::string text;
-    Answer show(const Message& message) override {
-        if (message.icon == MessageIcon::Question && console_ != nullptr) {
+    common::Answer show(const common::Message& message) override {
+        if (message.icon == common::MessageIcon::Question && console_ != nullptr) {
             console_->warning(message.text);
-            return Answer::Yes;
+            return common::Answer::Yes;
         }
         text += (text.empty() ? "" : " ") + message.text;
         return message.defaultButton;
@@ -85,21 +86,21 @@ class CapturePrompter : public Prompter {
     void beep() override {}
 
   private:
-    Prompter* console_;
+    common::Prompter* console_;
 };
 
-void AssignTrack(SettingStore& store, TrackSequenceSetting& setting, const std::string& name,
-                 const std::string& value) {
-    TrackTextResult read = ReadTrackSequenceText(value, setting.track);
+void AssignTrack(settings::SettingStore& store, settings::TrackSequenceSetting& setting,
+                 const std::string& name, const std::string& value) {
+    dataedit::TrackTextResult read = dataedit::ReadTrackSequenceText(value, setting.track);
     if (!read.sequence) {
         throw UsageError{name + ": " + read.error + " in \"" + value + "\""};
     }
-    if (auto fault = CheckTrackSequence(*read.sequence, setting.track)) {
+    if (auto fault = dataedit::CheckTrackSequence(*read.sequence, setting.track)) {
         throw UsageError{name + ": " + *fault};
     }
-    auto bytes = EncodeTrackSequence(*read.sequence, setting.track);
+    auto bytes = dataedit::EncodeTrackSequence(*read.sequence, setting.track);
     if (!bytes) {
-        throw UsageError{name + ": " + TrackSequenceTooLongText(setting.track)};
+        throw UsageError{name + ": " + dataedit::TrackSequenceTooLongText(setting.track)};
     }
     if (*read.sequence != setting.current || *bytes != setting.image) {
         store.Modified = true;
@@ -108,90 +109,94 @@ void AssignTrack(SettingStore& store, TrackSequenceSetting& setting, const std::
     setting.image = *bytes;
 }
 
-void Assign(SettingStore& store, const std::string& assignment) {
+void Assign(settings::SettingStore& store, const std::string& assignment) {
     auto equals = assignment.find('=');
     if (equals == std::string::npos) {
         throw UsageError{"\"" + assignment + "\" is not GROUP/LABEL=VALUE"};
     }
     std::string name = assignment.substr(0, equals);
     std::string value = assignment.substr(equals + 1);
-    PropertyRow row = FindPropertyRow(store, name);
+    settings::PropertyRow row = FindPropertyRow(store, name);
     const auto [group, label] = SplitRowName(name);
 
     switch (row.editor) {
-        case EditorKind::ValueEditor: {
-            const CatalogueRow& catalogueRow = *row.row;
+        case settings::EditorKind::ValueEditor: {
+            const settings::CatalogueRow& catalogueRow = *row.row;
             for (std::size_t i = 0; i < catalogueRow.valueTexts.size(); ++i) {
                 if (value == catalogueRow.valueTexts[i]) {
-                    SetChoice(store, catalogueRow, static_cast<std::int32_t>(i));
+                    settings::SetChoice(store, catalogueRow, static_cast<std::int32_t>(i));
                     return;
                 }
             }
             throw UsageError{name + ": unknown value \"" + value + "\"; one of " +
                              ChoiceList(catalogueRow)};
         }
-        case EditorKind::StringInput: {
+        case settings::EditorKind::StringInput: {
             CapturePrompter capture;
             store.EditGroup = group;
             store.EditItem = label;
-            if (!AcceptStringInput(store, label, value, capture)) {
+            if (!settings::AcceptStringInput(store, label, value, capture)) {
                 throw UsageError{name + ": " +
                                  (capture.text.empty() ? "the value is refused" : capture.text)};
             }
             return;
         }
-        case EditorKind::TrackSequenceDialog:
+        case settings::EditorKind::TrackSequenceDialog:
             AssignTrack(store, store.settings.*(row.row->track), name, value);
             return;
-        case EditorKind::FormulaDialog:
+        case settings::EditorKind::FormulaDialog:
             throw UsageError{name +
                              ": formulas change with magtune-cli formula add|delete|up|down"};
-        case EditorKind::None:
+        case settings::EditorKind::None:
             break;
     }
     throw UsageError{name + " cannot be changed"};
 }
 
-void PrintRows(std::ostream& out, const SettingStore& store, const std::string& group) {
-    for (const auto& row : PropertyRows(group, store.settings)) {
+void PrintRows(std::ostream& out, const settings::SettingStore& store, const std::string& group) {
+    for (const auto& row : settings::PropertyRows(group, store.settings)) {
         out << "  " << row.label << '\t' << row.value << '\n';
     }
 }
 
 }  // namespace
 
-int CommandNew(const std::vector<std::string>& args, std::ostream& /*out*/, Prompter& prompter) {
+int CommandNew(const std::vector<std::string>& args, std::ostream& /*out*/,
+               common::Prompter& prompter) {
     ExpectArgs(args, 1, "new FILE");
-    SettingStore store;
+    settings::SettingStore store;
     store.settings.ResetToDefaults();
     SaveSettingFile(args[0], store, prompter);
     return 0;
 }
 
-int CommandShow(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter) {
+int CommandShow(const std::vector<std::string>& args, std::ostream& out,
+                common::Prompter& prompter) {
     ExpectArgs(args, 1, "show FILE");
-    SettingStore store;
+    settings::SettingStore store;
     LoadSettingFile(args[0], store, prompter);
-    for (const auto& group : SettingCatalogue) {
+    for (const auto& group : settings::SettingCatalogue) {
         out << group.text << '\n';
         PrintRows(out, store, group.text);
     }
     return 0;
 }
 
-int CommandGet(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter) {
+int CommandGet(const std::vector<std::string>& args, std::ostream& out,
+               common::Prompter& prompter) {
     ExpectArgs(args, 2, "get FILE GROUP/LABEL");
-    SettingStore store;
+    settings::SettingStore store;
     LoadSettingFile(args[0], store, prompter);
     out << FindPropertyRow(store, args[1]).value << '\n';
     return 0;
 }
 
-int CommandSet(const std::vector<std::string>& args, std::ostream& /*out*/, Prompter& prompter) {
+int CommandSet(const std::vector<std::string>& args, std::ostream& /*out*/,
+               common::Prompter& prompter) {
     if (args.size() < 2) {
         throw UsageError{"usage: magtune-cli set FILE GROUP/LABEL=VALUE ..."};
     }
-    SettingStore store;
+    settings::SettingStore store;
     LoadSettingFile(args[0], store, prompter);
     // All assignments are checked before anything is written: all or none.
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -202,28 +207,28 @@ int CommandSet(const std::vector<std::string>& args, std::ostream& /*out*/, Prom
 }
 
 int CommandFormula(const std::vector<std::string>& args, std::ostream& /*out*/,
-                   Prompter& prompter) {
+                   common::Prompter& prompter) {
     const char* usage = "formula add FILE TEXT | formula delete|up|down FILE N";
     if (args.size() != 3) {
         throw UsageError{std::string("usage: magtune-cli ") + usage};
     }
     const std::string& action = args[0];
     const std::string& path = args[1];
-    SettingStore store;
+    settings::SettingStore store;
     LoadSettingFile(path, store, prompter);
-    DataEditing& data = store.settings.dataEditing;
+    dataedit::DataEditing& data = store.settings.dataEditing;
     CapturePrompter capture(&prompter);
-    FormulaEditResult result;
+    dataedit::FormulaEditResult result;
 
     if (action == "add") {
-        FormulaTextResult read = ReadFormulaText(args[2]);
+        dataedit::FormulaTextResult read = dataedit::ReadFormulaText(args[2]);
         if (!read.formula) {
             throw UsageError{"formula: " + read.error + " in " + args[2]};
         }
-        if (auto fault = CheckFormulaByDialogRules(*read.formula)) {
+        if (auto fault = dataedit::CheckFormulaByDialogRules(*read.formula)) {
             throw UsageError{"formula: " + *fault + " in " + args[2]};
         }
-        result = AddFormula(data, *read.formula, capture);
+        result = dataedit::AddFormula(data, *read.formula, capture);
         if (!result.applied) {
             throw UsageError{capture.text.empty() ? "the formula was not added" : capture.text};
         }
@@ -234,11 +239,11 @@ int CommandFormula(const std::vector<std::string>& args, std::ostream& /*out*/,
                              " formula(s); there is no formula " + std::to_string(row)};
         }
         if (action == "delete") {
-            result = DeleteFormula(data, row, capture);
+            result = dataedit::DeleteFormula(data, row, capture);
         } else if (action == "up") {
-            result = MoveFormulaUp(data, row, capture);
+            result = dataedit::MoveFormulaUp(data, row, capture);
         } else {
-            result = MoveFormulaDown(data, row, capture);
+            result = dataedit::MoveFormulaDown(data, row, capture);
         }
         if (!result.applied) {
             // Up on the first formula and down on the last change nothing.
@@ -251,25 +256,28 @@ int CommandFormula(const std::vector<std::string>& args, std::ostream& /*out*/,
     return 0;
 }
 
-int CommandDiff(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter) {
+int CommandDiff(const std::vector<std::string>& args, std::ostream& out,
+                common::Prompter& prompter) {
     ExpectArgs(args, 2, "diff FILE1 FILE2");
-    SettingStore first;
-    SettingStore second;
+    settings::SettingStore first;
+    settings::SettingStore second;
     LoadSettingFile(args[0], first, prompter);
     LoadSettingFile(args[1], second, prompter);
-    const auto differences = DifferingSettings(first, second);
+    const auto differences = settings::DifferingSettings(first, second);
     for (const auto& field : differences) {
         out << field.name << '\t' << field.first << '\t' << field.second << '\n';
     }
     return differences.empty() ? 0 : 1;
 }
 
-int CommandDump(const std::vector<std::string>& args, std::ostream& out, Prompter& /*prompter*/) {
+int CommandDump(const std::vector<std::string>& args, std::ostream& out,
+                common::Prompter& /*prompter*/) {
     ExpectArgs(args, 1, "dump FILE");
-    SystemError error;
-    auto bytes = RealFileSystem().readFile(args[0], error);
+    platform::SystemError error;
+    auto bytes = platform::RealFileSystem().readFile(args[0], error);
     if (!bytes) {
-        throw UsageError{"Failed to open " + args[0] + ". (" + SystemMessageText(error.code) + ")"};
+        throw UsageError{"Failed to open " + args[0] + ". (" +
+                         platform::SystemMessageText(error.code) + ")"};
     }
     if (bytes->size() != 256) {
         throw UsageError{args[0] +
@@ -286,4 +294,4 @@ int CommandDump(const std::vector<std::string>& args, std::ostream& out, Prompte
     return 0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -1,6 +1,6 @@
 #include "cli/TerminalKeySource.h"
 
-namespace magtune {
+namespace magtune::cli {
 
 TerminalKeySource::TerminalKeySource(int fd) : fd_(fd), keys_(fd) {}
 
@@ -13,15 +13,15 @@ std::string TerminalKeySource::waitForKeys(std::uint32_t timeoutMs) {
     }
     int wait = static_cast<int>(timeoutMs);
     for (;;) {
-        const InputWait ready = WaitForInput(fd_, wait);
-        if (ready != InputWait::Ready) {
-            if (ready == InputWait::Failed) {
+        const platform::InputWait ready = platform::WaitForInput(fd_, wait);
+        if (ready != platform::InputWait::Ready) {
+            if (ready == platform::InputWait::Failed) {
                 ended_ = true;
             }
             return keys;
         }
         char buffer[512];
-        const long n = ReadInput(fd_, buffer, sizeof buffer);
+        const long n = platform::ReadInput(fd_, buffer, sizeof buffer);
         if (n < 0) {
             return keys;
         }
@@ -36,8 +36,8 @@ std::string TerminalKeySource::waitForKeys(std::uint32_t timeoutMs) {
     }
 }
 
-std::unique_ptr<KeySource> TerminalKeys() {
+std::unique_ptr<comm::KeySource> TerminalKeys() {
     return std::make_unique<TerminalKeySource>();
 }
 
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -7,14 +7,14 @@
 #include "comm/KeySource.h"
 #include "platform/Console.h"
 
-namespace magtune {
+namespace magtune::cli {
 
 // The keys typed into this terminal: a USB reader is a keyboard, so on a
 // desk its answers arrive on standard input. While the source exists a
 // terminal delivers each key at once and shows nothing; its settings come
 // back when the source goes, and also when a signal ends the program
 // (Ctrl+C, a hang-up, kill). Input that is not a terminal is read as it is.
-class TerminalKeySource : public KeySource {
+class TerminalKeySource : public comm::KeySource {
   public:
     explicit TerminalKeySource(int fd = 0);
     ~TerminalKeySource() override;
@@ -29,11 +29,11 @@ class TerminalKeySource : public KeySource {
 
   private:
     int fd_;
-    RawKeyInput keys_;
+    platform::RawKeyInput keys_;
     bool ended_ = false;
 };
 
 // A source of the keys of standard input, for a USB reader's transfer.
-std::unique_ptr<KeySource> TerminalKeys();
+std::unique_ptr<comm::KeySource> TerminalKeys();
 
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -31,12 +31,12 @@
 #include "shell/Preferences.h"
 #include "wedge/ZebApiLibrary.h"
 
-namespace magtune {
+namespace magtune::cli {
 namespace {
 
 // Status texts go to stderr as they change, so that stdout stays clean for
 // what a command prints.
-class ConsoleTransferView : public TransferView {
+class ConsoleTransferView : public comm::TransferView {
   public:
     explicit ConsoleTransferView(std::ostream& err) : err_(err) {}
     void setStatus(const std::string& text) override {
@@ -67,16 +67,16 @@ int ParseRetries(const std::string& text) {
 }
 
 struct PortChoice {
-    SerialEndpoint serial;      // --com N or --port DEVICE
-    bool wedge = false;         // the keyboard port, through zebapi
-    std::size_t usbNumber = 0;  // --usb N: reader N of usb-list (0: not USB)
-    std::string displayName;    // "COM3", the device path, "the keyboard port"
+    app::SerialEndpoint serial;  // --com N or --port DEVICE
+    bool wedge = false;          // the keyboard port, through zebapi
+    std::size_t usbNumber = 0;   // --usb N: reader N of usb-list (0: not USB)
+    std::string displayName;     // "COM3", the device path, "the keyboard port"
 
     bool isSerial() const { return serial.comIndex || !serial.device.empty(); }
     std::int32_t interface() const {
-        return wedge            ? InterfaceCode::KeyboardWedge
-               : usbNumber != 0 ? InterfaceCode::Usb
-                                : InterfaceCode::Rs232;
+        return wedge            ? settings::InterfaceCode::KeyboardWedge
+               : usbNumber != 0 ? settings::InterfaceCode::Usb
+                                : settings::InterfaceCode::Rs232;
     }
 };
 
@@ -91,7 +91,7 @@ struct TransferArgs {
 
 // --sim: the simulated reader that the configuration names, on its USB bus
 // (reader 1) or else on its keyboard port.
-void ChooseSimulator(const RuntimeConfig& config, PortChoice& port) {
+void ChooseSimulator(const app::RuntimeConfig& config, PortChoice& port) {
     if (!config.usbSimulatorBus.empty()) {
         port.usbNumber = 1;
     } else if (!config.wedgeSimulatorSocket.empty()) {
@@ -106,7 +106,7 @@ void ChooseSimulator(const RuntimeConfig& config, PortChoice& port) {
 
 TransferArgs ParseTransferArgs(const std::vector<std::string>& args, const char* usage,
                                bool allowVerify, bool allowName, bool allowSeconds,
-                               bool allowRetries, RuntimeConfig& config) {
+                               bool allowRetries, app::RuntimeConfig& config) {
     TransferArgs parsed;
     auto value = [&](std::size_t& i) -> const std::string& {
         if (i + 1 >= args.size()) {
@@ -162,7 +162,7 @@ TransferArgs ParseTransferArgs(const std::vector<std::string>& args, const char*
     }
     // The libraries and the USB server read the simulator from their
     // variables.
-    PassToLibraries(config);
+    app::PassToLibraries(config);
     if (parsed.retries != 0 && parsed.port.isSerial()) {
         throw UsageError{"--retries applies to --wedge, --usb and --sim only"};
     }
@@ -174,28 +174,28 @@ TransferArgs ParseTransferArgs(const std::vector<std::string>& args, const char*
 // Answers the retry questions of a wedge or USB transfer for the absent
 // user: Yes as often as --retries allows, then No, so that a reader that
 // keeps failing ends the command instead of being asked forever.
-class RetryAnswers : public Prompter {
+class RetryAnswers : public common::Prompter {
   public:
-    RetryAnswers(Prompter& console, std::ostream& err, int retries)
+    RetryAnswers(common::Prompter& console, std::ostream& err, int retries)
         : console_(console), err_(err), retriesLeft_(retries) {}
 
-    Answer show(const Message& message) override {
-        const Answer shown = console_.show(message);
-        if (message.buttons != MessageButtons::YesNo) {
+    common::Answer show(const common::Message& message) override {
+        const common::Answer shown = console_.show(message);
+        if (message.buttons != common::MessageButtons::YesNo) {
             return shown;
         }
         if (retriesLeft_ > 0) {
             --retriesLeft_;
             err_ << "magtune-cli: retrying" << std::endl;
-            return Answer::Yes;
+            return common::Answer::Yes;
         }
         err_ << "magtune-cli: not retrying (--retries N allows N retries)" << std::endl;
-        return Answer::No;
+        return common::Answer::No;
     }
     void beep() override { console_.beep(); }
 
   private:
-    Prompter& console_;
+    common::Prompter& console_;
     std::ostream& err_;
     int retriesLeft_;
 };
@@ -203,26 +203,26 @@ class RetryAnswers : public Prompter {
 // A reader on the keyboard port: zebapi loaded by name, and each transfer
 // driven as its form's timer drives it, by sleeping until the next tick and
 // letting it fire.
-class ConsoleWedgeTransport : public ReaderTransport {
+class ConsoleWedgeTransport : public app::ReaderTransport {
   public:
     // `simulated`: the simulated reader types into its own port.
-    ConsoleWedgeTransport(Prompter& answers, TransferView& view, const CommOptions& options,
-                          bool simulated)
+    ConsoleWedgeTransport(common::Prompter& answers, comm::TransferView& view,
+                          const comm::CommOptions& options, bool simulated)
         : answers_(answers), view_(view), options_(options), simulated_(simulated) {}
 
-    bool download(const ConfigurationImage& image) override {
-        ConfigurationImage sent = image;
-        return run(WedgeTransfer::Direction::Download, sent);
+    bool download(const settings::ConfigurationImage& image) override {
+        settings::ConfigurationImage sent = image;
+        return run(comm::WedgeTransfer::Direction::Download, sent);
     }
-    bool upload(ConfigurationImage& image) override {
-        return run(WedgeTransfer::Direction::Upload, image);
+    bool upload(settings::ConfigurationImage& image) override {
+        return run(comm::WedgeTransfer::Direction::Upload, image);
     }
 
   private:
-    bool run(WedgeTransfer::Direction direction, ConfigurationImage& image) {
-        Clock& clock = SystemClock();
-        WedgeTransfer transfer(direction, library_, clock, answers_, view_, options_.ProtocolDelay,
-                               image);
+    bool run(comm::WedgeTransfer::Direction direction, settings::ConfigurationImage& image) {
+        platform::Clock& clock = platform::SystemClock();
+        comm::WedgeTransfer transfer(direction, library_, clock, answers_, view_,
+                                     options_.ProtocolDelay, image);
         // A real keyboard port's reader types into this terminal, not into
         // the library: its answers are handed to the library's hook as the
         // desktop program's key events are. The simulator types into its
@@ -231,13 +231,14 @@ class ConsoleWedgeTransport : public ReaderTransport {
         if (!simulated_) {
             terminal = std::make_unique<TerminalKeySource>();
         }
-        const WedgeHook hook = [this](std::uint8_t virtualKey, std::uint8_t scanCode, bool down) {
+        const comm::WedgeHook hook = [this](std::uint8_t virtualKey, std::uint8_t scanCode,
+                                            bool down) {
             return library_.keyboardHook(virtualKey, scanCode, down);
         };
         transfer.start();
         while (!transfer.finished() && transfer.timerOn()) {
             if (terminal) {
-                HandTypedKeysToHook(*terminal, transfer.intervalMs(), hook, clock);
+                comm::HandTypedKeysToHook(*terminal, transfer.intervalMs(), hook, clock);
             } else {
                 clock.sleepMs(transfer.intervalMs());
             }
@@ -246,18 +247,19 @@ class ConsoleWedgeTransport : public ReaderTransport {
         return transfer.succeeded();
     }
 
-    Prompter& answers_;
-    TransferView& view_;
-    CommOptions options_;
+    common::Prompter& answers_;
+    comm::TransferView& view_;
+    comm::CommOptions options_;
     bool simulated_;
-    ZebApiLibrary library_;
+    wedge::ZebApiLibrary library_;
 };
 
 // USB reader N of usb-list, held for the whole command.
-class ConsoleUsbTransport : public ReaderTransport {
+class ConsoleUsbTransport : public app::ReaderTransport {
   public:
-    ConsoleUsbTransport(Prompter& prompter, Prompter& answers, TransferView& view,
-                        const CommOptions& options, const RuntimeConfig& config, std::size_t number)
+    ConsoleUsbTransport(common::Prompter& prompter, common::Prompter& answers,
+                        comm::TransferView& view, const comm::CommOptions& options,
+                        const app::RuntimeConfig& config, std::size_t number)
         : answers_(answers),
           view_(view),
           session_(prompter, options, config, true, TerminalKeys),
@@ -268,19 +270,20 @@ class ConsoleUsbTransport : public ReaderTransport {
         chosen_ = session_.choose(number_);
         return true;
     }
-    bool download(const ConfigurationImage& image) override {
-        ConfigurationImage sent = image;
+    bool download(const settings::ConfigurationImage& image) override {
+        settings::ConfigurationImage sent = image;
         return chosen_ &&
-               session_.transfer(UsbTransfer::Direction::Download, sent, answers_, view_);
+               session_.transfer(comm::UsbTransfer::Direction::Download, sent, answers_, view_);
     }
-    bool upload(ConfigurationImage& image) override {
-        return chosen_ && session_.transfer(UsbTransfer::Direction::Upload, image, answers_, view_);
+    bool upload(settings::ConfigurationImage& image) override {
+        return chosen_ &&
+               session_.transfer(comm::UsbTransfer::Direction::Upload, image, answers_, view_);
     }
 
   private:
-    Prompter& answers_;
-    TransferView& view_;
-    UsbReaderSession session_;
+    common::Prompter& answers_;
+    comm::TransferView& view_;
+    app::UsbReaderSession session_;
     std::size_t number_;
     bool chosen_ = false;
 };
@@ -290,28 +293,29 @@ class ConsoleUsbTransport : public ReaderTransport {
 // found, instead of the process ending with the port left exclusive.
 class InterruptGuard {
   public:
-    static bool interrupted() { return InterruptFlag::raised(); }
+    static bool interrupted() { return platform::InterruptFlag::raised(); }
 
     // The command's end after an interrupt.
     static int report(std::ostream& err) {
-        err << "magtune-cli: interrupted by " << InterruptFlag::cause()
+        err << "magtune-cli: interrupted by " << platform::InterruptFlag::cause()
             << "; the transfer was cancelled and the port restored." << std::endl;
         return kExitFailed;
     }
 
   private:
-    InterruptFlag flag_;
+    platform::InterruptFlag flag_;
 };
 
 // The transport the command line names, for one command.
 struct ChosenTransport {
     std::unique_ptr<RetryAnswers> answers;
-    std::unique_ptr<ReaderTransport> transport;
-    SerialReaderTransport* serial = nullptr;
+    std::unique_ptr<app::ReaderTransport> transport;
+    app::SerialReaderTransport* serial = nullptr;
 };
 
-ChosenTransport OpenTransport(const TransferArgs& parsed, Prompter& prompter, TransferView& view,
-                              const CommOptions& options, const RuntimeConfig& config) {
+ChosenTransport OpenTransport(const TransferArgs& parsed, common::Prompter& prompter,
+                              comm::TransferView& view, const comm::CommOptions& options,
+                              const app::RuntimeConfig& config) {
     ChosenTransport chosen;
     chosen.answers = std::make_unique<RetryAnswers>(prompter, std::cerr, parsed.retries);
     if (parsed.port.wedge) {
@@ -321,9 +325,9 @@ ChosenTransport OpenTransport(const TransferArgs& parsed, Prompter& prompter, Tr
         chosen.transport = std::make_unique<ConsoleUsbTransport>(
             prompter, *chosen.answers, view, options, config, parsed.port.usbNumber);
     } else {
-        auto serial = std::make_unique<SerialReaderTransport>(
-            prompter, view, options, RealFileSystem(), TransferLogPath(TransferLogFolder()),
-            SystemClock());
+        auto serial = std::make_unique<app::SerialReaderTransport>(
+            prompter, view, options, platform::RealFileSystem(),
+            comm::TransferLogPath(comm::TransferLogFolder()), platform::SystemClock());
         serial->cancelRequested = [] { return InterruptGuard::interrupted(); };
         chosen.serial = serial.get();
         chosen.transport = std::move(serial);
@@ -339,15 +343,15 @@ void EchoTypedInput(std::ostream& out, const std::function<bool()>& stop) {
               << std::endl;
     constexpr int kPollMs = 100;
     while (!stop()) {
-        const InputWait ready = WaitForInput(0, kPollMs);
-        if (ready == InputWait::Failed) {
+        const platform::InputWait ready = platform::WaitForInput(0, kPollMs);
+        if (ready == platform::InputWait::Failed) {
             return;
         }
-        if (ready == InputWait::TimedOut) {
+        if (ready == platform::InputWait::TimedOut) {
             continue;
         }
         char buffer[256];
-        const long n = ReadInput(0, buffer, sizeof buffer);
+        const long n = platform::ReadInput(0, buffer, sizeof buffer);
         if (n < 0) {
             continue;
         }
@@ -360,24 +364,25 @@ void EchoTypedInput(std::ostream& out, const std::function<bool()>& stop) {
 
 // After a serial port failed to open (the warning said why, as the desktop
 // program does): where the ports that are there are listed.
-void AdviseOnPortAccess(const SerialEndpoint& endpoint, const std::string& portsFolder,
-                        Prompter& prompter) {
-    const std::string device =
-        endpoint.comIndex ? ComPortDevice(*endpoint.comIndex, portsFolder) : endpoint.device;
-    if (SerialDeviceAccess(device).state == kDeviceMissing) {
+void AdviseOnPortAccess(const app::SerialEndpoint& endpoint, const std::string& portsFolder,
+                        common::Prompter& prompter) {
+    const std::string device = endpoint.comIndex
+                                   ? platform::ComPortDevice(*endpoint.comIndex, portsFolder)
+                                   : endpoint.device;
+    if (platform::SerialDeviceAccess(device).state == platform::kDeviceMissing) {
         prompter.information("magtune-cli ports lists the ports that are there.", "");
     }
 }
 
 // After a failed transfer through the keyboard port: with no driver device
 // there, ZebLoadDriver's message alone leaves the user stuck.
-void AdviseOnMissingWedgeDriver(const TransferArgs& parsed, const RuntimeConfig& config,
-                                Prompter& prompter) {
+void AdviseOnMissingWedgeDriver(const TransferArgs& parsed, const app::RuntimeConfig& config,
+                                common::Prompter& prompter) {
     if (!parsed.port.wedge || !config.wedgeSimulatorSocket.empty()) {
         return;
     }
     const std::string device = config.wedgeDevice.empty() ? "/dev/zebdrv2k" : config.wedgeDevice;
-    if (!RealFileSystem().fileExists(device)) {
+    if (!platform::RealFileSystem().fileExists(device)) {
         prompter.information(
             "The keyboard port needs the keyboard port driver's device " + device +
                 " (ZEBAPI_DEVICE names another), and it is not there: no such driver comes "
@@ -393,7 +398,7 @@ void AdviseOnMissingWedgeDriver(const TransferArgs& parsed, const RuntimeConfig&
 // decides (and keeps the old file whole when it fails).
 void CheckUploadTarget(const std::string& path) {
     if (const int problem = WriteTargetProblem(path); problem != 0) {
-        throw UsageError{"Failed to save " + path + ": " + SystemMessageText(problem) +
+        throw UsageError{"Failed to save " + path + ": " + platform::SystemMessageText(problem) +
                          ". The reader was not asked for its setting."};
     }
 }
@@ -402,29 +407,29 @@ void CheckUploadTarget(const std::string& path) {
 
 // The user's preferences as the program loads them: defaults for what is
 // missing, stray values dropped. Nothing is written back.
-bool LoadUserPreferences(Prompter& prompter, const RuntimeConfig& config,
-                         Preferences& preferences) {
+bool LoadUserPreferences(common::Prompter& prompter, const app::RuntimeConfig& config,
+                         shell::Preferences& preferences) {
     std::string problem;
-    const auto store = OpenUserPreferences(config.preferencesFile, problem);
+    const auto store = platform::OpenUserPreferences(config.preferencesFile, problem);
     if (!problem.empty()) {
         prompter.warning(problem);
     }
     // There is no screen here: window defaults are those of a 1920 x 1080
     // screen at 96 dots per inch (15 twips a pixel).
-    const DisplayMetrics display{1920 * 15.0, 1080 * 15.0, 0};
-    if (LoadPreferences(*store, prompter, display, preferences, false) !=
-        PreferencesLoadOutcome::Loaded) {
+    const shell::DisplayMetrics display{1920 * 15.0, 1080 * 15.0, 0};
+    if (shell::LoadPreferences(*store, prompter, display, preferences, false) !=
+        shell::PreferencesLoadOutcome::Loaded) {
         return false;
     }
     // A log nobody can find is no help.
     if (preferences.options.UsbLogEnable) {
-        prompter.information(TransferLogNotice(true, TransferLogFolder()), "");
+        prompter.information(comm::TransferLogNotice(true, comm::TransferLogFolder()), "");
     }
     return true;
 }
 
-int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/, Prompter& prompter,
-                    RuntimeConfig config) {
+int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/,
+                    common::Prompter& prompter, app::RuntimeConfig config) {
     const char* usage =
         "download FILE (--com N | --port DEVICE | (--wedge | --usb N | --sim) [--retries N]) "
         "[--verify]";
@@ -432,10 +437,10 @@ int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/,
     if (parsed.positional.size() != 1) {
         throw UsageError{std::string("usage: magtune-cli ") + usage};
     }
-    SettingStore store;
+    settings::SettingStore store;
     LoadSettingFile(parsed.positional[0], store, prompter);
 
-    Preferences preferences;
+    shell::Preferences preferences;
     LoadUserPreferences(prompter, config, preferences);
     ConsoleTransferView view(std::cerr);
     InterruptGuard interrupts;
@@ -448,7 +453,7 @@ int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/,
         chosen.serial->session().DeviceName = parsed.port.displayName;
     }
     // FILE is not changed: the device type by interface goes into this copy.
-    const TransferOutcome outcome = TransferService(prompter).Download(
+    const app::TransferOutcome outcome = app::TransferService(prompter).Download(
         *chosen.transport, parsed.port.interface(), store, parsed.verify);
     if (InterruptGuard::interrupted()) {
         return InterruptGuard::report(std::cerr);
@@ -457,15 +462,15 @@ int CommandDownload(const std::vector<std::string>& args, std::ostream& /*out*/,
         std::cerr << "Connected at " << chosen.serial->session().PortSettings.BaudRate << " baud."
                   << std::endl;
     }
-    if (outcome != TransferOutcome::Done) {
+    if (outcome != app::TransferOutcome::Done) {
         AdviseOnMissingWedgeDriver(parsed, config, prompter);
         return kExitFailed;
     }
     return kExitOk;
 }
 
-int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, Prompter& prompter,
-                  RuntimeConfig config) {
+int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/,
+                  common::Prompter& prompter, app::RuntimeConfig config) {
     const char* usage =
         "upload OUT.cfg (--com N | --port DEVICE | (--wedge | --usb N | --sim) [--retries N]) "
         "[--name NAME]";
@@ -474,7 +479,7 @@ int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, P
         throw UsageError{std::string("usage: magtune-cli ") + usage};
     }
     CheckUploadTarget(parsed.positional[0]);
-    Preferences preferences;
+    shell::Preferences preferences;
     LoadUserPreferences(prompter, config, preferences);
     ConsoleTransferView view(std::cerr);
     InterruptGuard interrupts;
@@ -487,12 +492,13 @@ int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, P
         chosen.serial->session().DeviceName =
             parsed.name.empty() ? parsed.port.displayName : parsed.name;
     }
-    SettingStore store;
-    const TransferOutcome outcome = TransferService(prompter).Upload(*chosen.transport, store);
+    settings::SettingStore store;
+    const app::TransferOutcome outcome =
+        app::TransferService(prompter).Upload(*chosen.transport, store);
     if (InterruptGuard::interrupted()) {
         return InterruptGuard::report(std::cerr);
     }
-    if (outcome != TransferOutcome::Done) {
+    if (outcome != app::TransferOutcome::Done) {
         AdviseOnMissingWedgeDriver(parsed, config, prompter);
         return kExitFailed;
     }
@@ -505,14 +511,14 @@ int CommandUpload(const std::vector<std::string>& args, std::ostream& /*out*/, P
     return kExitOk;
 }
 
-int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
-                RuntimeConfig config) {
+int CommandTest(const std::vector<std::string>& args, std::ostream& out, common::Prompter& prompter,
+                app::RuntimeConfig config) {
     const char* usage = "test (--com N | --port DEVICE | --wedge) [--seconds S]";
     TransferArgs parsed = ParseTransferArgs(args, usage, false, false, true, false, config);
     if (!parsed.positional.empty() || parsed.port.usbNumber != 0) {
         throw UsageError{std::string("usage: magtune-cli ") + usage};
     }
-    Clock& clock = SystemClock();
+    platform::Clock& clock = platform::SystemClock();
     std::uint64_t deadline = parsed.seconds ? clock.nowMs() + 1000ull * *parsed.seconds : 0;
     InterruptGuard interrupts;
     auto stop = [&] {
@@ -522,17 +528,18 @@ int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompte
         EchoTypedInput(out, stop);
         return kExitOk;
     }
-    Preferences preferences;
+    shell::Preferences preferences;
     LoadUserPreferences(prompter, config, preferences);
     ConsoleTransferView view(std::cerr);
-    SerialReaderTransport serial(prompter, view, preferences.options, RealFileSystem(),
-                                 TransferLogPath(TransferLogFolder()), clock);
+    app::SerialReaderTransport serial(prompter, view, preferences.options,
+                                      platform::RealFileSystem(),
+                                      comm::TransferLogPath(comm::TransferLogFolder()), clock);
     if (!serial.open(parsed.port.serial, config.portsFolder)) {
         AdviseOnPortAccess(parsed.port.serial, config.portsFolder, prompter);
         return kExitFailed;
     }
     std::cerr << "Reading from " << parsed.port.displayName << "; Ctrl+C ends." << std::endl;
-    SerialTestPad pad(serial.link());
+    comm::SerialTestPad pad(serial.link());
     bool portFailed = false;
     while (pad.poll([&](std::uint8_t byte) { out << static_cast<char>(byte) << std::flush; })) {
         if (stop()) {
@@ -545,34 +552,34 @@ int CommandTest(const std::vector<std::string>& args, std::ostream& out, Prompte
     return portFailed ? kExitFailed : kExitOk;
 }
 
-int CommandUsbList(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
-                   RuntimeConfig config) {
+int CommandUsbList(const std::vector<std::string>& args, std::ostream& out,
+                   common::Prompter& prompter, app::RuntimeConfig config) {
     if (!args.empty()) {
         throw UsageError{"usage: magtune-cli usb-list"};
     }
-    Preferences preferences;
+    shell::Preferences preferences;
     LoadUserPreferences(prompter, config, preferences);
-    UsbReaderSession usb(prompter, preferences.options, config, false);
+    app::UsbReaderSession usb(prompter, preferences.options, config, false);
     if (!usb.list()) {
         return kExitFailed;
     }
-    for (const UsbReaderEntry& reader : usb.readers()) {
+    for (const comm::UsbReaderEntry& reader : usb.readers()) {
         out << reader.text << (reader.filterPresent ? "\t(selected)" : "") << '\n';
     }
     return kExitOk;
 }
 
-int CommandPorts(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
-                 RuntimeConfig config) {
+int CommandPorts(const std::vector<std::string>& args, std::ostream& out,
+                 common::Prompter& prompter, app::RuntimeConfig config) {
     const bool all = args.size() == 1 && args[0] == "--all";
     if (!args.empty() && !all) {
         throw UsageError{"usage: magtune-cli ports [--all]"};
     }
     out << "Ports folder\t" << config.portsFolder << '\n';
-    for (int index = 0; index < kComPortCount; ++index) {
-        const ComPortInfo port = ComPortMapping(index, config.portsFolder);
-        const DeviceAccess access = SerialDeviceAccess(port.device);
-        if (!all && access.state == kDeviceMissing) {
+    for (int index = 0; index < platform::kComPortCount; ++index) {
+        const platform::ComPortInfo port = platform::ComPortMapping(index, config.portsFolder);
+        const platform::DeviceAccess access = platform::SerialDeviceAccess(port.device);
+        if (!all && access.state == platform::kDeviceMissing) {
             continue;
         }
         out << port.name << '\t' << port.device << '\t' << (port.linked ? "link" : "fixed") << '\t'
@@ -584,19 +591,19 @@ int CommandPorts(const std::vector<std::string>& args, std::ostream& out, Prompt
     return kExitOk;
 }
 
-int CommandPrefs(const std::vector<std::string>& args, std::ostream& out, Prompter& prompter,
-                 RuntimeConfig config) {
+int CommandPrefs(const std::vector<std::string>& args, std::ostream& out,
+                 common::Prompter& prompter, app::RuntimeConfig config) {
     if (!args.empty()) {
         throw UsageError{"usage: magtune-cli prefs"};
     }
-    Preferences preferences;
+    shell::Preferences preferences;
     const std::string& path = config.preferencesFile;
     if (!LoadUserPreferences(prompter, config, preferences)) {
         return kExitFailed;
     }
-    namespace N = PreferenceNames;
-    const WindowLayout& w = preferences.window;
-    const CommOptions& o = preferences.options;
+    namespace N = shell::PreferenceNames;
+    const shell::WindowLayout& w = preferences.window;
+    const comm::CommOptions& o = preferences.options;
     out << "Preferences file\t" << path << '\n';
     const std::pair<const char*, std::int32_t> values[] = {
         {N::MainLeft, w.MainLeft},
@@ -620,15 +627,15 @@ int CommandPrefs(const std::vector<std::string>& args, std::ostream& out, Prompt
     for (const auto& [name, value] : values) {
         out << name << '\t' << value << '\n';
     }
-    for (std::size_t k = 0; k < RecentList::kSize; ++k) {
-        const RecentEntry& entry = preferences.recent.entries[k];
+    for (std::size_t k = 0; k < settings::RecentList::kSize; ++k) {
+        const settings::RecentEntry& entry = preferences.recent.entries[k];
         out << "Recent " << k + 1 << '\t' << entry.Name << '\t' << entry.Interface;
-        if (entry.Interface == InterfaceCode::Rs232) {
-            out << '\t' << ComPortName(entry.Com);
+        if (entry.Interface == settings::InterfaceCode::Rs232) {
+            out << '\t' << platform::ComPortName(entry.Com);
         }
         out << '\n';
     }
     return kExitOk;
 }
 
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     // What zebapi, OruUsbHidCtrl and its server tell the user.
-    magtune::ConsolePrompter libraryPrompter(std::cerr);
-    const magtune::LibraryMessageRoute libraryMessages(libraryPrompter);
-    return magtune::RunCli(args, std::cout, std::cerr, magtune::ReadRuntimeConfig());
+    magtune::cli::ConsolePrompter libraryPrompter(std::cerr);
+    const magtune::platform::LibraryMessageRoute libraryMessages(libraryPrompter);
+    return magtune::cli::RunCli(args, std::cout, std::cerr, magtune::app::ReadRuntimeConfig());
 }

@@ -6,7 +6,7 @@
 
 #include "platform/ComPorts.h"
 
-namespace magtune {
+namespace magtune::comm {
 namespace {
 
 std::optional<int> PortNumber(std::string_view text) {
@@ -45,9 +45,9 @@ ComPortList ParseComPortList(std::string_view text) {
             return fail("\"" + std::string(item) + "\" is neither a port number nor a range N-M");
         }
         for (int n : {*first, *last}) {
-            if (n < 1 || n > kComPortCount) {
+            if (n < 1 || n > platform::kComPortCount) {
                 return fail("there is no COM" + std::to_string(n) + " (ports are 1 to " +
-                            std::to_string(kComPortCount) + ")");
+                            std::to_string(platform::kComPortCount) + ")");
             }
         }
         if (*first > *last) {
@@ -67,4 +67,4 @@ ComPortList ParseComPortList(std::string_view text) {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace magtune {
+namespace magtune::comm {
 
 // A list of COM port numbers as a user writes it: "3", "1-8,12". Each port
 // from 1 to 32 may appear once; a range runs upwards.
@@ -15,4 +15,4 @@ struct ComPortList {
 
 ComPortList ParseComPortList(std::string_view text);
 
-}  // namespace magtune
+}  // namespace magtune::comm

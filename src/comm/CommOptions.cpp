@@ -1,6 +1,6 @@
 #include "comm/CommOptions.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 std::int32_t LoadOptionValue(std::optional<std::int32_t> stored, const OptionRange& range) {
     if (!stored || !range.contains(*stored)) {
@@ -9,4 +9,4 @@ std::int32_t LoadOptionValue(std::optional<std::int32_t> stored, const OptionRan
     return *stored;
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace magtune {
+namespace magtune::comm {
 
 // Accepted range and default of one transfer option (milliseconds).
 struct OptionRange {
@@ -36,4 +36,4 @@ struct CommOptions {
 // A stored value that is missing or outside the range takes the default.
 std::int32_t LoadOptionValue(std::optional<std::int32_t> stored, const OptionRange& range);
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace magtune {
+namespace magtune::comm {
 
 // Where a transfer of the keyboard dialect hears the reader's answers: the
 // reader types them as keys. In the desktop program they are the key events
@@ -20,4 +20,4 @@ class KeySource {
     virtual std::string waitForKeys(std::uint32_t timeoutMs) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

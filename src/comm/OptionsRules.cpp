@@ -1,6 +1,6 @@
 #include "comm/OptionsRules.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 
@@ -108,4 +108,4 @@ OptionsValidation AcceptOptionsDialog(const OptionsDialogTexts& texts, CommOptio
     return {};
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -4,7 +4,7 @@
 
 #include "comm/CommOptions.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // The four text boxes of the options dialog, as typed.
 struct OptionsDialogTexts {
@@ -51,4 +51,4 @@ void SetSerialDefaults(OptionsDialogTexts& texts);
 // options taken from the boxes. The options are untouched otherwise.
 OptionsValidation AcceptOptionsDialog(const OptionsDialogTexts& texts, CommOptions& options);
 
-}  // namespace magtune
+}  // namespace magtune::comm

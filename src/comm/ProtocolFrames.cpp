@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 
@@ -10,7 +10,7 @@ namespace {
 // checksum of everything before it as two digits.
 template <std::size_t N>
 void FillSerialImageFrame(std::array<std::uint8_t, N>& frame, std::uint8_t letter,
-                          const ConfigurationImage& image) {
+                          const settings::ConfigurationImage& image) {
     static_assert(N == kSerialImageFrameSize);
     frame[0] = kStx;
     frame[1] = kEsc;
@@ -45,11 +45,11 @@ std::optional<std::uint8_t> HexPair(std::uint8_t high, std::uint8_t low, bool ac
 // Decodes 512 digits into the image; false at the first character that is
 // not a digit of the dialect.
 bool DecodeImageDigits(std::span<const std::uint8_t> digits, bool acceptLowerCase,
-                       ConfigurationImage& image) {
-    if (digits.size() != 2 * kImageSize) {
+                       settings::ConfigurationImage& image) {
+    if (digits.size() != 2 * settings::kImageSize) {
         return false;
     }
-    for (std::size_t i = 0; i < kImageSize; ++i) {
+    for (std::size_t i = 0; i < settings::kImageSize; ++i) {
         const auto byte = HexPair(digits[2 * i], digits[2 * i + 1], acceptLowerCase);
         if (!byte) {
             return false;
@@ -78,7 +78,7 @@ ImageDecodeResult DecodeSerialImageBody(std::uint8_t letter, std::span<const std
     if (!sent || *sent != sum) {
         return Failure(FrameError::WrongChecksum);
     }
-    ConfigurationImage image{};
+    settings::ConfigurationImage image{};
     if (!DecodeImageDigits(covered.subspan(2), false, image)) {
         return Failure(FrameError::NonHexDigit);
     }
@@ -128,7 +128,7 @@ SerialCommandFrame SerialUploadRequest() {
     return SerialCommand(kReadCommand);
 }
 
-SerialImageFrame SerialDownloadFrame(const ConfigurationImage& image) {
+SerialImageFrame SerialDownloadFrame(const settings::ConfigurationImage& image) {
     SerialImageFrame frame{};
     FillSerialImageFrame(frame, kWriteCommand, image);
     return frame;
@@ -148,7 +148,7 @@ ImageDecodeResult ParseSerialDownloadFrame(std::span<const std::uint8_t> frame) 
     return DecodeSerialImageBody(kWriteCommand, frame.subspan(1));
 }
 
-SerialImageFrame SerialUploadReply(const ConfigurationImage& image) {
+SerialImageFrame SerialUploadReply(const settings::ConfigurationImage& image) {
     SerialImageFrame frame{};
     FillSerialImageFrame(frame, kReadCommand, image);
     return frame;
@@ -158,13 +158,13 @@ WakeSequenceFrame WakeSequence() {
     return {kWakeByte, kWakeByte, kWakeByte};
 }
 
-KeyboardDownloadFrame KeyboardDownload(const ConfigurationImage& image) {
+KeyboardDownloadFrame KeyboardDownload(const settings::ConfigurationImage& image) {
     KeyboardDownloadFrame frame{};
     frame[0] = kStx;
     frame[1] = kEsc;
     frame[2] = kWriteCommand;
     std::copy(image.begin(), image.end(), frame.begin() + 3);
-    frame[3 + kImageSize] = XorCheck(image);
+    frame[3 + settings::kImageSize] = XorCheck(image);
     return frame;
 }
 
@@ -178,11 +178,12 @@ ImageDecodeResult DecodeKeyboardUploadReply(std::string_view digits) {
     }
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(digits.data()),
                                               digits.size());
-    ConfigurationImage image{};
-    if (!DecodeImageDigits(bytes.first(2 * kImageSize), true, image)) {
+    settings::ConfigurationImage image{};
+    if (!DecodeImageDigits(bytes.first(2 * settings::kImageSize), true, image)) {
         return Failure(FrameError::NonHexDigit);
     }
-    const auto check = HexPair(bytes[2 * kImageSize], bytes[2 * kImageSize + 1], true);
+    const auto check =
+        HexPair(bytes[2 * settings::kImageSize], bytes[2 * settings::kImageSize + 1], true);
     if (!check) {
         return Failure(FrameError::NonHexDigit);
     }
@@ -217,15 +218,15 @@ ImageDecodeResult ParseKeyboardDownloadFrame(std::span<const std::uint8_t> frame
     if (frame[0] != kStx || frame[1] != kEsc || frame[2] != kWriteCommand) {
         return Failure(FrameError::WrongHeader);
     }
-    ConfigurationImage image{};
-    std::copy(frame.begin() + 3, frame.begin() + 3 + kImageSize, image.begin());
-    if (frame[3 + kImageSize] != XorCheck(image)) {
+    settings::ConfigurationImage image{};
+    std::copy(frame.begin() + 3, frame.begin() + 3 + settings::kImageSize, image.begin());
+    if (frame[3 + settings::kImageSize] != XorCheck(image)) {
         return Failure(FrameError::WrongChecksum);
     }
     return {image, FrameError::None};
 }
 
-std::string KeyboardUploadReplyDigits(const ConfigurationImage& image) {
+std::string KeyboardUploadReplyDigits(const settings::ConfigurationImage& image) {
     std::string digits;
     digits.reserve(kKeyboardReplyDigits);
     for (std::uint8_t byte : image) {
@@ -238,4 +239,4 @@ std::string KeyboardUploadReplyDigits(const ConfigurationImage& image) {
     return digits;
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -10,7 +10,7 @@
 
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // Control bytes shared by the serial and the keyboard dialect.
 inline constexpr std::uint8_t kStx = 0x02;
@@ -25,7 +25,7 @@ inline constexpr std::uint8_t kReadCommand = 'R';
 
 // Serial dialect: printable hexadecimal text with an additive checksum.
 inline constexpr std::size_t kSerialCommandFrameSize = 5;
-inline constexpr std::size_t kSerialImageFrameSize = 3 + 2 * kImageSize + 2;  // 517
+inline constexpr std::size_t kSerialImageFrameSize = 3 + 2 * settings::kImageSize + 2;  // 517
 // What follows the STX of an upload reply: ESC, "R", 512 digits, 2 digits.
 inline constexpr std::size_t kSerialReplyBodySize = kSerialImageFrameSize - 1;  // 516
 
@@ -34,9 +34,9 @@ using SerialImageFrame = std::array<std::uint8_t, kSerialImageFrameSize>;
 
 // Keyboard dialect: raw binary with an XOR check byte, answers typed as keys.
 inline constexpr std::size_t kWakeSequenceSize = 3;
-inline constexpr std::size_t kKeyboardDownloadFrameSize = 3 + kImageSize + 1;  // 260
+inline constexpr std::size_t kKeyboardDownloadFrameSize = 3 + settings::kImageSize + 1;  // 260
 inline constexpr std::size_t kKeyboardUploadRequestSize = 3;
-inline constexpr std::size_t kKeyboardReplyDigits = 2 * kImageSize + 2;  // 514
+inline constexpr std::size_t kKeyboardReplyDigits = 2 * settings::kImageSize + 2;  // 514
 
 using WakeSequenceFrame = std::array<std::uint8_t, kWakeSequenceSize>;
 using KeyboardDownloadFrame = std::array<std::uint8_t, kKeyboardDownloadFrameSize>;
@@ -54,7 +54,7 @@ enum class FrameError {
 // The image carried by a frame, or the reason it was refused; the image is
 // set only when error is None.
 struct ImageDecodeResult {
-    std::optional<ConfigurationImage> image;
+    std::optional<settings::ConfigurationImage> image;
     FrameError error = FrameError::None;
 
     bool ok() const { return error == FrameError::None && image.has_value(); }
@@ -77,7 +77,7 @@ SerialCommandFrame SerialConnectFrame();
 // 02 1B 52 "6" "F"
 SerialCommandFrame SerialUploadRequest();
 // 02 1B 57, the image as 512 upper-case digits, 2 checksum digits.
-SerialImageFrame SerialDownloadFrame(const ConfigurationImage& image);
+SerialImageFrame SerialDownloadFrame(const settings::ConfigurationImage& image);
 
 // Checks the 516 bytes that follow the STX of an upload reply (ESC, "R",
 // 512 digits, 2 checksum digits; the checksum counts the STX too) and
@@ -89,14 +89,14 @@ ImageDecodeResult DecodeSerialUploadReply(std::span<const std::uint8_t> afterStx
 // A whole received download frame (517 bytes starting with STX).
 ImageDecodeResult ParseSerialDownloadFrame(std::span<const std::uint8_t> frame);
 // 02 1B 52, the image as 512 upper-case digits, 2 checksum digits.
-SerialImageFrame SerialUploadReply(const ConfigurationImage& image);
+SerialImageFrame SerialUploadReply(const settings::ConfigurationImage& image);
 
 // ---- Keyboard dialect, PC side ----
 
 // EC EC EC
 WakeSequenceFrame WakeSequence();
 // 02 1B 57, the 256 image bytes, their XOR.
-KeyboardDownloadFrame KeyboardDownload(const ConfigurationImage& image);
+KeyboardDownloadFrame KeyboardDownload(const settings::ConfigurationImage& image);
 // 02 1B 52, no check byte.
 KeyboardUploadRequestFrame KeyboardUploadRequest();
 
@@ -119,6 +119,6 @@ KeyboardAnswer ClassifyKeyboardAnswer(char typed);
 // A whole received download frame (260 bytes starting with STX).
 ImageDecodeResult ParseKeyboardDownloadFrame(std::span<const std::uint8_t> frame);
 // The 514 upper-case digits the reader types as its upload reply.
-std::string KeyboardUploadReplyDigits(const ConfigurationImage& image);
+std::string KeyboardUploadReplyDigits(const settings::ConfigurationImage& image);
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -6,7 +6,7 @@
 
 #include "comm/ProtocolFrames.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 SerialConnectScan::SerialConnectScan(SerialLink& link) : link_(link) {}
 
@@ -76,4 +76,4 @@ void SerialConnectScan::abandon() {
     state_ = State::NoAnswer;
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

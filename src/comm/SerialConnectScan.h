@@ -5,7 +5,7 @@
 
 #include "comm/SerialLink.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // The connect step of the serial transfers, one connect frame at a time:
 // the frame, then its answer read with the idle time-outs (1 ms). After
@@ -38,4 +38,4 @@ class SerialConnectScan {
     std::array<bool, std::size(kScanBaudRates)> tried_{};
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -8,7 +8,7 @@
 #include "comm/ProtocolFrames.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 
@@ -17,10 +17,10 @@ constexpr std::uint8_t kDefaultByteSize = 8;
 
 // A call without an open port fails the way the system fails a call on an
 // invalid handle.
-const SystemError kNoPort{"", EBADF};
+const platform::SystemError kNoPort{"", EBADF};
 
-bool Fail(Prompter& prompter, const char* function, const SystemError& error) {
-    ShowSystemError(prompter, function, error.code);
+bool Fail(common::Prompter& prompter, const char* function, const platform::SystemError& error) {
+    platform::ShowSystemError(prompter, function, error.code);
     return false;
 }
 
@@ -42,17 +42,17 @@ std::uint32_t ConnectSettleMs(std::uint32_t baudRate) {
     return (bits + rate - 1) / rate + kAnswerLatencyMs;
 }
 
-std::uint64_t LineTimeMs(const PortSettings& settings, std::size_t bytes) {
+std::uint64_t LineTimeMs(const platform::PortSettings& settings, std::size_t bytes) {
     const std::uint64_t dataBits = settings.ByteSize != 0 ? settings.ByteSize : kDefaultByteSize;
-    const std::uint64_t bitsPerByte = 1 + dataBits +
-                                      (settings.Parity != PortSettings::kNoParity ? 1 : 0) +
-                                      (settings.StopBits == PortSettings::kOneStopBit ? 1 : 2);
+    const std::uint64_t bitsPerByte =
+        1 + dataBits + (settings.Parity != platform::PortSettings::kNoParity ? 1 : 0) +
+        (settings.StopBits == platform::PortSettings::kOneStopBit ? 1 : 2);
     const std::uint64_t rate = std::max(settings.BaudRate, kScanBaudRates[0]);
     return (bytes * bitsPerByte * 1000 + rate - 1) / rate;
 }
 
 SerialLink::SerialLink(SerialSession& session, const CommOptions& options, TransferLog& log,
-                       Prompter& prompter)
+                       common::Prompter& prompter)
     : session_(session), options_(options), log_(log), prompter_(prompter) {}
 
 bool SerialLink::OpenSerialPort() {
@@ -61,17 +61,17 @@ bool SerialLink::OpenSerialPort() {
     if (!port) {
         return Fail(prompter_, settings.DCBlength == 0 ? "GetCommState" : "SetCommState", kNoPort);
     }
-    SystemError error;
+    platform::SystemError error;
     if (settings.DCBlength == 0) {
         if (!port->getState(settings, error)) {
             return Fail(prompter_, "GetCommState", error);
         }
         // Marks the block as filled, so later opens apply it unchanged.
-        settings.DCBlength = PortSettings::kByteSize;
+        settings.DCBlength = platform::PortSettings::kByteSize;
         settings.BaudRate = kDefaultBaudRate;
         settings.ByteSize = kDefaultByteSize;
-        settings.Parity = PortSettings::kNoParity;
-        settings.StopBits = PortSettings::kOneStopBit;
+        settings.Parity = platform::PortSettings::kNoParity;
+        settings.StopBits = platform::PortSettings::kOneStopBit;
     }
     if (!applyPortSettings()) {
         return false;
@@ -83,7 +83,7 @@ bool SerialLink::OpenSerialPort() {
 }
 
 bool SerialLink::applyPortSettings() {
-    SystemError error = kNoPort;
+    platform::SystemError error = kNoPort;
     if (!session_.SerialPort || !session_.SerialPort->setState(session_.PortSettings, error)) {
         return Fail(prompter_, "SetCommState", error);
     }
@@ -91,10 +91,10 @@ bool SerialLink::applyPortSettings() {
 }
 
 bool SerialLink::SetTransferTimeouts() {
-    const CommTimeouts timeouts{
+    const platform::CommTimeouts timeouts{
         static_cast<std::uint32_t>(options_.ReadIntervalTimeout), kTransferTimeoutPerByte,
         static_cast<std::uint32_t>(options_.ReadTotalTimeoutConstant), 0, 0};
-    SystemError error = kNoPort;
+    platform::SystemError error = kNoPort;
     if (!session_.SerialPort || !session_.SerialPort->setTimeouts(timeouts, error)) {
         return Fail(prompter_, "SetCommTimeouts", error);
     }
@@ -107,13 +107,13 @@ bool SerialLink::SerialWrite(std::span<const std::uint8_t> data) {
     }
     while (!data.empty()) {
         std::size_t written = 0;
-        SystemError error;
+        platform::SystemError error;
         if (!session_.SerialPort->write(data, written, error)) {
             return Fail(prompter_, "WriteFile", error);
         }
         if (written == 0 || written > data.size()) {
             // A port that takes nothing would keep us here for ever.
-            return Fail(prompter_, "WriteFile", SystemError{"", EIO});
+            return Fail(prompter_, "WriteFile", platform::SystemError{"", EIO});
         }
         data = data.subspan(written);
     }
@@ -126,7 +126,7 @@ int SerialLink::SerialRead(std::span<std::uint8_t> buffer, bool log) {
         return -1;
     }
     std::size_t received = 0;
-    SystemError error;
+    platform::SystemError error;
     if (!session_.SerialPort->read(buffer, received, error)) {
         Fail(prompter_, "ReadFile", error);
         return -1;
@@ -139,7 +139,7 @@ int SerialLink::SerialRead(std::span<std::uint8_t> buffer, bool log) {
 }
 
 bool SerialLink::purge() {
-    SystemError error = kNoPort;
+    platform::SystemError error = kNoPort;
     if (!session_.SerialPort || !session_.SerialPort->purge(error)) {
         return Fail(prompter_, "PurgeComm", error);
     }
@@ -147,7 +147,7 @@ bool SerialLink::purge() {
 }
 
 bool SerialLink::SetIdleTimeouts() {
-    SystemError error = kNoPort;
+    platform::SystemError error = kNoPort;
     if (!session_.SerialPort || !session_.SerialPort->setTimeouts(kIdleTimeouts, error)) {
         return Fail(prompter_, "SetCommTimeouts", error);
     }
@@ -156,7 +156,7 @@ bool SerialLink::SetIdleTimeouts() {
 
 bool SerialLink::ReadWaiting(std::span<std::uint8_t> buffer, std::size_t& received) {
     received = 0;
-    SystemError error = kNoPort;
+    platform::SystemError error = kNoPort;
     if (!session_.SerialPort || !session_.SerialPort->read(buffer, received, error)) {
         received = 0;
         return Fail(prompter_, "ReadFile", error);
@@ -165,4 +165,4 @@ bool SerialLink::ReadWaiting(std::span<std::uint8_t> buffer, std::size_t& receiv
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -10,7 +10,7 @@
 #include "comm/TransferView.h"
 #include "common/Prompter.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // Rates the connect scan steps through when the reader does not answer.
 inline constexpr std::uint32_t kScanBaudRates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400};
@@ -18,7 +18,8 @@ inline constexpr int kConnectFramesPerRate = 100;
 
 // Time-outs while no transfer runs: a read returns what is buffered, waiting
 // at most 1 ms for the first byte.
-inline constexpr CommTimeouts kIdleTimeouts{kMaxDword, kMaxDword, 1, 0, 0};
+inline constexpr platform::CommTimeouts kIdleTimeouts{platform::kMaxDword, platform::kMaxDword, 1,
+                                                      0, 0};
 inline constexpr std::uint32_t kTransferTimeoutPerByte = 10;
 
 // How long the line must stay quiet after the reader answered the connect
@@ -29,7 +30,7 @@ std::uint32_t ConnectSettleMs(std::uint32_t baudRate);
 
 // How long `bytes` take on the line with `settings`: a start bit, the data
 // bits, the parity bit and the stop bits each (1.5 stop bits count as 2).
-std::uint64_t LineTimeMs(const PortSettings& settings, std::size_t bytes);
+std::uint64_t LineTimeMs(const platform::PortSettings& settings, std::size_t bytes);
 
 // The rate after `current` in the connect scan: double, and from 38400
 // (or from a rate that cannot double) back to 300.
@@ -41,12 +42,12 @@ std::uint32_t NextScanBaudRate(std::uint32_t current);
 class SerialLink {
   public:
     SerialLink(SerialSession& session, const CommOptions& options, TransferLog& log,
-               Prompter& prompter);
+               common::Prompter& prompter);
 
     SerialSession& session() { return session_; }
     const CommOptions& options() const { return options_; }
     TransferLog& log() { return log_; }
-    Prompter& prompter() { return prompter_; }
+    common::Prompter& prompter() { return prompter_; }
 
     // Fills an unfilled PortSettings from the port with 9600 baud, 8 data
     // bits, no parity, one stop bit; applies it and the idle time-outs.
@@ -72,7 +73,7 @@ class SerialLink {
     SerialSession& session_;
     const CommOptions& options_;
     TransferLog& log_;
-    Prompter& prompter_;
+    common::Prompter& prompter_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -1,6 +1,6 @@
 #include "comm/SerialSession.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 void SerialSession::closePort() {
     if (SerialPort) {
@@ -9,4 +9,4 @@ void SerialSession::closePort() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace magtune {
+namespace magtune::comm {
 
 SerialTestPad::SerialTestPad(SerialLink& link) : link_(link) {}
 
@@ -49,4 +49,4 @@ void SerialTestPad::run(const std::function<void(std::uint8_t)>& received,
     end();
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

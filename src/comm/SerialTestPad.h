@@ -5,7 +5,7 @@
 
 #include "comm/SerialLink.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // The quick test (frmComTest): shows what the reader sends until the user
 // leaves, then closes the port.
@@ -43,4 +43,4 @@ class SerialTestPad {
     bool ended_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

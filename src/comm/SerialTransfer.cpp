@@ -6,7 +6,7 @@
 
 #include "comm/ProtocolFrames.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 
@@ -19,8 +19,8 @@ constexpr std::uint64_t kSettleLimitFactor = 10;
 
 }  // namespace
 
-SerialTransfer::SerialTransfer(Direction direction, SerialLink& link, Clock& clock,
-                               TransferView& view, ConfigurationImage& image)
+SerialTransfer::SerialTransfer(Direction direction, SerialLink& link, platform::Clock& clock,
+                               TransferView& view, settings::ConfigurationImage& image)
     : direction_(direction), link_(link), clock_(clock), view_(view), image_(image), scan_(link) {}
 
 void SerialTransfer::start() {
@@ -355,12 +355,12 @@ void SerialTransfer::succeed() {
         view_.setStatus("Download succeed");
         view_.setProgress(100);
         session.DownloadSucceeded = true;
-        link_.prompter().information("Download finished successfully.", kApplicationTitle);
+        link_.prompter().information("Download finished successfully.", common::kApplicationTitle);
     } else {
         view_.setStatus("Upload succeed");
         view_.setProgress(100);
         session.UploadSucceeded = true;
-        link_.prompter().information("Upload finished successfully.", kApplicationTitle);
+        link_.prompter().information("Upload finished successfully.", common::kApplicationTitle);
     }
     finish();
 }
@@ -404,7 +404,7 @@ void SerialTransfer::finish() {
     }
 }
 
-bool RunSerialTransfer(SerialTransfer& transfer, Clock& clock,
+bool RunSerialTransfer(SerialTransfer& transfer, platform::Clock& clock,
                        const std::function<bool()>& cancelled) {
     transfer.start();
     while (!transfer.finished() && transfer.timerOn()) {
@@ -420,16 +420,17 @@ bool RunSerialTransfer(SerialTransfer& transfer, Clock& clock,
     return transfer.succeeded();
 }
 
-bool SerialDownload(SerialLink& link, Clock& clock, const ConfigurationImage& image,
-                    TransferView& view) {
-    ConfigurationImage sent = image;
+bool SerialDownload(SerialLink& link, platform::Clock& clock,
+                    const settings::ConfigurationImage& image, TransferView& view) {
+    settings::ConfigurationImage sent = image;
     SerialTransfer transfer(SerialTransfer::Direction::Download, link, clock, view, sent);
     return RunSerialTransfer(transfer, clock);
 }
 
-bool SerialUpload(SerialLink& link, Clock& clock, ConfigurationImage& image, TransferView& view) {
+bool SerialUpload(SerialLink& link, platform::Clock& clock, settings::ConfigurationImage& image,
+                  TransferView& view) {
     SerialTransfer transfer(SerialTransfer::Direction::Upload, link, clock, view, image);
     return RunSerialTransfer(transfer, clock);
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

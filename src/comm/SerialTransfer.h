@@ -12,7 +12,7 @@
 #include "platform/PortSettings.h"
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // Failed replies after which an upload gives up.
 inline constexpr int kUploadAttempts = 6;
@@ -40,8 +40,8 @@ class SerialTransfer {
 
     // `image` is sent by a download and filled by a successful upload only.
     // DownloadSucceeded / UploadSucceeded of the session follow succeeded().
-    SerialTransfer(Direction direction, SerialLink& link, Clock& clock, TransferView& view,
-                   ConfigurationImage& image);
+    SerialTransfer(Direction direction, SerialLink& link, platform::Clock& clock,
+                   TransferView& view, settings::ConfigurationImage& image);
 
     // The form's activation: status, log, then the connect scan.
     void start();
@@ -93,9 +93,9 @@ class SerialTransfer {
 
     Direction direction_;
     SerialLink& link_;
-    Clock& clock_;
+    platform::Clock& clock_;
     TransferView& view_;
-    ConfigurationImage& image_;
+    settings::ConfigurationImage& image_;
     SerialConnectScan scan_;
 
     TransferPhase phase_ = TransferPhase::Init;
@@ -104,7 +104,7 @@ class SerialTransfer {
     std::uint32_t intervalMs_ = 0;
     bool succeeded_ = false;
     bool cancelled_ = false;
-    PortSettings settingsBefore_;
+    platform::PortSettings settingsBefore_;
 
     std::vector<std::uint8_t> sending_;
     std::size_t sent_ = 0;
@@ -123,17 +123,18 @@ class SerialTransfer {
 
 // Runs a transfer without a window, its timer on `clock`; `cancelled` is
 // asked before every tick. Returns succeeded().
-bool RunSerialTransfer(SerialTransfer& transfer, Clock& clock,
+bool RunSerialTransfer(SerialTransfer& transfer, platform::Clock& clock,
                        const std::function<bool()>& cancelled = nullptr);
 
 // The download form's work: connects, sends the image, reports. Sets and
 // returns DownloadSucceeded. The port stays open.
-bool SerialDownload(SerialLink& link, Clock& clock, const ConfigurationImage& image,
-                    TransferView& view);
+bool SerialDownload(SerialLink& link, platform::Clock& clock,
+                    const settings::ConfigurationImage& image, TransferView& view);
 
 // The upload form's work: connects, requests the image, reports and closes
 // the port. Sets and returns UploadSucceeded; `image` is written only when
 // a whole checked reply arrived.
-bool SerialUpload(SerialLink& link, Clock& clock, ConfigurationImage& image, TransferView& view);
+bool SerialUpload(SerialLink& link, platform::Clock& clock, settings::ConfigurationImage& image,
+                  TransferView& view);
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -2,15 +2,15 @@
 
 #include <cstdint>
 
-namespace magtune {
+namespace magtune::comm {
 
 std::string SimulatorKeysPath(const std::string& usbSimPath) {
     return usbSimPath + ".keys";
 }
 
 std::unique_ptr<SimulatorKeySource> SimulatorKeySource::connect(const std::string& usbSimPath,
-                                                                SystemError& error) {
-    auto socket = UnixSocket::connectTo(SimulatorKeysPath(usbSimPath), error);
+                                                                platform::SystemError& error) {
+    auto socket = platform::UnixSocket::connectTo(SimulatorKeysPath(usbSimPath), error);
     if (!socket) {
         return nullptr;
     }
@@ -27,11 +27,11 @@ std::string SimulatorKeySource::waitForKeys(std::uint32_t timeoutMs) {
     int wait = static_cast<int>(timeoutMs);
     for (;;) {
         const auto got = socket_.readSome(buffer, wait);
-        if (got.status == UnixSocket::ReadStatus::Closed) {
+        if (got.status == platform::UnixSocket::ReadStatus::Closed) {
             socket_.close();
             return keys;
         }
-        if (got.status == UnixSocket::ReadStatus::TimedOut) {
+        if (got.status == platform::UnixSocket::ReadStatus::TimedOut) {
             return keys;
         }
         keys.append(reinterpret_cast<const char*>(buffer), got.count);
@@ -42,4 +42,4 @@ std::string SimulatorKeySource::waitForKeys(std::uint32_t timeoutMs) {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -7,7 +7,7 @@
 #include "platform/SystemError.h"
 #include "platform/UnixSocket.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // The keys that magtune-reader-sim types as a USB reader: a local socket
 // beside the simulated bus's socket on which every typed character arrives
@@ -18,19 +18,19 @@ class SimulatorKeySource : public KeySource {
     // Connects to the key channel of the simulated bus at `usbSimPath` (the
     // value of MAGTUNE_USB_SIM); nullptr with the error when nobody listens.
     static std::unique_ptr<SimulatorKeySource> connect(const std::string& usbSimPath,
-                                                       SystemError& error);
+                                                       platform::SystemError& error);
 
     std::string waitForKeys(std::uint32_t timeoutMs) override;
     // The simulator went away.
     bool closed() const { return !socket_.isOpen(); }
 
   private:
-    explicit SimulatorKeySource(UnixSocket socket) : socket_(std::move(socket)) {}
+    explicit SimulatorKeySource(platform::UnixSocket socket) : socket_(std::move(socket)) {}
 
-    UnixSocket socket_;
+    platform::UnixSocket socket_;
 };
 
 // The key channel's socket: the bus socket's path followed by ".keys".
 std::string SimulatorKeysPath(const std::string& usbSimPath);
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -6,17 +6,17 @@
 #include "comm/ProtocolFrames.h"
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 constexpr char kLineEnd[] = "\n";
 }
 
-TransferLog::TransferLog(FileSystem& fileSystem, std::string path)
+TransferLog::TransferLog(platform::FileSystem& fileSystem, std::string path)
     : fileSystem_(fileSystem), path_(std::move(path)) {}
 
 bool TransferLog::clear() {
-    SystemError error;
+    platform::SystemError error;
     return fileSystem_.truncateFile(path_, error);
 }
 
@@ -33,7 +33,7 @@ bool TransferLog::appendHexLine(std::span<const std::uint8_t> bytes) {
 bool TransferLog::appendLine(std::string_view text) {
     std::vector<std::uint8_t> data(text.begin(), text.end());
     data.insert(data.end(), std::begin(kLineEnd), std::end(kLineEnd) - 1);
-    SystemError error;
+    platform::SystemError error;
     return fileSystem_.appendToFile(path_, data, error);
 }
 
@@ -45,20 +45,20 @@ std::string TransferDumpPath(const std::string& logFolder) {
     return logFolder + "/USBDump.txt";
 }
 
-std::string ChooseTransferLogFolder(FileSystem& files, const std::string& programFolder,
+std::string ChooseTransferLogFolder(platform::FileSystem& files, const std::string& programFolder,
                                     const std::string& stateFolder, bool installed) {
     if ((!installed && files.folderWritable(programFolder)) || stateFolder.empty()) {
         return programFolder;
     }
     // A failure shows up when the log is written; the transfer goes on.
-    SystemError ignored;
+    platform::SystemError ignored;
     files.createFolders(stateFolder, ignored);
     return stateFolder;
 }
 
 std::string TransferLogFolder() {
-    return ChooseTransferLogFolder(RealFileSystem(), ProgramFolder(), UserStateFolder(),
-                                   ProgramIsInstalled());
+    return ChooseTransferLogFolder(platform::RealFileSystem(), platform::ProgramFolder(),
+                                   platform::UserStateFolder(), platform::ProgramIsInstalled());
 }
 
 std::string TransferLogNotice(bool enabled, const std::string& logFolder,
@@ -82,4 +82,4 @@ std::string TransferLogNotice(bool enabled, const std::string& logFolder,
                      ", close Magtune, set \"USB Log Enable\"=dword:00000001" + where;
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -7,14 +7,14 @@
 
 #include "platform/FileSystem.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // The optional transfer log ("USBLog.txt" in the log folder, see
 // TransferLogFolder): what the reader sent, for diagnosing a transfer in the field. A failure to
 // write it never disturbs the transfer, so the results are only informative.
 class TransferLog {
   public:
-    TransferLog(FileSystem& fileSystem, std::string path);
+    TransferLog(platform::FileSystem& fileSystem, std::string path);
 
     const std::string& path() const { return path_; }
 
@@ -26,7 +26,7 @@ class TransferLog {
     bool appendLine(std::string_view text);
 
   private:
-    FileSystem& fileSystem_;
+    platform::FileSystem& fileSystem_;
     std::string path_;
 };
 
@@ -41,7 +41,7 @@ std::string TransferDumpPath(const std::string& logFolder);
 // the user's to write, and a log that silently goes nowhere helps no one;
 // nor is it root's: an `installed` program logs to the state folder even
 // when its folder is writable, so nothing lands among the package's files.
-std::string ChooseTransferLogFolder(FileSystem& files, const std::string& programFolder,
+std::string ChooseTransferLogFolder(platform::FileSystem& files, const std::string& programFolder,
                                     const std::string& stateFolder, bool installed = false);
 // The same for the running program and its user.
 std::string TransferLogFolder();
@@ -57,4 +57,4 @@ inline constexpr const char* kTransferLogSwitchKey =
 std::string TransferLogNotice(bool enabled, const std::string& logFolder,
                               const std::string& preferencesFile = {});
 
-}  // namespace magtune
+}  // namespace magtune::comm

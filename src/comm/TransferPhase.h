@@ -1,8 +1,8 @@
 #pragma once
 
-namespace magtune {
+namespace magtune::comm {
 
 // The step a transfer form is in (kept in its timer's tag).
 enum class TransferPhase { Init, Connect, Download, Upload, Finished };
 
-}  // namespace magtune
+}  // namespace magtune::comm

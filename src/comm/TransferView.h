@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace magtune {
+namespace magtune::comm {
 
 // What a transfer shows while it runs: the form's status label (lblStatus),
 // its progress bar (pgbStatus: 0, 50, 100) and the busy (hourglass) pointer.
@@ -16,4 +16,4 @@ class TransferView {
     virtual void setBusy(bool busy) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace magtune {
+namespace magtune::comm {
 
 // The exports of OruUsbHidCtrl that the USB forms call, with the library's
 // own conventions (a nonzero result is success). The program binds the
@@ -22,4 +22,4 @@ class UsbLibraryCalls {
     virtual std::int32_t UsbHidSetDownloadChannel(std::int32_t channel) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -5,10 +5,10 @@
 
 #include "comm/UsbReaderNames.h"
 
-namespace magtune {
+namespace magtune::comm {
 
-UsbReaderList::UsbReaderList(UsbLibraryCalls& library, Clock& clock, Prompter& prompter,
-                             std::string applicationTitle)
+UsbReaderList::UsbReaderList(UsbLibraryCalls& library, platform::Clock& clock,
+                             common::Prompter& prompter, std::string applicationTitle)
     : library_(library),
       clock_(clock),
       prompter_(prompter),
@@ -21,8 +21,8 @@ bool UsbReaderList::load() {
     const std::int32_t count = std::min(library_.UsbHidGetAvailableDeviceList(), kMaxEntries);
     if (count <= 0) {
         busy(false);
-        prompter_.show({kNoDeviceText, applicationTitle_, MessageIcon::Warning, MessageButtons::Ok,
-                        Answer::Ok});
+        prompter_.show({kNoDeviceText, applicationTitle_, common::MessageIcon::Warning,
+                        common::MessageButtons::Ok, common::Answer::Ok});
         return false;
     }
     for (std::int32_t i = 0; i < count; ++i) {
@@ -100,4 +100,4 @@ void UsbReaderList::pause(std::int32_t ms) {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -10,7 +10,7 @@
 #include "common/Prompter.h"
 #include "platform/Clock.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // One reader of the list, as shown: "1 - " and its (branded) name.
 struct UsbReaderEntry {
@@ -30,8 +30,8 @@ class UsbReaderList {
     // More entries than any bus holds readers: a count beyond it is cut.
     static constexpr std::int32_t kMaxEntries = 128;
 
-    UsbReaderList(UsbLibraryCalls& library, Clock& clock, Prompter& prompter,
-                  std::string applicationTitle = kApplicationTitle);
+    UsbReaderList(UsbLibraryCalls& library, platform::Clock& clock, common::Prompter& prompter,
+                  std::string applicationTitle = common::kApplicationTitle);
 
     // The hourglass pointer while the library works; nothing by default.
     std::function<void(bool busy)> setBusy;
@@ -57,11 +57,11 @@ class UsbReaderList {
     void pause(std::int32_t ms);
 
     UsbLibraryCalls& library_;
-    Clock& clock_;
-    Prompter& prompter_;
+    platform::Clock& clock_;
+    common::Prompter& prompter_;
     std::string applicationTitle_;
     std::vector<UsbReaderEntry> entries_;
     int current_ = -1;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -1,6 +1,6 @@
 #include "comm/UsbReaderNames.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 
@@ -32,4 +32,4 @@ std::string UsbNameOfListItem(std::string_view itemText) {
                                         : std::string(itemText.substr(at + kSeparator.size()));
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

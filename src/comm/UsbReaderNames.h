@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace magtune {
+namespace magtune::comm {
 
 // The program title under which the maker's readers are sold as Quell
 // readers; under it every "Tarvik" in a reader's name is shown as "Quell".
@@ -23,4 +23,4 @@ std::string UsbListItemText(std::size_t index, std::string_view name);
 // there is none).
 std::string UsbNameOfListItem(std::string_view itemText);
 
-}  // namespace magtune
+}  // namespace magtune::comm

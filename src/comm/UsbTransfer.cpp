@@ -5,7 +5,7 @@
 
 #include "comm/ProtocolFrames.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 
@@ -14,9 +14,9 @@ constexpr char kControlCodeFailed[] = "UsbHidSetDeviceControlCode() failed.";
 
 }  // namespace
 
-UsbTransfer::UsbTransfer(Direction direction, UsbLibraryCalls& library, Clock& clock,
-                         Prompter& prompter, TransferView& view, const CommOptions& options,
-                         TransferLog& log, TransferLog& dump, ConfigurationImage& image)
+UsbTransfer::UsbTransfer(Direction direction, UsbLibraryCalls& library, platform::Clock& clock,
+                         common::Prompter& prompter, TransferView& view, const CommOptions& options,
+                         TransferLog& log, TransferLog& dump, settings::ConfigurationImage& image)
     : direction_(direction),
       library_(library),
       clock_(clock),
@@ -155,7 +155,7 @@ void UsbTransfer::answerIn(char key) {
             view_.setBusy(false);
             view_.setProgress(100);
             view_.setStatus("Download succeed");
-            prompter_.information("Download finished successfully.", kApplicationTitle);
+            prompter_.information("Download finished successfully.", common::kApplicationTitle);
             succeeded_ = true;
             return finish(false);
         case KeyboardAnswer::Rejected:
@@ -184,7 +184,7 @@ void UsbTransfer::digitIn(char key) {
     image_ = *decoded.image;
     succeeded_ = true;
     view_.setBusy(false);
-    prompter_.information("Upload finished successfully.", kApplicationTitle);
+    prompter_.information("Upload finished successfully.", common::kApplicationTitle);
     finish(false);
 }
 
@@ -195,8 +195,8 @@ void UsbTransfer::afterFailedAttempt(const char* question) {
     channelEntered_ = false;
     busy_ = false;
     view_.setBusy(false);
-    if (prompter_.question(question, kErrorCaption, MessageButtons::YesNo, Answer::Yes) !=
-        Answer::Yes) {
+    if (prompter_.question(question, common::kErrorCaption, common::MessageButtons::YesNo,
+                           common::Answer::Yes) != common::Answer::Yes) {
         return finish(true);
     }
     reset();
@@ -272,7 +272,7 @@ void UsbTransfer::pause(std::int32_t ms) {
     }
 }
 
-bool RunUsbTransfer(UsbTransfer& transfer, KeySource& keys, Clock& clock) {
+bool RunUsbTransfer(UsbTransfer& transfer, KeySource& keys, platform::Clock& clock) {
     transfer.start();
     std::uint64_t generation = transfer.timerGeneration();
     std::uint64_t armedAt = clock.nowMs();
@@ -304,4 +304,4 @@ bool RunUsbTransfer(UsbTransfer& transfer, KeySource& keys, Clock& clock) {
     return transfer.succeeded();
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

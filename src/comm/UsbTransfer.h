@@ -14,7 +14,7 @@
 #include "platform/Clock.h"
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // The USB download and upload forms (frmUSBDnld, frmUSBUpld) as a machine
 // driven by their timer and by the keys the reader types: the form starts
@@ -38,9 +38,9 @@ class UsbTransfer {
 
     // `image` is sent by a download and filled by a successful upload only.
     // `log` and `dump` are written only when options.UsbLogEnable is set.
-    UsbTransfer(Direction direction, UsbLibraryCalls& library, Clock& clock, Prompter& prompter,
-                TransferView& view, const CommOptions& options, TransferLog& log, TransferLog& dump,
-                ConfigurationImage& image);
+    UsbTransfer(Direction direction, UsbLibraryCalls& library, platform::Clock& clock,
+                common::Prompter& prompter, TransferView& view, const CommOptions& options,
+                TransferLog& log, TransferLog& dump, settings::ConfigurationImage& image);
 
     // The form's activation.
     void start();
@@ -76,13 +76,13 @@ class UsbTransfer {
 
     Direction direction_;
     UsbLibraryCalls& library_;
-    Clock& clock_;
-    Prompter& prompter_;
+    platform::Clock& clock_;
+    common::Prompter& prompter_;
     TransferView& view_;
     CommOptions options_;
     TransferLog& log_;
     TransferLog& dump_;
-    ConfigurationImage& image_;
+    settings::ConfigurationImage& image_;
 
     TransferPhase phase_ = TransferPhase::Init;
     bool timerOn_ = false;
@@ -98,6 +98,6 @@ class UsbTransfer {
 
 // Runs a transfer without a window: its timer on `clock`, the reader's keys
 // from `keys`. Returns succeeded().
-bool RunUsbTransfer(UsbTransfer& transfer, KeySource& keys, Clock& clock);
+bool RunUsbTransfer(UsbTransfer& transfer, KeySource& keys, platform::Clock& clock);
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 
@@ -35,7 +35,7 @@ std::optional<std::uint8_t> DecodeGroup(std::span<const std::uint8_t> group) {
 }  // namespace
 
 std::uint8_t ScanCodeDigit(std::uint8_t scanCode) {
-    const std::uint8_t key = VirtualKeyForScanCode(scanCode);
+    const std::uint8_t key = wedge::VirtualKeyForScanCode(scanCode);
     if (key >= '0' && key <= '9') {
         return static_cast<std::uint8_t>(key - '0');
     }
@@ -76,15 +76,15 @@ ImageDecodeResult DecodeWedgeUpload(std::span<const std::uint8_t> echo) {
     if (echo.size() < kWedgeUploadCodes) {
         return {std::nullopt, FrameError::WrongLength};
     }
-    ConfigurationImage image{};
-    for (std::size_t i = 0; i < kImageSize; ++i) {
+    settings::ConfigurationImage image{};
+    for (std::size_t i = 0; i < settings::kImageSize; ++i) {
         const auto byte = DecodeGroup(echo.subspan(4 * i, 4));
         if (!byte) {
             return {std::nullopt, FrameError::NonHexDigit};
         }
         image[i] = *byte;
     }
-    const auto check = DecodeGroup(echo.subspan(4 * kImageSize, 4));
+    const auto check = DecodeGroup(echo.subspan(4 * settings::kImageSize, 4));
     if (!check) {
         return {std::nullopt, FrameError::NonHexDigit};
     }
@@ -94,4 +94,4 @@ ImageDecodeResult DecodeWedgeUpload(std::span<const std::uint8_t> echo) {
     return {image, FrameError::None};
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

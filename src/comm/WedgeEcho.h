@@ -9,7 +9,7 @@
 #include "comm/ProtocolFrames.h"
 #include "wedge/common/WedgeKeyCodes.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // ---- The reader's answers as captured echo ----
 
@@ -49,4 +49,4 @@ void DropCodesBeforeFirstDigit(std::vector<std::uint8_t>& echo);
 // XOR: WrongChecksum.
 ImageDecodeResult DecodeWedgeUpload(std::span<const std::uint8_t> echo);
 
-}  // namespace magtune
+}  // namespace magtune::comm

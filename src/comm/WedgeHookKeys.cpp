@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 
@@ -13,7 +13,7 @@ constexpr std::uint32_t kX11KeyCodeOffset = 8;
 constexpr std::uint8_t kLastMainBlockCode = 0x58;  // F12
 
 // Indexed by NamedKey; the left-hand key where a keyboard has two.
-constexpr std::array<KeyStroke, 9> kNamedKeys = {{
+constexpr std::array<wedge::KeyStroke, 9> kNamedKeys = {{
     {0x1B, 0x01},  // Escape
     {0x08, 0x0E},  // Backspace
     {0x09, 0x0F},  // Tab
@@ -26,13 +26,13 @@ constexpr std::array<KeyStroke, 9> kNamedKeys = {{
 }};
 
 // The right Shift key has a make code of its own.
-constexpr KeyStroke kRightShift{0x10, 0x36};
+constexpr wedge::KeyStroke kRightShift{0x10, 0x36};
 
 std::uint8_t VirtualKeyForMainBlockCode(std::uint8_t scanCode) {
-    if (const std::uint8_t key = VirtualKeyForScanCode(scanCode); key != 0) {
+    if (const std::uint8_t key = wedge::VirtualKeyForScanCode(scanCode); key != 0) {
         return key;
     }
-    for (const KeyStroke& named : kNamedKeys) {
+    for (const wedge::KeyStroke& named : kNamedKeys) {
         if (named.scanCode == scanCode) {
             return named.virtualKey;
         }
@@ -42,16 +42,16 @@ std::uint8_t VirtualKeyForMainBlockCode(std::uint8_t scanCode) {
 
 }  // namespace
 
-KeyStroke KeyStrokeForNamedKey(NamedKey key) {
+wedge::KeyStroke KeyStrokeForNamedKey(NamedKey key) {
     return kNamedKeys[static_cast<std::size_t>(key)];
 }
 
-std::optional<KeyStroke> KeyStrokeForX11KeyCode(std::uint32_t keyCode) {
+std::optional<wedge::KeyStroke> KeyStrokeForX11KeyCode(std::uint32_t keyCode) {
     if (keyCode <= kX11KeyCodeOffset || keyCode > kX11KeyCodeOffset + kLastMainBlockCode) {
         return std::nullopt;
     }
     const auto scanCode = static_cast<std::uint8_t>(keyCode - kX11KeyCodeOffset);
-    return KeyStroke{VirtualKeyForMainBlockCode(scanCode), scanCode};
+    return wedge::KeyStroke{VirtualKeyForMainBlockCode(scanCode), scanCode};
 }
 
 NativeKeyCodes NativeKeyCodesOfPlatform(std::string_view platformName) {
@@ -65,8 +65,8 @@ NativeKeyCodes NativeKeyCodesOfPlatform(std::string_view platformName) {
     return NativeKeyCodes::None;
 }
 
-std::optional<KeyStroke> KeyStrokeForNativeScanCode(std::uint32_t nativeScanCode,
-                                                    NativeKeyCodes codes) {
+std::optional<wedge::KeyStroke> KeyStrokeForNativeScanCode(std::uint32_t nativeScanCode,
+                                                           NativeKeyCodes codes) {
     switch (codes) {
         case NativeKeyCodes::EvdevPlus8:
             return KeyStrokeForX11KeyCode(nativeScanCode);
@@ -79,12 +79,12 @@ std::optional<KeyStroke> KeyStrokeForNativeScanCode(std::uint32_t nativeScanCode
 }
 
 void HandTypedKeysToHook(KeySource& keys, std::uint32_t timeoutMs, const WedgeHook& hook,
-                         Clock& clock) {
+                         platform::Clock& clock) {
     const std::uint64_t due = clock.nowMs() + timeoutMs;
     for (std::uint64_t now = clock.nowMs(); now < due; now = clock.nowMs()) {
         const std::string typed = keys.waitForKeys(static_cast<std::uint32_t>(due - now));
         for (const char character : typed) {
-            if (const auto stroke = KeyStrokeForCharacter(character)) {
+            if (const auto stroke = wedge::KeyStrokeForCharacter(character)) {
                 hook(stroke->virtualKey, stroke->scanCode, true);
                 hook(stroke->virtualKey, stroke->scanCode, false);
             }
@@ -102,11 +102,11 @@ void HandTypedKeysToHook(KeySource& keys, std::uint32_t timeoutMs, const WedgeHo
 std::optional<char> ReaderCharacterForScanCode(std::uint8_t scanCode, bool lowerCase) {
     // The virtual-key codes of the digit and letter keys are their
     // characters.
-    const auto key = static_cast<char>(VirtualKeyForScanCode(scanCode));
+    const auto key = static_cast<char>(wedge::VirtualKeyForScanCode(scanCode));
     if (key == 0) {
         return std::nullopt;
     }
     return lowerCase && key >= 'A' && key <= 'Z' ? static_cast<char>(key - 'A' + 'a') : key;
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

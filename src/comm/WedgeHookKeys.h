@@ -9,7 +9,7 @@
 #include "comm/WedgeEcho.h"
 #include "platform/Clock.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // The keys of the program's own windows, known by where they sit on the
 // keyboard rather than by what the desktop's layout makes of them: a reader
@@ -23,13 +23,13 @@ namespace magtune {
 // user may press while a transfer captures the keyboard.
 enum class NamedKey { Escape, Backspace, Tab, Return, Control, Shift, Alt, Space, CapsLock };
 
-KeyStroke KeyStrokeForNamedKey(NamedKey key);
+wedge::KeyStroke KeyStrokeForNamedKey(NamedKey key);
 
 // X11 key codes are the Linux input codes plus 8, and the Linux codes of the
 // main keyboard block (1 Esc to 88 F12) are the set-1 make codes. nullopt
 // for the keys outside that block, whose set-1 codes need a prefix byte.
 // The virtual-key code is that of a digit, letter or named key, else 0.
-std::optional<KeyStroke> KeyStrokeForX11KeyCode(std::uint32_t keyCode);
+std::optional<wedge::KeyStroke> KeyStrokeForX11KeyCode(std::uint32_t keyCode);
 
 // How a windowing system numbers the physical keys in the native scan code
 // of its key events.
@@ -46,8 +46,8 @@ NativeKeyCodes NativeKeyCodesOfPlatform(std::string_view platformName);
 
 // The key of a native scan code, as KeyStrokeForX11KeyCode; nullopt for 0,
 // for a platform without physical codes and for keys outside the main block.
-std::optional<KeyStroke> KeyStrokeForNativeScanCode(std::uint32_t nativeScanCode,
-                                                    NativeKeyCodes codes);
+std::optional<wedge::KeyStroke> KeyStrokeForNativeScanCode(std::uint32_t nativeScanCode,
+                                                           NativeKeyCodes codes);
 
 // The character a reader means with the key of a set-1 make code: a digit,
 // or a letter in upper case (lower case when `lowerCase`); nullopt for every
@@ -63,6 +63,6 @@ using WedgeHook = std::function<bool(std::uint8_t virtualKey, std::uint8_t scanC
 // characters have no key of the reader's and are dropped. Returns when
 // `timeoutMs` have passed, however early the keys came.
 void HandTypedKeysToHook(KeySource& keys, std::uint32_t timeoutMs, const WedgeHook& hook,
-                         Clock& clock);
+                         platform::Clock& clock);
 
-}  // namespace magtune
+}  // namespace magtune::comm

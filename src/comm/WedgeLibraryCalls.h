@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace magtune {
+namespace magtune::comm {
 
 // The keyboard wedge library's exports that the wedge transfers call, with
 // the library's own conventions (1 success, 0 failure with a last-error
@@ -20,4 +20,4 @@ class WedgeLibraryCalls {
     virtual std::int32_t ZebGetLastError(char* text, std::int32_t size) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -3,11 +3,11 @@
 #include "comm/ProtocolFrames.h"
 #include "comm/WedgeEcho.h"
 
-namespace magtune {
+namespace magtune::comm {
 
-WedgeTransfer::WedgeTransfer(Direction direction, WedgeLibraryCalls& library, Clock& clock,
-                             Prompter& prompter, TransferView& view, std::int32_t protocolDelayMs,
-                             ConfigurationImage& image)
+WedgeTransfer::WedgeTransfer(Direction direction, WedgeLibraryCalls& library,
+                             platform::Clock& clock, common::Prompter& prompter, TransferView& view,
+                             std::int32_t protocolDelayMs, settings::ConfigurationImage& image)
     : direction_(direction),
       library_(library),
       clock_(clock),
@@ -119,7 +119,7 @@ void WedgeTransfer::awaitDownloadAnswer() {
             view_.setBusy(false);
             view_.setProgress(100);
             view_.setStatus("Download succeed");
-            prompter_.information("Download finished successfully.", kApplicationTitle);
+            prompter_.information("Download finished successfully.", common::kApplicationTitle);
             succeeded_ = true;
             return finish(false);
         }
@@ -169,13 +169,13 @@ void WedgeTransfer::decodeUpload() {
     view_.setStatus("Upload succeed");
     image_ = *decoded.image;
     succeeded_ = true;
-    prompter_.information("Upload finished successfully.", kApplicationTitle);
+    prompter_.information("Upload finished successfully.", common::kApplicationTitle);
     finish(false);
 }
 
 void WedgeTransfer::askRetry(const char* question) {
-    if (prompter_.question(question, kErrorCaption, MessageButtons::YesNo, Answer::Yes) ==
-        Answer::Yes) {
+    if (prompter_.question(question, common::kErrorCaption, common::MessageButtons::YesNo,
+                           common::Answer::Yes) == common::Answer::Yes) {
         restart();
     } else {
         finish(true);
@@ -259,4 +259,4 @@ void WedgeTransfer::resetEcho() {
     wakes_ = 0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

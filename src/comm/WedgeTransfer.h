@@ -13,7 +13,7 @@
 #include "platform/Clock.h"
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // The wedge download and upload forms (frmDnld, frmUpld) as a machine driven
 // by their one timer: the form starts it, calls timerFired() whenever its
@@ -35,8 +35,9 @@ class WedgeTransfer {
     static constexpr std::int32_t kSendDelay = 1;
 
     // `image` is sent by a download and filled by a successful upload only.
-    WedgeTransfer(Direction direction, WedgeLibraryCalls& library, Clock& clock, Prompter& prompter,
-                  TransferView& view, std::int32_t protocolDelayMs, ConfigurationImage& image);
+    WedgeTransfer(Direction direction, WedgeLibraryCalls& library, platform::Clock& clock,
+                  common::Prompter& prompter, TransferView& view, std::int32_t protocolDelayMs,
+                  settings::ConfigurationImage& image);
 
     // The form's activation: phase "Init" after 1 ms.
     void start();
@@ -72,11 +73,11 @@ class WedgeTransfer {
 
     Direction direction_;
     WedgeLibraryCalls& library_;
-    Clock& clock_;
-    Prompter& prompter_;
+    platform::Clock& clock_;
+    common::Prompter& prompter_;
     TransferView& view_;
     std::int32_t protocolDelayMs_;
-    ConfigurationImage& image_;
+    settings::ConfigurationImage& image_;
 
     TransferPhase phase_ = TransferPhase::Init;
     bool timerOn_ = false;
@@ -96,4 +97,4 @@ class WedgeTransfer {
     std::array<char, 1024> errorText_{};
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

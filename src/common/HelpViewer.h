@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace magtune {
+namespace magtune::common {
 
 // Opens a topic of the program's help, addressed as in the help file:
 // "::/html/input.htm". The desktop program opens the page in the browser;
@@ -15,4 +15,4 @@ class HelpViewer {
 
 inline constexpr const char* kHelpContentsTopic = "::/html/msr.htm";
 
-}  // namespace magtune
+}  // namespace magtune::common

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace magtune {
+namespace magtune::common {
 
 // Everything the user is told goes through a Prompter: the GUI shows message
 // boxes, the CLI prints to stderr, tests record and answer from a script.
@@ -49,4 +49,4 @@ class Prompter {
 // The program's title: main window caption, caption of questions and successes.
 inline constexpr const char* kApplicationTitle = "Magtune Reader";
 
-}  // namespace magtune
+}  // namespace magtune::common

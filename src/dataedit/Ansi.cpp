@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace magtune {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -149,4 +149,4 @@ std::vector<std::string> SplitCharacters(std::string_view text) {
     return chars;
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // Texts in the program are UTF-8; the reader stores single bytes of the
 // Windows ANSI code page (Windows-1252). These two functions are the only
@@ -25,4 +25,4 @@ std::string TextFromAnsiByte(std::uint8_t byte);
 // the notation count characters, not bytes).
 std::vector<std::string> SplitCharacters(std::string_view text);
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

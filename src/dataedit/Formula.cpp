@@ -1,6 +1,6 @@
 #include "dataedit/Formula.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 const std::array<InputIdInfo, 25> InputIdTable = {{
     {0, "Code 39 Full ASCII", InputIdOffer::Barcode},
@@ -148,4 +148,4 @@ std::string FormulaText(const Formula& formula) {
     return text + "ENTER";
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

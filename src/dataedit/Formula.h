@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // Kinds of the formula records. They are plain numbers because a fresh
 // record has kind 0, which is none of the named kinds.
@@ -100,4 +100,4 @@ std::string MatchText(const MatchQualifier& match);
 std::string OutputText(const OutputString& output);
 std::string FormulaText(const Formula& formula);
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -4,14 +4,14 @@
 #include <string>
 #include <utility>
 
-namespace magtune {
+namespace magtune::dataedit {
 
 namespace {
 
 // Every change compiles the list into the memory, which drops the formulas
 // that the list could not take up when the setting was read; the user
 // decides first whether they may go.
-bool MayDropUnreadFormulas(const DataEditing& data, Prompter& prompter) {
+bool MayDropUnreadFormulas(const DataEditing& data, common::Prompter& prompter) {
     const std::size_t unread = UnreadFormulaCount(data.memory);
     if (unread == 0) {
         return true;
@@ -21,13 +21,13 @@ bool MayDropUnreadFormulas(const DataEditing& data, Prompter& prompter) {
              ? std::string("1 formula of this setting could not be read and is")
              : std::to_string(unread) + " formulas of this setting could not be read and are") +
         " lost when the formulas are changed. Change them anyway?";
-    return prompter.question(text, kApplicationTitle, MessageButtons::YesNo, Answer::No) ==
-           Answer::Yes;
+    return prompter.question(text, common::kApplicationTitle, common::MessageButtons::YesNo,
+                             common::Answer::No) == common::Answer::Yes;
 }
 
 // Add and edit: the memory takes only the bytes that changed, so an edit
 // that encodes the same leaves the setting unmodified.
-FormulaEditResult applyChanged(DataEditing& data, FormulaList list, Prompter& prompter) {
+FormulaEditResult applyChanged(DataEditing& data, FormulaList list, common::Prompter& prompter) {
     if (!MayDropUnreadFormulas(data, prompter)) {
         return {};
     }
@@ -52,7 +52,7 @@ FormulaEditResult applyChanged(DataEditing& data, FormulaList list, Prompter& pr
 // somehow does not fit leaves both as they were instead of a half-written
 // memory.
 FormulaEditResult applyAll(DataEditing& data, FormulaList list, std::size_t selectRow,
-                           Prompter& prompter) {
+                           common::Prompter& prompter) {
     if (!MayDropUnreadFormulas(data, prompter)) {
         return {};
     }
@@ -71,14 +71,15 @@ bool validRow(const DataEditing& data, std::size_t row) {
 
 }  // namespace
 
-FormulaEditResult AddFormula(DataEditing& data, const Formula& formula, Prompter& prompter) {
+FormulaEditResult AddFormula(DataEditing& data, const Formula& formula,
+                             common::Prompter& prompter) {
     FormulaList list = data.formulas;
     list.push_back(formula);
     return applyChanged(data, std::move(list), prompter);
 }
 
 FormulaEditResult ReplaceFormula(DataEditing& data, std::size_t row, const Formula& formula,
-                                 Prompter& prompter) {
+                                 common::Prompter& prompter) {
     if (!validRow(data, row)) {
         return {};
     }
@@ -87,7 +88,7 @@ FormulaEditResult ReplaceFormula(DataEditing& data, std::size_t row, const Formu
     return applyChanged(data, std::move(list), prompter);
 }
 
-FormulaEditResult DeleteFormula(DataEditing& data, std::size_t row, Prompter& prompter) {
+FormulaEditResult DeleteFormula(DataEditing& data, std::size_t row, common::Prompter& prompter) {
     if (!validRow(data, row)) {
         return {};
     }
@@ -98,7 +99,7 @@ FormulaEditResult DeleteFormula(DataEditing& data, std::size_t row, Prompter& pr
     return applyAll(data, std::move(list), select, prompter);
 }
 
-FormulaEditResult MoveFormulaUp(DataEditing& data, std::size_t row, Prompter& prompter) {
+FormulaEditResult MoveFormulaUp(DataEditing& data, std::size_t row, common::Prompter& prompter) {
     if (!validRow(data, row) || row == 1) {
         return {};
     }
@@ -107,7 +108,7 @@ FormulaEditResult MoveFormulaUp(DataEditing& data, std::size_t row, Prompter& pr
     return applyAll(data, std::move(list), row - 1, prompter);
 }
 
-FormulaEditResult MoveFormulaDown(DataEditing& data, std::size_t row, Prompter& prompter) {
+FormulaEditResult MoveFormulaDown(DataEditing& data, std::size_t row, common::Prompter& prompter) {
     if (!validRow(data, row) || row == data.formulas.size()) {
         return {};
     }
@@ -120,4 +121,4 @@ std::string FormulaRowLabel(std::size_t row) {
     return "Formula" + std::to_string(row);
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -7,7 +7,7 @@
 #include "dataedit/KeyNotation.h"
 #include "dataedit/OutputSpecCheck.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -486,4 +486,4 @@ std::optional<std::string> CheckTrackSequence(const TrackOutputSequence& sequenc
     return std::nullopt;
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

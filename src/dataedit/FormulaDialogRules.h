@@ -9,7 +9,7 @@
 #include "dataedit/Formula.h"
 #include "dataedit/TrackSequence.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // The rules behind the formula, match, output string and track sequence
 // dialogs: what they show when they open, what they refuse on OK (in that
@@ -132,4 +132,4 @@ std::optional<std::string> CheckTrackDelimiter(std::string_view text);
 // check above refuses).
 std::optional<std::string> CheckTrackSequence(const TrackOutputSequence& sequence, int track);
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

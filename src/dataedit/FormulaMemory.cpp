@@ -5,7 +5,7 @@
 
 #include "dataedit/KeyNotation.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -373,7 +373,7 @@ int CompileFormula(const Formula& formula, int free, std::vector<std::uint8_t>& 
     return static_cast<int>(out.size());
 }
 
-bool CompileFormulas(const FormulaList& list, FormulaMemory& target, Prompter& prompter) {
+bool CompileFormulas(const FormulaList& list, FormulaMemory& target, common::Prompter& prompter) {
     target.fill(0xFF);
     std::size_t used = 0;
     std::vector<std::uint8_t> bytes;
@@ -408,7 +408,7 @@ std::size_t UnreadFormulaCount(const FormulaMemory& memory) {
     return unread;
 }
 
-void LoadFormulas(const FormulaMemory& memory, FormulaList& formulas, Prompter& prompter) {
+void LoadFormulas(const FormulaMemory& memory, FormulaList& formulas, common::Prompter& prompter) {
     formulas.clear();
     bool failed = false;
     std::size_t start = 0;
@@ -432,4 +432,4 @@ void LoadFormulas(const FormulaMemory& memory, FormulaList& formulas, Prompter& 
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -9,7 +9,7 @@
 #include "common/Prompter.h"
 #include "dataedit/Formula.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 inline constexpr std::size_t kFormulaMemorySize = 158;
 using FormulaMemory = std::array<std::uint8_t, kFormulaMemorySize>;
@@ -21,7 +21,7 @@ int CompileFormula(const Formula& formula, int free, std::vector<std::uint8_t>& 
 // Fills the 158-byte target with the whole list (0xFF after the last
 // formula). When the list does not fit, shows the memory-full message and
 // returns false; the caller discards the target.
-bool CompileFormulas(const FormulaList& list, FormulaMemory& target, Prompter& prompter);
+bool CompileFormulas(const FormulaList& list, FormulaMemory& target, common::Prompter& prompter);
 
 // Decodes one formula: the bytes up to and including its 0xC8.
 std::optional<Formula> DecodeFormula(std::span<const std::uint8_t> bytes);
@@ -32,6 +32,6 @@ std::optional<Formula> DecodeFormula(std::span<const std::uint8_t> bytes);
 // LoadFormulas leaves them out of the list; the next compile drops them.
 std::size_t UnreadFormulaCount(const FormulaMemory& memory);
 
-void LoadFormulas(const FormulaMemory& memory, FormulaList& formulas, Prompter& prompter);
+void LoadFormulas(const FormulaMemory& memory, FormulaList& formulas, common::Prompter& prompter);
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

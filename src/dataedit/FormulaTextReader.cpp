@@ -7,7 +7,7 @@
 #include "dataedit/OutputSpecCheck.h"
 #include "dataedit/QuotedKeyText.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -350,4 +350,4 @@ FormulaTextResult ReadFormulaText(std::string_view text) {
     return FormulaTextParser(text).read();
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

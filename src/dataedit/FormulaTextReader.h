@@ -7,7 +7,7 @@
 
 #include "dataedit/Formula.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 struct FormulaTextResult {
     std::optional<Formula> formula;  // set when the text read
@@ -40,4 +40,4 @@ struct FormulaTextResult {
 // device accepts it and the decoder reads it, so the text must too.
 FormulaTextResult ReadFormulaText(std::string_view text);
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -6,7 +6,7 @@
 
 #include "dataedit/Ansi.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -220,4 +220,4 @@ std::string FormatKeyByte(std::uint8_t byte, bool allowDelay) {
     return hexToken(byte);
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // Results of ParseKeySequence besides a byte count.
 inline constexpr int kKeySyntaxError = -1;
@@ -37,4 +37,4 @@ std::string FormatKeySequence(std::span<const std::uint8_t> bytes);
 // Text of one stored key byte; 0xFF gives the empty text.
 std::string FormatKeyByte(std::uint8_t byte, bool allowDelay);
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -5,7 +5,7 @@
 
 #include "dataedit/KeyNotation.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -48,4 +48,4 @@ std::optional<std::string> CheckFormulaString(std::string_view text, bool allowW
     return std::nullopt;
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -7,7 +7,7 @@
 
 #include "dataedit/Formula.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // Checks of formula parts that the memory encoding would store but the
 // reader would read back as something else. The dialogs call them before
@@ -30,4 +30,4 @@ bool IsFormulaDelimiterByte(std::uint8_t byte);
 std::optional<std::string> CheckFormulaString(std::string_view text, bool allowWildcards,
                                               bool allowDelay);
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -2,7 +2,7 @@
 
 #include "dataedit/KeyNotation.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 std::string AtPosition(std::size_t index) {
     return " at position " + std::to_string(index + 1);
@@ -58,4 +58,4 @@ QuotedKeyText ReadQuotedKeyText(const std::vector<std::string>& chars, std::size
     return result;
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // A key-notation text between quotation marks inside a one-line text (a
 // formula or a track sequence). The notation's own "<">" token holds a
@@ -29,4 +29,4 @@ QuotedKeyText ReadQuotedKeyText(const std::vector<std::string>& chars, std::size
 // " at position N" for a 0-based character index.
 std::string AtPosition(std::size_t index);
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

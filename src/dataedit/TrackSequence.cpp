@@ -7,7 +7,7 @@
 #include "dataedit/KeyNotation.h"
 #include "dataedit/QuotedKeyText.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -219,4 +219,4 @@ TrackTextResult ReadTrackSequenceText(std::string_view text, int track) {
     return result;
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // Code 0 is a literal delimiter (its text in key notation with the delay
 // code allowed); codes 0x30 and up name a card field and have no text.
@@ -55,4 +55,4 @@ struct TrackTextResult {
 // Reads the main window's text back ("None" is the empty sequence).
 TrackTextResult ReadTrackSequenceText(std::string_view text, int track);
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

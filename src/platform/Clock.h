@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace magtune {
+namespace magtune::platform {
 
 // Time as the transfers see it, injected so that tests run without waiting.
 class Clock {
@@ -27,4 +27,4 @@ class Clock {
 // The monotonic clock of this machine.
 Clock& SystemClock();
 
-}  // namespace magtune
+}  // namespace magtune::platform

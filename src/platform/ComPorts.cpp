@@ -9,7 +9,7 @@
 
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 bool ValidIndex(int index) {
@@ -120,4 +120,4 @@ std::unique_ptr<SerialPort> OpenComPort(int index, SystemError& error) {
     return OpenComPort(index, ComPortsFolder(), error);
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -7,7 +7,7 @@
 #include "platform/SerialPort.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // How the ports "COM1" ... "COM32" find their devices on this system.
 //
@@ -61,4 +61,4 @@ std::unique_ptr<SerialPort> OpenComPort(int index, const std::string& portsFolde
                                         SystemError& error);
 std::unique_ptr<SerialPort> OpenSerialDevice(const std::string& path, SystemError& error);
 
-}  // namespace magtune
+}  // namespace magtune::platform

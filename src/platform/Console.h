@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <memory>
 
-namespace magtune {
+namespace magtune::platform {
 
 // The console of a command-line program: its input, whether a stream is a
 // terminal, the terminal's key mode, and the interrupts the user gives it
@@ -79,4 +79,4 @@ class InterruptWatch {
     std::unique_ptr<State> state_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace magtune {
+namespace magtune::platform {
 
 // How a serial port's device looks to this user, without opening it
 // (opening a serial port can reset what hangs on it).
@@ -55,4 +55,4 @@ std::string PortNotAvailableText(const std::string& portName);
 // written goes to the file it names.
 int FileWriteProblem(const std::string& path);
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <utility>
 
-namespace magtune {
+namespace magtune::platform {
 
 FileLock::FileLock(FileLock&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), locked_(std::exchange(other.locked_, false)) {}
@@ -80,4 +80,4 @@ void FileLock::close() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

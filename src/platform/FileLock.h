@@ -5,7 +5,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // An advisory lock on a file (flock). The system drops it when the holding
 // process ends, however it ends, so a held lock always means a live holder.
@@ -37,4 +37,4 @@ class FileLock {
     bool locked_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -6,7 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/RegFile.h"
 
-namespace magtune {
+namespace magtune::platform {
 FilePreferencesStore::FilePreferencesStore(std::string path, FileSystem& fileSystem)
     : path_(std::move(path)), fileSystem_(fileSystem) {}
 
@@ -217,4 +217,4 @@ bool FilePreferencesStore::save(SystemError& error) {
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -8,7 +8,7 @@
 #include "platform/PreferencesStore.h"
 #include "platform/RegistryTree.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // The current user's registry kept in a registry export file (see
 // RegFile.h), by default $XDG_CONFIG_HOME/magtune/registry.reg.
@@ -62,4 +62,4 @@ class FilePreferencesStore : public PreferencesStore {
     std::vector<Change> pending_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -8,7 +8,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // File access of the program, behind an interface so that tests can inject
 // the failures (a full disk, a folder without write access) that are hard to
@@ -62,4 +62,4 @@ class FileSystem {
 // The real file system of this machine.
 FileSystem& RealFileSystem();
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-namespace magtune {
+namespace magtune::platform {
 
-Answer HostMessagePrompter::show(const Message& message) {
+common::Answer HostMessagePrompter::show(const common::Message& message) {
     // Looked up at every message: the program may start listening late.
     const auto host =
         reinterpret_cast<HostMessageFunction>(::dlsym(RTLD_DEFAULT, kHostMessageFunctionName));
@@ -17,4 +17,4 @@ Answer HostMessagePrompter::show(const Message& message) {
     return message.defaultButton;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

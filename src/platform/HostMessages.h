@@ -4,7 +4,7 @@
 
 #include "common/Prompter.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // A program that wants to show what the libraries it loaded tell the user
 // exports this C function from its executable (LibraryMessageRoute.h does
@@ -21,15 +21,15 @@ using HostMessageFunction = int (*)(int icon, const char* caption, const char* t
 // A library's message boxes: each goes to the program's function, and to
 // standard error as "<library>: <text>" when the program has none or
 // nobody listens. Questions take their default answer.
-class HostMessagePrompter : public Prompter {
+class HostMessagePrompter : public common::Prompter {
   public:
     explicit HostMessagePrompter(std::string library) : library_(std::move(library)) {}
 
-    Answer show(const Message& message) override;
+    common::Answer show(const common::Message& message) override;
     void beep() override {}
 
   private:
     std::string library_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -6,7 +6,7 @@
 
 #include "platform/RuntimeFolder.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 InstanceLock::InstanceLock(const std::string& path) {
     if (path.empty()) {
@@ -39,4 +39,4 @@ std::string InstanceLock::DefaultChannelPath() {
     return InRuntimeFolder(".sock");
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

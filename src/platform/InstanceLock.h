@@ -6,7 +6,7 @@
 #include "platform/FileLock.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // Keeps the program to one running instance per user: the first instance
 // holds a lock on a file in the user's runtime folder for as long as it
@@ -41,4 +41,4 @@ class InstanceLock {
     SystemError error_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -4,19 +4,20 @@
 
 #include "platform/HostMessages.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
-std::atomic<Prompter*> route{nullptr};
-thread_local Prompter* threadRoute = nullptr;
+std::atomic<common::Prompter*> route{nullptr};
+thread_local common::Prompter* threadRoute = nullptr;
 
 }  // namespace
 
-void RouteLibraryMessages(Prompter* prompter) {
+void RouteLibraryMessages(common::Prompter* prompter) {
     route.store(prompter);
 }
 
-ThreadLibraryMessageRoute::ThreadLibraryMessageRoute(Prompter& prompter) : previous_(threadRoute) {
+ThreadLibraryMessageRoute::ThreadLibraryMessageRoute(common::Prompter& prompter)
+    : previous_(threadRoute) {
     threadRoute = &prompter;
 }
 
@@ -26,13 +27,13 @@ ThreadLibraryMessageRoute::~ThreadLibraryMessageRoute() {
 
 namespace {
 
-Prompter* CurrentRoute() {
+common::Prompter* CurrentRoute() {
     return threadRoute != nullptr ? threadRoute : route.load();
 }
 
 }  // namespace
 
-}  // namespace magtune
+}  // namespace magtune::platform
 
 #ifdef _WIN32
 #define MAGTUNE_HOST_EXPORT __declspec(dllexport)
@@ -42,14 +43,14 @@ Prompter* CurrentRoute() {
 
 extern "C" MAGTUNE_HOST_EXPORT int MagtuneLibraryMessage(int icon, const char* caption,
                                                          const char* text) {
-    magtune::Prompter* prompter = magtune::CurrentRoute();
+    magtune::common::Prompter* prompter = magtune::platform::CurrentRoute();
     if (prompter == nullptr || text == nullptr) {
         return 0;
     }
-    const int last = static_cast<int>(magtune::MessageIcon::Question);
-    const auto kind = icon >= 0 && icon <= last ? static_cast<magtune::MessageIcon>(icon)
-                                                : magtune::MessageIcon::Warning;
-    prompter->show(
-        {text, caption ? caption : "", kind, magtune::MessageButtons::Ok, magtune::Answer::Ok});
+    const int last = static_cast<int>(magtune::common::MessageIcon::Question);
+    const auto kind = icon >= 0 && icon <= last ? static_cast<magtune::common::MessageIcon>(icon)
+                                                : magtune::common::MessageIcon::Warning;
+    prompter->show({text, caption ? caption : "", kind, magtune::common::MessageButtons::Ok,
+                    magtune::common::Answer::Ok});
     return 1;
 }

@@ -2,7 +2,7 @@
 
 #include "common/Prompter.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // Shows the messages of the loaded libraries (zebapi, OruUsbHidCtrl and the
 // server it started) through `prompter`, on the thread of the library call
@@ -11,29 +11,29 @@ namespace magtune {
 //
 // Linking this into a program exports the function the libraries look for
 // (see HostMessages.h).
-void RouteLibraryMessages(Prompter* prompter);
+void RouteLibraryMessages(common::Prompter* prompter);
 
 // Routes the messages of the library calls made on this thread to
 // `prompter` while it exists, ahead of the route above: a worker thread's
 // calls tell their own reader's row instead of showing message boxes.
 class ThreadLibraryMessageRoute {
   public:
-    explicit ThreadLibraryMessageRoute(Prompter& prompter);
+    explicit ThreadLibraryMessageRoute(common::Prompter& prompter);
     ~ThreadLibraryMessageRoute();
     ThreadLibraryMessageRoute(const ThreadLibraryMessageRoute&) = delete;
     ThreadLibraryMessageRoute& operator=(const ThreadLibraryMessageRoute&) = delete;
 
   private:
-    Prompter* previous_;
+    common::Prompter* previous_;
 };
 
 // Routes the messages to `prompter` for its own lifetime.
 class LibraryMessageRoute {
   public:
-    explicit LibraryMessageRoute(Prompter& prompter) { RouteLibraryMessages(&prompter); }
+    explicit LibraryMessageRoute(common::Prompter& prompter) { RouteLibraryMessages(&prompter); }
     ~LibraryMessageRoute() { RouteLibraryMessages(nullptr); }
     LibraryMessageRoute(const LibraryMessageRoute&) = delete;
     LibraryMessageRoute& operator=(const LibraryMessageRoute&) = delete;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <utility>
 
-namespace magtune {
+namespace magtune::platform {
 
 NamedSemaphore::NamedSemaphore(SharedMemoryBlock block) : block_(std::move(block)) {}
 
@@ -90,4 +90,4 @@ void NamedSemaphore::close() {
     block_.close();
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -9,7 +9,7 @@
 #include "platform/SharedMemoryBlock.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // A semaphore shared between processes, used as an auto-reset event: post()
 // signals it, a successful wait consumes the signal. It lives in a shared
@@ -54,4 +54,4 @@ class NamedSemaphore {
     SharedMemoryBlock block_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

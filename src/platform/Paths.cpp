@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 std::string AbsoluteEnv(const char* name) {
@@ -125,4 +125,4 @@ bool MakeFolders(const std::string& path, int& errorCode) {
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace magtune {
+namespace magtune::platform {
 
 // The folder of the running executable (no trailing slash); "." when the
 // system cannot tell.
@@ -48,4 +48,4 @@ std::string ParentFolder(const std::string& path);
 // Creates the folder and any missing parents (mode 0700 for new ones).
 bool MakeFolders(const std::string& path, int& errorCode);
 
-}  // namespace magtune
+}  // namespace magtune::platform

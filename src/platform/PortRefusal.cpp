@@ -4,7 +4,7 @@
 
 #include "platform/ComPorts.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 namespace {
 
@@ -112,4 +112,4 @@ std::string PortRefusalText(const SerialPlace& place, const std::string& reason,
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

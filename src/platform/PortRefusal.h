@@ -4,7 +4,7 @@
 
 #include "platform/DeviceAccess.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // What stands between the user and a serial device, whatever system's error
 // number told it.
@@ -29,4 +29,4 @@ std::string AccessAdvice(PortRefusal refusal, const std::string& device,
 std::string PortRefusalText(const SerialPlace& place, const std::string& reason,
                             PortRefusal refusal, const DeviceOwnership& owner);
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -1,6 +1,6 @@
 #include "platform/PortSettings.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 class ByteWriter {
@@ -82,4 +82,4 @@ PortSettings PortSettings::fromBytes(std::span<const std::uint8_t> bytes) {
 static_assert(std::tuple_size_v<decltype(PortSettings{}.toBytes())> == 28,
               "the stored control block is 28 bytes");
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-namespace magtune {
+namespace magtune::platform {
 
 // The serial port's device control block in the Windows DCB layout. It is
 // remembered in the preferences as these 28 bytes, so the same block must
@@ -101,4 +101,4 @@ struct PortSettings {
     }
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

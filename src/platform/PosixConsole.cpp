@@ -11,7 +11,7 @@
 
 #include "platform/Console.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 InputWait WaitForInput(int fd, int timeoutMs) {
     pollfd input{fd, POLLIN, 0};
@@ -164,4 +164,4 @@ bool InterruptWatch::wait(int ms) {
     return signal > 0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -11,7 +11,7 @@
 #include "platform/PortRefusal.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 namespace {
 
@@ -124,4 +124,4 @@ int FileWriteProblem(const std::string& path) {
     return ::access(folder.c_str(), W_OK | X_OK) != 0 ? errno : 0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

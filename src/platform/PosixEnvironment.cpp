@@ -2,10 +2,10 @@
 
 #include "platform/Environment.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 void SetProcessVariable(const char* name, const std::string& value) {
     ::setenv(name, value.c_str(), 1);
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -11,7 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 bool WriteAll(int fd, std::span<const std::uint8_t> data) {
@@ -285,4 +285,4 @@ FileSystem& RealFileSystem() {
     return fileSystem;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -14,7 +14,7 @@
 #include "platform/ComPorts.h"
 #include "platform/TermiosSettings.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using SteadyTime = std::chrono::steady_clock::time_point;
@@ -403,4 +403,4 @@ std::unique_ptr<SerialPort> OpenSerialDevice(const std::string& path, SystemErro
     return std::make_unique<PosixSerialPort>(fd, path, BaudRateOf(cfgetospeed(&tio)), original);
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -2,7 +2,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 std::string SystemMessageText(int code) {
     if (code == 0) {
@@ -18,4 +18,4 @@ std::string SystemMessageText(int code) {
     return message;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

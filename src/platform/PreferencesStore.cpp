@@ -1,6 +1,6 @@
 #include "platform/PreferencesStore.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 RegValue RegValue::dword(std::uint32_t value) {
     return {RegType::Dword,
@@ -37,4 +37,4 @@ std::string RegValue::asString() const {
     return text;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

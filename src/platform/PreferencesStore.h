@@ -11,7 +11,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // Registry value types, numbered as in the registry so that stored values
 // keep their meaning on every system. Other numbers found in a file are
@@ -106,4 +106,4 @@ class PreferencesStore {
     virtual std::string location() const { return {}; }
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

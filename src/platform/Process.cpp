@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace magtune {
+namespace magtune::platform {
 
 std::optional<Process> Process::spawn(const std::vector<std::string>& argv, SystemError& error,
                                       ProgramLookup lookup, int standardError) {
@@ -97,4 +97,4 @@ void Process::kill() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -10,7 +10,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 enum class ProgramLookup { AsGiven, SearchPath };
 
@@ -52,4 +52,4 @@ class Process {
     std::shared_ptr<void> handle_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
@@ -476,4 +476,4 @@ std::string FormatRegFile(const RegistryTree& tree) {
     return out;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

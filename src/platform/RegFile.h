@@ -7,7 +7,7 @@
 
 #include "platform/RegistryTree.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // The preferences file: the text of a Windows registry export
 // ("Windows Registry Editor Version 5.00") holding keys of
@@ -30,4 +30,4 @@ RegFileContents ParseRegFile(std::span<const std::uint8_t> bytes);
 
 std::string FormatRegFile(const RegistryTree& tree);
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 char Fold(char c) {
@@ -157,4 +157,4 @@ bool RegistryTree::remove(std::string_view path) {
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

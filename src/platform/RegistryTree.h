@@ -6,7 +6,7 @@
 
 #include "platform/PreferencesStore.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // The keys and values of the current user's registry in memory, with the
 // registry's rules for names: compared without regard to (ASCII) case,
@@ -55,4 +55,4 @@ class RegistryTree {
     Key root_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -9,7 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 // Empty when the folder is private to the effective user, else why not.
@@ -102,4 +102,4 @@ RuntimeFolderCandidates RuntimeFolderCandidatesOfThisProcess() {
     return candidates;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-namespace magtune {
+namespace magtune::platform {
 
 // Where the user's private run-time objects live (locks, the USB channel's
 // shared memory and events): a folder that belongs to the user and that no
@@ -33,4 +33,4 @@ inline std::optional<std::string> PrivateRuntimeFolder(std::string& problem) {
     return ChoosePrivateRuntimeFolder(RuntimeFolderCandidatesOfThisProcess(), problem);
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -8,7 +8,7 @@
 #include "platform/PortSettings.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // "All bits set" in a 32-bit time-out field.
 inline constexpr std::uint32_t kMaxDword = 0xFFFFFFFFu;
@@ -64,4 +64,4 @@ class SerialPort {
     virtual std::string devicePath() const = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

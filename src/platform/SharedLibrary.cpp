@@ -4,7 +4,7 @@
 
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 bool SharedLibrary::open(const std::string& fileName, std::string& error) {
     close();
@@ -38,4 +38,4 @@ void SharedLibrary::close() {
     firstMissing_.clear();
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

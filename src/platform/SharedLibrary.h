@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace magtune {
+namespace magtune::platform {
 
 // A shared library opened at run time and the exports looked up in it. It is
 // not closed when this object goes: the libraries the program loads keep
@@ -37,4 +37,4 @@ class SharedLibrary {
     std::string firstMissing_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <utility>
 
-namespace magtune {
+namespace magtune::platform {
 
 SharedMemoryBlock::SharedMemoryBlock(SharedMemoryBlock&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
@@ -97,4 +97,4 @@ void SharedMemoryBlock::close() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -6,7 +6,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // A block of memory shared between processes through a file in the user's
 // private runtime folder (a memory file system where there is one), mapped
@@ -46,4 +46,4 @@ class SharedMemoryBlock {
     std::size_t size_ = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

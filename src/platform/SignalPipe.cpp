@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <utility>
 
-namespace magtune {
+namespace magtune::platform {
 
 namespace {
 
@@ -87,4 +87,4 @@ std::vector<int> SignalPipe::TerminationSignals() {
     return {SIGTERM, SIGHUP, SIGINT};
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

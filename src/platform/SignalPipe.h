@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-namespace magtune {
+namespace magtune::platform {
 
 // Signals that end a program (SIGTERM, SIGHUP, SIGINT), caught and handed to
 // its event loop as bytes on a pipe: the handler writes the signal number and
@@ -38,4 +38,4 @@ class SignalPipe {
     int writeFd_ = -1;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

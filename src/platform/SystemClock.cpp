@@ -3,7 +3,7 @@
 
 #include "platform/Clock.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 class SteadyClock : public Clock {
@@ -34,4 +34,4 @@ Clock& SystemClock() {
     return clock;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

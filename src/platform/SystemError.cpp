@@ -1,6 +1,6 @@
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 std::string SystemErrorText(const std::string& function, int code) {
     std::string message = SystemMessageText(code);
@@ -10,11 +10,11 @@ std::string SystemErrorText(const std::string& function, int code) {
     return function + "():\n" + message;
 }
 
-void ShowSystemError(Prompter& prompter, const std::string& function, int code) {
+void ShowSystemError(common::Prompter& prompter, const std::string& function, int code) {
     std::string text = SystemErrorText(function, code);
     if (!text.empty()) {
         prompter.systemError(text);
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

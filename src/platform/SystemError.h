@@ -4,7 +4,7 @@
 
 #include "common/Prompter.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // A failed operating-system call: the name of the call as the user is shown
 // it ("WriteFile", "RegCreateKeyEx", ...) and the system's error number.
@@ -22,9 +22,9 @@ std::string SystemErrorText(const std::string& function, int code);
 
 // Shows SystemErrorText in an error box titled "Error" (nothing when the
 // system has no text for the code).
-void ShowSystemError(Prompter& prompter, const std::string& function, int code);
-inline void ShowSystemError(Prompter& prompter, const SystemError& error) {
+void ShowSystemError(common::Prompter& prompter, const std::string& function, int code);
+inline void ShowSystemError(common::Prompter& prompter, const SystemError& error) {
     ShowSystemError(prompter, error.function, error.code);
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -1,6 +1,6 @@
 #include "platform/TermiosSettings.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 struct BaudEntry {
@@ -179,4 +179,4 @@ bool ApplyPortSettings(const PortSettings& settings, termios& tio) {
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

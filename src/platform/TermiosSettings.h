@@ -6,7 +6,7 @@
 
 #include "platform/PortSettings.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // How a port's control block maps onto termios. Baud rates 110 to 115200
 // of the standard series are supported. termios has no place for the DTR
@@ -30,4 +30,4 @@ PortSettings PortSettingsFromTermios(const termios& tio, const PortSettings& bas
 // bits with more than 5 data bits or 2 with 5.
 bool ApplyPortSettings(const PortSettings& settings, termios& tio);
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <utility>
 
-namespace magtune {
+namespace magtune::platform {
 
 namespace {
 
@@ -175,4 +175,4 @@ void UnixSocket::close() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

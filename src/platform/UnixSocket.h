@@ -8,7 +8,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // A local stream socket (AF_UNIX), connected or listening.
 class UnixSocket {
@@ -57,4 +57,4 @@ class UnixSocket {
     int fd_ = -1;
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

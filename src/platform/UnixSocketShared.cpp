@@ -5,7 +5,7 @@
 #include <utility>
 
 // What the socket does alike on every system, over the system's own calls.
-namespace magtune {
+namespace magtune::platform {
 
 UnixSocket::UnixSocket(UnixSocket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
@@ -32,4 +32,4 @@ bool UnixSocket::readExact(std::span<std::uint8_t> buffer, int timeoutMs) {
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

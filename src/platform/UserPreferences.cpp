@@ -2,7 +2,7 @@
 
 #include "platform/FilePreferencesStore.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 std::unique_ptr<PreferencesStore> OpenUserPreferences(const std::string& file,
                                                       std::string& problem) {
@@ -11,4 +11,4 @@ std::unique_ptr<PreferencesStore> OpenUserPreferences(const std::string& file,
     return store;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

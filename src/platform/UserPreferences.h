@@ -5,7 +5,7 @@
 
 #include "platform/PreferencesStore.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // The current user's registry as this system keeps it: on Windows the real
 // one (the file is not used), elsewhere the registry export file `file`
@@ -14,4 +14,4 @@ namespace magtune {
 std::unique_ptr<PreferencesStore> OpenUserPreferences(const std::string& file,
                                                       std::string& problem);
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace magtune {
+namespace magtune::settings {
 
 // A value picked from a list: the 0-based index into the item's value texts,
 // stored in the image as a bit field.
@@ -11,4 +11,4 @@ struct ChoiceSetting {
     std::int32_t current = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

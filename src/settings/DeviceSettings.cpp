@@ -8,17 +8,17 @@
 #include "settings/DeviceTypeCodes.h"
 #include "settings/ImageLayout.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 using namespace layout;
 
-std::vector<std::uint8_t> EncodedOrBlank(const TrackOutputSequence& sequence, int track) {
-    auto bytes = EncodeTrackSequence(sequence, track);
+std::vector<std::uint8_t> EncodedOrBlank(const dataedit::TrackOutputSequence& sequence, int track) {
+    auto bytes = dataedit::EncodeTrackSequence(sequence, track);
     if (bytes) {
         return *bytes;
     }
-    return std::vector<std::uint8_t>(TrackImageSize(track), 0xFF);
+    return std::vector<std::uint8_t>(dataedit::TrackImageSize(track), 0xFF);
 }
 
 }  // namespace
@@ -32,7 +32,7 @@ void DeviceSettings::ResetToDefaults() {
         KeyByteSetting& key = this->*f.field;
         key.defaultText = f.defaultText;
         key.currentText = f.defaultText;
-        key.byte = ParseKeyByte(f.defaultText, false, f.allowDelay).value_or(0xFF);
+        key.byte = dataedit::ParseKeyByte(f.defaultText, false, f.allowDelay).value_or(0xFF);
     }
     for (const auto& f : kLengthFields) {
         this->*f.field = {f.lowerLimit,     f.upperLimit,     f.defaultMinimum,
@@ -42,7 +42,7 @@ void DeviceSettings::ResetToDefaults() {
         KeySequenceSetting& sequence = this->*f.field;
         sequence.defaultText.clear();
         sequence.currentText.clear();
-        ParseKeySequence(sequence.currentText, sequence.bytes, false, true);
+        dataedit::ParseKeySequence(sequence.currentText, sequence.bytes, false, true);
     }
     for (const auto& f : kTrackFields) {
         TrackSequenceSetting& track = this->*f.field;
@@ -89,7 +89,7 @@ void DeviceSettings::PackImage(ConfigurationImage& image) const {
     image[255] = 0xFF;
 }
 
-void DeviceSettings::UnpackImage(const ConfigurationImage& image, Prompter& prompter) {
+void DeviceSettings::UnpackImage(const ConfigurationImage& image, common::Prompter& prompter) {
     DeviceId.current = DeviceTypeIndex(image[0]);
     for (const auto& f : kBitFields) {
         (this->*f.field).current =
@@ -98,18 +98,18 @@ void DeviceSettings::UnpackImage(const ConfigurationImage& image, Prompter& prom
     for (const auto& f : kKeySequenceFields) {
         KeySequenceSetting& sequence = this->*f.field;
         std::copy_n(image.begin() + f.byte, sequence.bytes.size(), sequence.bytes.begin());
-        sequence.currentText = FormatKeySequence(sequence.bytes);
+        sequence.currentText = dataedit::FormatKeySequence(sequence.bytes);
     }
     for (const auto& f : kTrackFields) {
         TrackSequenceSetting& track = this->*f.field;
         std::span<const std::uint8_t> bytes(image.data() + f.byte, f.size);
         track.image.assign(bytes.begin(), bytes.end());
-        track.current = DecodeTrackSequence(bytes, track.track);
+        track.current = dataedit::DecodeTrackSequence(bytes, track.track);
     }
     for (const auto& f : kKeyByteFields) {
         KeyByteSetting& key = this->*f.field;
         key.byte = image[f.byte];
-        key.currentText = FormatKeyByte(key.byte, f.allowDelay);
+        key.currentText = dataedit::FormatKeyByte(key.byte, f.allowDelay);
     }
     for (const auto& f : kLengthFields) {
         LengthSetting& length = this->*f.field;
@@ -118,7 +118,7 @@ void DeviceSettings::UnpackImage(const ConfigurationImage& image, Prompter& prom
     }
     std::copy_n(image.begin() + kFormulaMemoryOffset, dataEditing.memory.size(),
                 dataEditing.memory.begin());
-    LoadFormulas(dataEditing.memory, dataEditing.formulas, prompter);
+    dataedit::LoadFormulas(dataEditing.memory, dataEditing.formulas, prompter);
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

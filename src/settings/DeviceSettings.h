@@ -9,7 +9,7 @@
 #include "settings/LengthSetting.h"
 #include "settings/TrackSequenceSetting.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // Every setting of the reader, shown or not, as a (default, current) pair.
 // Fields the main window never shows (device, scanner port, symbologies,
@@ -70,7 +70,7 @@ class DeviceSettings {
     TrackSequenceSetting Track2OutputSequence{2, {}, {}, {}};
 
     // Data Editing: the formula list and its compiled memory (image bytes 96-253)
-    DataEditing dataEditing;
+    dataedit::DataEditing dataEditing;
 
     // Code 39 (Code39Length holds Code39MinLength and Code39MaxLength)
     ChoiceSetting Code39Enabled;
@@ -201,7 +201,7 @@ class DeviceSettings {
 
     // Sets the current values from any 256 bytes; formulas that do not
     // decode are reported through the prompter and skipped.
-    void UnpackImage(const ConfigurationImage& image, Prompter& prompter);
+    void UnpackImage(const ConfigurationImage& image, common::Prompter& prompter);
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -1,6 +1,6 @@
 #include "settings/DeviceTypeCodes.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 std::uint8_t DeviceTypeCode(std::int32_t index) {
     if (index < 0 || index >= static_cast<std::int32_t>(DeviceTypeCodes.size())) {
@@ -18,4 +18,4 @@ std::int32_t DeviceTypeIndex(std::uint8_t code) {
     return 0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-namespace magtune {
+namespace magtune::settings {
 
 struct DeviceType {
     std::uint8_t code;
@@ -44,4 +44,4 @@ std::uint8_t DeviceTypeCode(std::int32_t index);
 // List index of a code; a code that is not listed gives 0.
 std::int32_t DeviceTypeIndex(std::uint8_t code);
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-namespace magtune {
+namespace magtune::settings {
 
 struct FileDialogRequest {
     enum class Kind { Open, Save };
@@ -28,4 +28,4 @@ class FileDialog {
     virtual std::optional<std::string> choose(const FileDialogRequest& request) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -9,7 +9,7 @@
 #include "settings/ImageLayout.h"
 #include "settings/SettingCatalogue.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 using namespace layout;
@@ -81,7 +81,7 @@ std::vector<ImageFieldDifference> DifferingImageFields(const ConfigurationImage&
     for (const auto& f : kKeySequenceFields) {
         auto text = [&f](const ConfigurationImage& image) {
             return KeyValueText(
-                FormatKeySequence(std::span(image).subspan(f.byte, kKeySequenceSize)));
+                dataedit::FormatKeySequence(std::span(image).subspan(f.byte, kKeySequenceSize)));
         };
         note(f.name, text(first), text(second));
     }
@@ -104,14 +104,14 @@ std::vector<ImageFieldDifference> DifferingImageFields(const ConfigurationImage&
     for (const auto& f : kTrackFields) {
         hidden(std::string(f.name) + " bytes after FF", f.byte, f.size, false, kSequenceEnd);
     }
-    hidden("FormulaMemory bytes after the last C8", kFormulaMemoryOffset, kFormulaMemorySize, true,
-           kFormulaEnd);
+    hidden("FormulaMemory bytes after the last C8", kFormulaMemoryOffset,
+           dataedit::kFormulaMemorySize, true, kFormulaEnd);
     for (const auto& f : kKeyByteFields) {
         if (ShownInCatalogue(&CatalogueRow::keyByte, f.field)) {
             continue;
         }
-        note(f.name, KeyValueText(FormatKeyByte(first[f.byte], f.allowDelay)),
-             KeyValueText(FormatKeyByte(second[f.byte], f.allowDelay)));
+        note(f.name, KeyValueText(dataedit::FormatKeyByte(first[f.byte], f.allowDelay)),
+             KeyValueText(dataedit::FormatKeyByte(second[f.byte], f.allowDelay)));
     }
     for (const auto& f : kLengthFields) {
         note(f.minimumName, std::to_string(first[f.byte]), std::to_string(second[f.byte]));
@@ -136,4 +136,4 @@ ConfigurationImage CarriedImageBits() {
     return mask;
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -5,7 +5,7 @@
 
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // One stored field of the image that differs between two images, named as
 // the setting store names it, with both values as text.
@@ -28,4 +28,4 @@ std::vector<ImageFieldDifference> DifferingImageFields(const ConfigurationImage&
 // byte 77, less the bits that the layout keeps 0 in bytes 1-15 and 94.
 ConfigurationImage CarriedImageBits();
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -9,7 +9,7 @@
 
 #include "settings/DeviceSettings.h"
 
-namespace magtune::layout {
+namespace magtune::settings::layout {
 
 #define MAGTUNE_FIELD(member) &DeviceSettings::member, #member
 
@@ -219,4 +219,4 @@ constexpr std::uint32_t FieldMask(const BitField& f) {
 
 #undef MAGTUNE_FIELD
 
-}  // namespace magtune::layout
+}  // namespace magtune::settings::layout

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace magtune {
+namespace magtune::settings {
 
 // How a reader is connected (CurrentInterface); 0 marks a setting file in a
 // recent entry.
@@ -13,4 +13,4 @@ inline constexpr std::int32_t KeyboardWedge = 2;
 inline constexpr std::int32_t Usb = 3;
 }  // namespace InterfaceCode
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace magtune {
+namespace magtune::settings {
 
 // One key in the key notation and the byte it stands for (0xFF for the empty
 // text). The text is kept as typed, so two spellings of one byte may differ.
@@ -13,4 +13,4 @@ struct KeyByteSetting {
     std::uint8_t byte = 0xFF;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

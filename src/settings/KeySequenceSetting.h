@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace magtune {
+namespace magtune::settings {
 
 inline constexpr std::size_t kKeySequenceSize = 8;
 
@@ -16,4 +16,4 @@ struct KeySequenceSetting {
     std::array<std::uint8_t, kKeySequenceSize> bytes{};
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace magtune {
+namespace magtune::settings {
 
 // Minimum and maximum label length of a symbology. The limits are constants
 // of the reader kept beside the values; nothing in this program edits them.
@@ -15,4 +15,4 @@ struct LengthSetting {
     std::uint8_t currentMaximum = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

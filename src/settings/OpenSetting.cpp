@@ -4,7 +4,7 @@
 
 #include "settings/SettingFile.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 namespace {
 
@@ -20,8 +20,9 @@ constexpr SettingCommand kFileCommands[] = {SettingCommand::Save, SettingCommand
 
 }  // namespace
 
-OpenSetting::OpenSetting(SettingStore& store, Prompter& prompter, FileSystem& files,
-                         FileDialog& dialog, SettingWindow& window, std::string programFolder)
+OpenSetting::OpenSetting(SettingStore& store, common::Prompter& prompter,
+                         platform::FileSystem& files, FileDialog& dialog, SettingWindow& window,
+                         std::string programFolder)
     : store_(store),
       prompter_(prompter),
       files_(files),
@@ -29,31 +30,33 @@ OpenSetting::OpenSetting(SettingStore& store, Prompter& prompter, FileSystem& fi
       window_(window),
       programFolder_(std::move(programFolder)) {}
 
-Answer OpenSetting::QuerySaveChanges() {
+common::Answer OpenSetting::QuerySaveChanges() {
     if (!store_.Modified) {
-        return Answer::No;
+        return common::Answer::No;
     }
     bool fromFile = !CurrentFile.empty();
     if (!fromFile && CurrentDevice.empty()) {
-        return Answer::No;
+        return common::Answer::No;
     }
     std::string question = fromFile ? "Save " + CurrentFile + "?"
                                     : "Setting is changed. Download to " + CurrentDevice + "?";
-    Answer answer =
-        prompter_.question(question, kApplicationTitle, MessageButtons::YesNoCancel, Answer::Yes);
-    if (answer != Answer::Yes && answer != Answer::No) {
-        return Answer::Cancel;
+    common::Answer answer =
+        prompter_.question(question, common::kApplicationTitle, common::MessageButtons::YesNoCancel,
+                           common::Answer::Yes);
+    if (answer != common::Answer::Yes && answer != common::Answer::No) {
+        return common::Answer::Cancel;
     }
     // A setting that could not be kept stays open, so that nothing is lost.
-    if (answer == Answer::Yes && !(fromFile ? Save() : downloadSetting && downloadSetting())) {
-        return Answer::Cancel;
+    if (answer == common::Answer::Yes &&
+        !(fromFile ? Save() : downloadSetting && downloadSetting())) {
+        return common::Answer::Cancel;
     }
     CloseSetting();
     return answer;
 }
 
 void OpenSetting::New() {
-    if (QuerySaveChanges() == Answer::Cancel) {
+    if (QuerySaveChanges() == common::Answer::Cancel) {
         return;
     }
     window_.clearSettingView();
@@ -68,7 +71,7 @@ void OpenSetting::New() {
 }
 
 void OpenSetting::Open() {
-    if (QuerySaveChanges() == Answer::Cancel) {
+    if (QuerySaveChanges() == common::Answer::Cancel) {
         return;
     }
     FileDialogRequest request;
@@ -96,7 +99,7 @@ void OpenSetting::OpenFile(const std::string& path) {
 }
 
 bool OpenSetting::OpenSettingFile(const std::string& path) {
-    if (QuerySaveChanges() == Answer::Cancel) {
+    if (QuerySaveChanges() == common::Answer::Cancel) {
         return true;
     }
     switch (ReadSettingFile(files_, path, store_, prompter_)) {
@@ -165,7 +168,7 @@ bool OpenSetting::SaveAs() {
 }
 
 void OpenSetting::Close() {
-    if (QuerySaveChanges() != Answer::Cancel) {
+    if (QuerySaveChanges() != common::Answer::Cancel) {
         CloseSetting();
     }
 }
@@ -247,9 +250,9 @@ void OpenSetting::NoteDownloadSucceeded() {
 std::string OpenSetting::Caption() const {
     const std::string& name = !CurrentFile.empty() ? CurrentFile : CurrentDevice;
     if (name.empty()) {
-        return kApplicationTitle;
+        return common::kApplicationTitle;
     }
-    return name + " - " + kApplicationTitle + (store_.Modified ? "*" : "");
+    return name + " - " + common::kApplicationTitle + (store_.Modified ? "*" : "");
 }
 
 void OpenSetting::RefreshCaption() {
@@ -297,4 +300,4 @@ void OpenSetting::ForgetRecent(const std::string& name) {
     RefreshRecentMenu();
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

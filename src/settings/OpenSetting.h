@@ -12,7 +12,7 @@
 #include "settings/SettingStore.h"
 #include "settings/SettingWindow.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // The setting that the main window has open (from a file, from a device, or
 // none), with the file commands that open, save and close it and the recent
@@ -32,8 +32,8 @@ class OpenSetting {
     // when no setting was delivered. A successful upload calls AcceptUpload.
     using UploadHook = std::function<bool(const RecentEntry& entry)>;
 
-    OpenSetting(SettingStore& store, Prompter& prompter, FileSystem& files, FileDialog& dialog,
-                SettingWindow& window, std::string programFolder);
+    OpenSetting(SettingStore& store, common::Prompter& prompter, platform::FileSystem& files,
+                FileDialog& dialog, SettingWindow& window, std::string programFolder);
 
     std::string CurrentFile;    // empty unless the setting came from a file
     std::string CurrentDevice;  // empty unless the setting came from a device
@@ -44,7 +44,7 @@ class OpenSetting {
 
     // Asked before the open setting is replaced or closed; the caller stops
     // on Cancel. Yes means the setting was saved (or downloaded) and closed.
-    Answer QuerySaveChanges();
+    common::Answer QuerySaveChanges();
 
     void New();
     void Open();
@@ -93,11 +93,11 @@ class OpenSetting {
     void ForgetRecent(const std::string& name);
 
     SettingStore& store_;
-    Prompter& prompter_;
-    FileSystem& files_;
+    common::Prompter& prompter_;
+    platform::FileSystem& files_;
     FileDialog& dialog_;
     SettingWindow& window_;
     std::string programFolder_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

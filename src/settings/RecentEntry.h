@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace magtune {
+namespace magtune::settings {
 
 // The serial port control block in the platform's 28-byte DCB layout.
 inline constexpr std::size_t kDcbSize = 28;
@@ -22,4 +22,4 @@ struct RecentEntry {
     bool operator==(const RecentEntry&) const = default;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -2,7 +2,7 @@
 
 #include "settings/InterfaceCode.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 void RecentList::AddRecent(const std::string& name, std::int32_t interface,
                            std::int32_t currentComIndex, const DcbBytes& portSettings) {
@@ -44,4 +44,4 @@ RecentMenu RecentList::Menu() const {
     return menu;
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

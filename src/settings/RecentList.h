@@ -8,7 +8,7 @@
 #include "settings/RecentEntry.h"
 #include "settings/RecentMenu.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // The four most recent setting files and devices, index 0 the most recent.
 // Names are compared exactly, case included.
@@ -30,4 +30,4 @@ class RecentList {
     RecentMenu Menu() const;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

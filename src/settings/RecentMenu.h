@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace magtune {
+namespace magtune::settings {
 
 // What the File menu shows of the recent list: an item is visible exactly
 // when it has a caption.
@@ -15,4 +15,4 @@ struct RecentMenu {
     bool operator==(const RecentMenu&) const = default;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -5,7 +5,7 @@
 
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 namespace {
 
@@ -64,22 +64,22 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(std::span<const std::uint8_t> byt
 }
 
 std::string DefaultRecoveryCopyPath() {
-    return UserFilePath(UserStateFolder(), "recovery.mtrc");
+    return platform::UserFilePath(platform::UserStateFolder(), "recovery.mtrc");
 }
 
-bool WriteRecoveryCopy(FileSystem& files, const std::string& path, const RecoveryCopy& copy,
-                       SystemError& error) {
-    return files.createFolders(ParentFolder(path), error) &&
+bool WriteRecoveryCopy(platform::FileSystem& files, const std::string& path,
+                       const RecoveryCopy& copy, platform::SystemError& error) {
+    return files.createFolders(platform::ParentFolder(path), error) &&
            files.writeFileAtomically(path, EncodeRecoveryCopy(copy), error);
 }
 
-std::optional<RecoveryCopy> ReadRecoveryCopy(FileSystem& files, const std::string& path) {
+std::optional<RecoveryCopy> ReadRecoveryCopy(platform::FileSystem& files, const std::string& path) {
     if (!files.fileExists(path)) {
         return std::nullopt;
     }
-    SystemError error;
+    platform::SystemError error;
     const auto bytes = files.readFile(path, error);
     return bytes ? DecodeRecoveryCopy(*bytes) : std::nullopt;
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

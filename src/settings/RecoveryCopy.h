@@ -9,7 +9,7 @@
 #include "platform/FileSystem.h"
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // A changed setting that the program could not ask about before it ended
 // (the system or the session ended it with a signal): its image and where
@@ -36,9 +36,9 @@ std::string DefaultRecoveryCopyPath();
 
 // Written atomically, the folder created when missing: the old copy or the
 // whole new one, never a part.
-bool WriteRecoveryCopy(FileSystem& files, const std::string& path, const RecoveryCopy& copy,
-                       SystemError& error);
+bool WriteRecoveryCopy(platform::FileSystem& files, const std::string& path,
+                       const RecoveryCopy& copy, platform::SystemError& error);
 // nullopt when there is none or it is broken.
-std::optional<RecoveryCopy> ReadRecoveryCopy(FileSystem& files, const std::string& path);
+std::optional<RecoveryCopy> ReadRecoveryCopy(platform::FileSystem& files, const std::string& path);
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -4,7 +4,7 @@
 #include "dataedit/FormulaCommands.h"
 #include "dataedit/TrackSequence.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 using Settings = DeviceSettings;
@@ -156,7 +156,7 @@ std::string ValueText(const CatalogueRow& row, const DeviceSettings& settings) {
     }
     if (row.track) {
         const TrackSequenceSetting& track = settings.*row.track;
-        return TrackSequenceText(track.current, track.track);
+        return dataedit::TrackSequenceText(track.current, track.track);
     }
     return {};
 }
@@ -168,11 +168,11 @@ std::string KeyValueText(const std::string& keyText) {
 std::vector<PropertyRow> PropertyRows(std::string_view node, const DeviceSettings& settings) {
     std::vector<PropertyRow> rows;
     if (node == kDataEditingGroup) {
-        const FormulaList& formulas = settings.dataEditing.formulas;
+        const dataedit::FormulaList& formulas = settings.dataEditing.formulas;
         for (std::size_t i = 0; i < formulas.size(); ++i) {
             PropertyRow row;
-            row.label = FormulaRowLabel(i + 1);
-            row.value = FormulaText(formulas[i]);
+            row.label = dataedit::FormulaRowLabel(i + 1);
+            row.value = dataedit::FormulaText(formulas[i]);
             row.editor = EditorKind::FormulaDialog;
             row.formulaRow = i + 1;
             rows.push_back(std::move(row));
@@ -233,4 +233,4 @@ bool SetChoice(SettingStore& store, const CatalogueRow& row, std::int32_t index)
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -11,7 +11,7 @@
 #include "settings/DeviceSettings.h"
 #include "settings/SettingStore.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // The dialog that a double-click or Enter on a row opens.
 enum class EditorKind { None, ValueEditor, StringInput, TrackSequenceDialog, FormulaDialog };
@@ -82,4 +82,4 @@ std::int32_t DefaultChoice(const CatalogueRow& row, const DeviceSettings& settin
 // a row that is not a choice.
 bool SetChoice(SettingStore& store, const CatalogueRow& row, std::int32_t index);
 
-}  // namespace magtune
+}  // namespace magtune::settings

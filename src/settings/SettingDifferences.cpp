@@ -4,7 +4,7 @@
 
 #include "settings/SettingCatalogue.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 // The rows without the "(no formula defined)" placeholder, so that an empty
@@ -20,9 +20,9 @@ std::vector<PropertyRow> EditableRows(const std::string& group, const SettingSto
 }
 
 // Formula warnings of an image read back are not this comparison's business.
-class SilentPrompter : public Prompter {
+class SilentPrompter : public common::Prompter {
   public:
-    Answer show(const Message& message) override { return message.defaultButton; }
+    common::Answer show(const common::Message& message) override { return message.defaultButton; }
     void beep() override {}
 };
 
@@ -86,4 +86,4 @@ std::optional<ImageFieldDifference> FirstReadBackDifference(const ConfigurationI
                                 std::to_string(sent[*firstByte]), std::to_string(held[*firstByte])};
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -8,7 +8,7 @@
 #include "settings/ImageFields.h"
 #include "settings/SettingStore.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // What differs between two settings, as `diff` lists it: first the rows of
 // the five groups by "GROUP/LABEL" with their value texts, then the other
@@ -23,4 +23,4 @@ std::vector<ImageFieldDifference> DifferingSettings(SettingStore& first, Setting
 std::optional<ImageFieldDifference> FirstReadBackDifference(const ConfigurationImage& sent,
                                                             const ConfigurationImage& held);
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -2,16 +2,16 @@
 
 #include <algorithm>
 
-namespace magtune {
+namespace magtune::settings {
 
 namespace {
 // The last two bytes carry nothing; they are not read and always written 0xFF.
 constexpr std::size_t kClosingBytes = 2;
 }  // namespace
 
-SettingFileRead ReadSettingFile(FileSystem& files, const std::string& path, SettingStore& store,
-                                Prompter& prompter) {
-    SystemError error;
+SettingFileRead ReadSettingFile(platform::FileSystem& files, const std::string& path,
+                                SettingStore& store, common::Prompter& prompter) {
+    platform::SystemError error;
     auto data = files.readFile(path, error);
     if (!data) {
         return SettingFileRead::CannotOpen;
@@ -25,17 +25,17 @@ SettingFileRead ReadSettingFile(FileSystem& files, const std::string& path, Sett
     return SettingFileRead::Ok;
 }
 
-bool WriteSettingFile(FileSystem& files, const std::string& path, SettingStore& store,
-                      Prompter& prompter) {
+bool WriteSettingFile(platform::FileSystem& files, const std::string& path, SettingStore& store,
+                      common::Prompter& prompter) {
     store.PackImage();
-    SystemError error;
+    platform::SystemError error;
     if (files.writeFileAtomically(path, store.image, error)) {
         return true;
     }
     // Never let a failed save pass in silence, even without a system text.
-    std::string reason = SystemMessageText(error.code);
+    std::string reason = platform::SystemMessageText(error.code);
     prompter.systemError("Failed to save " + path + (reason.empty() ? "." : ": " + reason));
     return false;
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -8,7 +8,7 @@
 #include "settings/DeviceSettings.h"
 #include "settings/InterfaceCode.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // The process-wide setting state: created once by main() and passed by
 // reference to the windows, the commands and the transfers.
@@ -27,7 +27,7 @@ struct SettingStore {
     SettingStore() { PackImage(); }
 
     void PackImage() { settings.PackImage(image); }
-    void UnpackImage(Prompter& prompter) { settings.UnpackImage(image, prompter); }
+    void UnpackImage(common::Prompter& prompter) { settings.UnpackImage(image, prompter); }
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -4,7 +4,7 @@
 
 #include "settings/RecentMenu.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // Commands whose enabled state follows the open setting. Each stands for
 // its menu item and, where there is one, its toolbar button, which always
@@ -36,4 +36,4 @@ class SettingWindow {
     virtual void showRecentMenu(const RecentMenu& menu) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

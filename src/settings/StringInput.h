@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace magtune {
+namespace magtune::settings {
 
 // The input block of the character-string input dialog, shared by the
 // dialog and the windows that open it.
@@ -23,4 +23,4 @@ class StringInputRunner {
     virtual bool run(InputBlock& block) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

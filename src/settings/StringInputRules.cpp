@@ -7,7 +7,7 @@
 
 #include "dataedit/KeyNotation.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 // One rule of the dialog. A rule with a target checks one key byte and
@@ -42,8 +42,8 @@ const StringInputRule* FindRule(std::string_view group, std::string_view label) 
 }
 
 bool StoreKeyByte(SettingStore& store, const StringInputRule& rule, std::string_view text,
-                  Prompter& prompter) {
-    auto byte = ParseKeyByte(text, rule.allowWildcards, rule.allowDelay);
+                  common::Prompter& prompter) {
+    auto byte = dataedit::ParseKeyByte(text, rule.allowWildcards, rule.allowDelay);
     if (!byte) {
         prompter.warning(kBadInput);
         return false;
@@ -57,15 +57,15 @@ bool StoreKeyByte(SettingStore& store, const StringInputRule& rule, std::string_
     return true;
 }
 
-bool CheckSequence(const StringInputRule& rule, std::string_view text, Prompter& prompter) {
+bool CheckSequence(const StringInputRule& rule, std::string_view text, common::Prompter& prompter) {
     std::vector<std::uint8_t> bytes(rule.capacity);
-    int count = ParseKeySequence(text, bytes, rule.allowWildcards, rule.allowDelay);
-    if (count == kKeySyntaxError) {
+    int count = dataedit::ParseKeySequence(text, bytes, rule.allowWildcards, rule.allowDelay);
+    if (count == dataedit::kKeySyntaxError) {
         prompter.warning(kBadInput);
         return false;
     }
-    if (count == kKeyTooLong) {
-        prompter.warning(KeySequenceTooLongText(rule.capacity));
+    if (count == dataedit::kKeyTooLong) {
+        prompter.warning(dataedit::KeySequenceTooLongText(rule.capacity));
         return false;
     }
     return count >= 1;
@@ -85,7 +85,7 @@ const StringInputRule* RuleFor(const SettingStore& store, std::string_view input
 }  // namespace
 
 bool AcceptStringInput(SettingStore& store, std::string_view inputLabel, std::string_view text,
-                       Prompter& prompter) {
+                       common::Prompter& prompter) {
     const StringInputRule* rule = RuleFor(store, inputLabel);
     if (!rule) {
         return false;
@@ -106,4 +106,4 @@ std::optional<std::string> StringInputDefault(const DeviceSettings& settings,
     return std::nullopt;
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -7,7 +7,7 @@
 #include "common/Prompter.h"
 #include "settings/SettingStore.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // The check of the character-string input dialog's OK, chosen by
 // store.EditGroup and the input label. Refusals are told through the
@@ -17,11 +17,11 @@ namespace magtune {
 // Character" is stored: the text always, the byte (and Modified) only when
 // the byte changes.
 bool AcceptStringInput(SettingStore& store, std::string_view inputLabel, std::string_view text,
-                       Prompter& prompter);
+                       common::Prompter& prompter);
 
 // The Default button's text: the setting's default text for "Receive
 // Terminator" and "Separator Character", nothing for other labels.
 std::optional<std::string> StringInputDefault(const DeviceSettings& settings,
                                               std::string_view inputLabel);
 
-}  // namespace magtune
+}  // namespace magtune::settings

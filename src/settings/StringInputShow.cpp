@@ -6,7 +6,7 @@
 
 #include "dataedit/Ansi.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 namespace {
 
@@ -22,7 +22,7 @@ std::int16_t CaretOf(std::size_t characters) {
 std::string CharacterOfKey(std::int16_t key) {
     const auto code = static_cast<std::uint16_t>(key);
     if (code < 0x100) {
-        return TextFromAnsiByte(static_cast<std::uint8_t>(code));
+        return dataedit::TextFromAnsiByte(static_cast<std::uint8_t>(code));
     }
     if (code >= 0xD800 && code <= 0xDFFF) {
         return {};
@@ -53,12 +53,12 @@ bool ShowStringInput(StringInputRunner& runner, InputBlock& block, const std::st
     block.InputText = text;
     block.InputLabel = label.empty() ? editItem : label;
     block.InputKey = 0;
-    block.InputCaret = CaretOf(SplitCharacters(text).size());
+    block.InputCaret = CaretOf(dataedit::SplitCharacters(text).size());
     return runner.run(block);
 }
 
 OpenedInput OpenStringInput(const InputBlock& block) {
-    std::vector<std::string> characters = SplitCharacters(block.InputText);
+    std::vector<std::string> characters = dataedit::SplitCharacters(block.InputText);
     // A caller's caret beyond the text (or negative) must not reach an index.
     const std::size_t caret =
         std::clamp<std::size_t>(std::max<std::int16_t>(block.InputCaret, 0), 0, characters.size());
@@ -81,4 +81,4 @@ bool StringInputDefaultEnabled(std::string_view inputLabel) {
     return inputLabel != "New Modifier" && inputLabel != "Match String";
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

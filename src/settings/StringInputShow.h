@@ -6,7 +6,7 @@
 
 #include "settings/StringInput.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // Opens the character-string input dialog on `text`: InputText the text,
 // InputLabel the label (editItem, the row being edited, when the label is
@@ -42,4 +42,4 @@ inline constexpr const char* kNotationHelpText =
 // The Default button has nothing to offer for texts that are not settings.
 bool StringInputDefaultEnabled(std::string_view inputLabel);
 
-}  // namespace magtune
+}  // namespace magtune::settings

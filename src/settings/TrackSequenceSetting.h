@@ -5,7 +5,7 @@
 
 #include "dataedit/TrackSequence.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 // The output sequence of one track. `image` holds the encoded bytes (16 for
 // track 1, 8 for track 2); they are renewed whenever the sequence changes and
@@ -13,9 +13,9 @@ namespace magtune {
 // trip.
 struct TrackSequenceSetting {
     int track = 1;
-    TrackOutputSequence defaultSequence;
-    TrackOutputSequence current;
+    dataedit::TrackOutputSequence defaultSequence;
+    dataedit::TrackOutputSequence current;
     std::vector<std::uint8_t> image;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -1,10 +1,10 @@
 #include "shell/AboutText.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 std::string VersionText(int major, int minor, int patch) {
     return "Version " + std::to_string(major) + "." + std::to_string(minor) + "." +
            std::to_string(patch);
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

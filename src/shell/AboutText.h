@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace magtune {
+namespace magtune::shell {
 
 // Texts of the About box that come with the build.
 inline constexpr const char* kLegalNotice =
@@ -12,4 +12,4 @@ inline constexpr const char* kLegalNotice =
 // 1.10.0001 reads 1.10.1.
 std::string VersionText(int major, int minor, int patch);
 
-}  // namespace magtune
+}  // namespace magtune::shell

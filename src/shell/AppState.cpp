@@ -5,15 +5,16 @@
 #include "comm/TransferLog.h"
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 AppState::AppState(std::string executableFolder, std::string documentFolder)
     : programFolder(std::move(executableFolder)),
       settingFolder(std::move(documentFolder)),
-      TransferLogFolder(ChooseTransferLogFolder(RealFileSystem(), programFolder, UserStateFolder(),
-                                                ProgramIsInstalled())),
-      TransferLogPath(magtune::TransferLogPath(TransferLogFolder)),
-      TransferDumpPath(magtune::TransferDumpPath(TransferLogFolder)) {}
+      TransferLogFolder(comm::ChooseTransferLogFolder(platform::RealFileSystem(), programFolder,
+                                                      platform::UserStateFolder(),
+                                                      platform::ProgramIsInstalled())),
+      TransferLogPath(magtune::comm::TransferLogPath(TransferLogFolder)),
+      TransferDumpPath(magtune::comm::TransferDumpPath(TransferLogFolder)) {}
 
 void ApplyPreferences(const Preferences& preferences, AppState& state) {
     state.serial.CurrentComIndex = static_cast<std::uint16_t>(preferences.CurrentCom);
@@ -39,4 +40,4 @@ std::string ChooseSettingFolder(const std::string& programFolder, bool programFo
     return documentsFolder;
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

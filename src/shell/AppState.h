@@ -8,7 +8,7 @@
 #include "settings/SettingStore.h"
 #include "shell/Preferences.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // The state of the whole program, created once by main() and handed by
 // reference to the main window, the dialogs and the transfers. The open
@@ -24,10 +24,10 @@ struct AppState {
 
     // DeviceSettings, the image, Modified, EditGroup/EditItem and
     // CurrentInterface.
-    SettingStore store;
+    settings::SettingStore store;
     // The COM port, CurrentComIndex and PortSettings of the transfers.
-    SerialSession serial;
-    CommOptions options;
+    comm::SerialSession serial;
+    comm::CommOptions options;
 
     // Kept only so that the stored preferences survive a run unchanged.
     std::int32_t GroupChars = 12;
@@ -57,4 +57,4 @@ void CollectPreferences(const AppState& state, Preferences& preferences);
 std::string ChooseSettingFolder(const std::string& programFolder, bool programFolderWritable,
                                 const std::string& documentsFolder);
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -9,11 +9,11 @@
 #include "platform/DeviceAccess.h"
 #include "platform/SerialPort.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // A COM port opened for the selection dialogs, or why it did not open.
 struct ComPortOpening {
-    std::unique_ptr<SerialPort> port;
+    std::unique_ptr<platform::SerialPort> port;
     std::string refusal;  // "COMn is not available." with its reason, when no port
 };
 
@@ -27,10 +27,11 @@ using ComPortOpener = std::function<ComPortOpening(int index)>;
 inline ComPortOpener SystemComPortOpener(std::string portsFolder) {
     return [folder = std::move(portsFolder)](int index) {
         ComPortOpening opening;
-        SystemError error;
-        opening.port = OpenComPort(index, folder, error);
+        platform::SystemError error;
+        opening.port = platform::OpenComPort(index, folder, error);
         if (!opening.port) {
-            opening.refusal = PortNotAvailableText(ComPortPlace(index, folder), error.code);
+            opening.refusal =
+                platform::PortNotAvailableText(platform::ComPortPlace(index, folder), error.code);
         }
         return opening;
     };
@@ -39,13 +40,14 @@ inline ComPortOpener SystemComPortOpener(std::string portsFolder) {
 // Opens port `index` with `open` into `port`; what to tell the user when it
 // did not open ("" when it did).
 inline std::string OpenComPortInto(const ComPortOpener& open, int index,
-                                   std::unique_ptr<SerialPort>& port) {
+                                   std::unique_ptr<platform::SerialPort>& port) {
     ComPortOpening opening = open ? open(index) : ComPortOpening{};
     port = std::move(opening.port);
     if (port) {
         return {};
     }
-    return opening.refusal.empty() ? PortNotAvailableText(ComPortName(index)) : opening.refusal;
+    return opening.refusal.empty() ? platform::PortNotAvailableText(platform::ComPortName(index))
+                                   : opening.refusal;
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -9,7 +9,7 @@
 #include "app/UsbProvisionReader.h"
 #include "platform/LibraryMessageRoute.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -42,7 +42,7 @@ class TypedKeyQueue {
     bool listening_ = false;
 };
 
-class QueueKeys : public KeySource {
+class QueueKeys : public comm::KeySource {
   public:
     explicit QueueKeys(std::shared_ptr<TypedKeyQueue> queue) : queue_(std::move(queue)) {
         queue_->listen(true);
@@ -56,34 +56,37 @@ class QueueKeys : public KeySource {
 
 // A USB reader whose library calls tell its row, on the worker thread that
 // made it (the run makes, uses and drops a reader on one thread).
-class RoutedUsbReader : public ProvisionReader {
+class RoutedUsbReader : public app::ProvisionReader {
   public:
-    RoutedUsbReader(const ProvisionTarget& target, const CommOptions& options,
-                    const RuntimeConfig& config, Prompter& prompter, TransferView& view,
-                    UsbReaderSession::TypedKeys keys)
+    RoutedUsbReader(const app::ProvisionTarget& target, const comm::CommOptions& options,
+                    const app::RuntimeConfig& config, common::Prompter& prompter,
+                    comm::TransferView& view, app::UsbReaderSession::TypedKeys keys)
         : route_(prompter), reader_(target, options, config, prompter, view, std::move(keys)) {}
 
     bool chooseDevice() override { return reader_.chooseDevice(); }
     bool prepare() override { return reader_.prepare(); }
-    bool download(const ConfigurationImage& image) override { return reader_.download(image); }
-    bool upload(ConfigurationImage& image) override { return reader_.upload(image); }
+    bool download(const settings::ConfigurationImage& image) override {
+        return reader_.download(image);
+    }
+    bool upload(settings::ConfigurationImage& image) override { return reader_.upload(image); }
     void endTransfers() override { reader_.endTransfers(); }
     void releaseDevices() override { reader_.releaseDevices(); }
     std::string devicePath() const override { return reader_.devicePath(); }
 
   private:
-    ThreadLibraryMessageRoute route_;
-    UsbProvisionReader reader_;
+    platform::ThreadLibraryMessageRoute route_;
+    app::UsbProvisionReader reader_;
 };
 
 // Keeps the first thing that is said.
-class FirstMessage : public Prompter {
+class FirstMessage : public common::Prompter {
   public:
-    Answer show(const Message& message) override {
+    common::Answer show(const common::Message& message) override {
         if (text.empty()) {
             text = message.text;
         }
-        return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::No;
+        return message.buttons == common::MessageButtons::Ok ? common::Answer::Ok
+                                                             : common::Answer::No;
     }
     void beep() override {}
 
@@ -92,28 +95,30 @@ class FirstMessage : public Prompter {
 
 }  // namespace
 
-ProvisionSession::Machine DesktopProvisionMachine(const CommOptions& options,
-                                                  const RuntimeConfig& config,
-                                                  std::function<void()> releaseUsb) {
-    ProvisionSession::Machine machine = SerialProvisionMachine(options, config.portsFolder);
+app::ProvisionSession::Machine DesktopProvisionMachine(const comm::CommOptions& options,
+                                                       const app::RuntimeConfig& config,
+                                                       std::function<void()> releaseUsb) {
+    app::ProvisionSession::Machine machine =
+        app::SerialProvisionMachine(options, config.portsFolder);
     auto queue = std::make_shared<TypedKeyQueue>();
     auto serial = machine.readers;
     machine.readers = [serial, &options, config, queue](
-                          const ProvisionTarget& target, Prompter& prompter,
-                          TransferView& view) -> std::unique_ptr<ProvisionReader> {
+                          const app::ProvisionTarget& target, common::Prompter& prompter,
+                          comm::TransferView& view) -> std::unique_ptr<app::ProvisionReader> {
         if (!target.usb()) {
             return serial(target, prompter, view);
         }
-        return std::make_unique<RoutedUsbReader>(
-            target, options, config, prompter, view,
-            [queue]() -> std::unique_ptr<KeySource> { return std::make_unique<QueueKeys>(queue); });
+        return std::make_unique<RoutedUsbReader>(target, options, config, prompter, view,
+                                                 [queue]() -> std::unique_ptr<comm::KeySource> {
+                                                     return std::make_unique<QueueKeys>(queue);
+                                                 });
     };
     machine.usbReaderCount = [&options, config](std::string& problem) {
         FirstMessage messages;
         std::size_t count = 0;
         {
-            const ThreadLibraryMessageRoute route(messages);
-            count = CountUsbReaders(messages, options, config);
+            const platform::ThreadLibraryMessageRoute route(messages);
+            count = app::CountUsbReaders(messages, options, config);
         }
         problem = count == 0 ? messages.text : std::string();
         return count;
@@ -123,4 +128,4 @@ ProvisionSession::Machine DesktopProvisionMachine(const CommOptions& options,
     return machine;
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -6,7 +6,7 @@
 #include "app/RuntimeConfig.h"
 #include "comm/CommOptions.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // The readers that the desktop program's provisioning window reaches: the
 // COM ports through the ports folder and the readers of the USB list. A real
@@ -15,8 +15,8 @@ namespace magtune {
 // run goes to the reader's row (or to the summary, for the list), never to a
 // message box from a worker thread. `releaseUsb` lets go of the reader that
 // the single transfers hold before USB readers are provisioned.
-ProvisionSession::Machine DesktopProvisionMachine(const CommOptions& options,
-                                                  const RuntimeConfig& config,
-                                                  std::function<void()> releaseUsb);
+app::ProvisionSession::Machine DesktopProvisionMachine(const comm::CommOptions& options,
+                                                       const app::RuntimeConfig& config,
+                                                       std::function<void()> releaseUsb);
 
-}  // namespace magtune
+}  // namespace magtune::shell

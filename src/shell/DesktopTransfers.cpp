@@ -4,22 +4,22 @@
 
 #include "app/SimulatorProbe.h"
 
-namespace magtune {
+namespace magtune::shell {
 
-DesktopTransfers::DesktopTransfers(AppState& state, OpenSetting& openSetting, Prompter& prompter,
-                                   FileSystem& files, QWidget* mainWindow,
-                                   const RuntimeConfig& config, ComPortOpener openPort,
-                                   Clock& clock)
+DesktopTransfers::DesktopTransfers(AppState& state, settings::OpenSetting& openSetting,
+                                   common::Prompter& prompter, platform::FileSystem& files,
+                                   QWidget* mainWindow, const app::RuntimeConfig& config,
+                                   ComPortOpener openPort, platform::Clock& clock)
     : log_(files, state.TransferLogPath),
       link_(state.serial, state.options, log_, prompter),
       dialogs_(InterfaceDialogContext{state.store, link_,
                                       openPort ? openPort : SystemComPortOpener(config.portsFolder),
                                       config.portsFolder, nullptr,
-                                      [config] { return FindRunningSimulator(config); },
+                                      [config] { return app::FindRunningSimulator(config); },
                                       &lastChoseSimulator_},
                openSetting, mainWindow),
       serial_(link_, clock, mainWindow),
-      transfers_(state.store, openSetting, link_, dialogs_, ReaderTransports{&serial_},
+      transfers_(state.store, openSetting, link_, dialogs_, app::ReaderTransports{&serial_},
                  openPort ? openPort : SystemComPortOpener(config.portsFolder)) {
     transfers_.repaintMainWindow = [mainWindow] {
         if (mainWindow != nullptr) {
@@ -28,4 +28,4 @@ DesktopTransfers::DesktopTransfers(AppState& state, OpenSetting& openSetting, Pr
     };
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -13,7 +13,7 @@
 
 class QWidget;
 
-namespace magtune {
+namespace magtune::shell {
 
 // The Settings menu commands of the desktop program, put together over the
 // program state: frmOpen, frmSave and frmSelect, the RS232 transfer forms
@@ -22,23 +22,24 @@ namespace magtune {
 // through commands().transports.
 class DesktopTransfers {
   public:
-    DesktopTransfers(AppState& state, OpenSetting& openSetting, Prompter& prompter,
-                     FileSystem& files, QWidget* mainWindow, const RuntimeConfig& config,
-                     ComPortOpener openPort = {}, Clock& clock = SystemClock());
+    DesktopTransfers(AppState& state, settings::OpenSetting& openSetting,
+                     common::Prompter& prompter, platform::FileSystem& files, QWidget* mainWindow,
+                     const app::RuntimeConfig& config, ComPortOpener openPort = {},
+                     platform::Clock& clock = platform::SystemClock());
 
     SettingTransfers& commands() { return transfers_; }
     // The serial port layer (the RS232 transport and its session).
-    SerialLink& serialLink() { return link_; }
+    comm::SerialLink& serialLink() { return link_; }
 
   private:
     // The selection dialogs offer the simulated reader first when it was
     // the last one chosen.
     bool lastChoseSimulator_ = false;
-    TransferLog log_;
-    SerialLink link_;
+    comm::TransferLog log_;
+    comm::SerialLink link_;
     QtInterfaceDialogs dialogs_;
     SerialTransportForms serial_;
     SettingTransfers transfers_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -59,4 +59,4 @@ std::vector<std::string> NameFilters(std::string_view filter) {
     return filters;
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

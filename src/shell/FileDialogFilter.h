@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace magtune {
+namespace magtune::shell {
 
 // The file dialogs take their filters as pairs of a name and a pattern list
 // separated by "|" ("Setting Files (*.cfg)|*.cfg"). Each pair becomes one
@@ -14,4 +14,4 @@ namespace magtune {
 // without a pattern is skipped.
 std::vector<std::string> NameFilters(std::string_view filter);
 
-}  // namespace magtune
+}  // namespace magtune::shell

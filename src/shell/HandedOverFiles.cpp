@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <utility>
 
-namespace magtune {
+namespace magtune::shell {
 namespace {
 
 // How often a waiting file looks whether the dialog in the way has closed.
@@ -59,4 +59,4 @@ void HandedOverFiles::openWaiting() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

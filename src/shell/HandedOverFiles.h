@@ -8,7 +8,7 @@
 class QTimer;
 class QWidget;
 
-namespace magtune {
+namespace magtune::shell {
 
 // What the running program does with a second start's request: it brings
 // its window to the front and opens the handed file as File > Open would.
@@ -37,4 +37,4 @@ class HandedOverFiles : public QObject {
     bool opening_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

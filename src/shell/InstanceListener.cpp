@@ -9,7 +9,7 @@
 
 #include "shell/InstanceRequest.h"
 
-namespace magtune {
+namespace magtune::shell {
 namespace {
 
 constexpr int kRequestTimeMs = 2000;
@@ -17,7 +17,8 @@ constexpr int kRequestTimeMs = 2000;
 // One second start's connection, until its request is complete.
 class PendingRequest : public QObject {
   public:
-    PendingRequest(UnixSocket socket, InstanceListener::Handler& requested, QObject* parent)
+    PendingRequest(platform::UnixSocket socket, InstanceListener::Handler& requested,
+                   QObject* parent)
         : QObject(parent), socket_(std::move(socket)), requested_(requested) {
         notifier_ = new QSocketNotifier(socket_.fd(), QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, &PendingRequest::readWaiting);
@@ -27,11 +28,11 @@ class PendingRequest : public QObject {
   private:
     void readWaiting() {
         std::array<std::uint8_t, 1024> buffer{};
-        const UnixSocket::ReadResult got = socket_.readSome(buffer, 0);
-        if (got.status == UnixSocket::ReadStatus::TimedOut) {
+        const platform::UnixSocket::ReadResult got = socket_.readSome(buffer, 0);
+        if (got.status == platform::UnixSocket::ReadStatus::TimedOut) {
             return;
         }
-        if (got.status == UnixSocket::ReadStatus::Closed ||
+        if (got.status == platform::UnixSocket::ReadStatus::Closed ||
             reader_.feed(std::span(buffer).first(got.count)) ==
                 InstanceRequestReader::Status::Invalid) {
             finish();
@@ -57,7 +58,7 @@ class PendingRequest : public QObject {
         }
     }
 
-    UnixSocket socket_;
+    platform::UnixSocket socket_;
     InstanceListener::Handler& requested_;
     QSocketNotifier* notifier_ = nullptr;
     InstanceRequestReader reader_;
@@ -65,8 +66,8 @@ class PendingRequest : public QObject {
 
 }  // namespace
 
-InstanceListener::InstanceListener(UnixSocket listener, std::string path, Handler requested,
-                                   QObject* parent)
+InstanceListener::InstanceListener(platform::UnixSocket listener, std::string path,
+                                   Handler requested, QObject* parent)
     : QObject(parent),
       listener_(std::move(listener)),
       path_(std::move(path)),
@@ -82,9 +83,9 @@ InstanceListener::~InstanceListener() {
 }
 
 void InstanceListener::acceptWaiting() {
-    while (std::optional<UnixSocket> connection = listener_.accept()) {
+    while (std::optional<platform::UnixSocket> connection = listener_.accept()) {
         new PendingRequest(std::move(*connection), requested_, this);
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -8,7 +8,7 @@
 
 class QSocketNotifier;
 
-namespace magtune {
+namespace magtune::shell {
 
 // The running instance's end of the local socket through which a second
 // start hands over its setting file (see InstanceRequest.h). Each complete
@@ -24,17 +24,17 @@ class InstanceListener : public QObject {
     // `listener` listens at `path`; the socket file is removed again when
     // the listener goes (this process holds the instance lock, so the file
     // is its own).
-    InstanceListener(UnixSocket listener, std::string path, Handler requested,
+    InstanceListener(platform::UnixSocket listener, std::string path, Handler requested,
                      QObject* parent = nullptr);
     ~InstanceListener() override;
 
   private:
     void acceptWaiting();
 
-    UnixSocket listener_;
+    platform::UnixSocket listener_;
     std::string path_;
     Handler requested_;
     QSocketNotifier* notifier_ = nullptr;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -9,7 +9,7 @@
 
 #include "platform/UnixSocket.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 std::vector<std::uint8_t> EncodeInstanceRequest(const std::string& absoluteFile) {
     // Built as one text first: GCC 12 at -O2 misreads a vector grown from
@@ -102,10 +102,10 @@ bool HandOverToRunningInstance(const std::string& socketPath, const std::string&
         problem = "the user has no private runtime folder";
         return false;
     }
-    SystemError error;
-    std::optional<UnixSocket> socket;
+    platform::SystemError error;
+    std::optional<platform::UnixSocket> socket;
     for (;;) {
-        socket = UnixSocket::connectTo(socketPath, error);
+        socket = platform::UnixSocket::connectTo(socketPath, error);
         if (socket || remainingMs() == 0) {
             break;
         }
@@ -113,7 +113,7 @@ bool HandOverToRunningInstance(const std::string& socketPath, const std::string&
     }
     if (!socket) {
         problem = "cannot reach it at " + socketPath + " (" + error.function +
-                  "(): " + SystemMessageText(error.code) + ")";
+                  "(): " + platform::SystemMessageText(error.code) + ")";
         return false;
     }
     const std::vector<std::uint8_t> request = EncodeInstanceRequest(file);
@@ -129,4 +129,4 @@ bool HandOverToRunningInstance(const std::string& socketPath, const std::string&
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

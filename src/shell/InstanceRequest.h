@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace magtune {
+namespace magtune::shell {
 
 // What a second start of the desktop program hands to the instance that
 // runs, over the user's private local socket: the setting file to open, or
@@ -57,4 +57,4 @@ std::string AbsoluteFilePath(const std::string& path, const std::string& working
 bool HandOverToRunningInstance(const std::string& socketPath, const std::string& file,
                                int timeoutMs, std::string& problem);
 
-}  // namespace magtune
+}  // namespace magtune::shell

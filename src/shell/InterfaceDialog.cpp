@@ -18,7 +18,7 @@
 #include "shell/QtPortConfigDialog.h"
 #include "shell/SelectionRules.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -84,7 +84,7 @@ InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& captio
         layout->addSpacing(6);
     }
 
-    for (int index = 0; index < kComPortCount; ++index) {
+    for (int index = 0; index < platform::kComPortCount; ++index) {
         cboCom->addItem(QString::fromStdString(ComPortEntryText(index)));
     }
     lblComDevice->setMinimumWidth(lblComDevice->fontMetrics().horizontalAdvance(
@@ -128,11 +128,11 @@ InterfaceDialog::InterfaceDialog(SelectionDialogKind kind, const QString& captio
     showSelection();
 
     connect(optRS232, &QRadioButton::toggled, this,
-            [this](bool on) { optionToggled(InterfaceCode::Rs232, on); });
+            [this](bool on) { optionToggled(settings::InterfaceCode::Rs232, on); });
     connect(optKeybrd, &QRadioButton::toggled, this,
-            [this](bool on) { optionToggled(InterfaceCode::KeyboardWedge, on); });
+            [this](bool on) { optionToggled(settings::InterfaceCode::KeyboardWedge, on); });
     connect(optUSB, &QRadioButton::toggled, this,
-            [this](bool on) { optionToggled(InterfaceCode::Usb, on); });
+            [this](bool on) { optionToggled(settings::InterfaceCode::Usb, on); });
     connect(optSim, &QRadioButton::toggled, this,
             [this](bool on) { optionToggled(kSimulatedReaderOption, on); });
     connect(cboCom, &QComboBox::currentIndexChanged, this, &InterfaceDialog::portChosen);
@@ -156,7 +156,7 @@ void InterfaceDialog::watchSimulator() {
         if (probe_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
             return;
         }
-        const SimulatedReader found = probe_.get();
+        const app::SimulatedReader found = probe_.get();
         if (found.interface != selection_.simulatedInterface()) {
             selection_.setSimulatedInterface(found.interface);
             showSelection();
@@ -170,7 +170,7 @@ void InterfaceDialog::watchSimulator() {
 
 void InterfaceDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
     if (txtDevName != nullptr && !shown_) {
         // The product name is what the user came to type; the caret goes
         // after what is there, nothing selected.
@@ -191,13 +191,13 @@ void InterfaceDialog::showSelection() {
     const QSignalBlocker blockSim(optSim);
     const QSignalBlocker blockCom(cboCom);
     const std::int32_t interface = selection_.selectedInterface();
-    optRS232->setChecked(interface == InterfaceCode::Rs232);
-    optKeybrd->setChecked(interface == InterfaceCode::KeyboardWedge);
-    optUSB->setChecked(interface == InterfaceCode::Usb);
+    optRS232->setChecked(interface == settings::InterfaceCode::Rs232);
+    optKeybrd->setChecked(interface == settings::InterfaceCode::KeyboardWedge);
+    optUSB->setChecked(interface == settings::InterfaceCode::Usb);
     optSim->setChecked(interface == kSimulatedReaderOption);
     optSim->setVisible(selection_.simulatorOffered());
     lblSim->setVisible(selection_.simulatorOffered());
-    lblSim->setText(selection_.simulatedInterface() == InterfaceCode::KeyboardWedge
+    lblSim->setText(selection_.simulatedInterface() == settings::InterfaceCode::KeyboardWedge
                         ? QStringLiteral("(magtune-reader-sim on the keyboard port)")
                         : QStringLiteral("(magtune-reader-sim on the USB bus)"));
     const bool portControls = selection_.portControlsVisible();
@@ -207,9 +207,10 @@ void InterfaceDialog::showSelection() {
     cmdProperties->setVisible(portControls);
     cboCom->setCurrentIndex(selection_.comIndex());
     // Looked up afresh at each choice: adapters come and go.
-    const ComPortInfo port = ComPortMapping(selection_.comIndex(), portsFolder_);
+    const platform::ComPortInfo port =
+        platform::ComPortMapping(selection_.comIndex(), portsFolder_);
     bool present = false;
-    for (const ComPortInfo& listed : ListComPorts(portsFolder_)) {
+    for (const platform::ComPortInfo& listed : platform::ListComPorts(portsFolder_)) {
         present = present || listed.index == port.index;
     }
     lblComDevice->setText(QString::fromStdString(ComPortDeviceText(port, present)));
@@ -256,4 +257,4 @@ void InterfaceDialog::reject() {
     QDialog::reject();
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -17,12 +17,12 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace magtune {
+namespace magtune::shell {
 
 // What a selection dialog works on.
 struct InterfaceDialogContext {
-    SettingStore& store;  // CurrentInterface
-    SerialLink& link;     // the port, CurrentComIndex, PortSettings, DeviceName
+    settings::SettingStore& store;  // CurrentInterface
+    comm::SerialLink& link;         // the port, CurrentComIndex, PortSettings, DeviceName
     ComPortOpener openPort{};
     // Where the port list finds the devices of COM1-COM32.
     std::string portsFolder{};
@@ -31,7 +31,7 @@ struct InterfaceDialogContext {
     // Whether a simulated reader runs, asked off the user interface thread
     // when the dialog opens and every second while it is open; while one
     // runs the dialog offers it as an option of its own. Empty: never.
-    std::function<SimulatedReader()> findSimulator{};
+    std::function<app::SimulatedReader()> findSimulator{};
     // Kept by the owner from one dialog to the next: the last OK took the
     // simulated reader.
     bool* lastChoseSimulator = nullptr;
@@ -72,8 +72,8 @@ class InterfaceDialog : public QDialog {
     std::string portsFolder_;
     InterfaceSelection selection_;
     bool shown_ = false;
-    std::function<SimulatedReader()> findSimulator_;
-    std::future<SimulatedReader> probe_;
+    std::function<app::SimulatedReader()> findSimulator_;
+    std::future<app::SimulatedReader> probe_;
     QElapsedTimer sinceProbe_;
     QTimer simulatorWatch_;
 
@@ -94,4 +94,4 @@ class InterfaceDialog : public QDialog {
     QPushButton* cmdCancel;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace magtune {
+namespace magtune::shell {
 
 // The three interface selection dialogs: frmOpen before an upload, frmSave
 // before a download, frmSelect before the test pad.
@@ -16,4 +16,4 @@ class InterfaceDialogs {
     virtual bool run(SelectionDialogKind kind) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -5,10 +5,10 @@
 #include "platform/SystemError.h"
 #include "shell/SelectionRules.h"
 
-namespace magtune {
+namespace magtune::shell {
 
-InterfaceSelection::InterfaceSelection(SelectionDialogKind kind, SettingStore& store,
-                                       SerialLink& link, ComPortOpener openPort,
+InterfaceSelection::InterfaceSelection(SelectionDialogKind kind, settings::SettingStore& store,
+                                       comm::SerialLink& link, ComPortOpener openPort,
                                        PortConfigDialog& portDialog)
     : kind_(kind),
       store_(store),
@@ -31,15 +31,15 @@ void InterfaceSelection::SelectOption(std::int32_t interface) {
                 selected_ = kSimulatedReaderOption;
             }
             break;
-        case InterfaceCode::Rs232:
-            selected_ = InterfaceCode::Rs232;
+        case settings::InterfaceCode::Rs232:
+            selected_ = settings::InterfaceCode::Rs232;
             ChoosePort(comIndex());
             break;
-        case InterfaceCode::KeyboardWedge:
-            selected_ = InterfaceCode::KeyboardWedge;
+        case settings::InterfaceCode::KeyboardWedge:
+            selected_ = settings::InterfaceCode::KeyboardWedge;
             break;
         default:
-            selected_ = InterfaceCode::Usb;
+            selected_ = settings::InterfaceCode::Usb;
             break;
     }
 }
@@ -47,7 +47,7 @@ void InterfaceSelection::SelectOption(std::int32_t interface) {
 void InterfaceSelection::setSimulatedInterface(std::int32_t interface) {
     const std::int32_t before = simulated_;
     simulated_ =
-        interface == InterfaceCode::Usb || interface == InterfaceCode::KeyboardWedge ? interface : 0;
+        interface == settings::InterfaceCode::Usb || interface == settings::InterfaceCode::KeyboardWedge ? interface : 0;
     if (selected_ == kSimulatedReaderOption && simulated_ == 0) {
         selected_ = before;
     } else if (simulated_ != 0 && !userChose_ && selected_ == simulated_ &&
@@ -59,11 +59,11 @@ void InterfaceSelection::setSimulatedInterface(std::int32_t interface) {
 int InterfaceSelection::comIndex() const {
     // A remembered index beyond the list shows (and opens) the first port.
     const int index = session().CurrentComIndex;
-    return index < kComPortCount ? index : 0;
+    return index < platform::kComPortCount ? index : 0;
 }
 
 void InterfaceSelection::ChoosePort(int index) {
-    if (index < 0 || index >= kComPortCount) {
+    if (index < 0 || index >= platform::kComPortCount) {
         return;
     }
     session().closePort();
@@ -82,17 +82,17 @@ void InterfaceSelection::Properties() {
     }
     auto& settings = session().PortSettings;
     if (settings.DCBlength == 0) {
-        PortSettings current;
-        SystemError error;
+        platform::PortSettings current;
+        platform::SystemError error;
         if (!port->getState(current, error)) {
-            ShowSystemError(link_.prompter(), "GetCommState", error.code);
+            platform::ShowSystemError(link_.prompter(), "GetCommState", error.code);
             return;
         }
         settings = current;
     }
-    PortSettings edited = settings;
+    platform::PortSettings edited = settings;
     for (;;) {
-        auto chosen = portDialog_.configure(ComPortName(comIndex()), edited);
+        auto chosen = portDialog_.configure(platform::ComPortName(comIndex()), edited);
         if (!chosen) {
             return;
         }
@@ -114,7 +114,7 @@ SelectionOk InterfaceSelection::Ok(const std::string& productName) {
     if (selected_ == kSimulatedReaderOption) {
         store_.CurrentInterface = simulated_;
         session().closePort();
-    } else if (selected_ != InterfaceCode::Rs232) {
+    } else if (selected_ != settings::InterfaceCode::Rs232) {
         store_.CurrentInterface = selected_;
         session().closePort();
     } else {
@@ -122,7 +122,7 @@ SelectionOk InterfaceSelection::Ok(const std::string& productName) {
             link_.prompter().warning(portRefusal_);
             return SelectionOk::FocusPortList;
         }
-        store_.CurrentInterface = InterfaceCode::Rs232;
+        store_.CurrentInterface = settings::InterfaceCode::Rs232;
         session().CurrentComIndex = static_cast<std::uint16_t>(comIndex());
         if (!link_.OpenSerialPort()) {
             return SelectionOk::Stay;
@@ -143,4 +143,4 @@ void InterfaceSelection::Cancel() {
     chosen_ = false;
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -9,7 +9,7 @@
 #include "shell/InterfaceDialogs.h"
 #include "shell/PortConfigDialog.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // The option of a running simulated reader. Never stored: OK takes the
 // interface the simulator plays (USB or the keyboard port).
@@ -33,8 +33,9 @@ enum class SelectionOk {
 // OK.
 class InterfaceSelection {
   public:
-    InterfaceSelection(SelectionDialogKind kind, SettingStore& store, SerialLink& link,
-                       ComPortOpener openPort, PortConfigDialog& portDialog);
+    InterfaceSelection(SelectionDialogKind kind, settings::SettingStore& store,
+                       comm::SerialLink& link, ComPortOpener openPort,
+                       PortConfigDialog& portDialog);
 
     SelectionDialogKind kind() const { return kind_; }
 
@@ -61,7 +62,7 @@ class InterfaceSelection {
         lastChoseSimulator_ = lastChoseSimulator;
     }
     // lblCom, cboCom and cmdProperties.
-    bool portControlsVisible() const { return selected_ == InterfaceCode::Rs232; }
+    bool portControlsVisible() const { return selected_ == settings::InterfaceCode::Rs232; }
 
     // The cboCom entry (0 is COM1).
     int comIndex() const;
@@ -80,20 +81,20 @@ class InterfaceSelection {
     bool chosen() const { return chosen_; }
 
   private:
-    SerialSession& session() { return link_.session(); }
-    const SerialSession& session() const { return link_.session(); }
+    comm::SerialSession& session() { return link_.session(); }
+    const comm::SerialSession& session() const { return link_.session(); }
 
     SelectionDialogKind kind_;
-    SettingStore& store_;
-    SerialLink& link_;
+    settings::SettingStore& store_;
+    comm::SerialLink& link_;
     ComPortOpener openPort_;
     std::string portRefusal_;  // why the chosen port did not open
     PortConfigDialog& portDialog_;
-    std::int32_t selected_ = InterfaceCode::Usb;
+    std::int32_t selected_ = settings::InterfaceCode::Usb;
     std::int32_t simulated_ = 0;
     bool* lastChoseSimulator_ = nullptr;
     bool userChose_ = false;
     bool chosen_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -5,7 +5,7 @@
 #include <functional>
 #include <utility>
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -61,4 +61,4 @@ QIcon LazyIconStyle::standardIcon(StandardPixmap which, const QStyleOption* opti
     return QIcon(new DeferredIconEngine([base, which] { return base->standardIcon(which); }));
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -2,7 +2,7 @@
 
 #include <QProxyStyle>
 
-namespace magtune {
+namespace magtune::shell {
 
 // The desktop's style, with the icons of the menu bar's and the toolbar's
 // extension buttons read from their files only when first drawn. Those
@@ -15,4 +15,4 @@ class LazyIconStyle : public QProxyStyle {
                        const QWidget* widget = nullptr) const override;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -6,17 +6,17 @@
 #include "platform/FileSystem.h"
 #include "settings/FileDialog.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // What the main window is given besides the program state: where messages,
 // help topics, file dialogs, preferences and setting files go. main() hands
 // it the desktop's; tests hand it fakes and a preferences file of their own.
 struct MainWindowServices {
-    Prompter& prompter;
-    HelpViewer& help;
-    FileDialog& fileDialog;
-    FilePreferencesStore& preferences;
-    FileSystem& files;
+    common::Prompter& prompter;
+    common::HelpViewer& help;
+    settings::FileDialog& fileDialog;
+    platform::FilePreferencesStore& preferences;
+    platform::FileSystem& files;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

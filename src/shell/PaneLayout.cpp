@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace magtune {
+namespace magtune::shell {
 
 std::int32_t ClampSplitter(std::int32_t x, std::int32_t windowWidth) {
     if (x > windowWidth - kMinimumPaneWidth) {
@@ -37,4 +37,4 @@ std::int32_t TwipScale::toTwips(std::int32_t pixels) const {
     return static_cast<std::int32_t>(std::lround(pixels * 1440.0 / dpi_));
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

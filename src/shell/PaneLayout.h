@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace magtune {
+namespace magtune::shell {
 
 // The main window's panes, in twips: the setting tree on the left, the
 // property list on the right, and the splitter between them.
@@ -51,4 +51,4 @@ class TwipScale {
     double dpi_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

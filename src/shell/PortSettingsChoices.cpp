@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -19,8 +19,9 @@ std::vector<std::uint32_t> BaudRateChoices(std::uint32_t current) {
     return rates;
 }
 
-FlowControl FlowControlOf(const PortSettings& settings) {
-    if (settings.fOutxCtsFlow() || settings.fRtsControl() == PortSettings::kRtsControlHandshake) {
+FlowControl FlowControlOf(const platform::PortSettings& settings) {
+    if (settings.fOutxCtsFlow() ||
+        settings.fRtsControl() == platform::PortSettings::kRtsControlHandshake) {
         return FlowControl::Hardware;
     }
     if (settings.fOutX() || settings.fInX()) {
@@ -29,30 +30,30 @@ FlowControl FlowControlOf(const PortSettings& settings) {
     return FlowControl::None;
 }
 
-void SetFlowControl(PortSettings& settings, FlowControl flow) {
+void SetFlowControl(platform::PortSettings& settings, FlowControl flow) {
     const bool hardware = flow == FlowControl::Hardware;
     const bool software = flow == FlowControl::XonXoff;
     settings.setFOutxCtsFlow(hardware);
     settings.setFOutxDsrFlow(hardware);
-    settings.setFDtrControl(hardware ? PortSettings::kDtrControlHandshake
-                                     : PortSettings::kDtrControlEnable);
-    settings.setFRtsControl(hardware ? PortSettings::kRtsControlHandshake
-                                     : PortSettings::kRtsControlEnable);
+    settings.setFDtrControl(hardware ? platform::PortSettings::kDtrControlHandshake
+                                     : platform::PortSettings::kDtrControlEnable);
+    settings.setFRtsControl(hardware ? platform::PortSettings::kRtsControlHandshake
+                                     : platform::PortSettings::kRtsControlEnable);
     settings.setFOutX(software);
     settings.setFInX(software);
 }
 
-void SetParity(PortSettings& settings, std::uint8_t parity) {
+void SetParity(platform::PortSettings& settings, std::uint8_t parity) {
     settings.Parity = parity;
-    settings.setFParity(parity != PortSettings::kNoParity);
+    settings.setFParity(parity != platform::PortSettings::kNoParity);
 }
 
-void RestorePortDefaults(PortSettings& settings) {
+void RestorePortDefaults(platform::PortSettings& settings) {
     settings.BaudRate = 9600;
     settings.ByteSize = 8;
-    SetParity(settings, PortSettings::kNoParity);
-    settings.StopBits = PortSettings::kOneStopBit;
+    SetParity(settings, platform::PortSettings::kNoParity);
+    settings.StopBits = platform::PortSettings::kOneStopBit;
     SetFlowControl(settings, FlowControl::None);
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -6,7 +6,7 @@
 
 #include "platform/PortSettings.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // What the port configuration dialog offers, and how each choice reads and
 // writes the control block. Fields the dialog does not show keep their
@@ -23,11 +23,11 @@ struct ParityChoice {
     const char* text;
     std::uint8_t value;
 };
-inline constexpr ParityChoice kParityChoices[] = {{"Even", PortSettings::kEvenParity},
-                                                  {"Odd", PortSettings::kOddParity},
-                                                  {"None", PortSettings::kNoParity},
-                                                  {"Mark", PortSettings::kMarkParity},
-                                                  {"Space", PortSettings::kSpaceParity}};
+inline constexpr ParityChoice kParityChoices[] = {{"Even", platform::PortSettings::kEvenParity},
+                                                  {"Odd", platform::PortSettings::kOddParity},
+                                                  {"None", platform::PortSettings::kNoParity},
+                                                  {"Mark", platform::PortSettings::kMarkParity},
+                                                  {"Space", platform::PortSettings::kSpaceParity}};
 
 // Stop bit texts in list order; the block value is the index.
 inline constexpr const char* kStopBitTexts[] = {"1", "1.5", "2"};
@@ -37,14 +37,14 @@ inline constexpr const char* kFlowControlTexts[] = {"Xon / Xoff", "Hardware", "N
 
 // Hardware when the block waits for CTS or drives RTS as handshake, else
 // Xon / Xoff when it uses either software flow direction, else None.
-FlowControl FlowControlOf(const PortSettings& settings);
+FlowControl FlowControlOf(const platform::PortSettings& settings);
 // Sets the handshake fields of the block as the choice means them.
-void SetFlowControl(PortSettings& settings, FlowControl flow);
+void SetFlowControl(platform::PortSettings& settings, FlowControl flow);
 
 // Sets parity and the parity check together.
-void SetParity(PortSettings& settings, std::uint8_t parity);
+void SetParity(platform::PortSettings& settings, std::uint8_t parity);
 
 // 9600 bits per second, 8 data bits, no parity, 1 stop bit, no flow control.
-void RestorePortDefaults(PortSettings& settings);
+void RestorePortDefaults(platform::PortSettings& settings);
 
-}  // namespace magtune
+}  // namespace magtune::shell

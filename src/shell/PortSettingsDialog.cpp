@@ -10,7 +10,7 @@
 #include "common/ui/DialogPlacement.h"
 #include "shell/PortSettingsChoices.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -34,8 +34,8 @@ void SelectValue(QComboBox* list, int value) {
 
 }  // namespace
 
-PortSettingsDialog::PortSettingsDialog(const QString& portName, const PortSettings& settings,
-                                       QWidget* parent)
+PortSettingsDialog::PortSettingsDialog(const QString& portName,
+                                       const platform::PortSettings& settings, QWidget* parent)
     : QDialog(parent),
       original_(settings),
       cboBaudRate(NamedList("cboBaudRate", this)),
@@ -94,10 +94,10 @@ PortSettingsDialog::PortSettingsDialog(const QString& portName, const PortSettin
 
 void PortSettingsDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
 }
 
-void PortSettingsDialog::showSettings(const PortSettings& settings) {
+void PortSettingsDialog::showSettings(const platform::PortSettings& settings) {
     SelectValue(cboBaudRate, static_cast<int>(settings.BaudRate));
     SelectValue(cboDataBits, settings.ByteSize);
     SelectValue(cboParity, settings.Parity);
@@ -105,8 +105,8 @@ void PortSettingsDialog::showSettings(const PortSettings& settings) {
     SelectValue(cboFlowControl, static_cast<int>(FlowControlOf(settings)));
 }
 
-PortSettings PortSettingsDialog::settings() const {
-    PortSettings result = original_;
+platform::PortSettings PortSettingsDialog::settings() const {
+    platform::PortSettings result = original_;
     if (cboBaudRate->currentIndex() >= 0) {
         result.BaudRate = cboBaudRate->currentData().toUInt();
     }
@@ -134,7 +134,7 @@ PortSettings PortSettingsDialog::settings() const {
 }
 
 void PortSettingsDialog::restoreDefaults() {
-    PortSettings defaults = original_;
+    platform::PortSettings defaults = original_;
     RestorePortDefaults(defaults);
     showSettings(defaults);
 }
@@ -144,4 +144,4 @@ void PortSettingsDialog::confirm() {
     accept();
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -7,7 +7,7 @@
 class QComboBox;
 class QPushButton;
 
-namespace magtune {
+namespace magtune::shell {
 
 // The port's configuration (Properties of the selection dialogs): bits per
 // second, data bits, parity, stop bits and flow control of a control block.
@@ -16,23 +16,23 @@ class PortSettingsDialog : public QDialog {
     Q_OBJECT
 
   public:
-    PortSettingsDialog(const QString& portName, const PortSettings& settings,
+    PortSettingsDialog(const QString& portName, const platform::PortSettings& settings,
                        QWidget* parent = nullptr);
 
     bool accepted() const { return accepted_; }
     // The block as shown: the original with the dialog's choices applied (a
     // list left without a choice keeps its field).
-    PortSettings settings() const;
+    platform::PortSettings settings() const;
 
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
-    void showSettings(const PortSettings& settings);
+    void showSettings(const platform::PortSettings& settings);
     void restoreDefaults();
     void confirm();
 
-    PortSettings original_;
+    platform::PortSettings original_;
     bool accepted_ = false;
 
     QComboBox* cboBaudRate;
@@ -45,4 +45,4 @@ class PortSettingsDialog : public QDialog {
     QPushButton* cmdCancel;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -8,7 +8,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -16,25 +16,25 @@ constexpr std::size_t kValueNameBufferChars = 128;
 constexpr std::size_t kMaxRecentNameChars = 127;
 constexpr int kRecentKeys = 4;
 
-constexpr OptionRange kCurrentComRange{0, 31, 0};
-constexpr OptionRange kCurrentInterfaceRange{1, 3, 2};
-constexpr OptionRange kGroupCharsRange{8, 16, 12};
-constexpr OptionRange kReductionRange{0, 10, 0};
-constexpr OptionRange kRecentInterfaceRange{0, 3, 0};
-constexpr OptionRange kRecentComRange{0, 31, 0};
+constexpr comm::OptionRange kCurrentComRange{0, 31, 0};
+constexpr comm::OptionRange kCurrentInterfaceRange{1, 3, 2};
+constexpr comm::OptionRange kGroupCharsRange{8, 16, 12};
+constexpr comm::OptionRange kReductionRange{0, 10, 0};
+constexpr comm::OptionRange kRecentInterfaceRange{0, 3, 0};
+constexpr comm::OptionRange kRecentComRange{0, 31, 0};
 
 // Reads the values of one key. A value that is there but cannot be taken
 // (not 4 bytes long, or outside its range) is deleted, so that it does not
 // outlive this start; `changed` records that the store needs saving.
 class KeyReader {
   public:
-    KeyReader(PreferencesStore& store, std::string key, bool& changed)
+    KeyReader(platform::PreferencesStore& store, std::string key, bool& changed)
         : store_(store), key_(std::move(key)), changed_(changed) {}
 
     // A value read as 4 raw bytes whatever its type; anything else is missing.
     std::optional<std::int32_t> number(const char* name) {
-        RegValue value;
-        SystemError error;
+        platform::RegValue value;
+        platform::SystemError error;
         if (!store_.queryValue(key_, name, value, error)) {
             return std::nullopt;
         }
@@ -46,12 +46,12 @@ class KeyReader {
         return static_cast<std::int32_t>(*number);
     }
 
-    std::int32_t inRange(const char* name, const OptionRange& range) {
+    std::int32_t inRange(const char* name, const comm::OptionRange& range) {
         const auto stored = number(name);
         if (stored && !range.contains(*stored)) {
             forget(name);
         }
-        return LoadOptionValue(stored, range);
+        return comm::LoadOptionValue(stored, range);
     }
 
     std::int32_t any(const char* name, std::int32_t defaultValue) {
@@ -59,17 +59,17 @@ class KeyReader {
     }
 
     void forget(const char* name) {
-        SystemError error;
+        platform::SystemError error;
         if (store_.deleteValue(key_, name, error)) {
             changed_ = true;
         }
     }
 
-    PreferencesStore& store() { return store_; }
+    platform::PreferencesStore& store() { return store_; }
     const std::string& key() const { return key_; }
 
   private:
-    PreferencesStore& store_;
+    platform::PreferencesStore& store_;
     std::string key_;
     bool& changed_;
 };
@@ -90,16 +90,16 @@ std::int32_t ThirdOfClient(std::int32_t mainWidth, const DisplayMetrics& display
     return static_cast<std::int32_t>((client - 40) / 3);
 }
 
-void ShowPreferencesNotSaved(PreferencesStore& store, Prompter& prompter,
-                             const SystemError& error) {
+void ShowPreferencesNotSaved(platform::PreferencesStore& store, common::Prompter& prompter,
+                             const platform::SystemError& error) {
     std::string where = store.location();
     prompter.systemError("Preferences were not saved: " + (where.empty() ? "" : where + ": ") +
-                         SystemMessageText(error.code));
+                         platform::SystemMessageText(error.code));
 }
 
-PreferencesLoadOutcome EndProgram(Prompter& prompter, const char* function,
-                                  const SystemError& error) {
-    ShowSystemError(prompter, function, error.code);
+PreferencesLoadOutcome EndProgram(common::Prompter& prompter, const char* function,
+                                  const platform::SystemError& error) {
+    platform::ShowSystemError(prompter, function, error.code);
     return PreferencesLoadOutcome::EndProgram;
 }
 
@@ -107,16 +107,18 @@ PreferencesLoadOutcome EndProgram(Prompter& prompter, const char* function,
 // name too long for the 128-character buffer used to make the enumeration
 // fail on every start, so the program could never start again; such names
 // are deleted like the others.
-bool DeleteStrayValues(PreferencesStore& store, Prompter& prompter, bool& changed) {
+bool DeleteStrayValues(platform::PreferencesStore& store, common::Prompter& prompter,
+                       bool& changed) {
     std::vector<std::string> names;
-    SystemError error;
-    if (!store.enumValues(kAppKey, kValueNameBufferChars, names, error) && !IsNameTooLong(error)) {
-        ShowSystemError(prompter, "RegEnumValue", error.code);
+    platform::SystemError error;
+    if (!store.enumValues(kAppKey, kValueNameBufferChars, names, error) &&
+        !platform::IsNameTooLong(error)) {
+        platform::ShowSystemError(prompter, "RegEnumValue", error.code);
         return false;
     }
     for (const auto& name : names) {
         if (!store.deleteValue(kAppKey, name, error)) {
-            ShowSystemError(prompter, "RegDeleteValue", error.code);
+            platform::ShowSystemError(prompter, "RegDeleteValue", error.code);
             return false;
         }
         changed = true;
@@ -143,19 +145,19 @@ void ReadSettings(KeyReader& r, const DisplayMetrics& display, Preferences& p) {
     p.GroupChars = r.inRange(N::GroupChars, kGroupCharsRange);
     p.Reduction = r.inRange(N::Reduction, kReductionRange);
     auto& o = p.options;
-    o.UsbDelay = r.inRange(N::UsbDelay, kUsbDelayRange);
-    o.ProtocolDelay = r.inRange(N::ProtocolDelay, kProtocolDelayRange);
-    o.DriverDelay = r.inRange(N::DriverDelay, kDriverDelayRange);
+    o.UsbDelay = r.inRange(N::UsbDelay, comm::kUsbDelayRange);
+    o.ProtocolDelay = r.inRange(N::ProtocolDelay, comm::kProtocolDelayRange);
+    o.DriverDelay = r.inRange(N::DriverDelay, comm::kDriverDelayRange);
     o.UsbLogEnable = r.any(N::UsbLogEnable, 0) != 0;
-    o.ReadIntervalTimeout = r.inRange(N::ReadIntervalTimeout, kReadIntervalTimeoutRange);
+    o.ReadIntervalTimeout = r.inRange(N::ReadIntervalTimeout, comm::kReadIntervalTimeoutRange);
     o.ReadTotalTimeoutConstant =
-        r.inRange(N::ReadTotalTimeoutConstant, kReadTotalTimeoutConstantRange);
+        r.inRange(N::ReadTotalTimeoutConstant, comm::kReadTotalTimeoutConstantRange);
 }
 
-RecentEntry ReadRecentEntry(KeyReader& r) {
-    RecentEntry entry;
-    RegValue value;
-    SystemError error;
+settings::RecentEntry ReadRecentEntry(KeyReader& r) {
+    settings::RecentEntry entry;
+    platform::RegValue value;
+    platform::SystemError error;
     if (r.store().queryValue(r.key(), "Name", value, error)) {
         entry.Name = value.asString();
         if (CharacterCount(entry.Name) > kMaxRecentNameChars) {
@@ -166,7 +168,7 @@ RecentEntry ReadRecentEntry(KeyReader& r) {
     entry.Interface = r.inRange("Interface", kRecentInterfaceRange);
     entry.Com = r.inRange("Com", kRecentComRange);
     if (r.store().queryValue(r.key(), "DCB", value, error)) {
-        if (value.data.size() == kDcbSize) {
+        if (value.data.size() == settings::kDcbSize) {
             std::copy(value.data.begin(), value.data.end(), entry.Dcb.begin());
         } else {
             r.forget("DCB");
@@ -175,26 +177,26 @@ RecentEntry ReadRecentEntry(KeyReader& r) {
     return entry;
 }
 
-bool WriteAll(PreferencesStore& store, Prompter& prompter, const std::string& key,
-              const std::vector<std::pair<const char*, RegValue>>& values) {
-    SystemError error;
+bool WriteAll(platform::PreferencesStore& store, common::Prompter& prompter, const std::string& key,
+              const std::vector<std::pair<const char*, platform::RegValue>>& values) {
+    platform::SystemError error;
     for (const auto& [name, value] : values) {
         if (!store.setValue(key, name, value, error)) {
-            ShowSystemError(prompter, "RegSetValueEx", error.code);
+            platform::ShowSystemError(prompter, "RegSetValueEx", error.code);
             return false;
         }
     }
     return true;
 }
 
-RegValue Number(std::int32_t value) {
-    return RegValue::dword(static_cast<std::uint32_t>(value));
+platform::RegValue Number(std::int32_t value) {
+    return platform::RegValue::dword(static_cast<std::uint32_t>(value));
 }
 
-bool WriteSettings(PreferencesStore& store, Prompter& prompter, const Preferences& p,
-                   bool minimized) {
+bool WriteSettings(platform::PreferencesStore& store, common::Prompter& prompter,
+                   const Preferences& p, bool minimized) {
     namespace N = PreferenceNames;
-    std::vector<std::pair<const char*, RegValue>> values;
+    std::vector<std::pair<const char*, platform::RegValue>> values;
     if (!minimized) {
         const auto& w = p.window;
         values = {
@@ -222,20 +224,21 @@ bool WriteSettings(PreferencesStore& store, Prompter& prompter, const Preference
     return WriteAll(store, prompter, kSettingsKey, values);
 }
 
-bool WriteRecentEntries(PreferencesStore& store, Prompter& prompter, const RecentList& recent) {
-    SystemError error;
+bool WriteRecentEntries(platform::PreferencesStore& store, common::Prompter& prompter,
+                        const settings::RecentList& recent) {
+    platform::SystemError error;
     for (int k = 1; k <= kRecentKeys; ++k) {
         const std::string key = RecentFileKey(k);
         if (!store.openKey(key, error)) {
-            ShowSystemError(prompter, "RegOpenKeyEx", error.code);
+            platform::ShowSystemError(prompter, "RegOpenKeyEx", error.code);
             return false;
         }
-        const RecentEntry& entry = recent.entries[k - 1];
+        const settings::RecentEntry& entry = recent.entries[k - 1];
         if (!WriteAll(store, prompter, key,
-                      {{"Name", RegValue::string(entry.Name)},
+                      {{"Name", platform::RegValue::string(entry.Name)},
                        {"Interface", Number(entry.Interface)},
                        {"Com", Number(entry.Com)},
-                       {"DCB", RegValue::binary(entry.Dcb)}})) {
+                       {"DCB", platform::RegValue::binary(entry.Dcb)}})) {
             return false;
         }
     }
@@ -260,10 +263,10 @@ WindowLayout DefaultWindowLayout(const DisplayMetrics& display) {
     return w;
 }
 
-PreferencesLoadOutcome LoadPreferences(PreferencesStore& store, Prompter& prompter,
-                                       const DisplayMetrics& display, Preferences& preferences,
-                                       bool saveCleanUp) {
-    SystemError error;
+PreferencesLoadOutcome LoadPreferences(platform::PreferencesStore& store,
+                                       common::Prompter& prompter, const DisplayMetrics& display,
+                                       Preferences& preferences, bool saveCleanUp) {
+    platform::SystemError error;
     // Whatever the load cleans up or creates is saved at once, so that a
     // crash before the program ends does not bring it back.
     bool changed = false;
@@ -296,8 +299,8 @@ PreferencesLoadOutcome LoadPreferences(PreferencesStore& store, Prompter& prompt
     return PreferencesLoadOutcome::Loaded;
 }
 
-bool SaveLoadCleanUp(PreferencesStore& store, Prompter& prompter) {
-    SystemError error;
+bool SaveLoadCleanUp(platform::PreferencesStore& store, common::Prompter& prompter) {
+    platform::SystemError error;
     // The program runs on with what it read; the next save tries again.
     if (!store.save(error)) {
         ShowPreferencesNotSaved(store, prompter, error);
@@ -306,11 +309,11 @@ bool SaveLoadCleanUp(PreferencesStore& store, Prompter& prompter) {
     return true;
 }
 
-bool SavePreferences(PreferencesStore& store, Prompter& prompter, const Preferences& preferences,
-                     bool minimized) {
-    SystemError error;
+bool SavePreferences(platform::PreferencesStore& store, common::Prompter& prompter,
+                     const Preferences& preferences, bool minimized) {
+    platform::SystemError error;
     if (!store.openKey(kAppKey, error) || !store.openKey(kSettingsKey, error)) {
-        ShowSystemError(prompter, "RegOpenKeyEx", error.code);
+        platform::ShowSystemError(prompter, "RegOpenKeyEx", error.code);
         return false;
     }
     const bool written = WriteSettings(store, prompter, preferences, minimized) &&
@@ -323,4 +326,4 @@ bool SavePreferences(PreferencesStore& store, Prompter& prompter, const Preferen
     return written;
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

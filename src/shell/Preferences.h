@@ -8,7 +8,7 @@
 #include "platform/PreferencesStore.h"
 #include "settings/RecentList.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // Where the program keeps its preferences, below the current user's key.
 inline constexpr const char* kAppKey = "Software\\Tarvik Veviriz Inc.\\Magtune";
@@ -71,8 +71,8 @@ struct Preferences {
     std::int32_t CurrentInterface = 2;  // 1 RS232, 2 keyboard wedge, 3 USB
     std::int32_t GroupChars = 12;       // kept for the stored file only
     std::int32_t Reduction = 0;         // kept for the stored file only
-    CommOptions options;
-    RecentList recent;
+    comm::CommOptions options;
+    settings::RecentList recent;
 };
 
 enum class PreferencesLoadOutcome {
@@ -89,20 +89,20 @@ enum class PreferencesLoadOutcome {
 // that a crash before the program ends does not bring it back; a reader
 // that only looks (magtune-cli) passes false, and so does a window that
 // saves it with SaveLoadCleanUp once its first frame is out.
-PreferencesLoadOutcome LoadPreferences(PreferencesStore& store, Prompter& prompter,
-                                       const DisplayMetrics& display, Preferences& preferences,
-                                       bool saveCleanUp = true);
+PreferencesLoadOutcome LoadPreferences(platform::PreferencesStore& store,
+                                       common::Prompter& prompter, const DisplayMetrics& display,
+                                       Preferences& preferences, bool saveCleanUp = true);
 
 // Saves what a load cleaned up or created and has not saved yet (nothing
 // when it changed nothing). A failure is shown; the program runs on.
-bool SaveLoadCleanUp(PreferencesStore& store, Prompter& prompter);
+bool SaveLoadCleanUp(platform::PreferencesStore& store, common::Prompter& prompter);
 
 // Writes the preferences and makes them permanent. While the window is
 // minimized its layout keeps the values stored before; "USB Log Enable" is
 // written (as 0) only when logging is off. A failure is shown and ends the
 // saving; the program closes either way. Returns whether everything was
 // written.
-bool SavePreferences(PreferencesStore& store, Prompter& prompter, const Preferences& preferences,
-                     bool minimized);
+bool SavePreferences(platform::PreferencesStore& store, common::Prompter& prompter,
+                     const Preferences& preferences, bool minimized);
 
-}  // namespace magtune
+}  // namespace magtune::shell

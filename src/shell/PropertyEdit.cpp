@@ -2,68 +2,71 @@
 
 #include <string>
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
-FormulaEditResult NoteModified(SettingStore& store, FormulaEditResult result) {
+dataedit::FormulaEditResult NoteModified(settings::SettingStore& store,
+                                         dataedit::FormulaEditResult result) {
     if (result.modified) {
         store.Modified = true;
     }
     return result;
 }
 
-bool EditFormulaRow(SettingStore& store, std::size_t formulaRow, PropertyEditors& editors,
-                    Prompter& prompter) {
-    DataEditing& data = store.settings.dataEditing;
+bool EditFormulaRow(settings::SettingStore& store, std::size_t formulaRow, PropertyEditors& editors,
+                    common::Prompter& prompter) {
+    dataedit::DataEditing& data = store.settings.dataEditing;
     if (formulaRow < 1 || formulaRow > data.formulas.size()) {
         return false;
     }
-    Formula edited = data.formulas[formulaRow - 1];
+    dataedit::Formula edited = data.formulas[formulaRow - 1];
     if (!editors.editFormula(edited)) {
         return false;
     }
     // A list that no longer fits the memory keeps the formula as it was.
-    return NoteModified(store, ReplaceFormula(data, formulaRow, edited, prompter)).applied;
+    return NoteModified(store, dataedit::ReplaceFormula(data, formulaRow, edited, prompter))
+        .applied;
 }
 
 }  // namespace
 
-bool EditProperty(SettingStore& store, std::string_view group, const PropertyRow& row,
-                  PropertyEditors& editors, Prompter& prompter) {
-    if (row.placeholder || row.editor == EditorKind::None) {
+bool EditProperty(settings::SettingStore& store, std::string_view group,
+                  const settings::PropertyRow& row, PropertyEditors& editors,
+                  common::Prompter& prompter) {
+    if (row.placeholder || row.editor == settings::EditorKind::None) {
         return false;
     }
     store.EditGroup = std::string(group);
     store.EditItem = row.label;
     switch (row.editor) {
-        case EditorKind::ValueEditor:
+        case settings::EditorKind::ValueEditor:
             return editors.editValue();
-        case EditorKind::StringInput:
+        case settings::EditorKind::StringInput:
             if (row.row == nullptr || row.row->keyByte == nullptr) {
                 return false;
             }
             return editors.editKeyText((store.settings.*(row.row->keyByte)).currentText);
-        case EditorKind::TrackSequenceDialog: {
+        case settings::EditorKind::TrackSequenceDialog: {
             if (row.row == nullptr || row.row->track == nullptr) {
                 return false;
             }
-            TrackSequenceSetting& setting = store.settings.*(row.row->track);
-            TrackOutputSequence edited = setting.current;
+            settings::TrackSequenceSetting& setting = store.settings.*(row.row->track);
+            dataedit::TrackOutputSequence edited = setting.current;
             return editors.editTrackSequence(setting.track, edited) &&
                    StoreTrackSequence(store, setting, edited);
         }
-        case EditorKind::FormulaDialog:
+        case settings::EditorKind::FormulaDialog:
             return EditFormulaRow(store, row.formulaRow, editors, prompter);
-        case EditorKind::None:
+        case settings::EditorKind::None:
             break;
     }
     return false;
 }
 
-bool StoreTrackSequence(SettingStore& store, TrackSequenceSetting& setting,
-                        const TrackOutputSequence& sequence) {
-    auto bytes = EncodeTrackSequence(sequence, setting.track);
+bool StoreTrackSequence(settings::SettingStore& store, settings::TrackSequenceSetting& setting,
+                        const dataedit::TrackOutputSequence& sequence) {
+    auto bytes = dataedit::EncodeTrackSequence(sequence, setting.track);
     if (!bytes) {
         return false;
     }
@@ -75,38 +78,44 @@ bool StoreTrackSequence(SettingStore& store, TrackSequenceSetting& setting,
     return true;
 }
 
-FormulaEditResult AddFormulaCommand(SettingStore& store, std::string_view group,
-                                    PropertyEditors& editors, Prompter& prompter) {
+dataedit::FormulaEditResult AddFormulaCommand(settings::SettingStore& store, std::string_view group,
+                                              PropertyEditors& editors,
+                                              common::Prompter& prompter) {
     store.EditGroup = std::string(group);
-    Formula edited;
+    dataedit::Formula edited;
     if (!editors.editFormula(edited)) {
         return {};
     }
-    return NoteModified(store, AddFormula(store.settings.dataEditing, edited, prompter));
+    return NoteModified(store, dataedit::AddFormula(store.settings.dataEditing, edited, prompter));
 }
 
-FormulaEditResult DeleteFormulaCommand(SettingStore& store, std::size_t selectedRow,
-                                       Prompter& prompter) {
-    DataEditing& data = store.settings.dataEditing;
+dataedit::FormulaEditResult DeleteFormulaCommand(settings::SettingStore& store,
+                                                 std::size_t selectedRow,
+                                                 common::Prompter& prompter) {
+    dataedit::DataEditing& data = store.settings.dataEditing;
     if (selectedRow < 1 || selectedRow > data.formulas.size()) {
         return {};
     }
-    const Answer answer = prompter.question("Delete " + FormulaRowLabel(selectedRow) + " ?",
-                                            kApplicationTitle, MessageButtons::YesNo, Answer::No);
-    if (answer != Answer::Yes) {
+    const common::Answer answer = prompter.question(
+        "Delete " + dataedit::FormulaRowLabel(selectedRow) + " ?", common::kApplicationTitle,
+        common::MessageButtons::YesNo, common::Answer::No);
+    if (answer != common::Answer::Yes) {
         return {};
     }
-    return NoteModified(store, DeleteFormula(data, selectedRow, prompter));
+    return NoteModified(store, dataedit::DeleteFormula(data, selectedRow, prompter));
 }
 
-FormulaEditResult FormulaUpCommand(SettingStore& store, std::size_t selectedRow,
-                                   Prompter& prompter) {
-    return NoteModified(store, MoveFormulaUp(store.settings.dataEditing, selectedRow, prompter));
+dataedit::FormulaEditResult FormulaUpCommand(settings::SettingStore& store, std::size_t selectedRow,
+                                             common::Prompter& prompter) {
+    return NoteModified(store,
+                        dataedit::MoveFormulaUp(store.settings.dataEditing, selectedRow, prompter));
 }
 
-FormulaEditResult FormulaDownCommand(SettingStore& store, std::size_t selectedRow,
-                                     Prompter& prompter) {
-    return NoteModified(store, MoveFormulaDown(store.settings.dataEditing, selectedRow, prompter));
+dataedit::FormulaEditResult FormulaDownCommand(settings::SettingStore& store,
+                                               std::size_t selectedRow,
+                                               common::Prompter& prompter) {
+    return NoteModified(
+        store, dataedit::MoveFormulaDown(store.settings.dataEditing, selectedRow, prompter));
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

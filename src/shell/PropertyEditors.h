@@ -5,7 +5,7 @@
 #include "dataedit/Formula.h"
 #include "dataedit/TrackSequence.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // The dialogs that change one row of the property list, each shown modally
 // and reporting whether the user accepted it. The desktop program shows its
@@ -21,9 +21,9 @@ class PropertyEditors {
     // "Receive Terminator" and "Separator Character" itself.
     virtual bool editKeyText(const std::string& text) = 0;
     // The track output sequence dialog on a working copy.
-    virtual bool editTrackSequence(int track, TrackOutputSequence& sequence) = 0;
+    virtual bool editTrackSequence(int track, dataedit::TrackOutputSequence& sequence) = 0;
     // The formula dialog on a working copy (EditedFormula).
-    virtual bool editFormula(Formula& formula) = 0;
+    virtual bool editFormula(dataedit::Formula& formula) = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

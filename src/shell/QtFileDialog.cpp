@@ -7,13 +7,13 @@
 
 #include "shell/FileDialogFilter.h"
 
-namespace magtune {
+namespace magtune::shell {
 
-std::optional<std::string> QtFileDialog::choose(const FileDialogRequest& request) {
+std::optional<std::string> QtFileDialog::choose(const settings::FileDialogRequest& request) {
     QWidget* owner = parent_ != nullptr ? parent_ : QApplication::activeWindow();
     QFileDialog dialog(owner, QString::fromStdString(request.title),
                        QFile::decodeName(request.initialFolder.c_str()));
-    const bool save = request.kind == FileDialogRequest::Kind::Save;
+    const bool save = request.kind == settings::FileDialogRequest::Kind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // An open dialog offers existing files only; a save dialog any name in
     // an existing folder (the dialog offers no other).
@@ -39,4 +39,4 @@ std::optional<std::string> QtFileDialog::choose(const FileDialogRequest& request
     return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

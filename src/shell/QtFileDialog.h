@@ -4,20 +4,20 @@
 
 class QWidget;
 
-namespace magtune {
+namespace magtune::shell {
 
 // The Open and Save As dialogs of the desktop program.
-class QtFileDialog : public FileDialog {
+class QtFileDialog : public settings::FileDialog {
   public:
     // Dialogs are owned by `parent` (the active window when null).
     explicit QtFileDialog(QWidget* parent = nullptr) : parent_(parent) {}
 
     void setParent(QWidget* parent) { parent_ = parent; }
 
-    std::optional<std::string> choose(const FileDialogRequest& request) override;
+    std::optional<std::string> choose(const settings::FileDialogRequest& request) override;
 
   private:
     QWidget* parent_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

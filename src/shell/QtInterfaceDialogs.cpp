@@ -7,10 +7,10 @@
 #include "shell/frmSave.h"
 #include "shell/frmSelect.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 QtInterfaceDialogs::QtInterfaceDialogs(InterfaceDialogContext context,
-                                       const OpenSetting& openSetting, QWidget* parent)
+                                       const settings::OpenSetting& openSetting, QWidget* parent)
     : context_(std::move(context)), openSetting_(openSetting), parent_(parent) {}
 
 bool QtInterfaceDialogs::run(SelectionDialogKind kind) {
@@ -30,4 +30,4 @@ bool QtInterfaceDialogs::run(SelectionDialogKind kind) {
     return dialog->chosen();
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

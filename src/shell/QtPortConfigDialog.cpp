@@ -2,10 +2,10 @@
 
 #include "shell/PortSettingsDialog.h"
 
-namespace magtune {
+namespace magtune::shell {
 
-std::optional<PortSettings> QtPortConfigDialog::configure(const std::string& portName,
-                                                          const PortSettings& settings) {
+std::optional<platform::PortSettings> QtPortConfigDialog::configure(
+    const std::string& portName, const platform::PortSettings& settings) {
     PortSettingsDialog dialog(QString::fromStdString(portName), settings, owner_);
     dialog.exec();
     if (!dialog.accepted()) {
@@ -14,4 +14,4 @@ std::optional<PortSettings> QtPortConfigDialog::configure(const std::string& por
     return dialog.settings();
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

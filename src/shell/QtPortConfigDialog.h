@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace magtune {
+namespace magtune::shell {
 
 // The port configuration dialog of the desktop program (PortSettingsDialog),
 // owned by the selection dialog that asks for it.
@@ -12,11 +12,11 @@ class QtPortConfigDialog : public PortConfigDialog {
   public:
     explicit QtPortConfigDialog(QWidget* owner) : owner_(owner) {}
 
-    std::optional<PortSettings> configure(const std::string& portName,
-                                          const PortSettings& settings) override;
+    std::optional<platform::PortSettings> configure(
+        const std::string& portName, const platform::PortSettings& settings) override;
 
   private:
     QWidget* owner_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

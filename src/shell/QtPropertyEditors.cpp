@@ -5,10 +5,10 @@
 #include "settings/StringInputShow.h"
 #include "settings/ui/frmEdit.h"
 
-namespace magtune {
+namespace magtune::shell {
 
-QtPropertyEditors::QtPropertyEditors(SettingStore& store, Prompter& prompter, HelpViewer& help,
-                                     QWidget* parent)
+QtPropertyEditors::QtPropertyEditors(settings::SettingStore& store, common::Prompter& prompter,
+                                     common::HelpViewer& help, QWidget* parent)
     : store_(store),
       prompter_(prompter),
       help_(help),
@@ -16,26 +16,26 @@ QtPropertyEditors::QtPropertyEditors(SettingStore& store, Prompter& prompter, He
       input_(store, prompter, help, parent) {}
 
 bool QtPropertyEditors::editValue() {
-    frmEdit dialog(store_, prompter_, parent_);
+    settings::frmEdit dialog(store_, prompter_, parent_);
     dialog.exec();
     return dialog.accepted();
 }
 
 bool QtPropertyEditors::editKeyText(const std::string& text) {
-    InputBlock block;
-    return ShowStringInput(input_, block, text, {}, store_.EditItem);
+    settings::InputBlock block;
+    return settings::ShowStringInput(input_, block, text, {}, store_.EditItem);
 }
 
-bool QtPropertyEditors::editTrackSequence(int track, TrackOutputSequence& sequence) {
-    frmTrack dialog(track, sequence, input_, prompter_, help_, parent_);
+bool QtPropertyEditors::editTrackSequence(int track, dataedit::TrackOutputSequence& sequence) {
+    dataedit::frmTrack dialog(track, sequence, input_, prompter_, help_, parent_);
     dialog.exec();
     return dialog.result();
 }
 
-bool QtPropertyEditors::editFormula(Formula& formula) {
-    frmFmula dialog(formula, input_, prompter_, help_, parent_);
+bool QtPropertyEditors::editFormula(dataedit::Formula& formula) {
+    dataedit::frmFmula dialog(formula, input_, prompter_, help_, parent_);
     dialog.exec();
     return dialog.result();
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

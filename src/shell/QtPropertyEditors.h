@@ -8,26 +8,27 @@
 
 class QWidget;
 
-namespace magtune {
+namespace magtune::shell {
 
 // The property list's editors as the desktop program shows them: frmEdit,
 // frmInput, frmTrack and frmFmula, each created for one edit and shown
 // modally over the main window.
 class QtPropertyEditors : public PropertyEditors {
   public:
-    QtPropertyEditors(SettingStore& store, Prompter& prompter, HelpViewer& help, QWidget* parent);
+    QtPropertyEditors(settings::SettingStore& store, common::Prompter& prompter,
+                      common::HelpViewer& help, QWidget* parent);
 
     bool editValue() override;
     bool editKeyText(const std::string& text) override;
-    bool editTrackSequence(int track, TrackOutputSequence& sequence) override;
-    bool editFormula(Formula& formula) override;
+    bool editTrackSequence(int track, dataedit::TrackOutputSequence& sequence) override;
+    bool editFormula(dataedit::Formula& formula) override;
 
   private:
-    SettingStore& store_;
-    Prompter& prompter_;
-    HelpViewer& help_;
+    settings::SettingStore& store_;
+    common::Prompter& prompter_;
+    common::HelpViewer& help_;
     QWidget* parent_;
-    QtStringInput input_;
+    settings::QtStringInput input_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

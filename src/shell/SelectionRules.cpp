@@ -3,7 +3,7 @@
 #include "dataedit/Ansi.h"
 #include "settings/InterfaceCode.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -33,11 +33,11 @@ bool IsBlank(char c) {
 std::string UpperCaseProductName(std::string_view text) {
     std::string upper;
     upper.reserve(text.size());
-    for (const std::string& character : SplitCharacters(text)) {
-        const auto ansi = AnsiFromText(character);
+    for (const std::string& character : dataedit::SplitCharacters(text)) {
+        const auto ansi = dataedit::AnsiFromText(character);
         // A character outside the code page is kept, not turned into '?'.
-        if (ansi.size() == 1 && TextFromAnsiByte(ansi[0]) == character) {
-            upper += TextFromAnsiByte(UpperAnsi(ansi[0]));
+        if (ansi.size() == 1 && dataedit::TextFromAnsiByte(ansi[0]) == character) {
+            upper += dataedit::TextFromAnsiByte(UpperAnsi(ansi[0]));
         } else {
             upper += character;
         }
@@ -59,7 +59,7 @@ std::string ComPortEntryText(int comIndex) {
     return std::to_string(comIndex + 1);
 }
 
-std::string ComPortDeviceText(const ComPortInfo& port, bool present) {
+std::string ComPortDeviceText(const platform::ComPortInfo& port, bool present) {
     if (port.device.empty()) {
         return "not present";
     }
@@ -68,13 +68,13 @@ std::string ComPortDeviceText(const ComPortInfo& port, bool present) {
 
 std::string InterfaceNotAvailableText(std::int32_t interface) {
     switch (interface) {
-        case InterfaceCode::Rs232:
+        case settings::InterfaceCode::Rs232:
             return "Transfers by RS232 interface are not available yet.";
-        case InterfaceCode::Usb:
+        case settings::InterfaceCode::Usb:
             return "Transfers by USB interface are not available yet.";
         default:
             return "Transfers by PS/2 keyboard interface are not available yet.";
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

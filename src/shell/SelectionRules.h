@@ -6,7 +6,7 @@
 
 #include "platform/ComPorts.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // The rate the readers cannot run at; the port properties refuse it.
 inline constexpr std::uint32_t kUnsupportedBaudRate = 110;
@@ -25,9 +25,9 @@ std::string ComPortEntryText(int comIndex);
 
 // Beside the port list: the device the chosen port opens, "/dev/ttyUSB0",
 // or "/dev/ttyUSB0 (not present)" when nothing is plugged in there.
-std::string ComPortDeviceText(const ComPortInfo& port, bool present);
+std::string ComPortDeviceText(const platform::ComPortInfo& port, bool present);
 
 // Shown when a reader interface has no transfer windows in this build yet.
 std::string InterfaceNotAvailableText(std::int32_t interface);
 
-}  // namespace magtune
+}  // namespace magtune::shell

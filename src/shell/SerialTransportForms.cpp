@@ -4,25 +4,26 @@
 #include "comm/ui/frmComTest.h"
 #include "comm/ui/frmComUp.h"
 
-namespace magtune {
+namespace magtune::shell {
 
-SerialTransportForms::SerialTransportForms(SerialLink& link, Clock& clock, QWidget* parent)
+SerialTransportForms::SerialTransportForms(comm::SerialLink& link, platform::Clock& clock,
+                                           QWidget* parent)
     : link_(link), clock_(clock), parent_(parent) {}
 
-bool SerialTransportForms::download(const ConfigurationImage& image) {
-    frmComDn form(link_, clock_, image, parent_);
+bool SerialTransportForms::download(const settings::ConfigurationImage& image) {
+    comm::frmComDn form(link_, clock_, image, parent_);
     form.exec();
     return form.succeeded();
 }
 
-bool SerialTransportForms::upload(ConfigurationImage& image) {
-    frmComUp form(link_, clock_, image, parent_);
+bool SerialTransportForms::upload(settings::ConfigurationImage& image) {
+    comm::frmComUp form(link_, clock_, image, parent_);
     form.exec();
     return form.succeeded();
 }
 
 void SerialTransportForms::testPad() {
-    frmComTest form(link_, parent_);
+    comm::frmComTest form(link_, parent_);
     form.exec();
 }
 
@@ -30,4 +31,4 @@ void SerialTransportForms::endTransfers() {
     link_.session().closePort();
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

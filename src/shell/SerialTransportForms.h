@@ -6,23 +6,23 @@
 
 class QWidget;
 
-namespace magtune {
+namespace magtune::shell {
 
 // The RS232 transport of the desktop program: frmComDn, frmComUp and
 // frmComTest, shown modally over the port that the selection dialog opened.
-class SerialTransportForms : public ReaderTransport {
+class SerialTransportForms : public app::ReaderTransport {
   public:
-    SerialTransportForms(SerialLink& link, Clock& clock, QWidget* parent);
+    SerialTransportForms(comm::SerialLink& link, platform::Clock& clock, QWidget* parent);
 
-    bool download(const ConfigurationImage& image) override;
-    bool upload(ConfigurationImage& image) override;
+    bool download(const settings::ConfigurationImage& image) override;
+    bool upload(settings::ConfigurationImage& image) override;
     void testPad() override;
     void endTransfers() override;
 
   private:
-    SerialLink& link_;
-    Clock& clock_;
+    comm::SerialLink& link_;
+    platform::Clock& clock_;
     QWidget* parent_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

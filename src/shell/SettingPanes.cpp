@@ -6,7 +6,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 
-namespace magtune {
+namespace magtune::shell {
 
 SettingPanes::SettingPanes(QWidget* parent)
     : QWidget(parent),
@@ -132,4 +132,4 @@ void SettingPanes::endDrag() {
     arrangePanes(barLeft);
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -8,7 +8,7 @@
 class QFrame;
 class QTreeWidget;
 
-namespace magtune {
+namespace magtune::shell {
 
 // The main window's client area: the setting tree (tvSettings) on the left,
 // the property list (lvProperty) on the right, and between them the
@@ -57,4 +57,4 @@ class SettingPanes : public QWidget {
     QFrame* picSplitter;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

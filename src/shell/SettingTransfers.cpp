@@ -5,10 +5,11 @@
 #include "app/TransferService.h"
 #include "shell/SelectionRules.h"
 
-namespace magtune {
+namespace magtune::shell {
 
-SettingTransfers::SettingTransfers(SettingStore& store, OpenSetting& openSetting, SerialLink& link,
-                                   InterfaceDialogs& dialogs, ReaderTransports transports,
+SettingTransfers::SettingTransfers(settings::SettingStore& store,
+                                   settings::OpenSetting& openSetting, comm::SerialLink& link,
+                                   InterfaceDialogs& dialogs, app::ReaderTransports transports,
                                    ComPortOpener openPort)
     : transports(transports),
       store_(store),
@@ -39,7 +40,7 @@ void SettingTransfers::testPad() {
     if (!dialogs_.run(SelectionDialogKind::TestPad)) {
         return;
     }
-    if (ReaderTransport* transport = transportFor(store_.CurrentInterface)) {
+    if (app::ReaderTransport* transport = transportFor(store_.CurrentInterface)) {
         transport->testPad();
     }
 }
@@ -47,30 +48,30 @@ void SettingTransfers::testPad() {
 bool SettingTransfers::UploadSetting(const std::string& name, std::int32_t interface) {
     // Asked before the save question, so that a setting is never closed for
     // an upload that cannot run.
-    ReaderTransport* transport = transportFor(interface);
+    app::ReaderTransport* transport = transportFor(interface);
     if (transport == nullptr) {
         return true;
     }
-    if (openSetting_.QuerySaveChanges() == Answer::Cancel) {
+    if (openSetting_.QuerySaveChanges() == common::Answer::Cancel) {
         return true;
     }
-    SerialSession& session = link_.session();
+    comm::SerialSession& session = link_.session();
     session.DeviceName = name;
-    if (interface == InterfaceCode::Usb && repaintMainWindow) {
+    if (interface == settings::InterfaceCode::Usb && repaintMainWindow) {
         repaintMainWindow();
     }
-    if (interface == InterfaceCode::Rs232 && !ensureSerialPortOpen()) {
+    if (interface == settings::InterfaceCode::Rs232 && !ensureSerialPortOpen()) {
         return false;
     }
-    switch (TransferService(link_.prompter()).Upload(*transport, store_)) {
-        case TransferOutcome::NoDevice:
+    switch (app::TransferService(link_.prompter()).Upload(*transport, store_)) {
+        case app::TransferOutcome::NoDevice:
             return true;
-        case TransferOutcome::Failed:
+        case app::TransferOutcome::Failed:
             return false;
-        case TransferOutcome::Done:
+        case app::TransferOutcome::Done:
             break;
     }
-    if (interface == InterfaceCode::Rs232) {
+    if (interface == settings::InterfaceCode::Rs232) {
         openSetting_.AcceptUpload(session.DeviceName, interface, session.CurrentComIndex,
                                   session.PortSettings.toBytes());
     } else {
@@ -81,49 +82,50 @@ bool SettingTransfers::UploadSetting(const std::string& name, std::int32_t inter
 
 bool SettingTransfers::DownloadSetting() {
     const std::int32_t interface = store_.CurrentInterface;
-    ReaderTransport* transport = transportFor(interface);
+    app::ReaderTransport* transport = transportFor(interface);
     if (transport == nullptr) {
         return false;
     }
-    if (interface == InterfaceCode::Usb && repaintMainWindow) {
+    if (interface == settings::InterfaceCode::Usb && repaintMainWindow) {
         repaintMainWindow();
     }
-    if (interface == InterfaceCode::Rs232 && !ensureSerialPortOpen()) {
+    if (interface == settings::InterfaceCode::Rs232 && !ensureSerialPortOpen()) {
         return false;
     }
-    if (TransferService(link_.prompter()).Download(*transport, interface, store_) !=
-        TransferOutcome::Done) {
+    if (app::TransferService(link_.prompter()).Download(*transport, interface, store_) !=
+        app::TransferOutcome::Done) {
         return false;
     }
     openSetting_.NoteDownloadSucceeded();
-    const Answer answer = link_.prompter().question(kQuickTestQuestion, kApplicationTitle,
-                                                    MessageButtons::YesNo, Answer::Yes);
-    if (answer == Answer::Yes) {
+    const common::Answer answer =
+        link_.prompter().question(kQuickTestQuestion, common::kApplicationTitle,
+                                  common::MessageButtons::YesNo, common::Answer::Yes);
+    if (answer == common::Answer::Yes) {
         transport->testPad();
-    } else if (interface == InterfaceCode::Rs232) {
+    } else if (interface == settings::InterfaceCode::Rs232) {
         link_.session().closePort();
     }
     return true;
 }
 
-bool SettingTransfers::uploadRecent(const RecentEntry& entry) {
-    if (entry.Interface != InterfaceCode::Rs232) {
+bool SettingTransfers::uploadRecent(const settings::RecentEntry& entry) {
+    if (entry.Interface != settings::InterfaceCode::Rs232) {
         return UploadSetting(entry.Name, entry.Interface);
     }
-    if (transportFor(InterfaceCode::Rs232) == nullptr) {
+    if (transportFor(settings::InterfaceCode::Rs232) == nullptr) {
         return true;
     }
-    SerialSession& session = link_.session();
+    comm::SerialSession& session = link_.session();
     // Our own handle on the same port would make the exclusive open fail.
     session.closePort();
-    const bool validIndex = entry.Com >= 0 && entry.Com < kComPortCount;
-    std::string refusal = PortNotAvailableText(ComPortName(entry.Com));
+    const bool validIndex = entry.Com >= 0 && entry.Com < platform::kComPortCount;
+    std::string refusal = platform::PortNotAvailableText(platform::ComPortName(entry.Com));
     if (validIndex) {
         session.CurrentComIndex = static_cast<std::uint16_t>(entry.Com);
-        session.PortSettings = PortSettings::fromBytes(entry.Dcb);
+        session.PortSettings = platform::PortSettings::fromBytes(entry.Dcb);
         refusal = OpenComPortInto(openPort_, entry.Com, session.SerialPort);
     }
-    Prompter& prompter = link_.prompter();
+    common::Prompter& prompter = link_.prompter();
     const std::string failed = "Failed to open " + entry.Name + ".";
     if (!session.isPortOpen()) {
         prompter.warning(refusal);
@@ -135,11 +137,11 @@ bool SettingTransfers::uploadRecent(const RecentEntry& entry) {
         prompter.warning(failed);
         return false;
     }
-    return UploadSetting(entry.Name, InterfaceCode::Rs232);
+    return UploadSetting(entry.Name, settings::InterfaceCode::Rs232);
 }
 
 void SettingTransfers::releaseDevices() {
-    for (ReaderTransport* transport :
+    for (app::ReaderTransport* transport :
          {transports.serial, transports.keyboardWedge, transports.usb}) {
         if (transport != nullptr) {
             transport->releaseDevices();
@@ -147,8 +149,8 @@ void SettingTransfers::releaseDevices() {
     }
 }
 
-ReaderTransport* SettingTransfers::transportFor(std::int32_t interface) {
-    ReaderTransport* transport = transports.forInterface(interface);
+app::ReaderTransport* SettingTransfers::transportFor(std::int32_t interface) {
+    app::ReaderTransport* transport = transports.forInterface(interface);
     if (transport == nullptr) {
         link_.prompter().warning(InterfaceNotAvailableText(interface));
     }
@@ -156,7 +158,7 @@ ReaderTransport* SettingTransfers::transportFor(std::int32_t interface) {
 }
 
 bool SettingTransfers::ensureSerialPortOpen() {
-    SerialSession& session = link_.session();
+    comm::SerialSession& session = link_.session();
     if (session.isPortOpen()) {
         return true;
     }
@@ -173,4 +175,4 @@ bool SettingTransfers::ensureSerialPortOpen() {
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

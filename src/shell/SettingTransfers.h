@@ -12,7 +12,7 @@
 #include "shell/InterfaceDialogs.h"
 #include "shell/TransferCommands.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 inline constexpr const char* kQuickTestQuestion = "Do a quick test?";
 
@@ -21,13 +21,13 @@ inline constexpr const char* kQuickTestQuestion = "Do a quick test?";
 // what the open setting becomes afterwards.
 class SettingTransfers : public TransferCommands {
   public:
-    SettingTransfers(SettingStore& store, OpenSetting& openSetting, SerialLink& link,
-                     InterfaceDialogs& dialogs, ReaderTransports transports,
-                     ComPortOpener openPort);
+    SettingTransfers(settings::SettingStore& store, settings::OpenSetting& openSetting,
+                     comm::SerialLink& link, InterfaceDialogs& dialogs,
+                     app::ReaderTransports transports, ComPortOpener openPort);
 
     // The transports can be added later (USB and the keyboard wedge come
     // with their own windows); a missing one is reported as not available.
-    ReaderTransports transports;
+    app::ReaderTransports transports;
     // Called before the USB reader list is shown, so that the main window
     // is drawn behind it.
     std::function<void()> repaintMainWindow;
@@ -42,7 +42,7 @@ class SettingTransfers : public TransferCommands {
     bool downloadSetting() override { return DownloadSetting(); }
     // A click on a recent device entry: an RS232 entry first reopens its
     // port with its stored control block, then UploadSetting.
-    bool uploadRecent(const RecentEntry& entry) override;
+    bool uploadRecent(const settings::RecentEntry& entry) override;
     void releaseDevices() override;
 
     // Uploads from a reader and makes it the open setting. False only when
@@ -57,17 +57,17 @@ class SettingTransfers : public TransferCommands {
   private:
     // The transport of the interface, after telling the user when there is
     // none.
-    ReaderTransport* transportFor(std::int32_t interface);
+    app::ReaderTransport* transportFor(std::int32_t interface);
     // The port of CurrentComIndex, opened and configured again when a
     // transfer before (the quick test after the save question's download)
     // has closed it.
     bool ensureSerialPortOpen();
 
-    SettingStore& store_;
-    OpenSetting& openSetting_;
-    SerialLink& link_;
+    settings::SettingStore& store_;
+    settings::OpenSetting& openSetting_;
+    comm::SerialLink& link_;
     InterfaceDialogs& dialogs_;
     ComPortOpener openPort_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -3,10 +3,12 @@
 #include <QSocketNotifier>
 #include <utility>
 
-namespace magtune {
+namespace magtune::shell {
 
 ShutdownSignals::ShutdownSignals(std::function<void()> shutDown, QObject* parent)
-    : QObject(parent), pipe_(SignalPipe::TerminationSignals()), shutDown_(std::move(shutDown)) {
+    : QObject(parent),
+      pipe_(platform::SignalPipe::TerminationSignals()),
+      shutDown_(std::move(shutDown)) {
     if (pipe_.ok()) {
         notifier_ = new QSocketNotifier(pipe_.readFd(), QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, &ShutdownSignals::signalled);
@@ -21,4 +23,4 @@ void ShutdownSignals::signalled() {
     shutDown_();
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -7,7 +7,7 @@
 
 class QSocketNotifier;
 
-namespace magtune {
+namespace magtune::shell {
 
 // The signals that end the desktop program (the system shutting down, the
 // session ending, Ctrl+C), taken up by the event loop: `shutDown` runs
@@ -21,10 +21,10 @@ class ShutdownSignals : public QObject {
   private:
     void signalled();
 
-    SignalPipe pipe_;
+    platform::SignalPipe pipe_;
     std::function<void()> shutDown_;
     QSocketNotifier* notifier_ = nullptr;
     bool done_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

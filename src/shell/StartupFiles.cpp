@@ -2,17 +2,17 @@
 
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 std::string WedgeEchoFilePath() {
-    return UserFilePath(UserConfigFolder(), kWedgeEchoFileName);
+    return platform::UserFilePath(platform::UserConfigFolder(), kWedgeEchoFileName);
 }
 
-void RemoveWedgeEchoFile(FileSystem& files, const std::string& path) {
+void RemoveWedgeEchoFile(platform::FileSystem& files, const std::string& path) {
     if (files.fileExists(path)) {
-        SystemError ignored;
+        platform::SystemError ignored;
         files.removeFile(path, ignored);
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -4,7 +4,7 @@
 
 #include "platform/FileSystem.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // The keyboard wedge library's echo trace, "zebecho.txt". The program
 // deletes it at every start so that a trace never grows across runs.
@@ -20,6 +20,6 @@ std::string WedgeEchoFilePath();
 
 // Deletes the trace when it exists. A trace that cannot be deleted is left
 // alone: it is no reason to keep the program from starting.
-void RemoveWedgeEchoFile(FileSystem& files, const std::string& path);
+void RemoveWedgeEchoFile(platform::FileSystem& files, const std::string& path);
 
-}  // namespace magtune
+}  // namespace magtune::shell

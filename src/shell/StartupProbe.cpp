@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace magtune {
+namespace magtune::shell {
 
 void StartupProbe::watch(QWidget* window, std::chrono::steady_clock::time_point started) {
     if (std::getenv(kVariable) == nullptr) {
@@ -34,4 +34,4 @@ void StartupProbe::report() {
     QCoreApplication::exit(0);
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

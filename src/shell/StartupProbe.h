@@ -3,7 +3,7 @@
 #include <QObject>
 #include <chrono>
 
-namespace magtune {
+namespace magtune::shell {
 
 // For the start-up benchmark: when the environment variable
 // MAGTUNE_STARTUP_PROBE is set, the program prints how long it took from
@@ -30,4 +30,4 @@ class StartupProbe : public QObject {
     bool painted_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -2,7 +2,7 @@
 
 #include "settings/RecentEntry.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // The Settings menu commands and the transfers that the main window and
 // the file commands start: the interface selection dialogs with the
@@ -25,11 +25,11 @@ class TransferCommands {
     // UploadSetting for a click on a recent device entry (RS232 entries
     // open their port first). False when no setting was delivered; the
     // entry is then dropped from the recent list.
-    virtual bool uploadRecent(const RecentEntry& entry) = 0;
+    virtual bool uploadRecent(const settings::RecentEntry& entry) = 0;
 
     // At program end, after the preferences were written: deselects a
     // selected USB reader and releases the device list.
     virtual void releaseDevices() = 0;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

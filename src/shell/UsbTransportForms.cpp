@@ -11,14 +11,14 @@
 #include "comm/ui/frmUSBUpld.h"
 #include "usbhid/common/SimUsbWire.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // Types the simulated reader's keys into the active modal window, where a
 // real reader's keys land. Keys that come while no form is up are lost, as
 // a real reader's keys typed into another window would be.
 class UsbTransportForms::SimulatedTyping {
   public:
-    SimulatedTyping(std::string bus, Prompter& prompter)
+    SimulatedTyping(std::string bus, common::Prompter& prompter)
         : bus_(std::move(bus)), prompter_(prompter) {
         timer_.setInterval(kPollMs);
         QObject::connect(&timer_, &QTimer::timeout, [this] { typeWaitingKeys(); });
@@ -30,11 +30,12 @@ class UsbTransportForms::SimulatedTyping {
         if (keys_ != nullptr && !keys_->closed()) {
             return;
         }
-        SystemError error;
-        keys_ = SimulatorKeySource::connect(bus_, error);
+        platform::SystemError error;
+        keys_ = comm::SimulatorKeySource::connect(bus_, error);
         if (keys_ == nullptr) {
             prompter_.warning("The keys of the simulated USB reader cannot be read from " +
-                              SimulatorKeysPath(bus_) + ":\n" + SystemMessageText(error.code));
+                              comm::SimulatorKeysPath(bus_) + ":\n" +
+                              platform::SystemMessageText(error.code));
         }
     }
 
@@ -79,13 +80,14 @@ class UsbTransportForms::SimulatedTyping {
     }
 
     std::string bus_;
-    Prompter& prompter_;
-    std::unique_ptr<SimulatorKeySource> keys_;
+    common::Prompter& prompter_;
+    std::unique_ptr<comm::SimulatorKeySource> keys_;
     QTimer timer_;
 };
 
-UsbTransportForms::UsbTransportForms(AppState& state, UsbLibraryCalls& library, Prompter& prompter,
-                                     FileSystem& files, Clock& clock, QWidget* parent,
+UsbTransportForms::UsbTransportForms(AppState& state, comm::UsbLibraryCalls& library,
+                                     common::Prompter& prompter, platform::FileSystem& files,
+                                     platform::Clock& clock, QWidget* parent,
                                      std::string simulatorBus)
     : state_(state),
       library_(library),
@@ -105,19 +107,21 @@ bool UsbTransportForms::chooseDevice() {
     if (typing_) {
         typing_->connect();
     }
-    frmUSB form(library_, clock_, prompter_, state_.options.DriverDelay, state_.SelectedUsbName,
-                parent_);
+    comm::frmUSB form(library_, clock_, prompter_, state_.options.DriverDelay,
+                      state_.SelectedUsbName, parent_);
     form.exec();
     return form.chosen();
 }
 
-bool UsbTransportForms::transfer(UsbTransfer::Direction direction, ConfigurationImage& image) {
-    const UsbTransferContext context{library_, clock_, prompter_, state_.options, log_, dump_};
-    std::unique_ptr<frmUSBTransfer> form;
-    if (direction == UsbTransfer::Direction::Download) {
-        form = std::make_unique<frmUSBDnld>(context, image, parent_);
+bool UsbTransportForms::transfer(comm::UsbTransfer::Direction direction,
+                                 settings::ConfigurationImage& image) {
+    const comm::UsbTransferContext context{library_,       clock_, prompter_,
+                                           state_.options, log_,   dump_};
+    std::unique_ptr<comm::frmUSBTransfer> form;
+    if (direction == comm::UsbTransfer::Direction::Download) {
+        form = std::make_unique<comm::frmUSBDnld>(context, image, parent_);
     } else {
-        form = std::make_unique<frmUSBUpld>(context, image, parent_);
+        form = std::make_unique<comm::frmUSBUpld>(context, image, parent_);
     }
     if (typing_) {
         typing_->begin();
@@ -129,18 +133,18 @@ bool UsbTransportForms::transfer(UsbTransfer::Direction direction, Configuration
     return form->succeeded();
 }
 
-bool UsbTransportForms::download(const ConfigurationImage& image) {
+bool UsbTransportForms::download(const settings::ConfigurationImage& image) {
     // The form takes the image it sends by reference; it never changes it.
-    ConfigurationImage sent = image;
-    return transfer(UsbTransfer::Direction::Download, sent);
+    settings::ConfigurationImage sent = image;
+    return transfer(comm::UsbTransfer::Direction::Download, sent);
 }
 
-bool UsbTransportForms::upload(ConfigurationImage& image) {
-    return transfer(UsbTransfer::Direction::Upload, image);
+bool UsbTransportForms::upload(settings::ConfigurationImage& image) {
+    return transfer(comm::UsbTransfer::Direction::Upload, image);
 }
 
 void UsbTransportForms::testPad() {
-    frmTest form(state_.store.CurrentInterface, parent_);
+    comm::frmTest form(state_.store.CurrentInterface, parent_);
     if (typing_) {
         typing_->begin();
     }
@@ -161,4 +165,4 @@ void UsbTransportForms::releaseDevices() {
     state_.SelectedUsbName.clear();
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -14,7 +14,7 @@
 
 class QWidget;
 
-namespace magtune {
+namespace magtune::shell {
 
 // The USB transport of the desktop program: the reader list (frmUSB), then
 // frmUSBDnld, frmUSBUpld or the test pad (frmTest), shown modally. The
@@ -23,10 +23,10 @@ namespace magtune {
 // With a simulated bus (`simulatorBus`, from the run-time configuration) the
 // simulated reader's keys are typed into the active form as a real reader's
 // keys would be.
-class UsbTransportForms : public ReaderTransport {
+class UsbTransportForms : public app::ReaderTransport {
   public:
-    UsbTransportForms(AppState& state, UsbLibraryCalls& library, Prompter& prompter,
-                      FileSystem& files, Clock& clock, QWidget* parent,
+    UsbTransportForms(AppState& state, comm::UsbLibraryCalls& library, common::Prompter& prompter,
+                      platform::FileSystem& files, platform::Clock& clock, QWidget* parent,
                       std::string simulatorBus = {});
     ~UsbTransportForms() override;
 
@@ -35,24 +35,24 @@ class UsbTransportForms : public ReaderTransport {
 
     // frmUSB; true when a reader was chosen (UsbDeviceChosen).
     bool chooseDevice() override;
-    bool download(const ConfigurationImage& image) override;
-    bool upload(ConfigurationImage& image) override;
+    bool download(const settings::ConfigurationImage& image) override;
+    bool upload(settings::ConfigurationImage& image) override;
     void testPad() override;
     // Deselects the selected reader and releases the device list.
     void releaseDevices() override;
 
   private:
     class SimulatedTyping;
-    bool transfer(UsbTransfer::Direction direction, ConfigurationImage& image);
+    bool transfer(comm::UsbTransfer::Direction direction, settings::ConfigurationImage& image);
 
     AppState& state_;
-    UsbLibraryCalls& library_;
-    Prompter& prompter_;
-    Clock& clock_;
+    comm::UsbLibraryCalls& library_;
+    common::Prompter& prompter_;
+    platform::Clock& clock_;
     QWidget* parent_;
-    TransferLog log_;
-    TransferLog dump_;
+    comm::TransferLog log_;
+    comm::TransferLog dump_;
     std::unique_ptr<SimulatedTyping> typing_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

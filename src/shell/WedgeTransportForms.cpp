@@ -6,11 +6,13 @@
 #include "comm/ui/frmTest.h"
 #include "comm/ui/frmUpld.h"
 
-namespace magtune {
+namespace magtune::shell {
 
-WedgeTransportForms::WedgeTransportForms(ZebApiLibrary& library, SettingStore& store,
-                                         const CommOptions& options, Prompter& prompter,
-                                         Clock& clock, QWidget* parent)
+WedgeTransportForms::WedgeTransportForms(wedge::ZebApiLibrary& library,
+                                         settings::SettingStore& store,
+                                         const comm::CommOptions& options,
+                                         common::Prompter& prompter, platform::Clock& clock,
+                                         QWidget* parent)
     : library_(library),
       store_(store),
       options_(options),
@@ -31,23 +33,23 @@ WedgeTransportForms::~WedgeTransportForms() {
     }
 }
 
-bool WedgeTransportForms::download(const ConfigurationImage& image) {
+bool WedgeTransportForms::download(const settings::ConfigurationImage& image) {
     used_ = true;
-    ConfigurationImage sent = image;
-    frmDnld form(library_, clock_, prompter_, options_.ProtocolDelay, sent, parent_);
+    settings::ConfigurationImage sent = image;
+    comm::frmDnld form(library_, clock_, prompter_, options_.ProtocolDelay, sent, parent_);
     form.exec();
     return form.succeeded();
 }
 
-bool WedgeTransportForms::upload(ConfigurationImage& image) {
+bool WedgeTransportForms::upload(settings::ConfigurationImage& image) {
     used_ = true;
-    frmUpld form(library_, clock_, prompter_, options_.ProtocolDelay, image, parent_);
+    comm::frmUpld form(library_, clock_, prompter_, options_.ProtocolDelay, image, parent_);
     form.exec();
     return form.succeeded();
 }
 
 void WedgeTransportForms::testPad() {
-    frmTest form(store_.CurrentInterface, parent_);
+    comm::frmTest form(store_.CurrentInterface, parent_);
     form.exec();
 }
 
@@ -60,4 +62,4 @@ void WedgeTransportForms::releaseDevices() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -12,7 +12,7 @@
 #include "common/ui/DialogPlacement.h"
 #include "shell/AboutText.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -29,14 +29,14 @@ frmAbout::frmAbout(QWidget* parent) : frmAbout(QStringLiteral(MAGTUNE_WEBSITE), 
 frmAbout::frmAbout(const QString& website, QWidget* parent)
     : QDialog(parent), openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About ") + QString::fromUtf8(kApplicationTitle));
+    setWindowTitle(QStringLiteral("About ") + QString::fromUtf8(common::kApplicationTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     imgIcon = NamedLabel("imgIcon", {}, this);
     imgIcon->setPixmap(QIcon(QStringLiteral(":/icons/magtune.svg")).pixmap(64, 64));
     imgIcon->setAlignment(Qt::AlignTop);
 
-    lblTitle = NamedLabel("lblTitle", QString::fromUtf8(kApplicationTitle), this);
+    lblTitle = NamedLabel("lblTitle", QString::fromUtf8(common::kApplicationTitle), this);
     QFont titleFont = lblTitle->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
@@ -92,7 +92,7 @@ frmAbout::frmAbout(const QString& website, QWidget* parent)
 
 void frmAbout::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
 }
 
 void frmAbout::openWebsite(const QString& address) {
@@ -101,4 +101,4 @@ void frmAbout::openWebsite(const QString& address) {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

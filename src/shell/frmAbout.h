@@ -8,7 +8,7 @@ class QLabel;
 class QPushButton;
 class QUrl;
 
-namespace magtune {
+namespace magtune::shell {
 
 // "About Magtune Reader": title, version, description and legal notice of
 // the build, and the maker's web site, opened in the desktop's browser.
@@ -43,4 +43,4 @@ class frmAbout : public QDialog {
     QPushButton* cmdOK;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

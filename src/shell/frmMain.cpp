@@ -35,7 +35,7 @@ static void InitShellResources() {
     Q_INIT_RESOURCE(magtune);
 }
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -63,9 +63,9 @@ QString RecentCaption(const std::string& caption) {
 }
 
 // What the program has to say while the system ends it.
-class StandardErrorPrompter : public Prompter {
+class StandardErrorPrompter : public common::Prompter {
   public:
-    Answer show(const Message& message) override {
+    common::Answer show(const common::Message& message) override {
         std::fprintf(stderr, "magtune: %s\n", message.text.c_str());
         return message.defaultButton;
     }
@@ -90,11 +90,12 @@ frmMain::frmMain(AppState& state, const MainWindowServices& services, QWidget* p
       clock_(new QTimer(this)) {
     InitShellResources();
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    setWindowTitle(QString::fromUtf8(common::kApplicationTitle));
     setMinimumWidth(scale_.toPixels(kMinimumWindowWidth));
 
-    openSetting_ = std::make_unique<OpenSetting>(state_.store, services_.prompter, services_.files,
-                                                 services_.fileDialog, *this, state_.settingFolder);
+    openSetting_ =
+        std::make_unique<settings::OpenSetting>(state_.store, services_.prompter, services_.files,
+                                                services_.fileDialog, *this, state_.settingFolder);
     ownEditors_ =
         std::make_unique<QtPropertyEditors>(state_.store, services_.prompter, services_.help, this);
     editors_ = ownEditors_.get();
@@ -222,7 +223,7 @@ void frmMain::createMenus() {
     mnuHelpContents =
         addCommand(help, "mnuHelpContents", "Help &Topics", &frmMain::helpContents, "help");
     addSeparator(help, "mnuHelpBar");
-    const std::string about = std::string("&About ") + kApplicationTitle + " ...";
+    const std::string about = std::string("&About ") + common::kApplicationTitle + " ...";
     mnuHelpAbout = addCommand(help, "mnuHelpAbout", about.c_str(), &frmMain::helpAbout, "magtune");
 }
 
@@ -341,37 +342,38 @@ void frmMain::closeForShutdown() {
 }
 
 void frmMain::offerRecoveryCopy() {
-    const auto copy = ReadRecoveryCopy(services_.files, recoveryPath_);
+    const auto copy = settings::ReadRecoveryCopy(services_.files, recoveryPath_);
     if (!copy) {
         return;
     }
     const std::string& name = copy->file.empty() ? copy->device : copy->file;
-    const Answer answer = services_.prompter.question(
-        std::string(kApplicationTitle) + " was ended before the changes to " + name +
+    const common::Answer answer = services_.prompter.question(
+        std::string(common::kApplicationTitle) + " was ended before the changes to " + name +
             " were saved. Restore the changed setting?",
-        kApplicationTitle, MessageButtons::YesNo, Answer::Yes);
+        common::kApplicationTitle, common::MessageButtons::YesNo, common::Answer::Yes);
     if (shuttingDown_) {
         return;  // ended while asking: the copy waits for the next start
     }
-    if (answer == Answer::Yes) {
+    if (answer == common::Answer::Yes) {
         openSetting_->RestoreChanged(copy->image, copy->file, copy->device);
     }
-    SystemError error;
+    platform::SystemError error;
     services_.files.removeFile(recoveryPath_, error);
 }
 
 void frmMain::keepRecoveryCopy() {
-    const OpenSetting& open = *openSetting_;
+    const settings::OpenSetting& open = *openSetting_;
     if (recoveryPath_.empty() || !state_.store.Modified ||
         (open.CurrentFile.empty() && open.CurrentDevice.empty())) {
         return;
     }
     state_.store.PackImage();
-    SystemError error;
-    if (!WriteRecoveryCopy(services_.files, recoveryPath_,
-                           {state_.store.image, open.CurrentFile, open.CurrentDevice}, error)) {
+    platform::SystemError error;
+    if (!settings::WriteRecoveryCopy(services_.files, recoveryPath_,
+                                     {state_.store.image, open.CurrentFile, open.CurrentDevice},
+                                     error)) {
         std::fprintf(stderr, "magtune: the changed setting could not be kept in %s: %s\n",
-                     recoveryPath_.c_str(), SystemMessageText(error.code).c_str());
+                     recoveryPath_.c_str(), platform::SystemMessageText(error.code).c_str());
     }
 }
 
@@ -407,21 +409,22 @@ void frmMain::closeEvent(QCloseEvent* event) {
         // Nobody is there to answer the save question: the changes are kept
         // aside and offered at the next start.
         keepRecoveryCopy();
-    } else if (openSetting_->QuerySaveChanges() == Answer::Cancel) {
+    } else if (openSetting_->QuerySaveChanges() == common::Answer::Cancel) {
         event->ignore();
         return;
     }
     closeOtherWindows();
     // A message box would hold up the shutdown: failures go to stderr then.
     StandardErrorPrompter shutdownMessages;
-    savePreferences(shuttingDown_ ? static_cast<Prompter&>(shutdownMessages) : services_.prompter);
+    savePreferences(shuttingDown_ ? static_cast<common::Prompter&>(shutdownMessages)
+                                  : services_.prompter);
     if (transfers_ != nullptr) {
         transfers_->releaseDevices();
     }
     event->accept();
 }
 
-void frmMain::savePreferences(Prompter& prompter) {
+void frmMain::savePreferences(common::Prompter& prompter) {
     const bool minimized = isMinimized();
     if (!minimized) {
         preferences_.window = windowLayout();
@@ -448,12 +451,12 @@ void frmMain::setTransferCommands(TransferCommands* commands) {
         return;
     }
     openSetting_->downloadSetting = [commands] { return commands->downloadSetting(); };
-    openSetting_->uploadRecent = [commands](const RecentEntry& entry) {
+    openSetting_->uploadRecent = [commands](const settings::RecentEntry& entry) {
         return commands->uploadRecent(entry);
     };
 }
 
-void frmMain::setProvisionMachine(ProvisionSession::Machine machine) {
+void frmMain::setProvisionMachine(app::ProvisionSession::Machine machine) {
     provisionMachine_ = std::move(machine);
     const bool available = static_cast<bool>(provisionMachine_.readers);
     mnuSettingBar2->setVisible(available);
@@ -476,12 +479,12 @@ void frmMain::clearSettingView() {
 
 void frmMain::buildSettingTree() {
     tvSettings->clear();
-    auto* root = new QTreeWidgetItem(tvSettings, {QString::fromUtf8(kRootText)});
-    root->setData(0, kKeyRole, QString::fromUtf8(kRootKey));
+    auto* root = new QTreeWidgetItem(tvSettings, {QString::fromUtf8(settings::kRootText)});
+    root->setData(0, kKeyRole, QString::fromUtf8(settings::kRootKey));
     root->setIcon(0, Icon(QStringLiteral("tree-root")));
     QIcon group = Icon(QStringLiteral("tree-group"));
     group.addFile(QStringLiteral(":/icons/tree-group-open.svg"), QSize(), QIcon::Selected);
-    for (const CatalogueGroup& entry : SettingCatalogue) {
+    for (const settings::CatalogueGroup& entry : settings::SettingCatalogue) {
         auto* node = new QTreeWidgetItem(root, {QString::fromUtf8(entry.text)});
         node->setIcon(0, group);
     }
@@ -496,39 +499,39 @@ void frmMain::setStatusText(const std::string& text) {
     statusPanels_[0]->setText(QFile::decodeName(text.c_str()));
 }
 
-void frmMain::setCommandEnabled(SettingCommand command, bool enabled) {
+void frmMain::setCommandEnabled(settings::SettingCommand command, bool enabled) {
     QAction* item = nullptr;
     const char* button = nullptr;
     switch (command) {
-        case SettingCommand::Save:
+        case settings::SettingCommand::Save:
             item = mnuFileSave;
             button = "Save";
             break;
-        case SettingCommand::SaveAs:
+        case settings::SettingCommand::SaveAs:
             item = mnuFileSaveAs;
             break;
-        case SettingCommand::Close:
+        case settings::SettingCommand::Close:
             item = mnuFileClose;
             break;
-        case SettingCommand::Download:
+        case settings::SettingCommand::Download:
             item = mnuSettingDownload;
             button = "Download";
             // Provisioning sends the open setting, as a download does.
             mnuSettingProvision->setEnabled(enabled);
             break;
-        case SettingCommand::FormulaAdd:
+        case settings::SettingCommand::FormulaAdd:
             item = mnuDataEditingAdd;
             button = "Add";
             break;
-        case SettingCommand::FormulaDelete:
+        case settings::SettingCommand::FormulaDelete:
             item = mnuDataEditingDelete;
             button = "Delete";
             break;
-        case SettingCommand::FormulaUp:
+        case settings::SettingCommand::FormulaUp:
             item = mnuDataEditingUp;
             button = "Up";
             break;
-        case SettingCommand::FormulaDown:
+        case settings::SettingCommand::FormulaDown:
             item = mnuDataEditingDown;
             button = "Down";
             break;
@@ -541,7 +544,7 @@ void frmMain::setCommandEnabled(SettingCommand command, bool enabled) {
     }
 }
 
-void frmMain::showRecentMenu(const RecentMenu& menu) {
+void frmMain::showRecentMenu(const settings::RecentMenu& menu) {
     mnuFileBar3->setVisible(menu.separatorVisible);
     for (std::size_t i = 0; i < mnuFileMRU.size(); ++i) {
         const auto& caption = menu.captions[i];
@@ -638,7 +641,7 @@ void frmMain::formulaDown() {
     afterFormulaCommand(FormulaDownCommand(state_.store, selectedFormulaRow(), services_.prompter));
 }
 
-void frmMain::afterFormulaCommand(const FormulaEditResult& result) {
+void frmMain::afterFormulaCommand(const dataedit::FormulaEditResult& result) {
     if (!result.applied) {
         return;
     }
@@ -647,8 +650,8 @@ void frmMain::afterFormulaCommand(const FormulaEditResult& result) {
 }
 
 void frmMain::toolsOptions() {
-    frmOptions dialog(state_.options, services_.prompter, state_.TransferLogFolder, this,
-                      services_.preferences.path());
+    comm::frmOptions dialog(state_.options, services_.prompter, state_.TransferLogFolder, this,
+                            services_.preferences.path());
     dialog.exec();
 }
 
@@ -661,7 +664,7 @@ void frmMain::viewStatusBar(bool visible) {
 }
 
 void frmMain::helpContents() {
-    services_.help.showTopic(kHelpContentsTopic);
+    services_.help.showTopic(common::kHelpContentsTopic);
 }
 
 void frmMain::helpAbout() {
@@ -672,8 +675,9 @@ void frmMain::helpAbout() {
 // ---- Tree and property list ----
 
 void frmMain::setFormulaCommandsEnabled(bool enabled) {
-    for (SettingCommand command : {SettingCommand::FormulaAdd, SettingCommand::FormulaDelete,
-                                   SettingCommand::FormulaUp, SettingCommand::FormulaDown}) {
+    for (settings::SettingCommand command :
+         {settings::SettingCommand::FormulaAdd, settings::SettingCommand::FormulaDelete,
+          settings::SettingCommand::FormulaUp, settings::SettingCommand::FormulaDown}) {
         setCommandEnabled(command, enabled);
     }
 }
@@ -688,16 +692,16 @@ void frmMain::selectNode(QTreeWidgetItem* node) {
 
 void frmMain::showNode(std::size_t select) {
     const std::string node = currentNode_.toStdString();
-    setStatusText(NodePath(node));
-    setFormulaCommandsEnabled(FormulaCommandsEnabled(node));
+    setStatusText(settings::NodePath(node));
+    setFormulaCommandsEnabled(settings::FormulaCommandsEnabled(node));
 
     lvProperty->clear();
     markedRow_ = -1;
     tmrClick->stop();
-    rows_ = PropertyRows(node, state_.store.settings);
+    rows_ = settings::PropertyRows(node, state_.store.settings);
     const QIcon icon = Icon(QStringLiteral("property"));
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const PropertyRow& row = rows_[i];
+        const settings::PropertyRow& row = rows_[i];
         auto* item = new QTreeWidgetItem(lvProperty, {Text(row.label), Text(row.value)});
         item->setIcon(0, icon);
         item->setData(0, kRowRole, static_cast<int>(i));
@@ -727,7 +731,7 @@ void frmMain::nodeCollapsed(QTreeWidgetItem* node) {
     }
 }
 
-const PropertyRow* frmMain::rowOf(const QTreeWidgetItem* item) const {
+const settings::PropertyRow* frmMain::rowOf(const QTreeWidgetItem* item) const {
     if (item == nullptr) {
         return nullptr;
     }
@@ -743,7 +747,7 @@ std::size_t frmMain::selectedFormulaRow() const {
     if (selected.isEmpty()) {
         return 0;
     }
-    const PropertyRow* row = rowOf(selected.constFirst());
+    const settings::PropertyRow* row = rowOf(selected.constFirst());
     return row != nullptr ? row->formulaRow : 0;
 }
 
@@ -760,12 +764,12 @@ void frmMain::rowDoubleClicked(QTreeWidgetItem* item) {
 }
 
 void frmMain::editRow(QTreeWidgetItem* item) {
-    const PropertyRow* row = rowOf(item);
+    const settings::PropertyRow* row = rowOf(item);
     if (row == nullptr || row->placeholder) {
         return;
     }
     // The row is copied: the list is rebuilt while it is in use.
-    const PropertyRow edited = *row;
+    const settings::PropertyRow edited = *row;
     const std::size_t position = static_cast<std::size_t>(item->data(0, kRowRole).toInt()) + 1;
     if (!EditProperty(state_.store, currentNode_.toStdString(), edited, *editors_,
                       services_.prompter)) {
@@ -811,4 +815,4 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -32,7 +32,7 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace magtune {
+namespace magtune::shell {
 
 class SettingPanes;
 
@@ -41,7 +41,7 @@ class SettingPanes;
 // and the status bar. It owns the open setting (file, device or none) and
 // the recent list, reads the preferences when it loads and writes them when
 // it closes.
-class frmMain : public QMainWindow, public SettingWindow {
+class frmMain : public QMainWindow, public settings::SettingWindow {
     Q_OBJECT
 
   public:
@@ -55,7 +55,7 @@ class frmMain : public QMainWindow, public SettingWindow {
     // program then ends.
     bool load();
 
-    OpenSetting& openSetting() { return *openSetting_; }
+    settings::OpenSetting& openSetting() { return *openSetting_; }
 
     // Where a changed setting is kept when the program is ended without
     // being asked (closeForShutdown), and offered back at the next load.
@@ -71,7 +71,7 @@ class frmMain : public QMainWindow, public SettingWindow {
     void setTransferCommands(TransferCommands* commands);
     // The readers that Settings > Provision reaches; without them the
     // command stays hidden.
-    void setProvisionMachine(ProvisionSession::Machine machine);
+    void setProvisionMachine(app::ProvisionSession::Machine machine);
     // The property list's editors (the desktop's dialogs unless replaced).
     void setPropertyEditors(PropertyEditors* editors);
 
@@ -85,8 +85,8 @@ class frmMain : public QMainWindow, public SettingWindow {
     void buildSettingTree() override;
     void setCaption(const std::string& caption) override;
     void setStatusText(const std::string& text) override;
-    void setCommandEnabled(SettingCommand command, bool enabled) override;
-    void showRecentMenu(const RecentMenu& menu) override;
+    void setCommandEnabled(settings::SettingCommand command, bool enabled) override;
+    void showRecentMenu(const settings::RecentMenu& menu) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -137,14 +137,14 @@ class frmMain : public QMainWindow, public SettingWindow {
     void rowClicked(QTreeWidgetItem* item);
     void rowDoubleClicked(QTreeWidgetItem* item);
     void editRow(QTreeWidgetItem* item);
-    const PropertyRow* rowOf(const QTreeWidgetItem* item) const;
+    const settings::PropertyRow* rowOf(const QTreeWidgetItem* item) const;
     std::size_t selectedFormulaRow() const;
-    void afterFormulaCommand(const FormulaEditResult& result);
+    void afterFormulaCommand(const dataedit::FormulaEditResult& result);
     void setFormulaCommandsEnabled(bool enabled);
 
     void applyLayout(const WindowLayout& layout, const WindowLayout& defaults);
     DisplayMetrics displayMetrics() const;
-    void savePreferences(Prompter& prompter);
+    void savePreferences(common::Prompter& prompter);
     void offerRecoveryCopy();
     void keepRecoveryCopy();
     void closeOtherWindows();
@@ -157,20 +157,20 @@ class frmMain : public QMainWindow, public SettingWindow {
     AppState& state_;
     MainWindowServices services_;
     TwipScale scale_;
-    std::unique_ptr<OpenSetting> openSetting_;
+    std::unique_ptr<settings::OpenSetting> openSetting_;
     std::unique_ptr<PropertyEditors> ownEditors_;
     PropertyEditors* editors_;
     TransferCommands* transfers_ = nullptr;
-    ProvisionSession::Machine provisionMachine_;
+    app::ProvisionSession::Machine provisionMachine_;
     // What the provisioning window was last left with, for its next opening.
-    std::optional<std::pair<ProvisionChoice, bool>> provisionChoice_;
+    std::optional<std::pair<app::ProvisionChoice, bool>> provisionChoice_;
     Preferences preferences_;
     std::string recoveryPath_;
     bool shuttingDown_ = false;
 
-    std::vector<PropertyRow> rows_;  // the list's rows, by position
-    QString currentNode_;            // the tree node the list shows
-    int markedRow_ = -1;             // the row clicked less than 500 ms ago
+    std::vector<settings::PropertyRow> rows_;  // the list's rows, by position
+    QString currentNode_;                      // the tree node the list shows
+    int markedRow_ = -1;                       // the row clicked less than 500 ms ago
 
     SettingPanes* panes_;
     QTreeWidget* tvSettings;
@@ -211,4 +211,4 @@ class frmMain : public QMainWindow, public SettingWindow {
     bool firstFrameShown_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -1,6 +1,6 @@
 #include "shell/frmOpen.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 frmOpen::frmOpen(const InterfaceDialogContext& context, const std::string& currentDevice,
                  QWidget* parent)
@@ -9,4 +9,4 @@ frmOpen::frmOpen(const InterfaceDialogContext& context, const std::string& curre
     setObjectName(QStringLiteral("frmOpen"));
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -2,7 +2,7 @@
 
 #include "shell/InterfaceDialog.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // "Upload Setting": how the reader to upload from is connected, and the
 // product name under which its setting is shown and remembered.
@@ -16,4 +16,4 @@ class frmOpen : public InterfaceDialog {
     bool uploadChosen() const { return chosen(); }
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

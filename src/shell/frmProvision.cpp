@@ -19,7 +19,7 @@
 #include "app/ProvisionReport.h"
 #include "common/ui/DialogPlacement.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -37,12 +37,12 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-QColor StateColour(ProvisionState state) {
+QColor StateColour(app::ProvisionState state) {
     switch (state) {
-        case ProvisionState::Verified:
-        case ProvisionState::Downloaded:
+        case app::ProvisionState::Verified:
+        case app::ProvisionState::Downloaded:
             return QColor(0x1b, 0x7a, 0x2e);
-        case ProvisionState::Failed:
+        case app::ProvisionState::Failed:
             return QColor(0xb0, 0x1c, 0x1c);
         default:
             return QColor(0x40, 0x40, 0x40);
@@ -51,16 +51,17 @@ QColor StateColour(ProvisionState state) {
 
 }  // namespace
 
-frmProvision::frmProvision(const SettingStore& setting, std::string settingName, bool modified,
-                           ProvisionSession::Machine machine, Prompter& prompter,
-                           FileDialog& fileDialog, FileSystem& files, QWidget* parent)
+frmProvision::frmProvision(const settings::SettingStore& setting, std::string settingName,
+                           bool modified, app::ProvisionSession::Machine machine,
+                           common::Prompter& prompter, settings::FileDialog& fileDialog,
+                           platform::FileSystem& files, QWidget* parent)
     : QDialog(parent),
       setting_(setting),
       settingName_(std::move(settingName)),
       prompter_(prompter),
       fileDialog_(fileDialog),
       files_(files),
-      session_(machine, SystemClock()),
+      session_(machine, platform::SystemClock()),
       typed_(machine.typed),
       beforeUsb_(machine.beforeUsb),
       lblSetting(Named(new QLabel(this), "lblSetting")),
@@ -151,7 +152,7 @@ frmProvision::frmProvision(const SettingStore& setting, std::string settingName,
 
     cmdStart->setDefault(true);
     resize(960, 540);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
     updateControls();
 }
 
@@ -159,8 +160,8 @@ frmProvision::frmProvision(const SettingStore& setting, std::string settingName,
 // they finish before it goes (the session waits for them).
 frmProvision::~frmProvision() = default;
 
-ProvisionChoice frmProvision::choice() const {
-    ProvisionChoice choice;
+app::ProvisionChoice frmProvision::choice() const {
+    app::ProvisionChoice choice;
     choice.comPorts = chkComPorts->isChecked();
     choice.comList = txtComList->text().toStdString();
     choice.allPorts = chkAllPorts->isChecked();
@@ -173,7 +174,7 @@ bool frmProvision::verify() const {
     return chkVerify->isChecked();
 }
 
-void frmProvision::setChoice(const ProvisionChoice& choice, bool verify) {
+void frmProvision::setChoice(const app::ProvisionChoice& choice, bool verify) {
     chkComPorts->setChecked(choice.comPorts);
     txtComList->setText(QString::fromStdString(choice.comList));
     chkAllPorts->setChecked(choice.allPorts);
@@ -184,13 +185,13 @@ void frmProvision::setChoice(const ProvisionChoice& choice, bool verify) {
 }
 
 void frmProvision::start() {
-    const ProvisionTargetList targets = ProvisionChoiceTargets(choice());
+    const app::ProvisionTargetList targets = app::ProvisionChoiceTargets(choice());
     if (!targets.error.empty()) {
         prompter_.warning(targets.error);
         QWidget* field = chkComPorts;
-        if (targets.field == ProvisionChoiceField::ComList) {
+        if (targets.field == app::ProvisionChoiceField::ComList) {
             field = txtComList;
-        } else if (targets.field == ProvisionChoiceField::Devices) {
+        } else if (targets.field == app::ProvisionChoiceField::Devices) {
             field = txtDevices;
         }
         field->setFocus();
@@ -220,7 +221,7 @@ void frmProvision::stop() {
 void frmProvision::refresh() {
     // The phase first: once it is Finished, every change is in the rows taken
     // after it.
-    const ProvisionSession::Phase phase = session_.phase();
+    const app::ProvisionSession::Phase phase = session_.phase();
     const std::vector<std::size_t> changed = session_.takeChanged();
     const auto rows = session_.results();
     for (std::size_t index : changed) {
@@ -229,28 +230,29 @@ void frmProvision::refresh() {
         }
     }
     lblSummary->setText(Text(session_.summary()));
-    if (phase == ProvisionSession::Phase::Finished) {
+    if (phase == app::ProvisionSession::Phase::Finished) {
         tmrRefresh->stop();
     }
     updateControls();
-    if (closeWhenDone_ && phase == ProvisionSession::Phase::Finished) {
+    if (closeWhenDone_ && phase == app::ProvisionSession::Phase::Finished) {
         closeWhenDone_ = false;
         close();
     }
 }
 
-void frmProvision::showRow(std::size_t index, const ProvisionResult& row) {
+void frmProvision::showRow(std::size_t index, const app::ProvisionResult& row) {
     while (static_cast<std::size_t>(lvReaders->topLevelItemCount()) <= index) {
         lvReaders->addTopLevelItem(new QTreeWidgetItem);
     }
     QTreeWidgetItem* item = lvReaders->topLevelItem(static_cast<int>(index));
-    const bool done = IsFinal(row.state);
+    const bool done = app::IsFinal(row.state);
     item->setText(PortColumn, Text(row.target.port));
     item->setText(DeviceColumn, QFile::decodeName(row.device.c_str()));
     item->setText(BaudColumn,
                   row.baudRate != 0 ? QString::number(row.baudRate) : QStringLiteral("-"));
-    item->setText(TimeColumn, done ? Text(ProvisionDuration(row.durationMs)) : QStringLiteral("-"));
-    item->setText(StateColumn, QString::fromLatin1(ProvisionStateName(row.state)));
+    item->setText(TimeColumn,
+                  done ? Text(app::ProvisionDuration(row.durationMs)) : QStringLiteral("-"));
+    item->setText(StateColumn, QString::fromLatin1(app::ProvisionStateName(row.state)));
     item->setForeground(StateColumn, StateColour(row.state));
     // While a reader runs, what its transfer is doing; once it ended, why it failed.
     const QString message = Text(done ? row.message : row.status);
@@ -259,9 +261,9 @@ void frmProvision::showRow(std::size_t index, const ProvisionResult& row) {
 }
 
 void frmProvision::updateControls() {
-    const ProvisionSession::Phase phase = session_.phase();
-    const bool busy =
-        phase == ProvisionSession::Phase::Running || phase == ProvisionSession::Phase::Stopping;
+    const app::ProvisionSession::Phase phase = session_.phase();
+    const bool busy = phase == app::ProvisionSession::Phase::Running ||
+                      phase == app::ProvisionSession::Phase::Stopping;
     for (QWidget* choice : {static_cast<QWidget*>(chkAllPorts), static_cast<QWidget*>(lblDevices),
                             static_cast<QWidget*>(txtDevices), static_cast<QWidget*>(chkUsb),
                             static_cast<QWidget*>(chkVerify)}) {
@@ -270,13 +272,14 @@ void frmProvision::updateControls() {
     chkComPorts->setEnabled(!busy && !chkAllPorts->isChecked());
     txtComList->setEnabled(!busy && !chkAllPorts->isChecked() && chkComPorts->isChecked());
     cmdStart->setEnabled(!busy);
-    cmdStop->setEnabled(phase == ProvisionSession::Phase::Running);
-    cmdSave->setEnabled(phase == ProvisionSession::Phase::Finished && !session_.results().empty());
+    cmdStop->setEnabled(phase == app::ProvisionSession::Phase::Running);
+    cmdSave->setEnabled(phase == app::ProvisionSession::Phase::Finished &&
+                        !session_.results().empty());
 }
 
 void frmProvision::saveReport() {
-    FileDialogRequest request;
-    request.kind = FileDialogRequest::Kind::Save;
+    settings::FileDialogRequest request;
+    request.kind = settings::FileDialogRequest::Kind::Save;
     request.title = "Save Report";
     request.filter = "JSON Report (*.json)|*.json|CSV Report (*.csv)|*.csv";
     request.defaultExtension = "json";
@@ -288,7 +291,7 @@ void frmProvision::saveReport() {
         return;
     }
     const std::string failure =
-        WriteProvisionReport(files_, *path, settingName_, session_.results());
+        app::WriteProvisionReport(files_, *path, settingName_, session_.results());
     if (!failure.empty()) {
         prompter_.warning(failure);
         return;
@@ -299,7 +302,7 @@ void frmProvision::saveReport() {
 
 bool frmProvision::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || !usbRun_ || !typed_ ||
-        session_.phase() != ProvisionSession::Phase::Running) {
+        session_.phase() != app::ProvisionSession::Phase::Running) {
         return QDialog::eventFilter(watched, event);
     }
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -313,8 +316,9 @@ bool frmProvision::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmProvision::holdWhileBusy() {
-    const ProvisionSession::Phase phase = session_.phase();
-    if (phase != ProvisionSession::Phase::Running && phase != ProvisionSession::Phase::Stopping) {
+    const app::ProvisionSession::Phase phase = session_.phase();
+    if (phase != app::ProvisionSession::Phase::Running &&
+        phase != app::ProvisionSession::Phase::Stopping) {
         return false;
     }
     // The window goes once the readers under way have finished, so that no
@@ -341,4 +345,4 @@ void frmProvision::reject() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -17,7 +17,7 @@ class QPushButton;
 class QTimer;
 class QTreeWidget;
 
-namespace magtune {
+namespace magtune::shell {
 
 // "Provision Readers": downloads the open setting into many readers at once
 // and reads each one back, with a row per reader. The readers run on worker
@@ -30,18 +30,19 @@ class frmProvision : public QDialog {
 
   public:
     // `settingName` is the file or device the setting came from.
-    frmProvision(const SettingStore& setting, std::string settingName, bool modified,
-                 ProvisionSession::Machine machine, Prompter& prompter, FileDialog& fileDialog,
-                 FileSystem& files, QWidget* parent = nullptr);
+    frmProvision(const settings::SettingStore& setting, std::string settingName, bool modified,
+                 app::ProvisionSession::Machine machine, common::Prompter& prompter,
+                 settings::FileDialog& fileDialog, platform::FileSystem& files,
+                 QWidget* parent = nullptr);
     ~frmProvision() override;
 
-    const ProvisionSession& session() const { return session_; }
+    const app::ProvisionSession& session() const { return session_; }
 
     // The readers chosen, and whether to verify: kept by the main window
     // from one opening to the next.
-    ProvisionChoice choice() const;
+    app::ProvisionChoice choice() const;
     bool verify() const;
-    void setChoice(const ProvisionChoice& choice, bool verify);
+    void setChoice(const app::ProvisionChoice& choice, bool verify);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -53,18 +54,18 @@ class frmProvision : public QDialog {
     void stop();
     void saveReport();
     void refresh();
-    void showRow(std::size_t index, const ProvisionResult& row);
+    void showRow(std::size_t index, const app::ProvisionResult& row);
     void updateControls();
     // While readers are under way: stops the run and closes the window once
     // it has ended. True when the window stays for that.
     bool holdWhileBusy();
 
-    const SettingStore& setting_;
+    const settings::SettingStore& setting_;
     std::string settingName_;
-    Prompter& prompter_;
-    FileDialog& fileDialog_;
-    FileSystem& files_;
-    ProvisionSession session_;
+    common::Prompter& prompter_;
+    settings::FileDialog& fileDialog_;
+    platform::FileSystem& files_;
+    app::ProvisionSession session_;
     std::function<void(const std::string&)> typed_;
     std::function<void()> beforeUsb_;
     bool usbRun_ = false;  // the run has USB readers, whose answers are typed keys
@@ -88,4 +89,4 @@ class frmProvision : public QDialog {
     QTimer* tmrRefresh;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -1,6 +1,6 @@
 #include "shell/frmSave.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 frmSave::frmSave(const InterfaceDialogContext& context, QWidget* parent)
     : InterfaceDialog(SelectionDialogKind::Download, QStringLiteral("Download Setting"), context,
@@ -8,4 +8,4 @@ frmSave::frmSave(const InterfaceDialogContext& context, QWidget* parent)
     setObjectName(QStringLiteral("frmSave"));
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

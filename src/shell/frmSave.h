@@ -2,7 +2,7 @@
 
 #include "shell/InterfaceDialog.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // "Download Setting": how the reader to download to is connected.
 class frmSave : public InterfaceDialog {
@@ -14,4 +14,4 @@ class frmSave : public InterfaceDialog {
     bool downloadChosen() const { return chosen(); }
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

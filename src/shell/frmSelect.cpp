@@ -1,6 +1,6 @@
 #include "shell/frmSelect.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 frmSelect::frmSelect(const InterfaceDialogContext& context, QWidget* parent)
     : InterfaceDialog(SelectionDialogKind::TestPad, QStringLiteral("Test Pad"), context, {},
@@ -8,4 +8,4 @@ frmSelect::frmSelect(const InterfaceDialogContext& context, QWidget* parent)
     setObjectName(QStringLiteral("frmSelect"));
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

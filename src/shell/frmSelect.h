@@ -2,7 +2,7 @@
 
 #include "shell/InterfaceDialog.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // "Test Pad": how the reader to test is connected.
 class frmSelect : public InterfaceDialog {
@@ -14,4 +14,4 @@ class frmSelect : public InterfaceDialog {
     bool testChosen() const { return chosen(); }
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -96,13 +96,13 @@ void HandOver(int argc, char* argv[]) {
     using namespace magtune;
     constexpr int kHandOverTimeMs = 2000;
     std::string file;
-    if (const auto argument = SettingFileArgument(ArgumentsAfterProgram(argc, argv))) {
+    if (const auto argument = shell::SettingFileArgument(ArgumentsAfterProgram(argc, argv))) {
         std::error_code ignored;
-        file = AbsoluteFilePath(*argument, std::filesystem::current_path(ignored).string());
+        file = shell::AbsoluteFilePath(*argument, std::filesystem::current_path(ignored).string());
     }
     std::string problem;
-    if (!HandOverToRunningInstance(InstanceLock::DefaultChannelPath(), file, kHandOverTimeMs,
-                                   problem)) {
+    if (!shell::HandOverToRunningInstance(platform::InstanceLock::DefaultChannelPath(), file,
+                                          kHandOverTimeMs, problem)) {
         std::fprintf(stderr, "magtune: Magtune is running, but %s%s%s.\n", problem.c_str(),
                      file.empty() ? "" : "; not opened: ", file.c_str());
     }
@@ -118,33 +118,33 @@ int main(int argc, char* argv[]) {
     }
 
     // A second start ends at once and says nothing: the first one is there.
-    InstanceLock instance(InstanceLock::DefaultPath());
-    if (instance.state() == InstanceLock::State::OtherInstance) {
+    platform::InstanceLock instance(platform::InstanceLock::DefaultPath());
+    if (instance.state() == platform::InstanceLock::State::OtherInstance) {
         HandOver(argc, argv);
         return 0;
     }
     // Listening from now on: a second start waits until the window is up to
     // hear that its file was taken. A socket left by an instance that was
     // killed is replaced; the lock says that it is nobody's.
-    std::optional<UnixSocket> channel;
-    const std::string channelPath = InstanceLock::DefaultChannelPath();
-    if (instance.state() == InstanceLock::State::Held) {
-        SystemError channelError;
-        channel = UnixSocket::listenAt(channelPath, channelError);
+    std::optional<platform::UnixSocket> channel;
+    const std::string channelPath = platform::InstanceLock::DefaultChannelPath();
+    if (instance.state() == platform::InstanceLock::State::Held) {
+        platform::SystemError channelError;
+        channel = platform::UnixSocket::listenAt(channelPath, channelError);
         if (!channel) {
             std::fprintf(stderr, "magtune: a second start cannot hand its file over (%s(): %s)\n",
                          channelError.function.c_str(),
-                         SystemMessageText(channelError.code).c_str());
+                         platform::SystemMessageText(channelError.code).c_str());
         }
     }
 
     QApplication app(argc, argv);
-    QApplication::setStyle(new LazyIconStyle);
-    const RuntimeConfig config = ReadRuntimeConfig();
+    QApplication::setStyle(new shell::LazyIconStyle);
+    const app::RuntimeConfig config = app::ReadRuntimeConfig();
     // Until the window exists a signal ends the program as it always did;
     // from then on the window closes first.
-    frmMain* mainWindow = nullptr;
-    ShutdownSignals shutdownSignals([&mainWindow] {
+    shell::frmMain* mainWindow = nullptr;
+    shell::ShutdownSignals shutdownSignals([&mainWindow] {
         if (mainWindow != nullptr) {
             mainWindow->closeForShutdown();
         }
@@ -152,47 +152,50 @@ int main(int argc, char* argv[]) {
         QCoreApplication::exit(0);
     });
 
-    RemoveWedgeEchoFile(RealFileSystem(), WedgeEchoFilePath());
+    shell::RemoveWedgeEchoFile(platform::RealFileSystem(), shell::WedgeEchoFilePath());
 
-    const std::string programFolder = ProgramFolder();
+    const std::string programFolder = platform::ProgramFolder();
     const std::string documents =
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
             .toStdString();
-    AppState state(
-        programFolder,
-        ChooseSettingFolder(programFolder, ::access(programFolder.c_str(), W_OK) == 0, documents));
+    shell::AppState state(
+        programFolder, shell::ChooseSettingFolder(
+                           programFolder, ::access(programFolder.c_str(), W_OK) == 0, documents));
 
-    QtPrompter prompter;
+    common::QtPrompter prompter;
     // What zebapi, OruUsbHidCtrl and its server tell the user.
-    const LibraryMessageRoute libraryMessages(prompter);
-    DesktopHelpViewer help(DesktopHelpViewer::FindHelpFolder(programFolder), prompter);
-    QtFileDialog fileDialog;
-    FilePreferencesStore preferences(config.preferencesFile);
-    MainWindowServices services{prompter, help, fileDialog, preferences, RealFileSystem()};
+    const platform::LibraryMessageRoute libraryMessages(prompter);
+    common::DesktopHelpViewer help(common::DesktopHelpViewer::FindHelpFolder(programFolder),
+                                   prompter);
+    shell::QtFileDialog fileDialog;
+    platform::FilePreferencesStore preferences(config.preferencesFile);
+    shell::MainWindowServices services{prompter, help, fileDialog, preferences,
+                                       platform::RealFileSystem()};
 
-    frmMain window(state, services);
+    shell::frmMain window(state, services);
     mainWindow = &window;
-    window.setRecoveryCopyPath(DefaultRecoveryCopyPath());
+    window.setRecoveryCopyPath(settings::DefaultRecoveryCopyPath());
     fileDialog.setParent(&window);
-    DesktopTransfers transfers(state, window.openSetting(), prompter, RealFileSystem(), &window,
-                               config);
+    shell::DesktopTransfers transfers(state, window.openSetting(), prompter,
+                                      platform::RealFileSystem(), &window, config);
     window.setTransferCommands(&transfers.commands());
     // OruUsbHidCtrl is loaded on the first use of the reader list.
-    UsbHidLibrary usbLibrary(prompter);
-    UsbTransportForms usb(state, usbLibrary, prompter, RealFileSystem(), SystemClock(), &window,
-                          config.usbSimulatorBus);
+    usbhid::UsbHidLibrary usbLibrary(prompter);
+    shell::UsbTransportForms usb(state, usbLibrary, prompter, platform::RealFileSystem(),
+                                 platform::SystemClock(), &window, config.usbSimulatorBus);
     transfers.commands().transports.usb = &usb;
     // zebapi is loaded on the first wedge transfer; from now on every key
     // event passes its keyboard hook.
-    ZebApiLibrary zebApi;
-    WedgeTransportForms wedge(zebApi, state.store, state.options, prompter, SystemClock(), &window);
+    wedge::ZebApiLibrary zebApi;
+    shell::WedgeTransportForms wedge(zebApi, state.store, state.options, prompter,
+                                     platform::SystemClock(), &window);
     transfers.commands().transports.keyboardWedge = &wedge;
     window.setProvisionMachine(
-        DesktopProvisionMachine(state.options, config, [&usb] { usb.releaseDevices(); }));
+        shell::DesktopProvisionMachine(state.options, config, [&usb] { usb.releaseDevices(); }));
     if (!window.load()) {
         return 1;
     }
-    StartupProbe::watch(&window, started);
+    shell::StartupProbe::watch(&window, started);
     window.show();
     // A setting file handed over by the desktop (opening a *.cfg file, see
     // magtune.desktop) opens once the window is up.
@@ -200,15 +203,15 @@ int main(int argc, char* argv[]) {
     for (const QString& argument : QApplication::arguments().mid(1)) {
         arguments.push_back(QFile::encodeName(argument).toStdString());
     }
-    if (const auto argument = SettingFileArgument(arguments)) {
-        const std::string path =
-            AbsoluteFilePath(*argument, QFile::encodeName(QDir::currentPath()).toStdString());
+    if (const auto argument = shell::SettingFileArgument(arguments)) {
+        const std::string path = shell::AbsoluteFilePath(
+            *argument, QFile::encodeName(QDir::currentPath()).toStdString());
         QTimer::singleShot(0, &window, [&window, path] { window.openSetting().OpenFile(path); });
     }
     // And so do the files of later starts.
-    HandedOverFiles handedOver(
+    shell::HandedOverFiles handedOver(
         window, [&window](const std::string& file) { window.openSetting().OpenFile(file); });
-    std::optional<InstanceListener> listener;
+    std::optional<shell::InstanceListener> listener;
     if (channel) {
         listener.emplace(std::move(*channel), channelPath,
                          [&handedOver](const std::string& file) { handedOver.take(file); });

@@ -12,14 +12,14 @@ constexpr std::uint32_t kPollMs = 50;
 
 class SpawnProcessRunner : public ProcessRunner {
   public:
-    bool start(const std::vector<std::string>& argv, SystemError& error) override {
-        process_ = Process::spawn(argv, error, ProgramLookup::SearchPath);
+    bool start(const std::vector<std::string>& argv, platform::SystemError& error) override {
+        process_ = platform::Process::spawn(argv, error, platform::ProgramLookup::SearchPath);
         return process_.has_value();
     }
     bool running() override { return process_ && process_->running(); }
 
   private:
-    std::optional<Process> process_;
+    std::optional<platform::Process> process_;
 };
 
 }  // namespace
@@ -28,9 +28,9 @@ std::unique_ptr<ProcessRunner> CreateProcessRunner() {
     return std::make_unique<SpawnProcessRunner>();
 }
 
-InstallResult RunDriverInstaller(ProcessRunner& runner, Clock& clock,
+InstallResult RunDriverInstaller(ProcessRunner& runner, platform::Clock& clock,
                                  const std::vector<std::string>& argv, std::uint32_t limitMs) {
-    SystemError error;
+    platform::SystemError error;
     if (!runner.start(argv, error)) {
         return {InstallOutcome::StartFailed, error.code};
     }

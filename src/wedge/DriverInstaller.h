@@ -19,7 +19,7 @@ class ProcessRunner {
     // Starts argv[0], looked up on the search path, with the rest as its
     // arguments and this process's environment. Failures are reported under
     // "posix_spawnp".
-    virtual bool start(const std::vector<std::string>& argv, SystemError& error) = 0;
+    virtual bool start(const std::vector<std::string>& argv, platform::SystemError& error) = 0;
     // Whether the program last started still runs; reaps it once it ended.
     virtual bool running() = 0;
 };
@@ -40,7 +40,7 @@ struct InstallResult {
 
 // Runs the installer and waits for it to end, at most `limitMs` by the
 // clock. An installer still running then is left to finish on its own.
-InstallResult RunDriverInstaller(ProcessRunner& runner, Clock& clock,
+InstallResult RunDriverInstaller(ProcessRunner& runner, platform::Clock& clock,
                                  const std::vector<std::string>& argv,
                                  std::uint32_t limitMs = kInstallerLimitMs);
 

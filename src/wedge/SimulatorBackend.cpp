@@ -14,7 +14,7 @@ constexpr int kSendTimeoutMs = 5000;
 
 class SimulatorDriver : public WedgeDriver {
   public:
-    explicit SimulatorDriver(UnixSocket socket) : socket_(std::move(socket)) {}
+    explicit SimulatorDriver(platform::UnixSocket socket) : socket_(std::move(socket)) {}
 
     // The simulated port does not pace: the delay is a real keyboard
     // controller's concern.
@@ -36,8 +36,8 @@ class SimulatorDriver : public WedgeDriver {
         keys.clear();
         std::array<std::uint8_t, 512> buffer{};
         for (;;) {
-            const UnixSocket::ReadResult got = socket_.readSome(buffer, 0);
-            if (got.status != UnixSocket::ReadStatus::Data) {
+            const platform::UnixSocket::ReadResult got = socket_.readSome(buffer, 0);
+            if (got.status != platform::UnixSocket::ReadStatus::Data) {
                 return;
             }
             for (std::size_t i = 0; i < got.count; ++i) {
@@ -49,7 +49,7 @@ class SimulatorDriver : public WedgeDriver {
     }
 
   private:
-    UnixSocket socket_;
+    platform::UnixSocket socket_;
 };
 
 }  // namespace
@@ -62,8 +62,9 @@ std::string SimulatorBackend::SocketPathFromEnvironment() {
 SimulatorBackend::SimulatorBackend(std::string socketPath) : socketPath_(std::move(socketPath)) {}
 
 std::unique_ptr<WedgeDriver> SimulatorBackend::open(OsFamily /*family*/, int& error) {
-    SystemError failure;
-    std::optional<UnixSocket> socket = UnixSocket::connectTo(socketPath_, failure);
+    platform::SystemError failure;
+    std::optional<platform::UnixSocket> socket =
+        platform::UnixSocket::connectTo(socketPath_, failure);
     if (!socket) {
         error = failure.code;
         return nullptr;

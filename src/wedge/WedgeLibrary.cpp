@@ -19,7 +19,7 @@ const char* const kDriverName = "zebdrv2k";
 const char* const kInstallerProgram = "instdrv";
 
 std::string ErrorText(int error) {
-    return error == ENOTSUP ? "not supported" : SystemMessageText(error);
+    return error == ENOTSUP ? "not supported" : platform::SystemMessageText(error);
 }
 
 // Copies as much of the text as fits and terminates it.
@@ -57,7 +57,8 @@ std::int32_t WedgeLibrary::loadDriver(KeyCallback callback) {
         return fail(kDriverAlreadyLoaded);
     }
     std::string problem;
-    const std::unique_ptr<PreferencesStore> preferences = services_.openPreferences(problem);
+    const std::unique_ptr<platform::PreferencesStore> preferences =
+        services_.openPreferences(problem);
     if (!problem.empty()) {
         services_.messages.warning(problem);
     }
@@ -336,7 +337,7 @@ void WedgeLibrary::deliverTypedKeys() {
 }
 
 void WedgeLibrary::appendTrace(const std::string& text) {
-    SystemError error;
+    platform::SystemError error;
     // The trace is a developer's aid; a trace that cannot be written must not
     // fail the read.
     services_.files.appendToFile(

@@ -24,12 +24,13 @@ namespace magtune::wedge {
 struct WedgeServices {
     // The library's view of the registry, opened afresh at every load;
     // `problem` tells the user once about a broken preferences file.
-    std::function<std::unique_ptr<PreferencesStore>(std::string& problem)> openPreferences;
+    std::function<std::unique_ptr<platform::PreferencesStore>(std::string& problem)>
+        openPreferences;
     WedgeDriverBackend& drivers;
     ProcessRunner& processes;  // the driver installer
-    Clock& clock;
-    Prompter& messages;  // the library's own message boxes
-    FileSystem& files;   // the echo trace
+    platform::Clock& clock;
+    common::Prompter& messages;   // the library's own message boxes
+    platform::FileSystem& files;  // the echo trace
     OsFamily family = OsFamily::Nt;
     std::string defaultLogFileName;
     // The system's keyboard hook; none where the program delivers the keys.

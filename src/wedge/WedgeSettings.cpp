@@ -8,20 +8,22 @@ namespace magtune::wedge {
 
 namespace {
 
-std::optional<std::uint32_t> QueryNumber(PreferencesStore& store, const char* name) {
-    RegValue value;
-    SystemError error;
-    if (!store.queryValue(kWedgeSettingsKey, name, value, error) || value.type != RegType::Dword) {
+std::optional<std::uint32_t> QueryNumber(platform::PreferencesStore& store, const char* name) {
+    platform::RegValue value;
+    platform::SystemError error;
+    if (!store.queryValue(kWedgeSettingsKey, name, value, error) ||
+        value.type != platform::RegType::Dword) {
         return std::nullopt;
     }
     return value.asDword();
 }
 
-std::optional<std::string> QueryText(PreferencesStore& store, const char* name) {
-    RegValue value;
-    SystemError error;
+std::optional<std::string> QueryText(platform::PreferencesStore& store, const char* name) {
+    platform::RegValue value;
+    platform::SystemError error;
     if (!store.queryValue(kWedgeSettingsKey, name, value, error) ||
-        (value.type != RegType::String && value.type != RegType::ExpandString)) {
+        (value.type != platform::RegType::String &&
+         value.type != platform::RegType::ExpandString)) {
         return std::nullopt;
     }
     return value.asString();
@@ -40,13 +42,14 @@ std::string DefaultEchoTraceFile() {
 #ifdef _WIN32
     return "c:\\zebecho.txt";
 #else
-    return UserFilePath(UserConfigFolder(), "zebecho.txt");
+    return platform::UserFilePath(platform::UserConfigFolder(), "zebecho.txt");
 #endif
 }
 
-WedgeSettings LoadWedgeSettings(PreferencesStore& store, const std::string& defaultLogFileName) {
+WedgeSettings LoadWedgeSettings(platform::PreferencesStore& store,
+                                const std::string& defaultLogFileName) {
     WedgeSettings settings;
-    SystemError error;
+    platform::SystemError error;
 
     settings.logEnable = QueryNumber(store, "LogEnable").value_or(0) != 0;
     settings.sendDelay = QueryNumber(store, "SendDelay").value_or(0);
@@ -78,11 +81,11 @@ WedgeSettings LoadWedgeSettings(PreferencesStore& store, const std::string& defa
         if (store.createKey(kWedgeSettingsKey, error)) {
             if (fileNameMissing) {
                 store.setValue(kWedgeSettingsKey, "LogFileName",
-                               RegValue::string(settings.logFileName), error);
+                               platform::RegValue::string(settings.logFileName), error);
             }
             if (sizeReplaced) {
                 store.setValue(kWedgeSettingsKey, "EchoBufferSize",
-                               RegValue::dword(settings.echoBufferSize), error);
+                               platform::RegValue::dword(settings.echoBufferSize), error);
             }
             store.save(error);
         }

@@ -37,6 +37,7 @@ bool IsWindowsPath(const std::string& path);
 // missing or empty file name and a missing, zero or too large buffer size
 // are replaced and the replacement is written back, so that the key shows
 // what the library uses. Values of the wrong type count as missing.
-WedgeSettings LoadWedgeSettings(PreferencesStore& store, const std::string& defaultLogFileName);
+WedgeSettings LoadWedgeSettings(platform::PreferencesStore& store,
+                                const std::string& defaultLogFileName);
 
 }  // namespace magtune::wedge

@@ -65,13 +65,14 @@ struct SystemWedge {
     std::unique_ptr<ProcessRunner> processes = CreateProcessRunner();
     // The library has no window of its own: its few message boxes are
     // shown by the program that loaded it.
-    HostMessagePrompter messages{"zebapi"};
+    platform::HostMessagePrompter messages{"zebapi"};
     WedgeLibrary library{
         WedgeServices{[](std::string& problem) {
-                          return OpenUserPreferences(FilePreferencesStore::DefaultPath(), problem);
+                          return platform::OpenUserPreferences(
+                              platform::FilePreferencesStore::DefaultPath(), problem);
                       },
-                      drivers, *processes, SystemClock(), messages, RealFileSystem(), family,
-                      DefaultEchoTraceFile(), keyboardHook}};
+                      drivers, *processes, platform::SystemClock(), messages,
+                      platform::RealFileSystem(), family, DefaultEchoTraceFile(), keyboardHook}};
 };
 
 WedgeLibrary& Library() {

@@ -6,7 +6,7 @@
 #include "platform/SharedLibrary.h"
 #include "wedge/ZebApi.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 struct ZebApiLibrary::Functions {
     decltype(&::ZebLoadDriver0) loadDriver0 = nullptr;
@@ -29,7 +29,7 @@ const ZebApiLibrary::Functions* ZebApiLibrary::load() {
     if (functions_ != nullptr || !loadError_.empty()) {
         return functions_.get();
     }
-    SharedLibrary library;
+    platform::SharedLibrary library;
     std::string error;
     if (!library.open(fileName_, error)) {
         loadError_ = "The keyboard wedge library could not be loaded:\n" + error;
@@ -110,4 +110,4 @@ bool ZebApiLibrary::keyboardHook(std::uint8_t virtualKey, std::uint8_t scanCode,
 #endif
 }
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -6,13 +6,13 @@
 
 #include "comm/WedgeLibraryCalls.h"
 
-namespace magtune {
+namespace magtune::wedge {
 
 // zebapi as the program uses it: loaded by name on the first call, from the
 // program's helper folders (HelperFolders()), else the library search path, and kept
 // loaded for the rest of the process (its hook and buffers live there).
 // When it cannot be loaded every call fails, and ZebGetLastError tells why.
-class ZebApiLibrary : public WedgeLibraryCalls {
+class ZebApiLibrary : public comm::WedgeLibraryCalls {
   public:
     // The file name looked for; a path with a slash is taken as it is.
 #ifdef _WIN32
@@ -48,4 +48,4 @@ class ZebApiLibrary : public WedgeLibraryCalls {
     std::string loadError_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -8,7 +8,7 @@
 #include "app/ProvisionTargets.h"
 #include "support/MemoryFileSystem.h"
 
-namespace magtune {
+namespace magtune::app {
 namespace {
 
 ProvisionResult Row(const std::string& port, ProvisionState state, std::string message = {},
@@ -171,4 +171,4 @@ TEST(ProvisionChoice, NamesTheTargetsOrTheFieldInError) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::app

@@ -12,7 +12,7 @@
 #include "platform/Clock.h"
 #include "settings/DeviceTypeCodes.h"
 
-namespace magtune {
+namespace magtune::app {
 namespace {
 
 // How a fake reader behaves.
@@ -50,8 +50,9 @@ struct Meeting {
 
 class FakeReader : public ProvisionReader {
   public:
-    FakeReader(const ProvisionTarget& target, Behaviour behaviour, Prompter& prompter,
-               TransferView& view, Meeting& meeting, std::vector<ConfigurationImage>* received)
+    FakeReader(const ProvisionTarget& target, Behaviour behaviour, common::Prompter& prompter,
+               comm::TransferView& view, Meeting& meeting,
+               std::vector<settings::ConfigurationImage>* received)
         : target_(target),
           behaviour_(behaviour),
           prompter_(prompter),
@@ -65,7 +66,7 @@ class FakeReader : public ProvisionReader {
         }
         return behaviour_.opens;
     }
-    bool download(const ConfigurationImage& image) override {
+    bool download(const settings::ConfigurationImage& image) override {
         meeting_.enter();
         view_.setStatus("Downloading to device ...");
         held_ = image;
@@ -81,12 +82,12 @@ class FakeReader : public ProvisionReader {
             prompter_.systemError("ReadFile():\nInput/output error");
             prompter_.warning(behaviour_.failure);
         } else {
-            prompter_.information("Download finished successfully.", kApplicationTitle);
+            prompter_.information("Download finished successfully.", common::kApplicationTitle);
         }
         meeting_.leave();
         return behaviour_.downloads;
     }
-    bool upload(ConfigurationImage& image) override {
+    bool upload(settings::ConfigurationImage& image) override {
         if (!behaviour_.uploads) {
             prompter_.warning(behaviour_.failure);
             return false;
@@ -100,14 +101,14 @@ class FakeReader : public ProvisionReader {
   private:
     ProvisionTarget target_;
     Behaviour behaviour_;
-    Prompter& prompter_;
-    TransferView& view_;
+    common::Prompter& prompter_;
+    comm::TransferView& view_;
     Meeting& meeting_;
-    std::vector<ConfigurationImage>* received_;
-    ConfigurationImage held_{};
+    std::vector<settings::ConfigurationImage>* received_;
+    settings::ConfigurationImage held_{};
 };
 
-class CountingClock : public Clock {
+class CountingClock : public platform::Clock {
   public:
     std::uint64_t nowMs() override { return now_ += 5; }
     void sleepMs(std::uint32_t) override {}
@@ -136,15 +137,16 @@ class ProvisionRunTest : public ::testing::Test {
     Meeting serialMeeting;
     Meeting usbMeeting;
     CountingClock clock;
-    std::vector<ConfigurationImage> serialImages;
-    std::vector<ConfigurationImage> usbImages;
-    SettingStore store;
+    std::vector<settings::ConfigurationImage> serialImages;
+    std::vector<settings::ConfigurationImage> usbImages;
+    settings::SettingStore store;
 
     std::vector<ProvisionResult> provision(const std::vector<ProvisionTarget>& targets,
                                            bool verify = true) {
         ProvisionRun run(
             store,
-            [this](const ProvisionTarget& target, Prompter& prompter, TransferView& view) {
+            [this](const ProvisionTarget& target, common::Prompter& prompter,
+                   comm::TransferView& view) {
                 return std::make_unique<FakeReader>(target, behaviours[target.port], prompter, view,
                                                     target.usb() ? usbMeeting : serialMeeting,
                                                     target.usb() ? &usbImages : &serialImages);
@@ -211,8 +213,10 @@ TEST_F(ProvisionRunTest, EachInterfaceGetsItsOwnDeviceType) {
     provision({Serial("COM1"), Usb(1)});
     ASSERT_EQ(serialImages.size(), 1u);
     ASSERT_EQ(usbImages.size(), 1u);
-    EXPECT_EQ(serialImages[0][0], DeviceTypeCodes[kSerialWedgeDeviceIndex].code);
-    EXPECT_EQ(usbImages[0][0], DeviceTypeCodes[kKeyboardlessWedgeDeviceIndex].code);
+    EXPECT_EQ(serialImages[0][0],
+              settings::DeviceTypeCodes[settings::kSerialWedgeDeviceIndex].code);
+    EXPECT_EQ(usbImages[0][0],
+              settings::DeviceTypeCodes[settings::kKeyboardlessWedgeDeviceIndex].code);
     EXPECT_EQ(serialImages[0][1], usbImages[0][1]);
     EXPECT_EQ((serialImages[0][1] >> 4) & 7, 4) << "the setting's own values are sent";
     EXPECT_EQ(store.settings.DeviceId.current, store.settings.DeviceId.defaultValue)
@@ -233,7 +237,8 @@ TEST_F(ProvisionRunTest, TheObserverSeesEveryRowReachItsEnd) {
     {
         ProvisionRun run(
             store,
-            [this](const ProvisionTarget& target, Prompter& prompter, TransferView& view) {
+            [this](const ProvisionTarget& target, common::Prompter& prompter,
+                   comm::TransferView& view) {
                 return std::make_unique<FakeReader>(target, behaviours[target.port], prompter, view,
                                                     serialMeeting, nullptr);
             },
@@ -262,7 +267,7 @@ TEST_F(ProvisionRunTest, AStoppedRunLeavesWaitingReadersUntouched) {
     std::atomic<int> made{0};
     ProvisionRun run(
         store,
-        [&](const ProvisionTarget& target, Prompter& prompter, TransferView& view) {
+        [&](const ProvisionTarget& target, common::Prompter& prompter, comm::TransferView& view) {
             ++made;
             return std::make_unique<FakeReader>(target, behaviours[target.port], prompter, view,
                                                 usbMeeting, nullptr);
@@ -298,11 +303,11 @@ class ConnectingReader : public ProvisionReader {
   public:
     ConnectingReader(bool answersDownload, std::atomic<int>& connecting)
         : answersDownload_(answersDownload), connecting_(connecting) {}
-    bool download(const ConfigurationImage& image) override {
+    bool download(const settings::ConfigurationImage& image) override {
         held_ = image;
         return answersDownload_ || connect();
     }
-    bool upload(ConfigurationImage& image) override {
+    bool upload(settings::ConfigurationImage& image) override {
         if (!connect()) {
             return false;
         }
@@ -326,7 +331,7 @@ class ConnectingReader : public ProvisionReader {
     bool answersDownload_;
     std::atomic<int>& connecting_;
     bool gaveUp_ = false;
-    ConfigurationImage held_{};
+    settings::ConfigurationImage held_{};
 };
 
 TEST_F(ProvisionRunTest, AStopEndsTheReadersStillConnecting) {
@@ -343,7 +348,7 @@ TEST_F(ProvisionRunTest, AStopEndsTheReadersStillConnecting) {
         std::atomic<int> connecting{0};
         ProvisionRun run(
             store,
-            [&](const ProvisionTarget&, Prompter&, TransferView&) {
+            [&](const ProvisionTarget&, common::Prompter&, comm::TransferView&) {
                 return std::make_unique<ConnectingReader>(c.answersDownload, connecting);
             },
             clock);
@@ -364,4 +369,4 @@ TEST_F(ProvisionRunTest, AStopEndsTheReadersStillConnecting) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::app

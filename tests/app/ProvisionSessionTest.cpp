@@ -11,7 +11,7 @@
 #include "app/ProvisionSession.h"
 #include "platform/Clock.h"
 
-namespace magtune {
+namespace magtune::app {
 namespace {
 
 using namespace std::chrono_literals;
@@ -47,13 +47,13 @@ struct Gate {
 class GateReader : public ProvisionReader {
   public:
     GateReader(const ProvisionTarget& target, Gate& gate) : target_(target), gate_(gate) {}
-    bool download(const ConfigurationImage& image) override {
+    bool download(const settings::ConfigurationImage& image) override {
         gate_.pass();
         held_ = image;
         ++gate_.done;
         return true;
     }
-    bool upload(ConfigurationImage& image) override {
+    bool upload(settings::ConfigurationImage& image) override {
         image = held_;
         return true;
     }
@@ -62,12 +62,13 @@ class GateReader : public ProvisionReader {
   private:
     ProvisionTarget target_;
     Gate& gate_;
-    ConfigurationImage held_{};
+    settings::ConfigurationImage held_{};
 };
 
 ProvisionSession::Machine Machine(Gate& gate, std::size_t usbReaders) {
     ProvisionSession::Machine machine;
-    machine.readers = [&gate](const ProvisionTarget& target, Prompter&, TransferView&) {
+    machine.readers = [&gate](const ProvisionTarget& target, common::Prompter&,
+                              comm::TransferView&) {
         return std::make_unique<GateReader>(target, gate);
     };
     machine.opens = [&gate](const ProvisionTarget& target) {
@@ -110,8 +111,8 @@ std::vector<std::string> Ports(const std::vector<ProvisionResult>& rows) {
     return ports;
 }
 
-SettingStore Defaults() {
-    SettingStore store;
+settings::SettingStore Defaults() {
+    settings::SettingStore store;
     store.settings.ResetToDefaults();
     return store;
 }
@@ -124,7 +125,7 @@ TEST(ProvisionSession, AllPortsTakesThePortsThatOpenThenTheUsbReaders) {
         }
     }
     gate.release();
-    ProvisionSession session(Machine(gate, 2), SystemClock());
+    ProvisionSession session(Machine(gate, 2), platform::SystemClock());
     EXPECT_EQ(session.phase(), ProvisionSession::Phase::Idle);
     EXPECT_EQ(session.summary(), "");
     ProvisionChoice choice;
@@ -147,7 +148,7 @@ TEST(ProvisionSession, AllPortsTakesThePortsThatOpenThenTheUsbReaders) {
 
 TEST(ProvisionSession, StopLetsTheReadersUnderWayFinishAndStartsNoOther) {
     Gate gate;
-    ProvisionSession session(Machine(gate, 2), SystemClock());
+    ProvisionSession session(Machine(gate, 2), platform::SystemClock());
     ProvisionChoice choice;
     choice.comPorts = true;
     choice.comList = "1-2";
@@ -187,7 +188,7 @@ TEST(ProvisionSession, NoPortThatOpensFindsNoReader) {
     for (int n = 1; n <= 32; ++n) {
         gate.closed.insert("COM" + std::to_string(n));
     }
-    ProvisionSession session(Machine(gate, 0), SystemClock());
+    ProvisionSession session(Machine(gate, 0), platform::SystemClock());
     ProvisionChoice choice;
     choice.allPorts = true;
     choice.usb = true;
@@ -202,7 +203,7 @@ TEST(ProvisionSession, EndingTheSessionWaitsForTheReadersUnderWay) {
     Gate gate;
     std::thread opener;
     {
-        ProvisionSession session(Machine(gate, 0), SystemClock());
+        ProvisionSession session(Machine(gate, 0), platform::SystemClock());
         ProvisionChoice choice;
         choice.comPorts = true;
         choice.comList = "1";
@@ -219,4 +220,4 @@ TEST(ProvisionSession, EndingTheSessionWaitsForTheReadersUnderWay) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::app

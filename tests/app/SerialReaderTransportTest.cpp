@@ -14,25 +14,25 @@
 #include "support/FakePrompter.h"
 #include "support/MemoryFileSystem.h"
 
-namespace magtune {
+namespace magtune::app {
 namespace {
 
 using test::FakeSerialPort;
 
 bool IsConnectFrame(std::span<const std::uint8_t> frame) {
-    const auto connect = SerialConnectFrame();
+    const auto connect = comm::SerialConnectFrame();
     return std::equal(frame.begin(), frame.end(), connect.begin(), connect.end());
 }
 
 bool IsDownloadFrame(std::span<const std::uint8_t> frame) {
-    return frame.size() == kSerialImageFrameSize;
+    return frame.size() == comm::kSerialImageFrameSize;
 }
 
 // The start of a frame with data: ESC "W" (the image) or ESC "R" (a request
 // for it).
 bool StartsDataFrame(const std::vector<std::uint8_t>& write) {
-    return write.size() >= 3 && write[0] == kStx && write[1] == kEsc &&
-           (write[2] == kWriteCommand || write[2] == kReadCommand);
+    return write.size() >= 3 && write[0] == comm::kStx && write[1] == comm::kEsc &&
+           (write[2] == comm::kWriteCommand || write[2] == comm::kReadCommand);
 }
 
 struct Bench {
@@ -41,14 +41,14 @@ struct Bench {
     test::FakePrompter prompter;
     test::RecordingView view;
     test::MemoryFileSystem files;
-    CommOptions options;
+    comm::CommOptions options;
     SerialReaderTransport transport{prompter, view, options, files, "", clock};
-    ConfigurationImage readerImage{};
+    settings::ConfigurationImage readerImage{};
     bool answers = true;  // the reader answers at 9600 baud
 
     Bench() {
         transport.session().SerialPort = std::make_unique<test::PortHandle>(port);
-        transport.session().PortSettings.DCBlength = PortSettings::kByteSize;
+        transport.session().PortSettings.DCBlength = platform::PortSettings::kByteSize;
         transport.session().PortSettings.BaudRate = 9600;
         for (std::size_t i = 0; i < readerImage.size(); ++i) {
             readerImage[i] = static_cast<std::uint8_t>(i * 7);
@@ -62,9 +62,9 @@ struct Bench {
                 return;
             }
             if (IsConnectFrame(frame) || IsDownloadFrame(frame)) {
-                p.input.push_back(kAck);
+                p.input.push_back(comm::kAck);
             } else {
-                const auto reply = SerialUploadReply(readerImage);
+                const auto reply = comm::SerialUploadReply(readerImage);
                 p.input.insert(p.input.end(), reply.begin(), reply.end());
             }
         };
@@ -103,7 +103,7 @@ TEST(SerialReaderTransport, AStopGivesUpTheConnectButNotAFrameUnderWay) {
             return c.stop == Stop::AfterConnectFrames ? b.connectFrames() >= c.connectFrames
                                                       : b.dataWritten();
         };
-        ConfigurationImage image{};
+        settings::ConfigurationImage image{};
         const bool done =
             c.download ? b.transport.download(b.readerImage) : b.transport.upload(image);
         EXPECT_EQ(done, c.done) << c.what;
@@ -117,7 +117,7 @@ TEST(SerialReaderTransport, AStopGivesUpTheConnectButNotAFrameUnderWay) {
         if (c.done) {
             // Whole: nothing was cut short once it had begun.
             EXPECT_EQ(b.port.frames.back().size(),
-                      c.download ? kSerialImageFrameSize : kSerialCommandFrameSize)
+                      c.download ? comm::kSerialImageFrameSize : comm::kSerialCommandFrameSize)
                 << c.what;
             if (!c.download) {
                 EXPECT_EQ(image, b.readerImage) << c.what;
@@ -125,10 +125,10 @@ TEST(SerialReaderTransport, AStopGivesUpTheConnectButNotAFrameUnderWay) {
         } else {
             EXPECT_EQ(b.connectFrames(), c.connectFrames) << c.what;
             EXPECT_FALSE(b.dataWritten()) << c.what;
-            EXPECT_EQ(image, ConfigurationImage{}) << c.what;
+            EXPECT_EQ(image, settings::ConfigurationImage{}) << c.what;
         }
     }
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::app

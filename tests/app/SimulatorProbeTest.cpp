@@ -9,13 +9,13 @@
 #include "platform/UnixSocket.h"
 #include "settings/InterfaceCode.h"
 
-namespace magtune {
+namespace magtune::app {
 namespace {
 
 // A simulator that ended leaves its socket file behind: only a listener
 // counts.
 TEST(SimulatorProbe, OnlyASocketWithAListenerIsARunningSimulator) {
-    if (!UnixSocket::supported()) {
+    if (!platform::UnixSocket::supported()) {
         GTEST_SKIP() << "this system has no local sockets (wine before 9)";
     }
     test::TempFolder folder;
@@ -23,13 +23,13 @@ TEST(SimulatorProbe, OnlyASocketWithAListenerIsARunningSimulator) {
     const std::string port = (folder / "port");
     const std::string file = (folder / "plain-file");
     std::ofstream(file) << "not a socket";
-    SystemError error;
-    auto stale = UnixSocket::listenAt((folder / "stale"), error);
+    platform::SystemError error;
+    auto stale = platform::UnixSocket::listenAt((folder / "stale"), error);
     ASSERT_TRUE(stale) << error.code;
     stale->close();
 
-    auto usb = UnixSocket::listenAt(bus, error);
-    auto wedge = UnixSocket::listenAt(port, error);
+    auto usb = platform::UnixSocket::listenAt(bus, error);
+    auto wedge = platform::UnixSocket::listenAt(port, error);
     ASSERT_TRUE(usb && wedge);
 
     struct Case {
@@ -41,10 +41,10 @@ TEST(SimulatorProbe, OnlyASocketWithAListenerIsARunningSimulator) {
         {"", "", {}},
         {(folder / "nothing-here"), "", {}},
         {(folder / "stale"), file, {}},
-        {bus, "", {InterfaceCode::Usb, bus}},
-        {"", port, {InterfaceCode::KeyboardWedge, port}},
-        {bus, port, {InterfaceCode::Usb, bus}},  // the USB bus first, as --sim
-        {(folder / "stale"), port, {InterfaceCode::KeyboardWedge, port}},
+        {bus, "", {settings::InterfaceCode::Usb, bus}},
+        {"", port, {settings::InterfaceCode::KeyboardWedge, port}},
+        {bus, port, {settings::InterfaceCode::Usb, bus}},  // the USB bus first, as --sim
+        {(folder / "stale"), port, {settings::InterfaceCode::KeyboardWedge, port}},
     };
     for (const Case& c : cases) {
         RuntimeConfig config;
@@ -55,4 +55,4 @@ TEST(SimulatorProbe, OnlyASocketWithAListenerIsARunningSimulator) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::app

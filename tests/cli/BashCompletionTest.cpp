@@ -3,7 +3,7 @@
 #include "cli/BashCompletion.h"
 #include "cli/CliTestSupport.h"
 
-namespace magtune::test {
+namespace magtune::cli {
 namespace {
 
 TEST(BashCompletion, OptionsAreTakenFromTheUsageText) {
@@ -39,7 +39,8 @@ std::vector<std::string> Offered(const std::string& script, const std::vector<st
         "compopt() { :; }\n"
         "source " +
         script + "\n" + line + "_magtune_cli\nprintf '%s\\n' \"${COMPREPLY[@]}\"\n";
-    const ProgramRun run = RunProgram({"/bin/bash", "-c", program}, {}, std::chrono::seconds(20));
+    const test::ProgramRun run =
+        test::RunProgram({"/bin/bash", "-c", program}, {}, std::chrono::seconds(20));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     std::vector<std::string> offered;
@@ -57,9 +58,9 @@ bool Has(const std::vector<std::string>& words, const std::string& word) {
 }
 
 TEST(BashCompletion, OffersWhatEachCommandTakes) {
-    TempFolder folder;
+    test::TempFolder folder;
     const std::string script = folder.file("magtune-cli");
-    const CliResult written = Cli({"--bash-completion"});
+    const test::CliResult written = test::Cli({"--bash-completion"});
     ASSERT_EQ(written.status, 0);
     std::ofstream(script) << written.out;
 
@@ -110,4 +111,4 @@ TEST(BashCompletion, OffersWhatEachCommandTakes) {
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::cli

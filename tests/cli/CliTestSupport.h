@@ -27,7 +27,7 @@ inline CliResult Cli(const std::vector<std::string>& args) {
     std::ostringstream out;
     std::ostringstream err;
     CliResult result;
-    result.status = RunCli(args, out, err, ReadRuntimeConfig());
+    result.status = cli::RunCli(args, out, err, app::ReadRuntimeConfig());
     result.out = out.str();
     result.err = err.str();
     return result;

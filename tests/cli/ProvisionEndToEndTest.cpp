@@ -14,7 +14,7 @@
 #include "support/ChildProcess.h"
 #include "support/JsonReader.h"
 
-namespace magtune::test {
+namespace magtune::cli {
 namespace {
 
 using namespace std::chrono_literals;
@@ -57,7 +57,7 @@ std::vector<std::string> CsvLines(const std::string& text) {
 
 class ProvisionEndToEnd : public ::testing::Test {
   protected:
-    TempFolder folder;
+    test::TempFolder folder;
     std::string ports = folder.file("ports");
     std::string setting = folder.file("setting.cfg");
     std::vector<std::pair<std::string, std::string>> env = {
@@ -73,16 +73,16 @@ class ProvisionEndToEnd : public ::testing::Test {
     // Starts readers with `options`; true once their links are in place.
     bool startReaders(std::vector<std::string> options) {
         options.insert(options.begin(), MAGTUNE_READER_SIM_PATH);
-        readers_.push_back(std::make_unique<ChildProcess>(options));
+        readers_.push_back(std::make_unique<test::ChildProcess>(options));
         return !readers_.back()->firstLine().empty();
     }
 
-    ProgramRun cli(std::vector<std::string> args, std::chrono::milliseconds limit = 60000ms) {
+    test::ProgramRun cli(std::vector<std::string> args, std::chrono::milliseconds limit = 60000ms) {
         args.insert(args.begin(), MAGTUNE_CLI_PATH);
-        return RunProgram(args, env, limit);
+        return test::RunProgram(args, env, limit);
     }
 
-    std::vector<std::unique_ptr<ChildProcess>> readers_;
+    std::vector<std::unique_ptr<test::ChildProcess>> readers_;
 };
 
 TEST_F(ProvisionEndToEnd, SixteenReadersWithThreeFaultyOnes) {
@@ -91,13 +91,13 @@ TEST_F(ProvisionEndToEnd, SixteenReadersWithThreeFaultyOnes) {
                       "5:nak", "--reader", "7:wrong-image", "--reader", "2:baud=2400"}));
     const std::string json = folder.file("report.json");
     const std::string csv = folder.file("report.csv");
-    const ProgramRun run =
+    const test::ProgramRun run =
         cli({"provision", setting, "--com", "1-16", "--report", json, "--report", csv});
     ASSERT_EQ(run.status, 1) << run.out << run.err;
-    EXPECT_TRUE(Contains(run.out, "16 readers: 13 verified, 3 failed.")) << run.out;
+    EXPECT_TRUE(test::Contains(run.out, "16 readers: 13 verified, 3 failed.")) << run.out;
 
-    const auto report = JsonReader::Parse(ReadText(json));
-    ASSERT_TRUE(report) << ReadText(json);
+    const auto report = test::JsonReader::Parse(test::ReadText(json));
+    ASSERT_TRUE(report) << test::ReadText(json);
     EXPECT_EQ((*report)["setting"].text, setting);
     EXPECT_EQ((*report)["verified"].number, 13);
     EXPECT_EQ((*report)["failed"].number, 3);
@@ -107,7 +107,7 @@ TEST_F(ProvisionEndToEnd, SixteenReadersWithThreeFaultyOnes) {
         "Verify failed: Beeps and Delays/Beep Tone differs (the setting has \"Medium\", the "
         "reader \"High\").";
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const JsonValue& row = rows[i];
+        const test::JsonValue& row = rows[i];
         const std::string port = "COM" + std::to_string(i + 1);
         EXPECT_EQ(row["port"].text, port);
         EXPECT_TRUE(row["device"].text.starts_with("/dev/")) << port;
@@ -120,11 +120,11 @@ TEST_F(ProvisionEndToEnd, SixteenReadersWithThreeFaultyOnes) {
         EXPECT_EQ(row["message"].text, expectedMessage) << port;
         // The silent reader never answered, so no rate was found.
         EXPECT_EQ(row["baud"].number, i == 2 ? 0 : i == 1 ? 2400 : 9600) << port;
-        EXPECT_EQ(row["duration_ms"].kind, JsonValue::Kind::Number) << port;
+        EXPECT_EQ(row["duration_ms"].kind, test::JsonValue::Kind::Number) << port;
     }
 
-    const auto lines = CsvLines(ReadText(csv));
-    ASSERT_EQ(lines.size(), 17u) << ReadText(csv);
+    const auto lines = CsvLines(test::ReadText(csv));
+    ASSERT_EQ(lines.size(), 17u) << test::ReadText(csv);
     EXPECT_EQ(lines[0], "port,device,baud,duration_ms,state,message");
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const auto fields = CsvFields(lines[i]);
@@ -142,18 +142,18 @@ TEST_F(ProvisionEndToEnd, EveryReaderVerifiedEndsWithStatusZero) {
     for (int n = 4; n <= 32; ++n) {
         fs::create_symlink(folder.file("unplugged"), ports + "/COM" + std::to_string(n));
     }
-    const ProgramRun byCom = cli({"provision", setting, "--all-ports"});
+    const test::ProgramRun byCom = cli({"provision", setting, "--all-ports"});
     EXPECT_EQ(byCom.status, 0) << byCom.out << byCom.err;
-    EXPECT_TRUE(Contains(byCom.out, "3 readers: 3 verified, 0 failed.")) << byCom.out;
+    EXPECT_TRUE(test::Contains(byCom.out, "3 readers: 3 verified, 0 failed.")) << byCom.out;
     // Not a terminal: one line per change, no cursor movement.
-    EXPECT_FALSE(Contains(byCom.out, "\x1b["));
-    EXPECT_TRUE(Contains(byCom.out, "COM2\tverified\t")) << byCom.out;
+    EXPECT_FALSE(test::Contains(byCom.out, "\x1b["));
+    EXPECT_TRUE(test::Contains(byCom.out, "COM2\tverified\t")) << byCom.out;
 
-    const ProgramRun byPath = cli({"provision", setting, "--no-verify", "--port",
-                                   fs::read_symlink(ports + "/COM1").string(),
-                                   fs::read_symlink(ports + "/COM3").string()});
+    const test::ProgramRun byPath = cli({"provision", setting, "--no-verify", "--port",
+                                         fs::read_symlink(ports + "/COM1").string(),
+                                         fs::read_symlink(ports + "/COM3").string()});
     EXPECT_EQ(byPath.status, 0) << byPath.out << byPath.err;
-    EXPECT_TRUE(Contains(byPath.out, "2 readers: 2 downloaded, 0 failed.")) << byPath.out;
+    EXPECT_TRUE(test::Contains(byPath.out, "2 readers: 2 downloaded, 0 failed.")) << byPath.out;
 }
 
 TEST_F(ProvisionEndToEnd, BadInputChangesNothing) {
@@ -182,14 +182,14 @@ TEST_F(ProvisionEndToEnd, BadInputChangesNothing) {
     for (const auto& c : cases) {
         std::vector<std::string> args = {"provision", setting};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        const ProgramRun run = cli(args);
+        const test::ProgramRun run = cli(args);
         EXPECT_EQ(run.status, 2) << c.errorPart << ": " << run.err;
-        EXPECT_TRUE(Contains(run.err, c.errorPart)) << run.err;
+        EXPECT_TRUE(test::Contains(run.err, c.errorPart)) << run.err;
     }
-    const ProgramRun missing =
+    const test::ProgramRun missing =
         cli({"provision", folder.file("missing.cfg"), "--com", "1", "--report", report});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_TRUE(Contains(missing.err, "Failed to open")) << missing.err;
+    EXPECT_TRUE(test::Contains(missing.err, "Failed to open")) << missing.err;
     EXPECT_FALSE(fs::exists(report));
 }
 
@@ -199,13 +199,13 @@ TEST_F(ProvisionEndToEnd, WatchProvisionsReadersAsTheyAppear) {
         fs::create_symlink(folder.file("unplugged"), ports + "/" + name);
     }
     const std::string json = folder.file("watch.json");
-    ChildProcess watch(
+    test::ChildProcess watch(
         {MAGTUNE_CLI_PATH, "provision", setting, "--watch", "--com", "1-2", "--report", json}, env);
     std::this_thread::sleep_for(500ms);
     ASSERT_TRUE(startReaders({"--count", "2", "--link-dir", ports, "--reader", "2:nak"}));
 
     auto finished = [&] {
-        const auto report = JsonReader::Parse(ReadText(json));
+        const auto report = test::JsonReader::Parse(test::ReadText(json));
         return report && (*report)["verified"].number + (*report)["failed"].number == 2;
     };
     // Only a bound for a hang: a loaded machine may take its time.
@@ -213,19 +213,19 @@ TEST_F(ProvisionEndToEnd, WatchProvisionsReadersAsTheyAppear) {
     while (!finished() && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(50ms);
     }
-    ASSERT_TRUE(finished()) << ReadText(json);
+    ASSERT_TRUE(finished()) << test::ReadText(json);
     // Both stay plugged in: neither is provisioned a second time.
     std::this_thread::sleep_for(700ms);
     const auto status = watch.interrupt();
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ(*status, 1) << watch.out() << watch.err();
-    EXPECT_TRUE(Contains(watch.out(), "2 readers: 1 verified, 1 failed.")) << watch.out();
-    const auto report = JsonReader::Parse(ReadText(json));
+    EXPECT_TRUE(test::Contains(watch.out(), "2 readers: 1 verified, 1 failed.")) << watch.out();
+    const auto report = test::JsonReader::Parse(test::ReadText(json));
     ASSERT_TRUE(report);
     ASSERT_EQ((*report)["readers"].items.size(), 2u);
     EXPECT_EQ((*report)["readers"].items[1]["message"].text, "Download setting failed.");
     // Every port was let go: a single upload opens each again.
-    const ProgramRun upload = cli({"upload", folder.file("back.cfg"), "--com", "1"});
+    const test::ProgramRun upload = cli({"upload", folder.file("back.cfg"), "--com", "1"});
     EXPECT_EQ(upload.status, 0) << upload.err;
 }
 
@@ -234,30 +234,31 @@ TEST_F(ProvisionEndToEnd, WatchProvisionsReadersAsTheyAppear) {
 TEST_F(ProvisionEndToEnd, CtrlCEndsAConnectScan) {
     ASSERT_TRUE(startReaders({"--count", "1", "--link-dir", ports, "--reader", "1:silent"}));
     const std::string json = folder.file("stopped.json");
-    ChildProcess provision({MAGTUNE_CLI_PATH, "provision", setting, "--com", "1", "--report", json},
-                           env);
+    test::ChildProcess provision(
+        {MAGTUNE_CLI_PATH, "provision", setting, "--com", "1", "--report", json}, env);
     // The row goes to "downloading" as the connect scan starts.
     const auto end = std::chrono::steady_clock::now() + 60s;
-    while (!Contains(provision.out(), "COM1\tdownloading") && !provision.waitForExit(20ms) &&
+    while (!test::Contains(provision.out(), "COM1\tdownloading") && !provision.waitForExit(20ms) &&
            std::chrono::steady_clock::now() < end) {
     }
-    ASSERT_TRUE(Contains(provision.out(), "COM1\tdownloading")) << provision.out();
+    ASSERT_TRUE(test::Contains(provision.out(), "COM1\tdownloading")) << provision.out();
     const auto status = provision.interrupt();
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ(*status, 1) << provision.err();
-    const auto report = JsonReader::Parse(ReadText(json));
-    ASSERT_TRUE(report) << ReadText(json);
+    const auto report = test::JsonReader::Parse(test::ReadText(json));
+    ASSERT_TRUE(report) << test::ReadText(json);
     const auto& rows = (*report)["readers"].items;
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0]["state"].text, "failed");
     EXPECT_EQ(rows[0]["message"].text,
               "Stopped while connecting: nothing was written to the reader.");
-    EXPECT_TRUE(Contains(provision.out(), "1 reader: 1 failed.")) << provision.out();
+    EXPECT_TRUE(test::Contains(provision.out(), "1 reader: 1 failed.")) << provision.out();
     // The port was let go.
-    const ProgramRun again = cli({"provision", setting, "--com", "1", "--no-verify"});
+    const test::ProgramRun again = cli({"provision", setting, "--com", "1", "--no-verify"});
     EXPECT_EQ(again.status, 1);
-    EXPECT_TRUE(Contains(again.out, "Failed to connect to device.")) << again.out << again.err;
+    EXPECT_TRUE(test::Contains(again.out, "Failed to connect to device."))
+        << again.out << again.err;
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::cli

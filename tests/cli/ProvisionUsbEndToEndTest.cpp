@@ -13,7 +13,7 @@
 #include "support/ChildProcess.h"
 #include "support/JsonReader.h"
 
-namespace magtune::test {
+namespace magtune::cli {
 namespace {
 
 using namespace std::chrono_literals;
@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 class ProvisionUsb : public ::testing::Test {
   protected:
-    TempFolder folder;
+    test::TempFolder folder;
     std::string bin = folder.file("bin");
     std::vector<std::pair<std::string, std::string>> env = {
         {"MAGTUNE_REGISTRY_FILE", folder.file("registry.reg")},
@@ -41,25 +41,26 @@ class ProvisionUsb : public ::testing::Test {
                "\"USB Delay\"=dword:00000001\n";
     }
 
-    ProgramRun cli(std::vector<std::string> args) {
+    test::ProgramRun cli(std::vector<std::string> args) {
         args.insert(args.begin(), bin + "/magtune-cli");
-        return RunProgram(args, env, 60000ms);
+        return test::RunProgram(args, env, 60000ms);
     }
 };
 
 TEST_F(ProvisionUsb, EveryReaderOnTheBusInTurn) {
     // Both devices lead to the one simulated reader, which refuses its
     // first download.
-    ChildProcess reader({MAGTUNE_READER_SIM_PATH, "--usb", folder.file("bus"), "--usb-device",
-                         "Tarvik MiniMag", "--usb-device", "Tarvik Desk", "--nak-first", "1"});
+    test::ChildProcess reader({MAGTUNE_READER_SIM_PATH, "--usb", folder.file("bus"), "--usb-device",
+                               "Tarvik MiniMag", "--usb-device", "Tarvik Desk", "--nak-first",
+                               "1"});
     ASSERT_EQ(reader.firstLine(), folder.file("bus"));
     const std::string setting = folder.file("setting.cfg");
     ASSERT_EQ(cli({"new", setting}).status, 0);
     const std::string json = folder.file("usb.json");
-    const ProgramRun run = cli({"provision", setting, "--usb", "all", "--report", json});
+    const test::ProgramRun run = cli({"provision", setting, "--usb", "all", "--report", json});
     EXPECT_EQ(run.status, 1) << run.out << run.err;
-    EXPECT_TRUE(Contains(run.out, "2 readers: 1 verified, 1 failed.")) << run.out;
-    const auto report = JsonReader::Parse(ReadText(json));
+    EXPECT_TRUE(test::Contains(run.out, "2 readers: 1 verified, 1 failed.")) << run.out;
+    const auto report = test::JsonReader::Parse(test::ReadText(json));
     ASSERT_TRUE(report);
     const auto& rows = (*report)["readers"].items;
     ASSERT_EQ(rows.size(), 2u);
@@ -72,4 +73,4 @@ TEST_F(ProvisionUsb, EveryReaderOnTheBusInTurn) {
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::cli

@@ -2,7 +2,7 @@
 
 #include "cli/CliTestSupport.h"
 
-namespace magtune::test {
+namespace magtune::cli {
 namespace {
 
 // The image of a reader at its defaults, byte for byte.
@@ -62,17 +62,17 @@ const char* const kExampleFormula = R"(IN_ID,21,LEN,10,40,MATCH,1,"<d>","ID:",O-
 
 class CliFiles : public ::testing::Test {
   protected:
-    TempFolder folder;
+    test::TempFolder folder;
     std::string file = folder.file("x.cfg");
-    void SetUp() override { ASSERT_EQ(Cli({"new", file}).status, 0); }
+    void SetUp() override { ASSERT_EQ(test::Cli({"new", file}).status, 0); }
 };
 
 TEST_F(CliFiles, NewWritesTheDefaultImage) {
-    EXPECT_EQ(ReadBytes(file), DefaultImage());
+    EXPECT_EQ(test::ReadBytes(file), DefaultImage());
 }
 
 TEST_F(CliFiles, ShowListsEveryGroupAsTheWindowDoes) {
-    CliResult r = Cli({"show", file});
+    test::CliResult r = test::Cli({"show", file});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, kDefaultShow);
     EXPECT_EQ(r.err, "");
@@ -89,7 +89,7 @@ TEST_F(CliFiles, GetPrintsOneValueText) {
         {"Beeps and Delays/Beep Tone", "Medium\n"},
     };
     for (const auto& c : cases) {
-        CliResult r = Cli({"get", file, c.row});
+        test::CliResult r = test::Cli({"get", file, c.row});
         EXPECT_EQ(r.status, 0) << c.row << r.err;
         EXPECT_EQ(r.out, c.value) << c.row;
     }
@@ -116,16 +116,17 @@ TEST_F(CliFiles, SetChangesRowsAndGetReadsThemBack) {
          "None"},
     };
     for (const auto& c : cases) {
-        CliResult set = Cli({"set", file, c.assignment});
+        test::CliResult set = test::Cli({"set", file, c.assignment});
         ASSERT_EQ(set.status, 0) << c.assignment << ": " << set.err;
-        CliResult get = Cli({"get", file, c.row});
+        test::CliResult get = test::Cli({"get", file, c.row});
         EXPECT_EQ(get.out, std::string(c.shown) + "\n") << c.assignment;
     }
 }
 
 TEST_F(CliFiles, SetWritesTheBitsOfTheImage) {
-    ASSERT_EQ(Cli({"set", file, "RS232/Baud Rate=300", "RS232/Receive Terminator=<r>"}).status, 0);
-    auto image = ReadBytes(file);
+    ASSERT_EQ(
+        test::Cli({"set", file, "RS232/Baud Rate=300", "RS232/Receive Terminator=<r>"}).status, 0);
+    auto image = test::ReadBytes(file);
     EXPECT_EQ(image[4], 0x60);  // AimingTime 1, Parity 4, BaudRate 0
     EXPECT_EQ(image[57], 0x0D);
 }
@@ -147,45 +148,47 @@ TEST_F(CliFiles, BadAssignmentsChangeNothing) {
         {{"Magnetic Reader/Track 2 Output Sequence=<LastName>"}, "position"},
         {{"RS232/Baud Rate"}, "is not GROUP/LABEL=VALUE"},
     };
-    const auto before = ReadBytes(file);
+    const auto before = test::ReadBytes(file);
     for (const auto& c : cases) {
         std::vector<std::string> args = {"set", file};
         args.insert(args.end(), c.assignments.begin(), c.assignments.end());
-        CliResult r = Cli(args);
+        test::CliResult r = test::Cli(args);
         EXPECT_EQ(r.status, 2) << c.assignments.back();
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-        EXPECT_EQ(ReadBytes(file), before) << c.assignments.back();
+        EXPECT_EQ(test::ReadBytes(file), before) << c.assignments.back();
     }
 }
 
 TEST_F(CliFiles, FormulasAreAddedMovedAndDeleted) {
-    ASSERT_EQ(Cli({"formula", "add", file, kExampleFormula}).status, 0);
-    ASSERT_EQ(Cli({"formula", "add", file, "IN_ID,20,ENTER"}).status, 0);
-    EXPECT_EQ(Cli({"get", file, "Data Editing/Formula1"}).out, std::string(kExampleFormula) + "\n");
-    auto image = ReadBytes(file);
+    ASSERT_EQ(test::Cli({"formula", "add", file, kExampleFormula}).status, 0);
+    ASSERT_EQ(test::Cli({"formula", "add", file, "IN_ID,20,ENTER"}).status, 0);
+    EXPECT_EQ(test::Cli({"get", file, "Data Editing/Formula1"}).out,
+              std::string(kExampleFormula) + "\n");
+    auto image = test::ReadBytes(file);
     const std::vector<std::uint8_t> compiled = {0xC1, 0x15, 0xC2, 0x0A, 0x28, 0xC3, 0x01, 0xC5,
                                                 0xC6, 0xC5, 0xC5, 0x49, 0x44, 0x3A, 0xC5, 0xC4,
                                                 0x02, 0x05, 0xC8, 0xC1, 0x14, 0xC8};
     EXPECT_EQ(std::vector<std::uint8_t>(image.begin() + 96, image.begin() + 96 + 22), compiled);
     EXPECT_EQ(image[96 + 22], 0xFF);
 
-    ASSERT_EQ(Cli({"formula", "up", file, "2"}).status, 0);
-    EXPECT_EQ(Cli({"get", file, "Data Editing/Formula1"}).out, "IN_ID,20,ENTER\n");
-    ASSERT_EQ(Cli({"formula", "down", file, "2"}).status, 0);  // the last: nothing to do
-    ASSERT_EQ(Cli({"formula", "delete", file, "1"}).status, 0);
-    EXPECT_EQ(Cli({"get", file, "Data Editing/Formula1"}).out, std::string(kExampleFormula) + "\n");
-    ASSERT_EQ(Cli({"formula", "delete", file, "1"}).status, 0);
-    EXPECT_EQ(ReadBytes(file), DefaultImage());
+    ASSERT_EQ(test::Cli({"formula", "up", file, "2"}).status, 0);
+    EXPECT_EQ(test::Cli({"get", file, "Data Editing/Formula1"}).out, "IN_ID,20,ENTER\n");
+    ASSERT_EQ(test::Cli({"formula", "down", file, "2"}).status, 0);  // the last: nothing to do
+    ASSERT_EQ(test::Cli({"formula", "delete", file, "1"}).status, 0);
+    EXPECT_EQ(test::Cli({"get", file, "Data Editing/Formula1"}).out,
+              std::string(kExampleFormula) + "\n");
+    ASSERT_EQ(test::Cli({"formula", "delete", file, "1"}).status, 0);
+    EXPECT_EQ(test::ReadBytes(file), DefaultImage());
 }
 
 TEST_F(CliFiles, FormulaErrorsLeaveTheFileAlone) {
-    const auto before = ReadBytes(file);
-    CliResult bad = Cli({"formula", "add", file, "IN_ID,21,LEN,10"});
+    const auto before = test::ReadBytes(file);
+    test::CliResult bad = test::Cli({"formula", "add", file, "IN_ID,21,LEN,10"});
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("position"), std::string::npos) << bad.err;
-    CliResult missing = Cli({"formula", "delete", file, "1"});
+    test::CliResult missing = test::Cli({"formula", "delete", file, "1"});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(test::ReadBytes(file), before);
 }
 
 TEST_F(CliFiles, TypedFormulasAreHeldToTheDialogsRules) {
@@ -197,37 +200,37 @@ TEST_F(CliFiles, TypedFormulasAreHeldToTheDialogsRules) {
         {"MATCH,<#>-0,\"A\",ENTER", "Value must be greater than or equal to 1."},
         {"O-STR,\"=\"+0,5,ENTER", "Offset must be greater than or equal to 1."},
     };
-    const auto before = ReadBytes(file);
+    const auto before = test::ReadBytes(file);
     for (const auto& c : cases) {
-        CliResult r = Cli({"formula", "add", file, c.text});
+        test::CliResult r = test::Cli({"formula", "add", file, c.text});
         EXPECT_EQ(r.status, 2) << c.text;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
-    EXPECT_EQ(ReadBytes(file), before);
-    EXPECT_EQ(Cli({"formula", "add", file, "MATCH,<#>-1,\"AB\",ENTER"}).status, 0);
+    EXPECT_EQ(test::ReadBytes(file), before);
+    EXPECT_EQ(test::Cli({"formula", "add", file, "MATCH,<#>-1,\"AB\",ENTER"}).status, 0);
 }
 
 TEST_F(CliFiles, DroppingFormulasThatCouldNotBeReadIsTold) {
-    auto image = ReadBytes(file);
+    auto image = test::ReadBytes(file);
     const std::vector<std::uint8_t> memory = {0xC1, 0x14, 0xC8, 0xC2, 0xC8};
     std::copy(memory.begin(), memory.end(), image.begin() + 96);
-    WriteBytes(file, image);
-    CliResult r = Cli({"formula", "add", file, "IN_ID,21,ENTER"});
+    test::WriteBytes(file, image);
+    test::CliResult r = test::Cli({"formula", "add", file, "IN_ID,21,ENTER"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("warning: 1 formula of this setting could not be read and is lost"),
               std::string::npos)
         << r.err;
-    auto after = ReadBytes(file);
+    auto after = test::ReadBytes(file);
     EXPECT_EQ(std::vector<std::uint8_t>(after.begin() + 96, after.begin() + 103),
               (std::vector<std::uint8_t>{0xC1, 0x14, 0xC8, 0xC1, 0x15, 0xC8, 0xFF}));
 }
 
 TEST_F(CliFiles, DiffShowsBytesThatNoRowShowsButTheReaderReceives) {
-    auto image = ReadBytes(file);
+    auto image = test::ReadBytes(file);
     const std::string other = folder.file("other.cfg");
     image[253] ^= 0x01;  // the memory's last byte: after every formula
-    WriteBytes(other, image);
-    CliResult r = Cli({"diff", file, other});
+    test::WriteBytes(other, image);
+    test::CliResult r = test::Cli({"diff", file, other});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("FormulaMemory bytes after the last C8\t"), std::string::npos) << r.out;
 }
@@ -236,34 +239,34 @@ TEST_F(CliFiles, AFormulaThatDoesNotFitGivesTheMemoryFullMessage) {
     // 17 + 2 + 2 + 1: each literal formula takes 22 bytes; seven take 154 of 158.
     std::string literal = "\"" + std::string(17, 'x') + "\",ENTER";
     for (int i = 0; i < 7; ++i) {
-        ASSERT_EQ(Cli({"formula", "add", file, literal}).status, 0) << i;
+        ASSERT_EQ(test::Cli({"formula", "add", file, literal}).status, 0) << i;
     }
-    const auto before = ReadBytes(file);
-    CliResult full = Cli({"formula", "add", file, literal});
+    const auto before = test::ReadBytes(file);
+    test::CliResult full = test::Cli({"formula", "add", file, literal});
     EXPECT_EQ(full.status, 2);
     EXPECT_NE(full.err.find("Memory space for data editing is full. Please reduce formulas or "
                             "shorten formula expressions."),
               std::string::npos)
         << full.err;
-    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(test::ReadBytes(file), before);
 }
 
 TEST_F(CliFiles, DiffNamesRowsAndOtherFields) {
     std::string other = folder.file("y.cfg");
-    ASSERT_EQ(Cli({"new", other}).status, 0);
-    EXPECT_EQ(Cli({"diff", file, other}).status, 0);
+    ASSERT_EQ(test::Cli({"new", other}).status, 0);
+    EXPECT_EQ(test::Cli({"diff", file, other}).status, 0);
 
-    ASSERT_EQ(Cli({"set", other, "RS232/Baud Rate=2400"}).status, 0);
-    auto image = ReadBytes(other);
+    ASSERT_EQ(test::Cli({"set", other, "RS232/Baud Rate=2400"}).status, 0);
+    auto image = test::ReadBytes(other);
     image[7] ^= 0x01;  // Code39Enabled, which no row shows
-    WriteBytes(other, image);
-    CliResult r = Cli({"diff", file, other});
+    test::WriteBytes(other, image);
+    test::CliResult r = test::Cli({"diff", file, other});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "RS232/Baud Rate\t9600\t2400\nCode39Enabled\t1\t0\n");
 }
 
 TEST_F(CliFiles, DumpPrintsSixteenBytesALine) {
-    CliResult r = Cli({"dump", file});
+    test::CliResult r = test::Cli({"dump", file});
     EXPECT_EQ(r.status, 0);
     std::istringstream lines(r.out);
     std::string first;
@@ -273,9 +276,9 @@ TEST_F(CliFiles, DumpPrintsSixteenBytesALine) {
 }
 
 TEST(CliErrors, BadFilesAndWordsExitWithStatusTwo) {
-    TempFolder folder;
+    test::TempFolder folder;
     std::string shortFile = folder.file("short.cfg");
-    WriteBytes(shortFile, std::vector<std::uint8_t>(255, 0));
+    test::WriteBytes(shortFile, std::vector<std::uint8_t>(255, 0));
     struct Case {
         std::vector<std::string> args;
         const char* message;
@@ -287,23 +290,23 @@ TEST(CliErrors, BadFilesAndWordsExitWithStatusTwo) {
         {{"get", shortFile}, "usage:"},
     };
     for (const auto& c : cases) {
-        CliResult r = Cli(c.args);
+        test::CliResult r = test::Cli(c.args);
         EXPECT_EQ(r.status, 2) << c.args[0];
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
-    EXPECT_EQ(ReadBytes(shortFile).size(), 255u);
+    EXPECT_EQ(test::ReadBytes(shortFile).size(), 255u);
 }
 
 TEST(CliErrors, EveryCommandHasHelp) {
     for (const char* command : {"new", "show", "get", "set", "formula", "diff", "dump", "download",
                                 "upload", "test", "prefs"}) {
-        CliResult r = Cli({command, "--help"});
+        test::CliResult r = test::Cli({command, "--help"});
         EXPECT_EQ(r.status, 0) << command;
         EXPECT_NE(r.out.find(std::string("usage: magtune-cli ") + command), std::string::npos)
             << command;
     }
-    EXPECT_EQ(Cli({"--help"}).status, 0);
+    EXPECT_EQ(test::Cli({"--help"}).status, 0);
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::cli

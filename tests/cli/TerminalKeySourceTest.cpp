@@ -8,7 +8,7 @@
 
 #include <csignal>
 
-namespace magtune {
+namespace magtune::cli {
 namespace {
 
 // A pseudo-terminal standing in for the user's terminal.
@@ -84,4 +84,4 @@ TEST(TerminalKeySource, InputThatIsNoTerminalIsReadUntilItsEnd) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::cli

@@ -19,14 +19,14 @@
 #include "platform/DeviceAccess.h"
 #include "support/ChildProcess.h"
 
-namespace magtune::test {
+namespace magtune::cli {
 namespace {
 
 using namespace std::chrono_literals;
 
 class SerialEndToEnd : public ::testing::Test {
   protected:
-    TempFolder folder;
+    test::TempFolder folder;
     std::vector<std::pair<std::string, std::string>> env = {
         {"MAGTUNE_REGISTRY_FILE", folder.file("registry.reg")},
         {"MAGTUNE_PORTS_DIR", folder.file("ports")},
@@ -37,18 +37,18 @@ class SerialEndToEnd : public ::testing::Test {
     // Starts the simulated reader with `options`; its device path, or empty.
     std::string startReader(std::vector<std::string> options) {
         options.insert(options.begin(), MAGTUNE_READER_SIM_PATH);
-        reader_ = std::make_unique<ChildProcess>(options);
+        reader_ = std::make_unique<test::ChildProcess>(options);
         return reader_->firstLine();
     }
 
-    using Run = ProgramRun;
+    using Run = test::ProgramRun;
 
     Run cli(std::vector<std::string> args, std::chrono::milliseconds limit = 30000ms) {
         args.insert(args.begin(), MAGTUNE_CLI_PATH);
-        return RunProgram(args, env, limit);
+        return test::RunProgram(args, env, limit);
     }
 
-    std::unique_ptr<ChildProcess> reader_;
+    std::unique_ptr<test::ChildProcess> reader_;
 };
 
 TEST_F(SerialEndToEnd, DownloadThenUploadReturnsTheSameImage) {
@@ -64,13 +64,13 @@ TEST_F(SerialEndToEnd, DownloadThenUploadReturnsTheSameImage) {
                    R"(IN_ID,21,LEN,10,40,MATCH,1,"<d>","ID:",O-STR,2,5,ENTER)"})
                   .status,
               0);
-    const auto before = ReadBytes(setting);
+    const auto before = test::ReadBytes(setting);
 
     Run download = cli({"download", setting, "--port", port});
     ASSERT_EQ(download.status, 0) << download.err;
     EXPECT_NE(download.err.find("Connecting to device ..."), std::string::npos);
     EXPECT_NE(download.err.find("Download finished successfully."), std::string::npos);
-    EXPECT_EQ(ReadBytes(setting), before) << "download must leave FILE unchanged";
+    EXPECT_EQ(test::ReadBytes(setting), before) << "download must leave FILE unchanged";
 
     std::string uploaded = folder.file("uploaded.cfg");
     Run upload = cli({"upload", uploaded, "--port", port, "--name", "Desk reader"});
@@ -80,7 +80,7 @@ TEST_F(SerialEndToEnd, DownloadThenUploadReturnsTheSameImage) {
     // The reader now holds the setting as a serial wedge (device type 4).
     auto expected = before;
     expected[0] = 0x04;
-    EXPECT_EQ(ReadBytes(uploaded), expected);
+    EXPECT_EQ(test::ReadBytes(uploaded), expected);
 }
 
 TEST_F(SerialEndToEnd, VerifyReadsTheDownloadBack) {
@@ -99,7 +99,7 @@ TEST_F(SerialEndToEnd, AComPortMapsToTheReaderThroughTheLinkFolder) {
     Run upload = cli({"upload", uploaded, "--com", "3"});
     ASSERT_EQ(upload.status, 0) << upload.err;
     EXPECT_NE(upload.err.find("Upload setting from COM3 ..."), std::string::npos) << upload.err;
-    EXPECT_EQ(ReadBytes(uploaded).size(), 256u);
+    EXPECT_EQ(test::ReadBytes(uploaded).size(), 256u);
 }
 
 TEST_F(SerialEndToEnd, AReaderAt2400IsFoundFromA9600Start) {
@@ -149,7 +149,7 @@ TEST_F(SerialEndToEnd, FailuresSayWhyAndWriteNothing) {
         std::string target = folder.file("target.cfg");
         std::filesystem::remove(target);
         ASSERT_EQ(cli({"new", setting}).status, 0);
-        const auto before = ReadBytes(setting);
+        const auto before = test::ReadBytes(setting);
         auto started = std::chrono::steady_clock::now();
         Run run = c.command == std::string("upload")
                       ? cli({"upload", target, "--port", port, "--name", "Lab reader"})
@@ -160,7 +160,7 @@ TEST_F(SerialEndToEnd, FailuresSayWhyAndWriteNothing) {
         EXPECT_EQ(run.status, 1) << c.readerOptions[0] << " took " << seconds << " s: " << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(target)) << c.readerOptions[0];
-        EXPECT_EQ(ReadBytes(setting), before);
+        EXPECT_EQ(test::ReadBytes(setting), before);
     }
 }
 
@@ -180,13 +180,13 @@ TEST_F(SerialEndToEnd, APacedDownloadReportedSuccessfulIsStored) {
         ASSERT_FALSE(port.empty());
         std::string setting = folder.file("setting.cfg");
         ASSERT_EQ(cli({"new", setting}).status, 0);
-        auto expected = ReadBytes(setting);
+        auto expected = test::ReadBytes(setting);
         expected[0] = 0x04;  // a serial wedge
         for (int run = 1; run <= c.runs; ++run) {
             std::filesystem::remove(stored);
             Run download = cli({"download", setting, "--port", port});
             ASSERT_EQ(download.status, 0) << c.rate << " run " << run << ": " << download.err;
-            EXPECT_EQ(ReadBytes(stored), expected) << c.rate << " run " << run;
+            EXPECT_EQ(test::ReadBytes(stored), expected) << c.rate << " run " << run;
         }
     }
 }
@@ -202,12 +202,12 @@ TEST_F(SerialEndToEnd, ASignalMidTransferGivesThePortBack) {
         ASSERT_FALSE(port.empty());
         std::string setting = folder.file("setting.cfg");
         ASSERT_EQ(cli({"new", setting}).status, 0);
-        ChildProcess download({MAGTUNE_CLI_PATH, "download", setting, "--port", port}, env);
+        test::ChildProcess download({MAGTUNE_CLI_PATH, "download", setting, "--port", port}, env);
         ASSERT_TRUE(download.waitForError("Downloading to device ...", 30000ms)) << download.err();
         download.sendSignal(signal);
         EXPECT_EQ(download.waitForExit(5000ms), std::optional<int>(1)) << signal;
-        EXPECT_TRUE(Contains(download.err(), "interrupted")) << download.err();
-        EXPECT_FALSE(Contains(download.err(), "Download finished successfully."));
+        EXPECT_TRUE(test::Contains(download.err(), "interrupted")) << download.err();
+        EXPECT_FALSE(test::Contains(download.err(), "Download finished successfully."));
 
         // Root may open an exclusive terminal: ask the terminal itself.
         const int fd = ::open(port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -225,11 +225,11 @@ TEST_F(SerialEndToEnd, ASignalMidTransferGivesThePortBack) {
 TEST_F(SerialEndToEnd, TestEndsWithStatus1WhenThePortFails) {
     std::string port = startReader({});
     ASSERT_FALSE(port.empty());
-    ChildProcess test({MAGTUNE_CLI_PATH, "test", "--port", port}, env);
+    test::ChildProcess test({MAGTUNE_CLI_PATH, "test", "--port", port}, env);
     ASSERT_TRUE(test.waitForError("Ctrl+C ends.", 10000ms)) << test.err();
     reader_.reset();
     EXPECT_EQ(test.waitForExit(5000ms), std::optional<int>(1)) << test.err();
-    EXPECT_TRUE(Contains(test.err(), "ReadFile():")) << test.err();
+    EXPECT_TRUE(test::Contains(test.err(), "ReadFile():")) << test.err();
 }
 
 // The reader hangs up in the middle of its upload reply: a read failure,
@@ -240,13 +240,13 @@ TEST_F(SerialEndToEnd, HangUpInTheReplyIsAReadFailure) {
     std::string port = startReader({"--pace"});
     ASSERT_FALSE(port.empty());
     std::string target = folder.file("target.cfg");
-    ChildProcess upload({MAGTUNE_CLI_PATH, "upload", target, "--port", port}, env);
+    test::ChildProcess upload({MAGTUNE_CLI_PATH, "upload", target, "--port", port}, env);
     ASSERT_TRUE(upload.waitForError("Upload setting from", 10000ms)) << upload.err();
     upload.waitForExit(200ms);
     reader_.reset();
     EXPECT_EQ(upload.waitForExit(10000ms), std::optional<int>(1)) << upload.err();
-    EXPECT_TRUE(Contains(upload.err(), "ReadFile():")) << upload.err();
-    EXPECT_FALSE(Contains(upload.err(), "PurgeComm")) << upload.err();
+    EXPECT_TRUE(test::Contains(upload.err(), "ReadFile():")) << upload.err();
+    EXPECT_FALSE(test::Contains(upload.err(), "PurgeComm")) << upload.err();
     EXPECT_FALSE(std::filesystem::exists(target));
 }
 
@@ -281,10 +281,11 @@ TEST_F(SerialEndToEnd, AMissingComPortNamesItsDevice) {
     for (const Case& c : cases) {
         Run run = cli({"upload", folder.file("x.cfg"), "--com", c.com});
         EXPECT_EQ(run.status, 1) << run.err;
-        EXPECT_TRUE(Contains(run.err, c.told)) << run.err;
-        EXPECT_TRUE(Contains(run.err, PortNotAvailableText(ComPortPlace(c.index, ports), ENOENT)))
+        EXPECT_TRUE(test::Contains(run.err, c.told)) << run.err;
+        EXPECT_TRUE(test::Contains(run.err, platform::PortNotAvailableText(
+                                                platform::ComPortPlace(c.index, ports), ENOENT)))
             << run.err;
-        EXPECT_TRUE(Contains(run.err, "magtune-cli ports lists the ports that are there."))
+        EXPECT_TRUE(test::Contains(run.err, "magtune-cli ports lists the ports that are there."))
             << run.err;
     }
 }
@@ -295,11 +296,12 @@ TEST_F(SerialEndToEnd, RefusedPortsSayWhy) {
     std::filesystem::create_symlink("/dev/null", ports + "/COM4");
     Run notSerial = cli({"upload", folder.file("x.cfg"), "--com", "4"});
     EXPECT_EQ(notSerial.status, 1);
-    EXPECT_TRUE(Contains(notSerial.err, PortNotAvailableText(ComPortPlace(3, ports), ENOTTY)))
+    EXPECT_TRUE(test::Contains(
+        notSerial.err, platform::PortNotAvailableText(platform::ComPortPlace(3, ports), ENOTTY)))
         << notSerial.err;
-    EXPECT_TRUE(Contains(notSerial.err, "It is not a serial port: point the link COM4 in "))
+    EXPECT_TRUE(test::Contains(notSerial.err, "It is not a serial port: point the link COM4 in "))
         << notSerial.err;
-    EXPECT_FALSE(Contains(notSerial.err, "magtune-cli ports lists")) << notSerial.err;
+    EXPECT_FALSE(test::Contains(notSerial.err, "magtune-cli ports lists")) << notSerial.err;
 }
 
 TEST_F(SerialEndToEnd, PrefsShowsTheLoadedValuesAndTheFile) {
@@ -329,23 +331,23 @@ TEST_F(SerialEndToEnd, AnUploadThatCannotBeKeptDoesNotAskTheReader) {
     for (const Case& c : cases) {
         Run run = cli({"upload", c.target, "--port", port});
         EXPECT_EQ(run.status, 2) << c.target;
-        EXPECT_TRUE(Contains(run.err, "Failed to save " + c.target + ": " + c.reason +
-                                          ". The reader was not asked for its setting."))
+        EXPECT_TRUE(test::Contains(run.err, "Failed to save " + c.target + ": " + c.reason +
+                                                ". The reader was not asked for its setting."))
             << run.err;
-        EXPECT_FALSE(Contains(run.err, "Upload")) << run.err;
+        EXPECT_FALSE(test::Contains(run.err, "Upload")) << run.err;
     }
     EXPECT_TRUE(std::filesystem::is_directory(folder.file("a-folder")));
     // A new file in a folder that exists is still fine.
     Run fine = cli({"upload", folder.file("a-folder/out.cfg"), "--port", port});
     EXPECT_EQ(fine.status, 0) << fine.err;
-    EXPECT_EQ(ReadBytes(folder.file("a-folder/out.cfg")).size(), 256u);
+    EXPECT_EQ(test::ReadBytes(folder.file("a-folder/out.cfg")).size(), 256u);
 }
 
 TEST_F(SerialEndToEnd, PortsShowsWhereEachComPortLeads) {
     const std::string ports = folder.file("ports");
     std::filesystem::create_symlink("/dev/null", ports + "/COM3");
     std::filesystem::create_symlink(folder.file("unplugged"), ports + "/COM4");
-    WriteBytes(folder.file("plain-file"), {0x00});
+    test::WriteBytes(folder.file("plain-file"), {0x00});
     std::filesystem::create_symlink("../plain-file", ports + "/COM5");
 
     Run listed = cli({"ports"});
@@ -375,4 +377,4 @@ TEST_F(SerialEndToEnd, PortsShowsWhereEachComPortLeads) {
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::cli

@@ -13,7 +13,7 @@
 #include "cli/CliTestSupport.h"
 #include "support/ChildProcess.h"
 
-namespace magtune::test {
+namespace magtune::cli {
 namespace {
 
 using namespace std::chrono_literals;
@@ -29,7 +29,7 @@ bool InOrder(const std::string& text, const std::string& first, const std::strin
 
 class UsbEndToEnd : public ::testing::Test {
   protected:
-    TempFolder folder;
+    test::TempFolder folder;
     std::string bin = folder.file("bin");
     std::vector<std::pair<std::string, std::string>> env = {
         {"MAGTUNE_REGISTRY_FILE", folder.file("registry.reg")},
@@ -56,25 +56,25 @@ class UsbEndToEnd : public ::testing::Test {
         options.insert(options.begin(),
                        {MAGTUNE_READER_SIM_PATH, "--usb", folder.file("bus"), "--usb-device",
                         "Tarvik MiniMag", "--usb-device", "Tarvik Desk"});
-        reader_ = std::make_unique<ChildProcess>(options);
+        reader_ = std::make_unique<test::ChildProcess>(options);
         return reader_->firstLine() == folder.file("bus");
     }
 
-    using Run = ProgramRun;
+    using Run = test::ProgramRun;
 
     Run cli(std::vector<std::string> args, const std::string& program = "") {
         args.insert(args.begin(), program.empty() ? bin + "/magtune-cli" : program);
-        return RunProgram(args, env, 30000ms);
+        return test::RunProgram(args, env, 30000ms);
     }
 
     std::vector<std::uint8_t> newSetting(const std::string& path) {
         EXPECT_EQ(cli({"new", path}).status, 0);
         EXPECT_EQ(
             cli({"set", path, "Magnetic Reader/Track 1 Output Sequence=<Account>\"^\""}).status, 0);
-        return ReadBytes(path);
+        return test::ReadBytes(path);
     }
 
-    std::unique_ptr<ChildProcess> reader_;
+    std::unique_ptr<test::ChildProcess> reader_;
 };
 
 TEST_F(UsbEndToEnd, ListsTheReadersByNumber) {
@@ -93,17 +93,17 @@ TEST_F(UsbEndToEnd, ADownloadThenAnUploadReturnsTheSameImage) {
     ASSERT_EQ(download.status, 0) << download.err;
     EXPECT_TRUE(InOrder(download.err, "Connecting to device ...", "Sending data, please wait ..."))
         << download.err;
-    EXPECT_TRUE(Contains(download.err, "Download finished successfully."));
-    EXPECT_EQ(ReadBytes(setting), before) << "a download leaves FILE unchanged";
+    EXPECT_TRUE(test::Contains(download.err, "Download finished successfully."));
+    EXPECT_EQ(test::ReadBytes(setting), before) << "a download leaves FILE unchanged";
 
     const std::string uploaded = folder.file("uploaded.cfg");
     Run upload = cli({"upload", uploaded, "--usb", "2", "--name", "Desk"});
     ASSERT_EQ(upload.status, 0) << upload.err;
-    EXPECT_TRUE(Contains(upload.err, "Receiving data, please wait ...")) << upload.err;
+    EXPECT_TRUE(test::Contains(upload.err, "Receiving data, please wait ...")) << upload.err;
     // Over USB the reader is told it is a keyboardless wedge (type code 6).
     auto expected = before;
     expected[0] = 0x06;
-    EXPECT_EQ(ReadBytes(uploaded), expected);
+    EXPECT_EQ(test::ReadBytes(uploaded), expected);
 
     // The log beside the program holds each key of the last transfer: the
     // "O" and the 514 digits.
@@ -125,15 +125,15 @@ TEST_F(UsbEndToEnd, AReaderThatAnswersNIsAskedAgainOnlyWhenRetriesAreAllowed) {
     ASSERT_TRUE(startReader({"--nak-first", "1"}));
     Run retried = cli({"download", setting, "--usb", "1", "--retries", "1", "--verify"});
     EXPECT_EQ(retried.status, 0) << retried.err;
-    EXPECT_TRUE(InOrder(retried.err, kDataError, "retrying")) << retried.err;
+    EXPECT_TRUE(InOrder(retried.err, test::kDataError, "retrying")) << retried.err;
     // The retry starts from the wake: the reader takes no frame without one.
     EXPECT_TRUE(InOrder(retried.err, "retrying", "Connecting to device ...")) << retried.err;
-    EXPECT_TRUE(Contains(retried.err, "Verified: the reader holds the setting."));
+    EXPECT_TRUE(test::Contains(retried.err, "Verified: the reader holds the setting."));
 
     ASSERT_TRUE(startReader({"--nak-first", "1"}));
     Run refused = cli({"download", setting, "--usb", "1"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(InOrder(refused.err, kDataError, kDownloadFailed)) << refused.err;
+    EXPECT_TRUE(InOrder(refused.err, test::kDataError, test::kDownloadFailed)) << refused.err;
 }
 
 TEST_F(UsbEndToEnd, ASilentReaderFailsToConnectAndNothingIsWritten) {
@@ -142,12 +142,12 @@ TEST_F(UsbEndToEnd, ASilentReaderFailsToConnectAndNothingIsWritten) {
     newSetting(setting);
     Run download = cli({"download", setting, "--usb", "1"});
     EXPECT_EQ(download.status, 1);
-    EXPECT_TRUE(InOrder(download.err, kConnectFailed, kDownloadFailed)) << download.err;
+    EXPECT_TRUE(InOrder(download.err, kConnectFailed, test::kDownloadFailed)) << download.err;
 
     const std::string uploaded = folder.file("uploaded.cfg");
     Run upload = cli({"upload", uploaded, "--usb", "1"});
     EXPECT_EQ(upload.status, 1);
-    EXPECT_TRUE(InOrder(upload.err, kConnectFailed, kUploadFailed)) << upload.err;
+    EXPECT_TRUE(InOrder(upload.err, kConnectFailed, test::kUploadFailed)) << upload.err;
     EXPECT_FALSE(fs::exists(uploaded));
 }
 
@@ -155,9 +155,9 @@ TEST_F(UsbEndToEnd, ANumberBeyondTheListIsRefused) {
     ASSERT_TRUE(startReader());
     Run upload = cli({"upload", folder.file("x.cfg"), "--usb", "3"});
     EXPECT_EQ(upload.status, 1);
-    EXPECT_TRUE(Contains(upload.err,
-                         "There is no USB reader 3: 2 readers were found (see magtune-cli "
-                         "usb-list)."))
+    EXPECT_TRUE(test::Contains(upload.err,
+                               "There is no USB reader 3: 2 readers were found (see magtune-cli "
+                               "usb-list)."))
         << upload.err;
     EXPECT_FALSE(fs::exists(folder.file("x.cfg")));
 }
@@ -184,7 +184,7 @@ TEST(UsbCommandLine, TakesExactlyOneWayToTheReader) {
         {"usb-list", "extra"},
     };
     for (const auto& args : wrong) {
-        EXPECT_EQ(Cli(args).status, 2) << args[0] << " " << args[2];
+        EXPECT_EQ(test::Cli(args).status, 2) << args[0] << " " << args[2];
     }
 }
 
@@ -197,12 +197,12 @@ TEST_F(UsbEndToEnd, TheSimulatedReaderIsATransportOfItsOwn) {
     env[1].second.clear();
     Run run = cli({"download", setting, "--sim", "--sim-usb", folder.file("bus"), "--verify"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.err, "Verified: the reader holds the setting.")) << run.err;
+    EXPECT_TRUE(test::Contains(run.err, "Verified: the reader holds the setting.")) << run.err;
 
     Run none = cli({"download", setting, "--sim"});
     EXPECT_EQ(none.status, 2);
-    EXPECT_TRUE(Contains(none.err, "--sim needs a running magtune-reader-sim")) << none.err;
+    EXPECT_TRUE(test::Contains(none.err, "--sim needs a running magtune-reader-sim")) << none.err;
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::cli

@@ -11,14 +11,14 @@
 #include "cli/CliTestSupport.h"
 #include "support/ChildProcess.h"
 
-namespace magtune::test {
+namespace magtune::cli {
 namespace {
 
 using namespace std::chrono_literals;
 
 class WedgeEndToEnd : public ::testing::Test {
   protected:
-    TempFolder folder;
+    test::TempFolder folder;
     std::vector<std::pair<std::string, std::string>> env = {
         {"MAGTUNE_REGISTRY_FILE", folder.file("registry.reg")},
         {"ZEBAPI_SIM_SOCKET", folder.file("port")},
@@ -27,27 +27,27 @@ class WedgeEndToEnd : public ::testing::Test {
     // Starts the simulated reader on the keyboard port; true once it listens.
     bool startReader(std::vector<std::string> options) {
         options.insert(options.begin(), {MAGTUNE_READER_SIM_PATH, "--wedge", folder.file("port")});
-        reader_ = std::make_unique<ChildProcess>(options);
+        reader_ = std::make_unique<test::ChildProcess>(options);
         return reader_->firstLine() == folder.file("port");
     }
 
-    using Run = ProgramRun;
+    using Run = test::ProgramRun;
 
     Run cli(std::vector<std::string> args, std::chrono::milliseconds limit = 30000ms) {
         args.insert(args.begin(), MAGTUNE_CLI_PATH);
-        return RunProgram(args, env, limit);
+        return test::RunProgram(args, env, limit);
     }
 
     // A default setting that claims to be a serial wedge (device type 4).
     std::vector<std::uint8_t> serialWedgeSetting(const std::string& path) {
         EXPECT_EQ(cli({"new", path}).status, 0);
-        auto bytes = ReadBytes(path);
+        auto bytes = test::ReadBytes(path);
         bytes[0] = 0x04;
-        WriteBytes(path, bytes);
+        test::WriteBytes(path, bytes);
         return bytes;
     }
 
-    std::unique_ptr<ChildProcess> reader_;
+    std::unique_ptr<test::ChildProcess> reader_;
 };
 
 TEST_F(WedgeEndToEnd, DownloadThenUploadReturnsTheSameImage) {
@@ -60,22 +60,22 @@ TEST_F(WedgeEndToEnd, DownloadThenUploadReturnsTheSameImage) {
     for (const char* text :
          {"Preparing for download ...", "Connecting to device ...", "Sending data, please wait ...",
           "Download succeed", "Download finished successfully.", "Verified"}) {
-        EXPECT_TRUE(Contains(download.err, text)) << text << " in " << download.err;
+        EXPECT_TRUE(test::Contains(download.err, text)) << text << " in " << download.err;
     }
-    EXPECT_EQ(ReadBytes(setting), before) << "download must leave FILE unchanged";
+    EXPECT_EQ(test::ReadBytes(setting), before) << "download must leave FILE unchanged";
 
     const std::string uploaded = folder.file("uploaded.cfg");
     Run upload = cli({"upload", uploaded, "--wedge", "--name", "Desk reader"});
     ASSERT_EQ(upload.status, 0) << upload.err;
-    EXPECT_TRUE(Contains(upload.err, "Receiving data, please wait ...")) << upload.err;
-    EXPECT_TRUE(Contains(upload.err, "Upload finished successfully.")) << upload.err;
+    EXPECT_TRUE(test::Contains(upload.err, "Receiving data, please wait ...")) << upload.err;
+    EXPECT_TRUE(test::Contains(upload.err, "Upload finished successfully.")) << upload.err;
 
     // Over the keyboard port the reader is told it is a PC/AT keyboard
     // (device type 1), whatever the setting held.
     auto expected = before;
     expected[0] = 0x01;
-    EXPECT_EQ(ReadBytes(uploaded), expected);
-    EXPECT_EQ(ReadBytes(folder.file("held.cfg")), expected);
+    EXPECT_EQ(test::ReadBytes(uploaded), expected);
+    EXPECT_EQ(test::ReadBytes(folder.file("held.cfg")), expected);
 }
 
 TEST_F(WedgeEndToEnd, RetryQuestionsAreAnsweredYesAsOftenAsAllowed) {
@@ -87,10 +87,10 @@ TEST_F(WedgeEndToEnd, RetryQuestionsAreAnsweredYesAsOftenAsAllowed) {
         const char* verdict;
     } cases[] = {
         {{"--nak-first", "2"}, "download", "2", 0, "Download finished successfully."},
-        {{"--nak-first", "2"}, "download", "1", 1, kDownloadFailed},
-        {{"--nak-first", "1"}, "download", "0", 1, kDownloadFailed},
+        {{"--nak-first", "2"}, "download", "1", 1, test::kDownloadFailed},
+        {{"--nak-first", "1"}, "download", "0", 1, test::kDownloadFailed},
         {{"--bad-checksum-first", "1"}, "upload", "1", 0, "Upload finished successfully."},
-        {{"--bad-checksum-first", "1"}, "upload", "0", 1, kUploadFailed},
+        {{"--bad-checksum-first", "1"}, "upload", "0", 1, test::kUploadFailed},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.readerOptions[0] + " " + c.readerOptions[1] + ", --retries " + c.retries);
@@ -102,10 +102,10 @@ TEST_F(WedgeEndToEnd, RetryQuestionsAreAnsweredYesAsOftenAsAllowed) {
         Run run = cli({c.command, c.command == std::string("upload") ? target : setting, "--wedge",
                        "--retries", c.retries});
         EXPECT_EQ(run.status, c.status) << run.err;
-        EXPECT_TRUE(Contains(run.err, kDataError)) << run.err;
-        EXPECT_TRUE(Contains(run.err, c.verdict)) << run.err;
+        EXPECT_TRUE(test::Contains(run.err, test::kDataError)) << run.err;
+        EXPECT_TRUE(test::Contains(run.err, c.verdict)) << run.err;
         if (c.status != 0) {
-            EXPECT_TRUE(Contains(run.err, "not retrying")) << run.err;
+            EXPECT_TRUE(test::Contains(run.err, "not retrying")) << run.err;
             EXPECT_FALSE(std::filesystem::exists(target));
         }
     }
@@ -115,9 +115,9 @@ TEST_F(WedgeEndToEnd, AReaderThatIsNotThereFailsAtOnce) {
     // Nobody listens on the socket: the driver does not open.
     Run run = cli({"upload", folder.file("x.cfg"), "--wedge"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, "ZebLoadDriver()\nUnable to open the driver,")) << run.err;
-    EXPECT_TRUE(Contains(run.err, kUploadFailed)) << run.err;
-    EXPECT_FALSE(Contains(run.err, "no such driver comes with Magtune")) << run.err;
+    EXPECT_TRUE(test::Contains(run.err, "ZebLoadDriver()\nUnable to open the driver,")) << run.err;
+    EXPECT_TRUE(test::Contains(run.err, test::kUploadFailed)) << run.err;
+    EXPECT_FALSE(test::Contains(run.err, "no such driver comes with Magtune")) << run.err;
     EXPECT_FALSE(std::filesystem::exists(folder.file("x.cfg")));
 }
 
@@ -134,11 +134,12 @@ TEST_F(WedgeEndToEnd, AMissingDriverSaysWhatToDoInstead) {
           std::vector<std::string>{"upload", folder.file("out.cfg"), "--wedge"}}) {
         Run run = cli(args);
         EXPECT_EQ(run.status, 1) << run.err;
-        EXPECT_TRUE(Contains(run.err, "ZebLoadDriver()")) << run.err;
-        EXPECT_TRUE(Contains(run.err, "device " + folder.file("zebdrv2k") +
-                                          " (ZEBAPI_DEVICE names another), and it is not there"))
+        EXPECT_TRUE(test::Contains(run.err, "ZebLoadDriver()")) << run.err;
+        EXPECT_TRUE(
+            test::Contains(run.err, "device " + folder.file("zebdrv2k") +
+                                        " (ZEBAPI_DEVICE names another), and it is not there"))
             << run.err;
-        EXPECT_TRUE(Contains(run.err, "--sim-wedge SOCKET")) << run.err;
+        EXPECT_TRUE(test::Contains(run.err, "--sim-wedge SOCKET")) << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(folder.file("out.cfg")));
 }
@@ -148,8 +149,8 @@ TEST_F(WedgeEndToEnd, AReaderThatDropsOffEndsTheUploadWithoutAFile) {
     ASSERT_TRUE(startReader({"--hangup-after", "3"}));
     Run run = cli({"upload", folder.file("x.cfg"), "--wedge"});
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_TRUE(Contains(run.err, "ZebSendData()")) << run.err;
-    EXPECT_TRUE(Contains(run.err, kUploadFailed)) << run.err;
+    EXPECT_TRUE(test::Contains(run.err, "ZebSendData()")) << run.err;
+    EXPECT_TRUE(test::Contains(run.err, test::kUploadFailed)) << run.err;
     EXPECT_FALSE(std::filesystem::exists(folder.file("x.cfg")));
 }
 
@@ -158,13 +159,13 @@ TEST_F(WedgeEndToEnd, TheTestPadPrintsWhatIsTypedIntoTheTerminal) {
     Run run = cli({"test", "--wedge"}, 5000ms);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(Contains(run.err, "Swipe a card")) << run.err;
+    EXPECT_TRUE(test::Contains(run.err, "Swipe a card")) << run.err;
 }
 
 TEST(WedgeArguments, ExactlyOneWayToTheReader) {
-    TempFolder folder;
+    test::TempFolder folder;
     const std::string setting = folder.file("s.cfg");
-    ASSERT_EQ(Cli({"new", setting}).status, 0);
+    ASSERT_EQ(test::Cli({"new", setting}).status, 0);
     const std::vector<std::vector<std::string>> refused = {
         {"download", setting, "--wedge", "--com", "1"},
         {"download", setting, "--wedge", "--port", "/dev/null"},
@@ -176,11 +177,11 @@ TEST(WedgeArguments, ExactlyOneWayToTheReader) {
         {"test", "--wedge", "--com", "1"},
     };
     for (const auto& args : refused) {
-        const CliResult result = Cli(args);
+        const test::CliResult result = test::Cli(args);
         EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args) << result.err;
-        EXPECT_EQ(ReadBytes(setting).size(), 256u);
+        EXPECT_EQ(test::ReadBytes(setting).size(), 256u);
     }
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::cli

@@ -5,7 +5,7 @@
 
 #include "comm/ComPortList.h"
 
-namespace magtune {
+namespace magtune::comm {
 namespace {
 
 TEST(ComPortList, ListsAsUsersWriteThem) {
@@ -57,4 +57,4 @@ TEST(ComPortList, ListsAsUsersWriteThem) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -21,10 +21,10 @@ class FakeSerialPort {
   public:
     std::deque<std::uint8_t> input;
     std::vector<std::vector<std::uint8_t>> writes;
-    std::vector<PortSettings> appliedStates;
-    std::vector<CommTimeouts> appliedTimeouts;
+    std::vector<platform::PortSettings> appliedStates;
+    std::vector<platform::CommTimeouts> appliedTimeouts;
     std::vector<std::size_t> readSizes;
-    PortSettings systemState;  // what getState reports
+    platform::PortSettings systemState;  // what getState reports
     int getStateCalls = 0;
     int purges = 0;
     bool closed = false;
@@ -46,7 +46,7 @@ class FakeSerialPort {
     // Bytes one write takes at most (0: all).
     std::size_t writeChunk = 0;
 
-    bool getState(PortSettings& settings, SystemError& error) {
+    bool getState(platform::PortSettings& settings, platform::SystemError& error) {
         ++getStateCalls;
         if (failGetState) {
             return fail(error);
@@ -54,21 +54,21 @@ class FakeSerialPort {
         settings = systemState;
         return true;
     }
-    bool setState(const PortSettings& settings, SystemError& error) {
+    bool setState(const platform::PortSettings& settings, platform::SystemError& error) {
         if (failSetState) {
             return fail(error);
         }
         appliedStates.push_back(settings);
         return true;
     }
-    bool setTimeouts(const CommTimeouts& timeouts, SystemError& error) {
+    bool setTimeouts(const platform::CommTimeouts& timeouts, platform::SystemError& error) {
         if (failSetTimeouts) {
             return fail(error);
         }
         appliedTimeouts.push_back(timeouts);
         return true;
     }
-    bool purge(SystemError& error) {
+    bool purge(platform::SystemError& error) {
         if (failPurge || hungUp) {
             return fail(error);
         }
@@ -76,7 +76,7 @@ class FakeSerialPort {
         input.clear();
         return true;
     }
-    bool read(std::span<std::uint8_t> buffer, std::size_t& received, SystemError& error) {
+    bool read(std::span<std::uint8_t> buffer, std::size_t& received, platform::SystemError& error) {
         readSizes.push_back(buffer.size());
         if (onRead) {
             onRead();
@@ -98,7 +98,8 @@ class FakeSerialPort {
         hungUp = hangUpWhenDrained && input.empty();
         return true;
     }
-    bool write(std::span<const std::uint8_t> data, std::size_t& written, SystemError& error) {
+    bool write(std::span<const std::uint8_t> data, std::size_t& written,
+               platform::SystemError& error) {
         ++writeCalls;
         written = 0;
         if (failWriteAt != 0 && writeCalls == failWriteAt) {
@@ -137,7 +138,7 @@ class FakeSerialPort {
   private:
     std::vector<std::uint8_t> pending_;
 
-    bool fail(SystemError& error) {
+    bool fail(platform::SystemError& error) {
         error.code = errorCode;
         return false;
     }
@@ -145,19 +146,23 @@ class FakeSerialPort {
 
 // What the session owns: forwards to a FakeSerialPort that the test keeps,
 // so the test can look at it after the session closed the port.
-class PortHandle : public SerialPort {
+class PortHandle : public platform::SerialPort {
   public:
     explicit PortHandle(FakeSerialPort& port) : port_(port) {}
-    bool getState(PortSettings& s, SystemError& e) override { return port_.getState(s, e); }
-    bool setState(const PortSettings& s, SystemError& e) override { return port_.setState(s, e); }
-    bool setTimeouts(const CommTimeouts& t, SystemError& e) override {
+    bool getState(platform::PortSettings& s, platform::SystemError& e) override {
+        return port_.getState(s, e);
+    }
+    bool setState(const platform::PortSettings& s, platform::SystemError& e) override {
+        return port_.setState(s, e);
+    }
+    bool setTimeouts(const platform::CommTimeouts& t, platform::SystemError& e) override {
         return port_.setTimeouts(t, e);
     }
-    bool purge(SystemError& e) override { return port_.purge(e); }
-    bool read(std::span<std::uint8_t> b, std::size_t& n, SystemError& e) override {
+    bool purge(platform::SystemError& e) override { return port_.purge(e); }
+    bool read(std::span<std::uint8_t> b, std::size_t& n, platform::SystemError& e) override {
         return port_.read(b, n, e);
     }
-    bool write(std::span<const std::uint8_t> d, std::size_t& n, SystemError& e) override {
+    bool write(std::span<const std::uint8_t> d, std::size_t& n, platform::SystemError& e) override {
         return port_.write(d, n, e);
     }
     void close() override { port_.closed = true; }
@@ -167,7 +172,7 @@ class PortHandle : public SerialPort {
     FakeSerialPort& port_;
 };
 
-class FakeClock : public Clock {
+class FakeClock : public platform::Clock {
   public:
     std::uint64_t now = 0;
     std::uint64_t nowMs() override { return now; }
@@ -175,7 +180,7 @@ class FakeClock : public Clock {
 };
 
 // Records what a transfer shows, one entry per call.
-class RecordingView : public TransferView {
+class RecordingView : public comm::TransferView {
   public:
     std::vector<std::string> events;
     void setStatus(const std::string& text) override { events.push_back("status " + text); }

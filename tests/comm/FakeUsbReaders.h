@@ -13,7 +13,7 @@ namespace magtune::test {
 // The control library with scripted readers: every call is logged ("count",
 // "enum 1", "select 0", "deselect", "release", "ready", "channel 253"),
 // control codes are collected, and single calls can be made to fail.
-class FakeUsbReaders : public UsbLibraryCalls {
+class FakeUsbReaders : public comm::UsbLibraryCalls {
   public:
     struct Reader {
         std::string name;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace magtune {
+namespace magtune::comm {
 namespace {
 
 TEST(CommOptions, LoadTakesTheDefaultForMissingOrOutOfRangeValues) {
@@ -124,4 +124,4 @@ TEST(OptionsRules, DefaultButtons) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::comm

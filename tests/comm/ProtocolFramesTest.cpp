@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-namespace magtune {
+namespace magtune::comm {
 namespace {
 
 std::vector<std::uint8_t> Bytes(std::string_view text) {
     return {text.begin(), text.end()};
 }
 
-ConfigurationImage CountingImage() {
-    ConfigurationImage image{};
+settings::ConfigurationImage CountingImage() {
+    settings::ConfigurationImage image{};
     std::iota(image.begin(), image.end(), std::uint8_t{0});
     return image;
 }
@@ -26,7 +26,7 @@ TEST(ProtocolFrames, SerialCommandFramesAreExact) {
 }
 
 TEST(ProtocolFrames, AllZeroImageDownloadFrame) {
-    const auto frame = SerialDownloadFrame(ConfigurationImage{});
+    const auto frame = SerialDownloadFrame(settings::ConfigurationImage{});
     ASSERT_EQ(frame.size(), 517u);
     EXPECT_EQ(frame[0], 0x02);
     EXPECT_EQ(frame[1], 0x1B);
@@ -40,7 +40,7 @@ TEST(ProtocolFrames, AllZeroImageDownloadFrame) {
 }
 
 TEST(ProtocolFrames, DownloadFrameDigitsAreUpperCaseHighNibbleFirst) {
-    ConfigurationImage image{};
+    settings::ConfigurationImage image{};
     image[0] = 0xAB;
     image[1] = 0x0F;
     image[255] = 0xE1;
@@ -67,7 +67,7 @@ TEST(ProtocolFrames, UploadReplyRoundTrip) {
 
 TEST(ProtocolFrames, AllZeroUploadReplyChecksumCountsStx) {
     // 0x02 + 0x1B + 0x52 + 512 * 0x30 = 0x6F + 0x6000 -> 0x6F
-    const auto reply = SerialUploadReply(ConfigurationImage{});
+    const auto reply = SerialUploadReply(settings::ConfigurationImage{});
     EXPECT_EQ(reply[515], '6');
     EXPECT_EQ(reply[516], 'F');
 }
@@ -156,14 +156,14 @@ TEST(ProtocolFrames, KeyboardFrames) {
     EXPECT_EQ(WakeSequence(), (WakeSequenceFrame{0xEC, 0xEC, 0xEC}));
     EXPECT_EQ(KeyboardUploadRequest(), (KeyboardUploadRequestFrame{0x02, 0x1B, 0x52}));
 
-    const auto zero = KeyboardDownload(ConfigurationImage{});
+    const auto zero = KeyboardDownload(settings::ConfigurationImage{});
     ASSERT_EQ(zero.size(), 260u);
     EXPECT_EQ(zero[0], 0x02);
     EXPECT_EQ(zero[1], 0x1B);
     EXPECT_EQ(zero[2], 0x57);
     EXPECT_EQ(zero[259], 0x00);
 
-    ConfigurationImage image{};
+    settings::ConfigurationImage image{};
     image[0] = 0x5A;
     image[7] = 0x0F;
     image[255] = 0x81;
@@ -188,7 +188,7 @@ TEST(ProtocolFrames, ReaderParsesKeyboardDownloadFrame) {
 }
 
 TEST(ProtocolFrames, KeyboardUploadReplyEitherCase) {
-    ConfigurationImage image{};
+    settings::ConfigurationImage image{};
     image[0] = 0xAB;
     image[1] = 0xCD;
     image[255] = 0xEF;
@@ -236,4 +236,4 @@ TEST(ProtocolFrames, TypedAnswers) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::comm

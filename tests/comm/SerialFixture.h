@@ -37,12 +37,12 @@ struct ScriptedReader {
 class SerialFixture : public ::testing::Test {
   protected:
     FakeSerialPort port;
-    SerialSession session;
-    CommOptions options;
+    comm::SerialSession session;
+    comm::CommOptions options;
     MemoryFileSystem files;
-    TransferLog log{files, kLogPath};
+    comm::TransferLog log{files, kLogPath};
     FakePrompter prompter;
-    SerialLink link{session, options, log, prompter};
+    comm::SerialLink link{session, options, log, prompter};
     RecordingView view;
     FakeClock clock;
     ScriptedReader reader;
@@ -51,7 +51,7 @@ class SerialFixture : public ::testing::Test {
 
     SerialFixture() {
         session.SerialPort = std::make_unique<PortHandle>(port);
-        session.PortSettings.DCBlength = PortSettings::kByteSize;
+        session.PortSettings.DCBlength = platform::PortSettings::kByteSize;
         session.PortSettings.BaudRate = 9600;
         session.DeviceName = "Reader1";
         port.onRead = [this] {
@@ -76,16 +76,16 @@ class SerialFixture : public ::testing::Test {
 
     void answer(FakeSerialPort& p, std::span<const std::uint8_t> data) {
         const std::vector<std::uint8_t> written(data.begin(), data.end());
-        const auto connect = SerialConnectFrame();
-        const auto request = SerialUploadRequest();
+        const auto connect = comm::SerialConnectFrame();
+        const auto request = comm::SerialUploadRequest();
         if (written == std::vector<std::uint8_t>(connect.begin(), connect.end())) {
             ++reader.connectFrames;
             if (portBaudRate() == reader.baudRate) {
                 if (reader.connectAnswerDelayMs == 0) {
-                    Queue(p, {kAck});
+                    Queue(p, {comm::kAck});
                 } else {
                     inFlight.emplace_back(clock.now + reader.connectAnswerDelayMs,
-                                          std::vector<std::uint8_t>{kAck});
+                                          std::vector<std::uint8_t>{comm::kAck});
                 }
             }
         } else if (written == std::vector<std::uint8_t>(request.begin(), request.end())) {
@@ -94,7 +94,7 @@ class SerialFixture : public ::testing::Test {
                 Queue(p, reader.uploadReplies.front());
                 reader.uploadReplies.pop_front();
             }
-        } else if (written.size() == kSerialImageFrameSize) {
+        } else if (written.size() == comm::kSerialImageFrameSize) {
             ++reader.downloadFrames;
             if (!reader.downloadAnswers.empty()) {
                 Queue(p, reader.downloadAnswers.front());

@@ -6,10 +6,10 @@
 #include "comm/SerialFixture.h"
 #include "platform/SystemError.h"
 
-namespace magtune::test {
+namespace magtune::comm {
 namespace {
 
-using SerialLinkTest = SerialFixture;
+using SerialLinkTest = test::SerialFixture;
 using ScanState = SerialConnectScan::State;
 
 // The connect scan run to its end at once.
@@ -27,22 +27,23 @@ TEST_F(SerialLinkTest, FirstOpenFillsTheBlockWith9600Baud8N1) {
     port.systemState.DCBlength = 28;
     port.systemState.BaudRate = 115200;
     port.systemState.ByteSize = 7;
-    port.systemState.Parity = PortSettings::kEvenParity;
-    port.systemState.StopBits = PortSettings::kTwoStopBits;
+    port.systemState.Parity = platform::PortSettings::kEvenParity;
+    port.systemState.StopBits = platform::PortSettings::kTwoStopBits;
     port.systemState.setFBinary(true);
     port.systemState.XonChar = 0x11;
 
     ASSERT_TRUE(link.OpenSerialPort());
     EXPECT_EQ(port.getStateCalls, 1);
-    PortSettings expected = port.systemState;
+    platform::PortSettings expected = port.systemState;
     expected.BaudRate = 9600;
     expected.ByteSize = 8;
-    expected.Parity = PortSettings::kNoParity;
-    expected.StopBits = PortSettings::kOneStopBit;
+    expected.Parity = platform::PortSettings::kNoParity;
+    expected.StopBits = platform::PortSettings::kOneStopBit;
     ASSERT_EQ(port.appliedStates.size(), 1u);
     EXPECT_EQ(port.appliedStates[0], expected);
     EXPECT_EQ(session.PortSettings, expected);
-    EXPECT_EQ(port.appliedTimeouts, (std::vector<CommTimeouts>{{0xFFFFFFFF, 0xFFFFFFFF, 1, 0, 0}}));
+    EXPECT_EQ(port.appliedTimeouts,
+              (std::vector<platform::CommTimeouts>{{0xFFFFFFFF, 0xFFFFFFFF, 1, 0, 0}}));
     EXPECT_TRUE(prompter.messages.empty());
 }
 
@@ -57,34 +58,34 @@ TEST_F(SerialLinkTest, FirstOpenMarksTheBlockFilledEvenWhenThePortLeavesItsLengt
 TEST_F(SerialLinkTest, StoredBlockIsAppliedUnchanged) {
     session.PortSettings.BaudRate = 2400;
     session.PortSettings.ByteSize = 7;
-    session.PortSettings.Parity = PortSettings::kOddParity;
-    const PortSettings stored = session.PortSettings;
+    session.PortSettings.Parity = platform::PortSettings::kOddParity;
+    const platform::PortSettings stored = session.PortSettings;
     ASSERT_TRUE(link.OpenSerialPort());
     EXPECT_EQ(port.getStateCalls, 0);
-    EXPECT_EQ(port.appliedStates, std::vector<PortSettings>{stored});
+    EXPECT_EQ(port.appliedStates, std::vector<platform::PortSettings>{stored});
 }
 
 TEST_F(SerialLinkTest, OpenFailuresNameTheFailingCall) {
     struct Case {
-        void (*inject)(FakeSerialPort&);
+        void (*inject)(test::FakeSerialPort&);
         const char* function;
     };
     const Case cases[] = {
-        {[](FakeSerialPort& p) { p.failGetState = true; }, "GetCommState"},
-        {[](FakeSerialPort& p) { p.failSetState = true; }, "SetCommState"},
-        {[](FakeSerialPort& p) { p.failSetTimeouts = true; }, "SetCommTimeouts"},
+        {[](test::FakeSerialPort& p) { p.failGetState = true; }, "GetCommState"},
+        {[](test::FakeSerialPort& p) { p.failSetState = true; }, "SetCommState"},
+        {[](test::FakeSerialPort& p) { p.failSetTimeouts = true; }, "SetCommTimeouts"},
     };
     for (const auto& c : cases) {
-        FakeSerialPort fake;
+        test::FakeSerialPort fake;
         c.inject(fake);
-        session.SerialPort = std::make_unique<PortHandle>(fake);
+        session.SerialPort = std::make_unique<test::PortHandle>(fake);
         session.PortSettings = {};
         prompter.clear();
         EXPECT_FALSE(link.OpenSerialPort()) << c.function;
         ASSERT_EQ(prompter.messages.size(), 1u) << c.function;
-        EXPECT_EQ(prompter.messages[0].text, SystemErrorText(c.function, EIO));
+        EXPECT_EQ(prompter.messages[0].text, platform::SystemErrorText(c.function, EIO));
         EXPECT_EQ(prompter.messages[0].caption, "Error");
-        EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Error);
+        EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Error);
         session.closePort();
     }
 }
@@ -93,11 +94,12 @@ TEST_F(SerialLinkTest, TransferTimeoutsComeFromTheOptions) {
     options.ReadIntervalTimeout = 250;
     options.ReadTotalTimeoutConstant = 4000;
     ASSERT_TRUE(link.SetTransferTimeouts());
-    EXPECT_EQ(port.appliedTimeouts, (std::vector<CommTimeouts>{{250, 10, 4000, 0, 0}}));
+    EXPECT_EQ(port.appliedTimeouts, (std::vector<platform::CommTimeouts>{{250, 10, 4000, 0, 0}}));
 
     port.failSetTimeouts = true;
     EXPECT_FALSE(link.SetTransferTimeouts());
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{SystemErrorText("SetCommTimeouts", EIO)});
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{platform::SystemErrorText("SetCommTimeouts", EIO)});
 }
 
 TEST_F(SerialLinkTest, WriteRepeatsWithTheRemainder) {
@@ -109,7 +111,8 @@ TEST_F(SerialLinkTest, WriteRepeatsWithTheRemainder) {
 
     port.failWriteAt = port.writeCalls + 1;
     EXPECT_FALSE(link.SerialWrite(data));
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{SystemErrorText("WriteFile", EIO)});
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{platform::SystemErrorText("WriteFile", EIO)});
 }
 
 TEST_F(SerialLinkTest, ReadResultsAndLogLines) {
@@ -121,11 +124,12 @@ TEST_F(SerialLinkTest, ReadResultsAndLogLines) {
     EXPECT_EQ(link.SerialRead(buffer, true), 0);  // nothing arrived: no line
     port.input = {0x02};
     EXPECT_EQ(link.SerialRead(std::span(buffer, 1), false), 1);  // not logged
-    EXPECT_EQ(files.text(kLogPath), "06AB0F\n1B\n");
+    EXPECT_EQ(files.text(test::kLogPath), "06AB0F\n1B\n");
 
     port.failReadAt = static_cast<int>(port.readSizes.size()) + 1;
     EXPECT_EQ(link.SerialRead(buffer, true), -1);
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{SystemErrorText("ReadFile", EIO)});
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{platform::SystemErrorText("ReadFile", EIO)});
 }
 
 TEST_F(SerialLinkTest, CallsWithoutAnOpenPortFailSafely) {
@@ -146,8 +150,9 @@ TEST_F(SerialLinkTest, ConnectAtTheCurrentRate) {
     EXPECT_EQ(port.readSizes, std::vector<std::size_t>{1});
     EXPECT_TRUE(port.appliedStates.empty());
     // The connect reads wait 1 ms each, whatever time-outs were in force.
-    EXPECT_EQ(port.appliedTimeouts, (std::vector<CommTimeouts>{{0xFFFFFFFF, 0xFFFFFFFF, 1, 0, 0}}));
-    EXPECT_FALSE(files.files.count(kLogPath));
+    EXPECT_EQ(port.appliedTimeouts,
+              (std::vector<platform::CommTimeouts>{{0xFFFFFFFF, 0xFFFFFFFF, 1, 0, 0}}));
+    EXPECT_FALSE(files.files.count(test::kLogPath));
 }
 
 TEST_F(SerialLinkTest, ScanFindsAReaderAt2400) {
@@ -198,29 +203,30 @@ TEST(NextScanBaudRate, DoublesAndWraps) {
 
 TEST_F(SerialLinkTest, ConnectPortFailuresEndTheScanAtOnce) {
     struct Case {
-        void (*inject)(FakeSerialPort&);
+        void (*inject)(test::FakeSerialPort&);
         const char* function;
         std::size_t writes;
     };
     const Case cases[] = {
-        {[](FakeSerialPort& p) { p.failReadAt = 3; }, "ReadFile", 3},
-        {[](FakeSerialPort& p) { p.failWriteAt = 2; }, "WriteFile", 1},
-        {[](FakeSerialPort& p) { p.failSetState = true; }, "SetCommState", 100},
-        {[](FakeSerialPort& p) { p.failPurge = true; }, "PurgeComm", 100},
-        {[](FakeSerialPort& p) { p.failSetTimeouts = true; }, "SetCommTimeouts", 0},
+        {[](test::FakeSerialPort& p) { p.failReadAt = 3; }, "ReadFile", 3},
+        {[](test::FakeSerialPort& p) { p.failWriteAt = 2; }, "WriteFile", 1},
+        {[](test::FakeSerialPort& p) { p.failSetState = true; }, "SetCommState", 100},
+        {[](test::FakeSerialPort& p) { p.failPurge = true; }, "PurgeComm", 100},
+        {[](test::FakeSerialPort& p) { p.failSetTimeouts = true; }, "SetCommTimeouts", 0},
     };
     for (const auto& c : cases) {
-        FakeSerialPort fake;
+        test::FakeSerialPort fake;
         fake.reader = nullptr;
         c.inject(fake);
-        session.SerialPort = std::make_unique<PortHandle>(fake);
+        session.SerialPort = std::make_unique<test::PortHandle>(fake);
         prompter.clear();
         EXPECT_EQ(Scan(link), ScanState::PortFailed) << c.function;
         EXPECT_EQ(fake.writes.size(), c.writes) << c.function;
-        EXPECT_EQ(prompter.texts(), std::vector<std::string>{SystemErrorText(c.function, EIO)});
+        EXPECT_EQ(prompter.texts(),
+                  std::vector<std::string>{platform::SystemErrorText(c.function, EIO)});
         session.closePort();
     }
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::comm

@@ -10,16 +10,18 @@
 #include "comm/SerialTestPad.h"
 #include "platform/SystemError.h"
 
-namespace magtune::test {
+namespace magtune::comm {
 namespace {
 
-std::vector<std::uint8_t> Reply(const ConfigurationImage& image) {
+using test::SerialFixture;
+
+std::vector<std::uint8_t> Reply(const settings::ConfigurationImage& image) {
     const auto frame = SerialUploadReply(image);
     return {frame.begin(), frame.end()};
 }
 
-ConfigurationImage CountingImage() {
-    ConfigurationImage image{};
+settings::ConfigurationImage CountingImage() {
+    settings::ConfigurationImage image{};
     std::iota(image.begin(), image.end(), std::uint8_t{7});
     return image;
 }
@@ -29,14 +31,14 @@ std::vector<std::uint8_t> Concat(std::vector<std::uint8_t> a, const std::vector<
     return a;
 }
 
-const Message& OnlyMessage(const FakePrompter& prompter) {
+const common::Message& OnlyMessage(const test::FakePrompter& prompter) {
     EXPECT_EQ(prompter.messages.size(), 1u);
     return prompter.messages.front();
 }
 
-class SerialDownloadTest : public SerialFixture {
+class SerialDownloadTest : public test::SerialFixture {
   protected:
-    ConfigurationImage image{};
+    settings::ConfigurationImage image{};
 };
 
 TEST_F(SerialDownloadTest, AcknowledgedAtOnce) {
@@ -60,7 +62,7 @@ TEST_F(SerialDownloadTest, AcknowledgedAtOnce) {
     const auto& m = OnlyMessage(prompter);
     EXPECT_EQ(m.text, "Download finished successfully.");
     EXPECT_EQ(m.caption, "Magtune Reader");
-    EXPECT_EQ(m.icon, MessageIcon::Information);
+    EXPECT_EQ(m.icon, common::MessageIcon::Information);
     // Every read of the transfer returns what is there: the time-outs of the
     // options are waited out on the clock (AnswerWaitFollowsTheOptions).
     EXPECT_EQ(port.appliedTimeouts.back(), kIdleTimeouts);
@@ -95,7 +97,7 @@ TEST_F(SerialDownloadTest, RetriesUntilAcknowledged) {
             const auto& m = OnlyMessage(prompter);
             EXPECT_EQ(m.text, "Download setting failed.");
             EXPECT_EQ(m.caption, "Error");
-            EXPECT_EQ(m.icon, MessageIcon::Warning);
+            EXPECT_EQ(m.icon, common::MessageIcon::Warning);
             EXPECT_EQ(view.events.back(), "status Download failed");
         }
     }
@@ -108,7 +110,7 @@ TEST_F(SerialDownloadTest, NoReaderAtAnyRate) {
     EXPECT_EQ(reader.downloadFrames, 0);
     const auto& m = OnlyMessage(prompter);
     EXPECT_EQ(m.text, "Failed to connect to device.");
-    EXPECT_EQ(m.icon, MessageIcon::Warning);
+    EXPECT_EQ(m.icon, common::MessageIcon::Warning);
     EXPECT_EQ(view.events, (std::vector<std::string>{"status Connecting to device ...", "busy on",
                                                      "busy off", "status Connect failed"}));
     EXPECT_FALSE(session.DownloadSucceeded);
@@ -116,7 +118,7 @@ TEST_F(SerialDownloadTest, NoReaderAtAnyRate) {
 
 TEST_F(SerialDownloadTest, PortFailureEndsTheDownloadAtOnce) {
     // The first read for the answer to the frame fails.
-    port.reader = [this](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+    port.reader = [this](test::FakeSerialPort& p, std::span<const std::uint8_t> data) {
         answer(p, data);
         if (reader.downloadFrames == 1) {
             p.failReadAt = static_cast<int>(p.readSizes.size()) + 1;
@@ -124,18 +126,20 @@ TEST_F(SerialDownloadTest, PortFailureEndsTheDownloadAtOnce) {
     };
     EXPECT_FALSE(SerialDownload(link, clock, image, view));
     EXPECT_EQ(reader.downloadFrames, 1);
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{SystemErrorText("ReadFile", EIO),
-                                                          "Download setting failed."}));
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<std::string>{platform::SystemErrorText("ReadFile", EIO),
+                                        "Download setting failed."}));
 
     prompter.clear();
-    port.reader = [this](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+    port.reader = [this](test::FakeSerialPort& p, std::span<const std::uint8_t> data) {
         answer(p, data);
     };
     port.failReadAt = 0;
     port.failSetTimeouts = true;
     EXPECT_FALSE(SerialDownload(link, clock, image, view));
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{SystemErrorText("SetCommTimeouts", EIO),
-                                                          "Failed to connect to device."}));
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<std::string>{platform::SystemErrorText("SetCommTimeouts", EIO),
+                                        "Failed to connect to device."}));
 }
 
 // The answer may take 10 ms + ReadTotalTimeoutConstant after the frame has
@@ -151,9 +155,9 @@ TEST_F(SerialDownloadTest, AnswerWaitFollowsTheOptions) {
         std::uint64_t answerAfterMs;  // after the frame was handed to the port
         int frames;
     };
-    constexpr std::uint8_t kNone = PortSettings::kNoParity;
-    constexpr std::uint8_t kEven = PortSettings::kEvenParity;
-    constexpr std::uint8_t kOne = PortSettings::kOneStopBit;
+    constexpr std::uint8_t kNone = platform::PortSettings::kNoParity;
+    constexpr std::uint8_t kEven = platform::PortSettings::kEvenParity;
+    constexpr std::uint8_t kOne = platform::PortSettings::kOneStopBit;
     constexpr std::uint8_t kTwo = 2;
     for (const Case c :
          {Case{9600, kNone, kOne, 1000, 539 + 1005, 1},
@@ -172,7 +176,7 @@ TEST_F(SerialDownloadTest, AnswerWaitFollowsTheOptions) {
         reader.baudRate = c.rate;
         reader.downloadFrames = 0;
         std::uint64_t due = 0;
-        port.reader = [&](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+        port.reader = [&](test::FakeSerialPort& p, std::span<const std::uint8_t> data) {
             answer(p, data);
             if (data.size() == kSerialImageFrameSize && reader.downloadFrames == 1) {
                 due = clock.now + c.answerAfterMs;
@@ -195,11 +199,11 @@ TEST_F(SerialDownloadTest, AnswerWaitFollowsTheOptions) {
 
 TEST_F(SerialDownloadTest, LogHoldsOneLinePerReadThatReturnedBytes) {
     options.UsbLogEnable = true;
-    files.put(kLogPath, "old transfer\n");
+    files.put(test::kLogPath, "old transfer\n");
     reader.downloadAnswers = {{0x15}, {}, {kAck}};
     ASSERT_TRUE(SerialDownload(link, clock, image, view));
     // Connect answers are not logged; the silent second try writes nothing.
-    EXPECT_EQ(files.text(kLogPath), "15\n06\n");
+    EXPECT_EQ(files.text(test::kLogPath), "15\n06\n");
 }
 
 // A reader that takes a few milliseconds to answer has been sent several
@@ -224,25 +228,25 @@ TEST_F(SerialFixture, LateConnectAnswersAreNotTakenForTheTransfersAnswer) {
         {3, Direction::Upload, {}, true, 1},
         {25, Direction::Upload, {}, true, 1},
     };
-    const ConfigurationImage readerImage = CountingImage();
+    const settings::ConfigurationImage readerImage = CountingImage();
     for (const Case& c : cases) {
         const std::string what = std::to_string(c.answerDelayMs) + " ms " +
                                  (c.direction == Direction::Download ? "download" : "upload");
-        session.SerialPort = std::make_unique<PortHandle>(port);
-        reader = ScriptedReader{};
+        session.SerialPort = std::make_unique<test::PortHandle>(port);
+        reader = test::ScriptedReader{};
         reader.connectAnswerDelayMs = c.answerDelayMs;
         reader.downloadAnswers = c.downloadAnswers;
         reader.uploadReplies = {Reply(readerImage)};
         inFlight.clear();
         prompter.clear();
         bool cleanLine = true;
-        port.reader = [&](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+        port.reader = [&](test::FakeSerialPort& p, std::span<const std::uint8_t> data) {
             if (data.size() != kSerialCommandFrameSize || data[2] != kConnectCommand) {
                 cleanLine = cleanLine && inFlight.empty() && p.input.empty();
             }
             answer(p, data);
         };
-        ConfigurationImage image{};
+        settings::ConfigurationImage image{};
         SerialTransfer transfer(c.direction, link, clock, view, image);
         EXPECT_EQ(RunSerialTransfer(transfer, clock), c.succeeds) << what;
         EXPECT_GT(reader.connectFrames, 1) << what;  // the answer was late indeed
@@ -260,14 +264,14 @@ TEST_F(SerialFixture, LateConnectAnswersAreNotTakenForTheTransfersAnswer) {
     }
 }
 
-class SerialUploadTest : public SerialFixture {
+class SerialUploadTest : public test::SerialFixture {
   protected:
-    ConfigurationImage image{};  // the caller's image
-    const ConfigurationImage readerImage = CountingImage();
+    settings::ConfigurationImage image{};  // the caller's image
+    const settings::ConfigurationImage readerImage = CountingImage();
 
     void expectFailed(const std::vector<std::string>& messages) {
         EXPECT_EQ(prompter.texts(), messages);
-        EXPECT_EQ(image, ConfigurationImage{});
+        EXPECT_EQ(image, settings::ConfigurationImage{});
         EXPECT_FALSE(session.UploadSucceeded);
         EXPECT_TRUE(port.closed);
         EXPECT_FALSE(session.isPortOpen());
@@ -290,7 +294,7 @@ TEST_F(SerialUploadTest, ReplyAfterNoise) {
     const auto& m = OnlyMessage(prompter);
     EXPECT_EQ(m.text, "Upload finished successfully.");
     EXPECT_EQ(m.caption, "Magtune Reader");
-    EXPECT_EQ(m.icon, MessageIcon::Information);
+    EXPECT_EQ(m.icon, common::MessageIcon::Information);
     EXPECT_TRUE(port.closed);
 }
 
@@ -302,7 +306,7 @@ TEST_F(SerialUploadTest, BadRepliesAreRequestedAgain) {
     auto shortReply = Reply(readerImage);
     shortReply.resize(300);
     // "1F" -> "0G" keeps the checksum but is no digit pair.
-    ConfigurationImage ones{};
+    settings::ConfigurationImage ones{};
     ones.fill(0x1F);
     auto notHex = Reply(ones);
     notHex[3] = '0';
@@ -313,7 +317,7 @@ TEST_F(SerialUploadTest, BadRepliesAreRequestedAgain) {
         image = {};
         reader.uploadRequests = 0;
         reader.uploadReplies = {bad, Reply(readerImage)};
-        session.SerialPort = std::make_unique<PortHandle>(port);
+        session.SerialPort = std::make_unique<test::PortHandle>(port);
         prompter.clear();
         EXPECT_TRUE(SerialUpload(link, clock, image, view));
         EXPECT_EQ(reader.uploadRequests, 2);
@@ -333,7 +337,7 @@ TEST_F(SerialUploadTest, SixBadRepliesFail) {
     expectFailed({"Upload setting from Reader1 failed."});
     const auto& m = prompter.messages.front();
     EXPECT_EQ(m.caption, "Error");
-    EXPECT_EQ(m.icon, MessageIcon::Warning);
+    EXPECT_EQ(m.icon, common::MessageIcon::Warning);
     EXPECT_EQ(view.events.back(), "status Upload failed");
 }
 
@@ -361,7 +365,7 @@ TEST_F(SerialUploadTest, ConnectFailure) {
 TEST_F(SerialUploadTest, HangUpMidReplyEndsAtOnce) {
     // The read after STX, the first of the body, fails.
     reader.uploadReplies = {Reply(readerImage)};
-    port.reader = [this](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+    port.reader = [this](test::FakeSerialPort& p, std::span<const std::uint8_t> data) {
         answer(p, data);
         if (reader.uploadRequests == 1) {
             p.failReadAt = static_cast<int>(p.readSizes.size()) + 2;
@@ -369,7 +373,8 @@ TEST_F(SerialUploadTest, HangUpMidReplyEndsAtOnce) {
     };
     EXPECT_FALSE(SerialUpload(link, clock, image, view));
     EXPECT_EQ(reader.uploadRequests, 1);
-    expectFailed({SystemErrorText("ReadFile", EIO), "Upload setting from Reader1 failed."});
+    expectFailed(
+        {platform::SystemErrorText("ReadFile", EIO), "Upload setting from Reader1 failed."});
 }
 
 TEST_F(SerialUploadTest, HangUpAfterPartOfTheReplyIsAReadFailure) {
@@ -377,19 +382,21 @@ TEST_F(SerialUploadTest, HangUpAfterPartOfTheReplyIsAReadFailure) {
     auto reply = Reply(readerImage);
     reply.resize(300);
     reader.uploadReplies = {reply};
-    port.reader = [this](FakeSerialPort& p, std::span<const std::uint8_t> data) {
+    port.reader = [this](test::FakeSerialPort& p, std::span<const std::uint8_t> data) {
         answer(p, data);
         p.hangUpWhenDrained = reader.uploadRequests > 0;
     };
     EXPECT_FALSE(SerialUpload(link, clock, image, view));
     EXPECT_EQ(reader.uploadRequests, 1);
-    expectFailed({SystemErrorText("ReadFile", EIO), "Upload setting from Reader1 failed."});
+    expectFailed(
+        {platform::SystemErrorText("ReadFile", EIO), "Upload setting from Reader1 failed."});
 }
 
 TEST_F(SerialUploadTest, WriteFailureEndsAtOnce) {
     port.failWriteAt = 2;  // the upload request
     EXPECT_FALSE(SerialUpload(link, clock, image, view));
-    expectFailed({SystemErrorText("WriteFile", EIO), "Upload setting from Reader1 failed."});
+    expectFailed(
+        {platform::SystemErrorText("WriteFile", EIO), "Upload setting from Reader1 failed."});
 }
 
 TEST_F(SerialUploadTest, LogOnAndOff) {
@@ -399,8 +406,8 @@ TEST_F(SerialUploadTest, LogOnAndOff) {
     EXPECT_EQ(files.calls, 0);
 
     options.UsbLogEnable = true;
-    files.put(kLogPath, "old\n");
-    session.SerialPort = std::make_unique<PortHandle>(port);
+    files.put(test::kLogPath, "old\n");
+    session.SerialPort = std::make_unique<test::PortHandle>(port);
     reader.uploadReplies = {reply};
     ASSERT_TRUE(SerialUpload(link, clock, image, view));
     std::string body;
@@ -408,7 +415,7 @@ TEST_F(SerialUploadTest, LogOnAndOff) {
         body += HexDigitChar(*it >> 4);
         body += HexDigitChar(*it & 0xF);
     }
-    EXPECT_EQ(files.text(kLogPath), "41\n02\n" + body + "\n");
+    EXPECT_EQ(files.text(test::kLogPath), "41\n02\n" + body + "\n");
 }
 
 // Closing a transfer form (or a signal to the command line) cancels the
@@ -430,10 +437,10 @@ TEST_F(SerialUploadTest, CancelLeavesPortSettingsAndImageAsTheyWere) {
          [this] { return reader.uploadRequests == 1 && !port.input.empty(); }},
     };
     for (const Case& c : cases) {
-        session.SerialPort = std::make_unique<PortHandle>(port);
+        session.SerialPort = std::make_unique<test::PortHandle>(port);
         session.PortSettings.BaudRate = 9600;
         port.appliedStates.clear();
-        reader = ScriptedReader{};
+        reader = test::ScriptedReader{};
         reader.baudRate = c.readerRate;
         reader.uploadReplies = {Reply(readerImage)};
         prompter.clear();
@@ -445,7 +452,7 @@ TEST_F(SerialUploadTest, CancelLeavesPortSettingsAndImageAsTheyWere) {
         EXPECT_TRUE(prompter.messages.empty()) << c.when;
         EXPECT_EQ(session.PortSettings.BaudRate, 9600u) << c.when;
         EXPECT_EQ(portBaudRate(), 9600u) << c.when;
-        EXPECT_EQ(image, ConfigurationImage{}) << c.when;
+        EXPECT_EQ(image, settings::ConfigurationImage{}) << c.when;
         EXPECT_FALSE(session.DownloadSucceeded || session.UploadSucceeded) << c.when;
         EXPECT_EQ(view.events.back(),
                   "status " + std::string(c.direction == SerialTransfer::Direction::Download
@@ -455,7 +462,7 @@ TEST_F(SerialUploadTest, CancelLeavesPortSettingsAndImageAsTheyWere) {
     }
 }
 
-class SerialTestPadTest : public SerialFixture {};
+class SerialTestPadTest : public test::SerialFixture {};
 
 TEST_F(SerialTestPadTest, ShowsBytesUntilStopped) {
     port.input = {'%', 'B', '1'};
@@ -495,7 +502,8 @@ TEST_F(SerialTestPadTest, PortFailureEndsTheLoop) {
     std::string shown;
     pad.run([&](std::uint8_t b) { shown += static_cast<char>(b); }, nullptr);
     EXPECT_EQ(shown, "A");
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{SystemErrorText("ReadFile", EIO)});
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{platform::SystemErrorText("ReadFile", EIO)});
     EXPECT_TRUE(port.closed);
 }
 
@@ -508,4 +516,4 @@ TEST_F(SerialTestPadTest, StoppedBeforeItRunsClosesThePort) {
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::comm

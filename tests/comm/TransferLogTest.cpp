@@ -6,7 +6,7 @@
 
 #include "support/MemoryFileSystem.h"
 
-namespace magtune {
+namespace magtune::comm {
 namespace {
 
 // A file system whose folders may refuse new files, as an installed
@@ -19,7 +19,7 @@ class LockedFolders : public test::MemoryFileSystem {
     bool folderWritable(const std::string& path) override {
         return std::find(locked.begin(), locked.end(), path) == locked.end();
     }
-    bool createFolders(const std::string& path, SystemError&) override {
+    bool createFolders(const std::string& path, platform::SystemError&) override {
         created.push_back(path);
         return true;
     }
@@ -81,4 +81,4 @@ TEST(TransferLogTest, NoticeSaysHowATechnicianSwitchesTheLogs) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -7,7 +7,7 @@
 #include "comm/UsbReaderNames.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::comm {
 namespace {
 
 using test::FakeClock;
@@ -34,7 +34,7 @@ TEST(UsbReaderNames, TheOstraProTitleShowsQuellForTarvik) {
     for (const Case& c : cases) {
         EXPECT_EQ(BrandedUsbName(c.name, c.title), c.shown) << c.name << " / " << c.title;
     }
-    EXPECT_EQ(BrandedUsbName("Tarvik One", kApplicationTitle), "Tarvik One");
+    EXPECT_EQ(BrandedUsbName("Tarvik One", common::kApplicationTitle), "Tarvik One");
 }
 
 TEST(UsbReaderNames, ListItemsCarryTheNumberAndTheName) {
@@ -65,7 +65,7 @@ TEST_F(UsbReaderListTest, NoReaderIsReportedUnderTheProgramTitle) {
     EXPECT_EQ(prompter.messages[0].text,
               "No USB device found. Please check your device connection.");
     EXPECT_EQ(prompter.messages[0].caption, "Magtune Reader");
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Warning);
     EXPECT_EQ(list.current(), -1);
     EXPECT_EQ(busyChanges, (std::vector<bool>{true, false}));
 }
@@ -156,9 +156,9 @@ TEST_F(UsbReaderListTest, RefusalsAreReportedAndKeepTheChoiceOpen) {
 
     EXPECT_EQ(prompter.texts(),
               (Strings{"Failed to deselect Tarvik One", "Failed to select Tarvik Two"}));
-    for (const Message& message : prompter.messages) {
+    for (const common::Message& message : prompter.messages) {
         EXPECT_EQ(message.caption, "Error");
-        EXPECT_EQ(message.icon, MessageIcon::Warning);
+        EXPECT_EQ(message.icon, common::MessageIcon::Warning);
     }
     EXPECT_FALSE(list.choose(5, selected, 0));
 }
@@ -173,4 +173,4 @@ TEST_F(UsbReaderListTest, AnOverlargeCountIsCut) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -10,31 +10,34 @@
 
 #include "comm/CommFakes.h"
 
-namespace magtune {
+namespace magtune::comm {
 namespace {
 
 struct X11Case {
     std::uint32_t keyCode;
-    std::optional<KeyStroke> stroke;
+    std::optional<wedge::KeyStroke> stroke;
 };
 
 TEST(WedgeHookKeysTest, X11KeyCodesOfTheMainBlockAreSetOneCodesPlusEight) {
     const std::vector<X11Case> cases = {
-        {9, KeyStroke{0x1B, 0x01}},                        // Esc
-        {10, KeyStroke{'1', 0x02}},                        // 1
-        {19, KeyStroke{'0', 0x0B}},                        // 0
-        {32, KeyStroke{'O', 0x18}},                        // O: the reader's ready answer
-        {38, KeyStroke{'A', 0x1E}},                        // A
-        {29, KeyStroke{'Y', 0x15}},                        // Y
-        {57, KeyStroke{'N', 0x31}},                        // N
-        {36, KeyStroke{0x0D, 0x1C}},                       // Return
-        {50, KeyStroke{0x10, 0x2A}},                       // left Shift
-        {62, KeyStroke{0x10, 0x36}},                       // right Shift
-        {65, KeyStroke{0x20, 0x39}},                       // Space
-        {67, KeyStroke{0x00, 0x3B}},                       // F1: known by its code only
-        {96, KeyStroke{0x00, 0x58}},                       // F12, the last key of the block
-        {97, std::nullopt},          {111, std::nullopt},  // Up: a prefixed code
-        {8, std::nullopt},           {0, std::nullopt},   {0xFFFFFFFF, std::nullopt},
+        {9, wedge::KeyStroke{0x1B, 0x01}},   // Esc
+        {10, wedge::KeyStroke{'1', 0x02}},   // 1
+        {19, wedge::KeyStroke{'0', 0x0B}},   // 0
+        {32, wedge::KeyStroke{'O', 0x18}},   // O: the reader's ready answer
+        {38, wedge::KeyStroke{'A', 0x1E}},   // A
+        {29, wedge::KeyStroke{'Y', 0x15}},   // Y
+        {57, wedge::KeyStroke{'N', 0x31}},   // N
+        {36, wedge::KeyStroke{0x0D, 0x1C}},  // Return
+        {50, wedge::KeyStroke{0x10, 0x2A}},  // left Shift
+        {62, wedge::KeyStroke{0x10, 0x36}},  // right Shift
+        {65, wedge::KeyStroke{0x20, 0x39}},  // Space
+        {67, wedge::KeyStroke{0x00, 0x3B}},  // F1: known by its code only
+        {96, wedge::KeyStroke{0x00, 0x58}},  // F12, the last key of the block
+        {97, std::nullopt},
+        {111, std::nullopt},  // Up: a prefixed code
+        {8, std::nullopt},
+        {0, std::nullopt},
+        {0xFFFFFFFF, std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keyCode);
@@ -48,14 +51,14 @@ TEST(WedgeHookKeysTest, DigitsAndLettersMeanTheSameKeyOnEveryPath) {
     const std::string characters = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     for (char c : characters) {
         SCOPED_TRACE(c);
-        const auto typed = KeyStrokeForCharacter(c);
+        const auto typed = wedge::KeyStrokeForCharacter(c);
         ASSERT_TRUE(typed.has_value());
         EXPECT_EQ(KeyStrokeForX11KeyCode(typed->scanCode + 8u), typed);
     }
 }
 
 TEST(WedgeHookKeysTest, NamedKeysHaveTheirPortCodes) {
-    const std::vector<std::pair<NamedKey, KeyStroke>> cases = {
+    const std::vector<std::pair<NamedKey, wedge::KeyStroke>> cases = {
         {NamedKey::Escape, {0x1B, 0x01}},   {NamedKey::Backspace, {0x08, 0x0E}},
         {NamedKey::Tab, {0x09, 0x0F}},      {NamedKey::Return, {0x0D, 0x1C}},
         {NamedKey::Control, {0x11, 0x1D}},  {NamedKey::Shift, {0x10, 0x2A}},
@@ -74,15 +77,15 @@ TEST(WedgeHookKeysTest, NativeScanCodesFollowTheirPlatformsConvention) {
     struct Case {
         std::string_view platform;
         std::uint32_t nativeScanCode;
-        std::optional<KeyStroke> stroke;
+        std::optional<wedge::KeyStroke> stroke;
     };
     const std::vector<Case> cases = {
-        {"xcb", 10, KeyStroke{'1', 0x02}},
-        {"wayland", 29, KeyStroke{'Y', 0x15}},
-        {"wayland-egl", 32, KeyStroke{'O', 0x18}},
-        {"offscreen", 57, KeyStroke{'N', 0x31}},
-        {"windows", 0x02, KeyStroke{'1', 0x02}},
-        {"windows", 0x15, KeyStroke{'Y', 0x15}},
+        {"xcb", 10, wedge::KeyStroke{'1', 0x02}},
+        {"wayland", 29, wedge::KeyStroke{'Y', 0x15}},
+        {"wayland-egl", 32, wedge::KeyStroke{'O', 0x18}},
+        {"offscreen", 57, wedge::KeyStroke{'N', 0x31}},
+        {"windows", 0x02, wedge::KeyStroke{'1', 0x02}},
+        {"windows", 0x15, wedge::KeyStroke{'Y', 0x15}},
         {"windows", 0x11D, std::nullopt},  // right Control: a prefixed key
         {"xcb", 0, std::nullopt},
         {"windows", 0, std::nullopt},
@@ -177,4 +180,4 @@ TEST(WedgeHookKeysTest, TypedCharactersReachTheHookAsKeyDownAndUp) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -8,7 +8,7 @@
 #include "dataedit/FormulaCommands.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 namespace {
 
 // A formula for one input id: C1 id C8.
@@ -180,15 +180,16 @@ TEST_F(FormulaCommands, AChangeThatWouldDropUnreadFormulasAsksFirst) {
     const std::string question =
         "1 formula of this setting could not be read and is lost when the formulas are changed. "
         "Change them anyway?";
-    using Command = std::function<FormulaEditResult(DataEditing&, Prompter&)>;
+    using Command = std::function<FormulaEditResult(DataEditing&, common::Prompter&)>;
     const std::vector<std::pair<const char*, Command>> commands = {
-        {"add", [](DataEditing& d, Prompter& p) { return AddFormula(d, forId(21), p); }},
-        {"edit", [](DataEditing& d, Prompter& p) { return ReplaceFormula(d, 1, forId(22), p); }},
-        {"delete", [](DataEditing& d, Prompter& p) { return DeleteFormula(d, 1, p); }},
+        {"add", [](DataEditing& d, common::Prompter& p) { return AddFormula(d, forId(21), p); }},
+        {"edit",
+         [](DataEditing& d, common::Prompter& p) { return ReplaceFormula(d, 1, forId(22), p); }},
+        {"delete", [](DataEditing& d, common::Prompter& p) { return DeleteFormula(d, 1, p); }},
     };
     for (const auto& [name, command] : commands) {
         SCOPED_TRACE(name);
-        for (Answer answer : {Answer::No, Answer::Yes}) {
+        for (common::Answer answer : {common::Answer::No, common::Answer::Yes}) {
             DataEditing data;
             data.memory = read;
             data.formulas = {forId(20)};
@@ -197,10 +198,10 @@ TEST_F(FormulaCommands, AChangeThatWouldDropUnreadFormulasAsksFirst) {
             FormulaEditResult result = command(data, prompter);
             ASSERT_FALSE(prompter.messages.empty());
             EXPECT_EQ(prompter.messages[0].text, question);
-            EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Question);
-            EXPECT_EQ(prompter.messages[0].defaultButton, Answer::No);
-            EXPECT_EQ(result.applied, answer == Answer::Yes);
-            if (answer == Answer::No) {
+            EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Question);
+            EXPECT_EQ(prompter.messages[0].defaultButton, common::Answer::No);
+            EXPECT_EQ(result.applied, answer == common::Answer::Yes);
+            if (answer == common::Answer::No) {
                 EXPECT_EQ(data.memory, read);
                 EXPECT_EQ(data.formulas, FormulaList{forId(20)});
             } else {
@@ -216,4 +217,4 @@ TEST_F(FormulaCommands, AChangeThatWouldDropUnreadFormulasAsksFirst) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::dataedit

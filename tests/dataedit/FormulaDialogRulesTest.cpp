@@ -6,7 +6,7 @@
 #include "dataedit/FormulaMemory.h"
 #include "dataedit/FormulaTextReader.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 namespace {
 
 struct Refusal {
@@ -495,4 +495,4 @@ TEST(FormulaDialogRules, TrackSequenceLimits) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -6,7 +6,7 @@
 #include "dataedit/FormulaMemory.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -133,7 +133,7 @@ TEST(FormulaMemory, CompilesTheListUntilTheMemoryIsFull) {
               "Memory space for data editing is full. Please reduce formulas or shorten formula "
               "expressions.");
     EXPECT_EQ(prompter.messages[0].caption, "Error");
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Warning);
 }
 
 TEST(FormulaMemory, DecodesStringsByItsOwnTables) {
@@ -262,7 +262,7 @@ TEST(FormulaMemory, LoadFormulas) {
             ASSERT_EQ(prompter.messages.size(), 1u);
             EXPECT_EQ(prompter.messages[0].text, c.message);
             EXPECT_EQ(prompter.messages[0].caption, "Error");
-            EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Warning);
+            EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Warning);
         }
     }
 }
@@ -306,4 +306,4 @@ TEST(FormulaMemory, RandomListsLoadBackEqual) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::dataedit

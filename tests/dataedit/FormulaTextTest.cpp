@@ -7,7 +7,7 @@
 #include "dataedit/FormulaTextReader.h"
 #include "dataedit/OutputSpecCheck.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 namespace {
 
 MatchQualifier match(std::int32_t kind, std::uint8_t position, const std::string& text,
@@ -245,4 +245,4 @@ TEST(FormulaText, RandomFormulasReadBackEqual) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::dataedit

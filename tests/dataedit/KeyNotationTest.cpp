@@ -6,7 +6,7 @@
 #include "dataedit/Ansi.h"
 #include "dataedit/KeyNotation.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -189,4 +189,4 @@ TEST(KeyNotation, FormattedBytesParseBack) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -18,12 +18,12 @@ class RandomFormula {
   public:
     RandomFormula(std::mt19937& rng, bool decoderStrings) : rng_(rng), decoder_(decoderStrings) {}
 
-    Formula next() {
-        Formula f;
+    dataedit::Formula next() {
+        dataedit::Formula f;
         f.empty = false;
         if (chance(2)) {
             for (int n = pick(1, 3); n > 0; --n) {
-                f.inputIds[pick(0, kInputIdCount - 1)] = 1;
+                f.inputIds[pick(0, dataedit::kInputIdCount - 1)] = 1;
             }
         }
         if (chance(2)) {
@@ -48,7 +48,7 @@ class RandomFormula {
     int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
     bool chance(int oneIn) { return pick(1, oneIn) == 1; }
     std::uint8_t number() { return static_cast<std::uint8_t>(pick(1, 127)); }
-    PositionOffset offset(std::int32_t sign) {
+    dataedit::PositionOffset offset(std::int32_t sign) {
         return {false, sign, static_cast<std::uint8_t>(pick(0, 127))};
     }
 
@@ -76,50 +76,50 @@ class RandomFormula {
         return s;
     }
 
-    MatchQualifier match() {
-        MatchQualifier m;
+    dataedit::MatchQualifier match() {
+        dataedit::MatchQualifier m;
         m.empty = false;
         m.kind = pick(1, 3);
-        if (m.kind == MatchKind::AtPosition) {
+        if (m.kind == dataedit::MatchKind::AtPosition) {
             m.position = number();
-        } else if (m.kind == MatchKind::LastPosition && chance(2)) {
-            m.lastMinus = offset(OffsetSign::Minus);
+        } else if (m.kind == dataedit::MatchKind::LastPosition && chance(2)) {
+            m.lastMinus = offset(dataedit::OffsetSign::Minus);
         }
         m.matchString = text(true);
         return m;
     }
 
-    PositionSpec spec() {
-        PositionSpec s;
+    dataedit::PositionSpec spec() {
+        dataedit::PositionSpec s;
         s.empty = false;
         s.kind = pick(1, 3);
-        if (s.kind == SpecKind::Number) {
+        if (s.kind == dataedit::SpecKind::Number) {
             s.number = number();
-        } else if (s.kind == SpecKind::LastPosition) {
+        } else if (s.kind == dataedit::SpecKind::LastPosition) {
             if (chance(2)) {
-                s.offset = offset(OffsetSign::Minus);
+                s.offset = offset(dataedit::OffsetSign::Minus);
             }
         } else {
             s.matchString = text(true);
             if (chance(2)) {
-                s.offset = offset(pick(OffsetSign::Plus, OffsetSign::Minus));
+                s.offset = offset(pick(dataedit::OffsetSign::Plus, dataedit::OffsetSign::Minus));
             }
         }
         return s;
     }
 
-    OutputString output() {
-        OutputString o;
+    dataedit::OutputString output() {
+        dataedit::OutputString o;
         o.empty = false;
         if (chance(2)) {
-            o.kind = OutputKind::Literal;
+            o.kind = dataedit::OutputKind::Literal;
             o.literal = text(false);
             return o;
         }
-        o.kind = OutputKind::FromOriginal;
+        o.kind = dataedit::OutputKind::FromOriginal;
         o.start = spec();
         o.end = spec();
-        if (CheckOutputSpec(o)) {
+        if (dataedit::CheckOutputSpec(o)) {
             o.end.number = 44;  // a count the reader cannot take for a sign
         }
         return o;

@@ -4,7 +4,7 @@
 
 #include "dataedit/TrackSequence.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -188,4 +188,4 @@ TEST(TrackSequence, RandomImagesSettleAfterOneRoundTrip) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::dataedit

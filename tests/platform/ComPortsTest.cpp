@@ -7,7 +7,7 @@
 #include "TempFolder.h"
 #include "platform/ComPorts.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using test::ScopedEnv;
@@ -121,4 +121,4 @@ TEST(ComPortsTest, PortsFolderFollowsTheEnvironment) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

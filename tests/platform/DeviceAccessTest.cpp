@@ -12,7 +12,7 @@
 #include "TempFolder.h"
 #include "platform/ComPorts.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using test::TempFolder;
@@ -183,4 +183,4 @@ TEST(PortNotAvailableTextTest, ALinkToNoTerminalIsToldSo) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

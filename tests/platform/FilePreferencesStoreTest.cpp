@@ -5,7 +5,7 @@
 #include "support/FakePrompter.h"
 #include "support/MemoryFileSystem.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -275,4 +275,4 @@ TEST(FilePreferencesStoreRealFileTest, DefaultPathFollowsTheEnvironment) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

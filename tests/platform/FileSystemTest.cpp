@@ -14,7 +14,7 @@
 #include "TempFolder.h"
 #include "platform/FileSystem.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -163,4 +163,4 @@ TEST(FileSystemTest, LogsDoNotFollowAPlantedLink) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

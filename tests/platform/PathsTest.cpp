@@ -10,7 +10,7 @@
 #include "TempFolder.h"
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using test::ScopedEnv;
@@ -122,4 +122,4 @@ TEST(PathsTest, MakeFoldersCreatesTheMissingParts) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -5,7 +5,7 @@
 
 #include "platform/PortSettings.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -159,4 +159,4 @@ TEST(PortSettingsTest, FlagAccessorsUseTheDcbBitPositions) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

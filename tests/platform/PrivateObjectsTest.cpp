@@ -16,7 +16,7 @@
 #include "platform/RuntimeFolder.h"
 #include "platform/SharedMemoryBlock.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using test::ScopedEnv;
@@ -191,4 +191,4 @@ TEST(PrivateObjects, TheInstanceLockLivesInThePrivateFolderOnly) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 TEST(Process, ArgumentsReachTheProgramFoundOnTheSearchPath) {
@@ -52,4 +52,4 @@ TEST(Process, ADefaultProcessHasEnded) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

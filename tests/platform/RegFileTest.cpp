@@ -5,7 +5,7 @@
 
 #include "platform/RegFile.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -278,4 +278,4 @@ TEST(RegFileTest, DamagedFilesNeverBreakTheParser) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -8,7 +8,7 @@
 #include "PtyPair.h"
 #include "platform/ComPorts.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -330,4 +330,4 @@ TEST(OpenSerialDeviceTest, RefusesWhatIsNoTerminal) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

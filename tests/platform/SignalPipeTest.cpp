@@ -4,7 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 bool Readable(int fd) {
@@ -46,4 +46,4 @@ TEST(SignalPipeTest, ThePreviousHandlingComesBack) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

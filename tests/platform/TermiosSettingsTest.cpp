@@ -2,7 +2,7 @@
 
 #include "platform/TermiosSettings.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 PortSettings Block(std::uint32_t baud, std::uint8_t byteSize, std::uint8_t parity,
@@ -104,4 +104,4 @@ TEST(TermiosSettingsTest, RefusedBlocksLeaveTheTermiosAlone) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -7,7 +7,7 @@
 
 #include "ReaderSim.h"
 
-namespace magtune {
+namespace magtune::readersim {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -33,8 +33,8 @@ const Bytes kNak{0x15};
 const std::string kAbDigits = "AB" + std::string(510, '0');
 const std::string kZeroDigits(512, '0');
 
-ConfigurationImage AbImage() {
-    ConfigurationImage image{};
+settings::ConfigurationImage AbImage() {
+    settings::ConfigurationImage image{};
     image[0] = 0xAB;
     return image;
 }
@@ -61,7 +61,7 @@ class ReaderSimExchange : public testing::TestWithParam<ExchangeCase> {};
 
 TEST_P(ReaderSimExchange, AnswersExactly) {
     const ExchangeCase& c = GetParam();
-    ReaderSim reader(ConfigurationImage{}, 9600, c.faults);
+    ReaderSim reader(settings::ConfigurationImage{}, 9600, c.faults);
     Bytes sent;
     for (const Bytes& chunk : c.chunks) {
         const Bytes out = reader.receive(chunk, c.lineBaud);
@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ExchangeCase>& info) { return info.param.name; });
 
 TEST(ReaderSim, FrameBrokenByRateChangeIsDropped) {
-    ReaderSim reader(ConfigurationImage{}, 9600, {});
+    ReaderSim reader(settings::ConfigurationImage{}, 9600, {});
     EXPECT_TRUE(reader.receive(Bytes{0x02, 0x1B, 0x48}, 9600).empty());
     EXPECT_TRUE(reader.receive(Bytes{0x36, 0x35}, 19200).empty());
     // The tail alone is not a frame, even back at the right rate.
@@ -138,7 +138,7 @@ TEST(ReaderSim, FrameBrokenByRateChangeIsDropped) {
 }
 
 TEST(ReaderSim, AnswersOnlyAtItsOwnRate) {
-    ReaderSim reader(ConfigurationImage{}, 2400, {});
+    ReaderSim reader(settings::ConfigurationImage{}, 2400, {});
     for (unsigned rate : {300u, 600u, 1200u, 4800u, 9600u, 19200u, 38400u, 0u}) {
         EXPECT_TRUE(reader.receive(kConnect, rate).empty()) << rate;
     }
@@ -147,7 +147,7 @@ TEST(ReaderSim, AnswersOnlyAtItsOwnRate) {
 
 struct UploadCase {
     const char* name;
-    ConfigurationImage image;
+    settings::ConfigurationImage image;
     ReaderFaults faults;
     Bytes firstReply;
     Bytes secondReply;
@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // 0x02 + 0x1B + 0x52 + 512 * 0x30 = 0x6F (mod 256)
         UploadCase{"ZeroImage",
-                   ConfigurationImage{},
+                   settings::ConfigurationImage{},
                    {},
                    ImageFrame('R', kZeroDigits, "6F"),
                    ImageFrame('R', kZeroDigits, "6F"),
@@ -202,17 +202,17 @@ INSTANTIATE_TEST_SUITE_P(
                    ImageFrame('R', kAbDigits, "92"),
                    ImageFrame('R', kAbDigits, "92"),
                    2},
-        UploadCase{"BadChecksumFirst", ConfigurationImage{}, BadChecksum(1),
+        UploadCase{"BadChecksumFirst", settings::ConfigurationImage{}, BadChecksum(1),
                    ImageFrame('R', kZeroDigits, "70"), ImageFrame('R', kZeroDigits, "6F"), 1},
         // "r" is 0x20 above "R": the checksum follows the header actually sent.
-        UploadCase{"LowercaseHeaderFirst", ConfigurationImage{}, LowercaseHeader(1),
+        UploadCase{"LowercaseHeaderFirst", settings::ConfigurationImage{}, LowercaseHeader(1),
                    ImageFrame('r', kZeroDigits, "8F"), ImageFrame('R', kZeroDigits, "6F"), 1},
-        UploadCase{"BothFaults", ConfigurationImage{}, BothReplyFaults(),
+        UploadCase{"BothFaults", settings::ConfigurationImage{}, BothReplyFaults(),
                    ImageFrame('r', kZeroDigits, "90"), ImageFrame('r', kZeroDigits, "8F"), 0}),
     [](const testing::TestParamInfo<UploadCase>& info) { return info.param.name; });
 
 TEST(ReaderSim, DownloadThenUploadReturnsTheSameImage) {
-    ReaderSim reader(ConfigurationImage{}, 9600, {});
+    ReaderSim reader(settings::ConfigurationImage{}, 9600, {});
     EXPECT_EQ(reader.receive(kConnect, 9600), kAck);
     // 0x74 + "A" + "B" - 2 * "0" = 0x97
     EXPECT_EQ(reader.receive(ImageFrame('W', kAbDigits, "97"), 9600), kAck);
@@ -232,7 +232,7 @@ TEST(ReaderSim, DownloadArrivingByteByByte) {
         sent.insert(sent.end(), out.begin(), out.end());
     }
     EXPECT_EQ(sent, kAck);
-    EXPECT_EQ(reader.image(), ConfigurationImage{});
+    EXPECT_EQ(reader.image(), settings::ConfigurationImage{});
 }
 
 struct RefusedDownloadCase {
@@ -282,7 +282,7 @@ TEST(ReaderSim, NakFirstDownloadsWithoutStoringThem) {
     EXPECT_EQ(reader.image(), AbImage());
     EXPECT_EQ(reader.receive(frame, 9600), (Bytes{0x00, 0x15}));
     EXPECT_EQ(reader.receive(frame, 9600), (Bytes{0x55, 0x06}));
-    EXPECT_EQ(reader.image(), ConfigurationImage{});
+    EXPECT_EQ(reader.image(), settings::ConfigurationImage{});
     EXPECT_EQ(reader.acceptedImages(), 1u);
     EXPECT_EQ(reader.completedTransfers(), 1u);
 }
@@ -295,7 +295,7 @@ TEST(ReaderSim, SilentReaderStoresNothing) {
 }
 
 TEST(ReaderSim, NothingAfterHangup) {
-    ReaderSim reader(ConfigurationImage{}, 9600, HangupAfter(3));
+    ReaderSim reader(settings::ConfigurationImage{}, 9600, HangupAfter(3));
     EXPECT_TRUE(reader.receive(kConnect, 9600).empty());
     EXPECT_TRUE(reader.hangupDue());
     EXPECT_TRUE(reader.receive(kConnect, 9600).empty());
@@ -303,7 +303,7 @@ TEST(ReaderSim, NothingAfterHangup) {
 
 TEST(ReaderSim, LogsFramesWhenAsked) {
     std::vector<std::string> lines;
-    ReaderSim reader(ConfigurationImage{}, 9600, {},
+    ReaderSim reader(settings::ConfigurationImage{}, 9600, {},
                      [&](const std::string& line) { lines.push_back(line); });
     reader.receive(Cat({Bytes{0x41}, kConnect}), 9600);
     ASSERT_EQ(lines.size(), 3u);
@@ -313,4 +313,4 @@ TEST(ReaderSim, LogsFramesWhenAsked) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -5,7 +5,7 @@
 
 #include "SimOptions.h"
 
-namespace magtune {
+namespace magtune::readersim {
 namespace {
 
 SimOptionsResult Parse(std::vector<std::string> args) {
@@ -146,4 +146,4 @@ TEST(SimOptions, RefusesBadReaderSets) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::readersim

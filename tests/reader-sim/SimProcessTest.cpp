@@ -28,7 +28,7 @@
 
 extern char** environ;
 
-namespace magtune {
+namespace magtune::readersim {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -40,7 +40,8 @@ const Bytes kUploadRequest{0x02, 0x1B, 0x52, 0x36, 0x46};
 // The simulator as a child process with its standard output on a pipe.
 class SimProcess : public test::ChildProcess {
   public:
-    explicit SimProcess(const std::vector<std::string>& args) : ChildProcess(WithProgram(args)) {}
+    explicit SimProcess(const std::vector<std::string>& args)
+        : test::ChildProcess(WithProgram(args)) {}
 
   private:
     static std::vector<std::string> WithProgram(const std::vector<std::string>& args) {
@@ -152,12 +153,13 @@ TEST(SimProcess, ConnectAndUploadAt9600) {
     ASSERT_TRUE(port.write(kConnect));
     EXPECT_EQ(port.read(1), Bytes{0x06});
     ASSERT_TRUE(port.write(kUploadRequest));
-    const Bytes reply = port.read(kSerialImageFrameSize);
-    ASSERT_EQ(reply.size(), kSerialImageFrameSize);
+    const Bytes reply = port.read(comm::kSerialImageFrameSize);
+    ASSERT_EQ(reply.size(), comm::kSerialImageFrameSize);
     // The default image starts 01 A0: digits "01A0".
     EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 7),
               (Bytes{0x02, 0x1B, 0x52, 0x30, 0x31, 0x41, 0x30}));
-    const ImageDecodeResult decoded = DecodeSerialUploadReply(std::span(reply).subspan(1));
+    const comm::ImageDecodeResult decoded =
+        comm::DecodeSerialUploadReply(std::span(reply).subspan(1));
     ASSERT_TRUE(decoded.ok());
     EXPECT_EQ(*decoded.image, DefaultReaderImage());
 
@@ -189,8 +191,8 @@ TEST(SimProcess, PacedExchangeAt38400) {
     ASSERT_TRUE(port.write(kConnect));
     EXPECT_EQ(port.read(1), Bytes{0x06});
     ASSERT_TRUE(port.write(kUploadRequest));
-    const Bytes reply = port.read(kSerialImageFrameSize);
-    const SerialImageFrame expected = SerialUploadReply(DefaultReaderImage());
+    const Bytes reply = port.read(comm::kSerialImageFrameSize);
+    const comm::SerialImageFrame expected = comm::SerialUploadReply(DefaultReaderImage());
     EXPECT_EQ(reply, Bytes(expected.begin(), expected.end()));
     EXPECT_EQ(sim.terminate(), 0);
 }
@@ -204,7 +206,7 @@ TEST(SimProcess, PacedLineDropsWhatThePcPurged) {
     ASSERT_FALSE(device.empty());
     Port port(device, B1200);
     ASSERT_TRUE(port.isOpen());
-    const SerialImageFrame frame = SerialDownloadFrame(ConfigurationImage{});
+    const comm::SerialImageFrame frame = comm::SerialDownloadFrame(settings::ConfigurationImage{});
     ASSERT_TRUE(port.write(Bytes(frame.begin(), frame.end())));
     std::this_thread::sleep_for(20ms);
     ASSERT_TRUE(port.purgeOutput());
@@ -229,13 +231,13 @@ TEST(SimProcess, SavesTheDownloadAndEndsAfterTheTransfer) {
 
     Port port(link, B9600);
     ASSERT_TRUE(port.isOpen());
-    ConfigurationImage image{};
+    settings::ConfigurationImage image{};
     for (std::size_t i = 0; i < image.size(); ++i) {
         image[i] = static_cast<std::uint8_t>(255 - i);
     }
     ASSERT_TRUE(port.write(kConnect));
     EXPECT_EQ(port.read(1), Bytes{0x06});
-    const SerialImageFrame frame = SerialDownloadFrame(image);
+    const comm::SerialImageFrame frame = comm::SerialDownloadFrame(image);
     ASSERT_TRUE(port.write(Bytes(frame.begin(), frame.end())));
     EXPECT_EQ(port.read(1), Bytes{0x06});
 
@@ -294,4 +296,4 @@ TEST(SimProcess, LinksMakeTheirFolder) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -9,7 +9,7 @@
 #include "support/CarriedImageBits.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 using test::FakePrompter;
@@ -100,13 +100,13 @@ TEST(DeviceSettings, EditedValuesSurviveAnImageRoundTrip) {
     edited.Preamble.bytes = {0x41, 0x42, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     edited.Track1OutputSequence.current = {{0x31, ""}, {0, "^"}, {0x32, ""}};
     edited.Track1OutputSequence.image =
-        *EncodeTrackSequence(edited.Track1OutputSequence.current, 1);
+        *dataedit::EncodeTrackSequence(edited.Track1OutputSequence.current, 1);
     edited.Code39Length.currentMinimum = 5;
     edited.Code39Length.currentMaximum = 20;
-    Formula formula;
+    dataedit::Formula formula;
     formula.empty = false;
     formula.inputIds[21] = 1;
-    ASSERT_TRUE(AddFormula(edited.dataEditing, formula, prompter).applied);
+    ASSERT_TRUE(dataedit::AddFormula(edited.dataEditing, formula, prompter).applied);
 
     ConfigurationImage image = Pack(edited);
     EXPECT_EQ(image[4], 0x67);  // AimingTime 1, Parity 4, BaudRate 7
@@ -319,4 +319,4 @@ TEST(DeviceSettings, RandomImagesRoundTrip) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -11,12 +11,12 @@ namespace magtune::test {
 
 // Answers each dialog with the next scripted choice (nullopt = Cancel) and
 // records what was asked.
-class FakeFileDialog : public FileDialog {
+class FakeFileDialog : public settings::FileDialog {
   public:
     std::deque<std::optional<std::string>> choices;
-    std::vector<FileDialogRequest> requests;
+    std::vector<settings::FileDialogRequest> requests;
 
-    std::optional<std::string> choose(const FileDialogRequest& request) override {
+    std::optional<std::string> choose(const settings::FileDialogRequest& request) override {
         requests.push_back(request);
         if (choices.empty()) {
             return std::nullopt;

@@ -8,14 +8,14 @@
 namespace magtune::test {
 
 // The main window as the file commands see it.
-class FakeSettingWindow : public SettingWindow {
+class FakeSettingWindow : public settings::SettingWindow {
   public:
     std::string caption;
     std::string status;
     bool treeBuilt = false;
     int clears = 0;
-    std::map<SettingCommand, bool> enabled;
-    RecentMenu recentMenu;
+    std::map<settings::SettingCommand, bool> enabled;
+    settings::RecentMenu recentMenu;
     int recentRefreshes = 0;
 
     void clearSettingView() override {
@@ -25,13 +25,15 @@ class FakeSettingWindow : public SettingWindow {
     void buildSettingTree() override { treeBuilt = true; }
     void setCaption(const std::string& text) override { caption = text; }
     void setStatusText(const std::string& text) override { status = text; }
-    void setCommandEnabled(SettingCommand command, bool on) override { enabled[command] = on; }
-    void showRecentMenu(const RecentMenu& menu) override {
+    void setCommandEnabled(settings::SettingCommand command, bool on) override {
+        enabled[command] = on;
+    }
+    void showRecentMenu(const settings::RecentMenu& menu) override {
         recentMenu = menu;
         ++recentRefreshes;
     }
 
-    bool isEnabled(SettingCommand command) const {
+    bool isEnabled(settings::SettingCommand command) const {
         auto it = enabled.find(command);
         return it != enabled.end() && it->second;
     }

@@ -8,7 +8,7 @@
 
 #include "settings/SettingStore.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 std::vector<std::string> Describe(const std::vector<ImageFieldDifference>& fields) {
@@ -83,4 +83,4 @@ TEST(ImageFields, BytesThatNoFieldShowsButADownloadSendsAreCompared) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::settings

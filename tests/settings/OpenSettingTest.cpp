@@ -10,7 +10,7 @@
 #include "support/FakePrompter.h"
 #include "support/MemoryFileSystem.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 using test::FakeFileDialog;
@@ -171,7 +171,7 @@ TEST_F(OpenSettingTest, OpenFailuresAreReportedAndDropTheName) {
         ASSERT_EQ(prompter.messages.size(), 1u) << c.path;
         EXPECT_EQ(prompter.messages[0].text, c.message);
         EXPECT_EQ(prompter.messages[0].caption, "Error");
-        EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Warning);
+        EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Warning);
         EXPECT_EQ(store.settings.BaudRate.current, 5) << c.path;
         EXPECT_EQ(open.CurrentFile, "") << c.path;
         EXPECT_EQ(open.recentList.entries[0].Name, "") << c.path;
@@ -181,7 +181,7 @@ TEST_F(OpenSettingTest, OpenFailuresAreReportedAndDropTheName) {
 
 TEST_F(OpenSettingTest, AnsweringNoClosesTheSettingEvenWhenOpenIsThenCancelled) {
     OpenChangedFile();
-    prompter.answers = {Answer::No};
+    prompter.answers = {common::Answer::No};
     open.Open();  // the dialog is cancelled
     EXPECT_EQ(open.CurrentFile, "");
     EXPECT_EQ(window.caption, kTitle);
@@ -190,26 +190,26 @@ TEST_F(OpenSettingTest, AnsweringNoClosesTheSettingEvenWhenOpenIsThenCancelled) 
 }
 
 TEST_F(OpenSettingTest, QuerySaveChangesAsksOnlyForAChangedOpenSetting) {
-    EXPECT_EQ(open.QuerySaveChanges(), Answer::No);
+    EXPECT_EQ(open.QuerySaveChanges(), common::Answer::No);
     store.Modified = true;  // changed, but nothing open
-    EXPECT_EQ(open.QuerySaveChanges(), Answer::No);
+    EXPECT_EQ(open.QuerySaveChanges(), common::Answer::No);
     ASSERT_TRUE(open.OpenSettingFile("/data/a.cfg"));
-    EXPECT_EQ(open.QuerySaveChanges(), Answer::No);
+    EXPECT_EQ(open.QuerySaveChanges(), common::Answer::No);
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_EQ(open.CurrentFile, "/data/a.cfg");
 }
 
 TEST_F(OpenSettingTest, QuerySaveChangesForAFile) {
     struct Case {
-        Answer answer;
-        Answer result;
+        common::Answer answer;
+        common::Answer result;
         bool closed;
         std::uint8_t writtenBaud;
     };
     const Case cases[] = {
-        {Answer::Yes, Answer::Yes, true, 0x67},
-        {Answer::No, Answer::No, true, 0x61},
-        {Answer::Cancel, Answer::Cancel, false, 0x61},
+        {common::Answer::Yes, common::Answer::Yes, true, 0x67},
+        {common::Answer::No, common::Answer::No, true, 0x61},
+        {common::Answer::Cancel, common::Answer::Cancel, false, 0x61},
     };
     for (const auto& c : cases) {
         files.files["/data/a.cfg"] = ImageWithBaudRate(1);
@@ -217,11 +217,11 @@ TEST_F(OpenSettingTest, QuerySaveChangesForAFile) {
         prompter.answers = {c.answer};
         EXPECT_EQ(open.QuerySaveChanges(), c.result);
         ASSERT_EQ(prompter.messages.size(), 1u);
-        const Message& question = prompter.messages[0];
+        const common::Message& question = prompter.messages[0];
         EXPECT_EQ(question.text, "Save /data/a.cfg?");
         EXPECT_EQ(question.caption, kTitle);
-        EXPECT_EQ(question.icon, MessageIcon::Question);
-        EXPECT_EQ(question.buttons, MessageButtons::YesNoCancel);
+        EXPECT_EQ(question.icon, common::MessageIcon::Question);
+        EXPECT_EQ(question.buttons, common::MessageButtons::YesNoCancel);
         EXPECT_EQ(open.CurrentFile, c.closed ? "" : "/data/a.cfg");
         EXPECT_EQ(files.files["/data/a.cfg"][4], c.writtenBaud);
     }
@@ -231,8 +231,8 @@ TEST_F(OpenSettingTest, CancellingSaveAsAtTheSaveQuestionKeepsTheSettingOpen) {
     open.New();
     store.Modified = true;
     open.RefreshCaption();
-    prompter.answers = {Answer::Yes};
-    EXPECT_EQ(open.QuerySaveChanges(), Answer::Cancel);
+    prompter.answers = {common::Answer::Yes};
+    EXPECT_EQ(open.QuerySaveChanges(), common::Answer::Cancel);
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Save /prog/Untitled?"});
     EXPECT_EQ(dialog.requests.size(), 1u);
     EXPECT_EQ(open.CurrentFile, "/prog/Untitled");
@@ -241,7 +241,7 @@ TEST_F(OpenSettingTest, CancellingSaveAsAtTheSaveQuestionKeepsTheSettingOpen) {
 
     // So New stops too, and nothing is lost.
     store.settings.BaudRate.current = 0;
-    prompter.answers = {Answer::Yes};
+    prompter.answers = {common::Answer::Yes};
     open.New();
     EXPECT_EQ(store.settings.BaudRate.current, 0);
 }
@@ -251,8 +251,8 @@ TEST_F(OpenSettingTest, AFailedSaveAtTheSaveQuestionKeepsEverything) {
     open.recentList.AddRecent("/data/b.cfg", 0);
     auto recentBefore = open.recentList.entries;
     files.failingWrites["/data/a.cfg"] = ENOSPC;
-    prompter.answers = {Answer::Yes};
-    EXPECT_EQ(open.QuerySaveChanges(), Answer::Cancel);
+    prompter.answers = {common::Answer::Yes};
+    EXPECT_EQ(open.QuerySaveChanges(), common::Answer::Cancel);
     ASSERT_EQ(prompter.messages.size(), 2u);
     EXPECT_EQ(prompter.messages[1].caption, "Error");
     EXPECT_EQ(open.CurrentFile, "/data/a.cfg");
@@ -276,17 +276,17 @@ TEST_F(OpenSettingTest, AFailedSaveAsChangesNothing) {
 
 TEST_F(OpenSettingTest, QuerySaveChangesForADevice) {
     struct Case {
-        Answer answer;
+        common::Answer answer;
         bool downloadSucceeds;
-        Answer result;
+        common::Answer result;
         bool closed;
         int downloads;
     };
     const Case cases[] = {
-        {Answer::Yes, true, Answer::Yes, true, 1},
-        {Answer::Yes, false, Answer::Cancel, false, 1},
-        {Answer::No, true, Answer::No, true, 0},
-        {Answer::Cancel, true, Answer::Cancel, false, 0},
+        {common::Answer::Yes, true, common::Answer::Yes, true, 1},
+        {common::Answer::Yes, false, common::Answer::Cancel, false, 1},
+        {common::Answer::No, true, common::Answer::No, true, 0},
+        {common::Answer::Cancel, true, common::Answer::Cancel, false, 0},
     };
     for (const auto& c : cases) {
         int downloads = 0;
@@ -313,18 +313,18 @@ TEST_F(OpenSettingTest, QuerySaveChangesForADevice) {
 TEST_F(OpenSettingTest, WithoutADownloadTheDeviceQuestionCannotBeAnsweredYes) {
     open.AcceptUpload("READER", InterfaceCode::Usb);
     store.Modified = true;
-    prompter.answers = {Answer::Yes};
-    EXPECT_EQ(open.QuerySaveChanges(), Answer::Cancel);
+    prompter.answers = {common::Answer::Yes};
+    EXPECT_EQ(open.QuerySaveChanges(), common::Answer::Cancel);
     EXPECT_EQ(open.CurrentDevice, "READER");
 }
 
 TEST_F(OpenSettingTest, CloseAsksAndThenEmptiesTheWindow) {
     OpenChangedFile();
-    prompter.answers = {Answer::Cancel};
+    prompter.answers = {common::Answer::Cancel};
     open.Close();
     EXPECT_EQ(open.CurrentFile, "/data/a.cfg");
 
-    prompter.answers = {Answer::No};
+    prompter.answers = {common::Answer::No};
     open.Close();
     EXPECT_EQ(open.CurrentFile, "");
     EXPECT_EQ(open.CurrentDevice, "");
@@ -338,7 +338,7 @@ TEST_F(OpenSettingTest, CloseAsksAndThenEmptiesTheWindow) {
     }
     // Nothing is open any more, so leaving asks nothing.
     prompter.clear();
-    EXPECT_EQ(open.QuerySaveChanges(), Answer::No);
+    EXPECT_EQ(open.QuerySaveChanges(), common::Answer::No);
     EXPECT_TRUE(prompter.messages.empty());
 }
 
@@ -399,7 +399,7 @@ TEST_F(OpenSettingTest, RecentFileEntries) {
     // Cancel at the save question: nothing changes, the entry stays.
     store.Modified = true;
     prompter.clear();
-    prompter.answers = {Answer::Cancel};
+    prompter.answers = {common::Answer::Cancel};
     auto recentBefore = open.recentList.entries;
     open.OpenRecent(1);
     EXPECT_EQ(open.CurrentFile, "/data/b.cfg");
@@ -438,4 +438,4 @@ TEST_F(OpenSettingTest, RecentDeviceEntriesGoThroughTheUploadHook) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 std::vector<std::string> Names(const RecentList& list) {
@@ -100,4 +100,4 @@ TEST(RecentList, MenuShowsTheUsedEntries) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::settings

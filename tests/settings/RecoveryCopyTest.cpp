@@ -8,7 +8,7 @@
 
 #include "support/MemoryFileSystem.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -70,7 +70,7 @@ TEST(RecoveryCopyTest, AnythingButAWholeCopyIsNone) {
 TEST(RecoveryCopyTest, AFailedWriteKeepsTheOldCopy) {
     test::MemoryFileSystem files;
     const std::string path = "/state/magtune/recovery.mtrc";
-    SystemError error;
+    platform::SystemError error;
     ASSERT_TRUE(WriteRecoveryCopy(files, path, Sample(), error));
     EXPECT_EQ(ReadRecoveryCopy(files, path), Sample());
 
@@ -87,4 +87,4 @@ TEST(RecoveryCopyTest, AFailedWriteKeepsTheOldCopy) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::settings

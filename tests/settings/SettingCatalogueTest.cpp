@@ -8,7 +8,7 @@
 #include "dataedit/FormulaCommands.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 std::vector<std::string> Labels(const std::vector<PropertyRow>& rows) {
@@ -174,13 +174,13 @@ TEST(SettingCatalogue, FormulaRows) {
     EXPECT_EQ(rows[0].editor, EditorKind::None);
 
     test::FakePrompter prompter;
-    Formula first;
+    dataedit::Formula first;
     first.empty = false;
     first.inputIds[20] = 1;
-    Formula second;
+    dataedit::Formula second;
     second.empty = false;
-    ASSERT_TRUE(AddFormula(settings.dataEditing, first, prompter).applied);
-    ASSERT_TRUE(AddFormula(settings.dataEditing, second, prompter).applied);
+    ASSERT_TRUE(dataedit::AddFormula(settings.dataEditing, first, prompter).applied);
+    ASSERT_TRUE(dataedit::AddFormula(settings.dataEditing, second, prompter).applied);
     rows = PropertyRows("Data Editing", settings);
     EXPECT_EQ(Labels(rows), (std::vector<std::string>{"Formula1", "Formula2"}));
     EXPECT_EQ(Values(rows), (std::vector<std::string>{"IN_ID,20,ENTER", "ENTER"}));
@@ -234,4 +234,4 @@ TEST(SettingCatalogue, SetChoiceMarksModifiedOnlyOnAChange) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::settings

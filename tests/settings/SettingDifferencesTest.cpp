@@ -5,7 +5,7 @@
 #include "settings/SettingDifferences.h"
 #include "support/CarriedImageBits.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 ConfigurationImage SentImage() {
@@ -76,4 +76,4 @@ TEST(SettingDifferences, AnUnlistedDeviceCodeStillDiffers) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -15,7 +15,7 @@
 #include "support/FakePrompter.h"
 #include "support/MemoryFileSystem.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 using test::FakePrompter;
@@ -90,9 +90,10 @@ TEST(WriteSettingFile, FailureShowsTheSystemErrorAndKeepsTheOldFile) {
     FakePrompter prompter;
     EXPECT_FALSE(WriteSettingFile(files, "/a.cfg", store, prompter));
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, "Failed to save /a.cfg: " + SystemMessageText(ENOSPC));
+    EXPECT_EQ(prompter.messages[0].text,
+              "Failed to save /a.cfg: " + platform::SystemMessageText(ENOSPC));
     EXPECT_EQ(prompter.messages[0].caption, "Error");
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Error);
     EXPECT_EQ(files.files["/a.cfg"], (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
@@ -107,9 +108,9 @@ TEST(WriteSettingFile, FailureWithoutSystemTextIsStillReported) {
 
 // The system's text for a write it refuses.
 #ifdef _WIN32
-const std::string kAccessDeniedText = SystemMessageText(5);  // ERROR_ACCESS_DENIED
+const std::string kAccessDeniedText = platform::SystemMessageText(5);  // ERROR_ACCESS_DENIED
 #else
-const std::string kAccessDeniedText = SystemMessageText(EACCES);
+const std::string kAccessDeniedText = platform::SystemMessageText(EACCES);
 #endif
 
 TEST(WriteSettingFile, AReadOnlyFileOnDiskIsRefusedByName) {
@@ -122,7 +123,7 @@ TEST(WriteSettingFile, AReadOnlyFileOnDiskIsRefusedByName) {
                                            std::filesystem::perms::others_read);
     SettingStore store;
     FakePrompter prompter;
-    EXPECT_FALSE(WriteSettingFile(RealFileSystem(), path, store, prompter));
+    EXPECT_FALSE(WriteSettingFile(platform::RealFileSystem(), path, store, prompter));
     EXPECT_EQ(prompter.texts(),
               std::vector<std::string>{"Failed to save " + path + ": " + kAccessDeniedText});
     std::ifstream in(path);
@@ -134,4 +135,4 @@ TEST(WriteSettingFile, AReadOnlyFileOnDiskIsRefusedByName) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -7,7 +7,7 @@
 
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::settings {
 namespace {
 
 using test::FakePrompter;
@@ -59,7 +59,7 @@ TEST(StringInputRules, ChecksByGroupAndLabel) {
         EXPECT_EQ(prompter.texts(), expected) << c.label << " " << c.text;
         for (const auto& message : prompter.messages) {
             EXPECT_EQ(message.caption, "Error");
-            EXPECT_EQ(message.icon, MessageIcon::Warning);
+            EXPECT_EQ(message.icon, common::MessageIcon::Warning);
         }
     }
 }
@@ -159,4 +159,4 @@ TEST(StringInputRules, DefaultTexts) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::settings

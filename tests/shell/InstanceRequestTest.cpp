@@ -9,7 +9,7 @@
 #include "platform/UnixSocket.h"
 #include "shell/InstanceRequest.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 namespace {
 
 using Status = InstanceRequestReader::Status;
@@ -103,7 +103,7 @@ TEST(InstanceRequest, PathsAreMadeAbsoluteAgainstTheSecondStartsFolder) {
 }
 
 TEST(InstanceRequest, HandOverSucceedsOnlyWithTheReceipt) {
-    TempFolder folder;
+    test::TempFolder folder;
     const std::string path = folder / "magtune.sock";
     std::string problem;
     // Nobody listens: the wait is bounded and says why.
@@ -111,8 +111,8 @@ TEST(InstanceRequest, HandOverSucceedsOnlyWithTheReceipt) {
     EXPECT_NE(problem.find("cannot reach it at " + path), std::string::npos) << problem;
     EXPECT_FALSE(HandOverToRunningInstance("", "/a.cfg", 150, problem));
 
-    SystemError error;
-    auto listener = UnixSocket::listenAt(path, error);
+    platform::SystemError error;
+    auto listener = platform::UnixSocket::listenAt(path, error);
     ASSERT_TRUE(listener.has_value()) << error.function;
     // A listener that hangs (never answers) lets the second start go.
     EXPECT_FALSE(HandOverToRunningInstance(path, "/a.cfg", 200, problem));
@@ -123,7 +123,7 @@ TEST(InstanceRequest, HandOverSucceedsOnlyWithTheReceipt) {
     for (const std::uint8_t answer : {kInstanceRequestTaken, std::uint8_t{0x15}}) {
         std::string received;
         std::thread runningInstance([&] {
-            std::optional<UnixSocket> connection;
+            std::optional<platform::UnixSocket> connection;
             for (int i = 0; i < 500 && !connection; ++i) {
                 connection = listener->accept();
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -135,7 +135,7 @@ TEST(InstanceRequest, HandOverSucceedsOnlyWithTheReceipt) {
             std::array<std::uint8_t, 64> buffer{};
             while (reader.status() == Status::Incomplete) {
                 const auto got = connection->readSome(buffer, 2000);
-                if (got.status != UnixSocket::ReadStatus::Data) {
+                if (got.status != platform::UnixSocket::ReadStatus::Data) {
                     return;
                 }
                 reader.feed(std::span(buffer).first(got.count));
@@ -153,4 +153,4 @@ TEST(InstanceRequest, HandOverSucceedsOnlyWithTheReceipt) {
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::shell

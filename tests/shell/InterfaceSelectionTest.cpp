@@ -6,7 +6,7 @@
 #include "shell/ShellFakes.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::shell {
 namespace {
 
 using test::FakeComPorts;
@@ -19,13 +19,13 @@ constexpr const char* kBaudMessage =
 
 class InterfaceSelectionTest : public ::testing::Test {
   protected:
-    SettingStore store;
-    SerialSession session;
-    CommOptions options;
+    settings::SettingStore store;
+    comm::SerialSession session;
+    comm::CommOptions options;
     test::MemoryFileSystem files;
-    TransferLog log{files, "/tmp/USBLog.txt"};
+    comm::TransferLog log{files, "/tmp/USBLog.txt"};
     FakePrompter prompter;
-    SerialLink link{session, options, log, prompter};
+    comm::SerialLink link{session, options, log, prompter};
     FakeComPorts ports;
     FakeSerialPort com1;
     FakeSerialPort com3;
@@ -33,10 +33,10 @@ class InterfaceSelectionTest : public ::testing::Test {
 
     InterfaceSelectionTest() {
         ports.available = {{0, &com1}, {2, &com3}};
-        com3.systemState.DCBlength = PortSettings::kByteSize;
+        com3.systemState.DCBlength = platform::PortSettings::kByteSize;
         com3.systemState.BaudRate = 19200;
         com3.systemState.ByteSize = 7;
-        com3.systemState.Parity = PortSettings::kEvenParity;
+        com3.systemState.Parity = platform::PortSettings::kEvenParity;
     }
 
     InterfaceSelection dialog(SelectionDialogKind kind = SelectionDialogKind::Download) {
@@ -44,7 +44,7 @@ class InterfaceSelectionTest : public ::testing::Test {
     }
 
     void rememberRs232(int comIndex) {
-        store.CurrentInterface = InterfaceCode::Rs232;
+        store.CurrentInterface = settings::InterfaceCode::Rs232;
         session.CurrentComIndex = static_cast<std::uint16_t>(comIndex);
     }
 };
@@ -110,14 +110,14 @@ TEST_F(InterfaceSelectionTest, ASimulatorThatStopsHandsTheSelectionToItsInterfac
     rememberRs232(2);
     auto d = dialog();
     d.Load();
-    d.setSimulatedInterface(InterfaceCode::KeyboardWedge);
+    d.setSimulatedInterface(settings::InterfaceCode::KeyboardWedge);
     d.SelectOption(kSimulatedReaderOption);
     EXPECT_FALSE(d.portControlsVisible());
     d.setSimulatedInterface(0);
     EXPECT_FALSE(d.simulatorOffered());
-    EXPECT_EQ(d.selectedInterface(), InterfaceCode::KeyboardWedge);
+    EXPECT_EQ(d.selectedInterface(), settings::InterfaceCode::KeyboardWedge);
     ASSERT_EQ(d.Ok(), SelectionOk::Accepted);
-    EXPECT_EQ(store.CurrentInterface, InterfaceCode::KeyboardWedge);
+    EXPECT_EQ(store.CurrentInterface, settings::InterfaceCode::KeyboardWedge);
     EXPECT_FALSE(session.isPortOpen());
 }
 
@@ -133,7 +133,7 @@ TEST_F(InterfaceSelectionTest, LoadWithRs232ReopensTheRememberedPort) {
 
 TEST_F(InterfaceSelectionTest, LoadClosesAPortLeftOpen) {
     session.SerialPort = std::make_unique<test::PortHandle>(com1);
-    store.CurrentInterface = InterfaceCode::Usb;
+    store.CurrentInterface = settings::InterfaceCode::Usb;
     auto d = dialog();
     d.Load();
     EXPECT_TRUE(com1.closed);
@@ -150,7 +150,7 @@ TEST_F(InterfaceSelectionTest, PortHeldElsewhereDisablesPropertiesAndOkReportsIt
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].text, FakeComPorts::refusal(1));
     EXPECT_EQ(prompter.messages[0].caption, "Error");
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Warning);
     EXPECT_FALSE(d.chosen());
 
     // Picking a port that is there lets OK through.
@@ -173,22 +173,22 @@ TEST_F(InterfaceSelectionTest, ChoosingAPortClosesTheOneBefore) {
 
 TEST_F(InterfaceSelectionTest, OkWithRs232ConfiguresThePortAndKeepsItOpen) {
     rememberRs232(2);
-    store.CurrentInterface = InterfaceCode::Usb;
+    store.CurrentInterface = settings::InterfaceCode::Usb;
     auto d = dialog();
     d.Load();
-    d.SelectOption(InterfaceCode::Rs232);  // reopens the remembered port
+    d.SelectOption(settings::InterfaceCode::Rs232);  // reopens the remembered port
     EXPECT_EQ(d.Ok(), SelectionOk::Accepted);
     EXPECT_TRUE(d.chosen());
-    EXPECT_EQ(store.CurrentInterface, InterfaceCode::Rs232);
+    EXPECT_EQ(store.CurrentInterface, settings::InterfaceCode::Rs232);
     EXPECT_EQ(session.CurrentComIndex, 2);
     EXPECT_FALSE(com3.closed);
     // A block never filled becomes 9600 baud 8N1, then the idle time-outs.
     ASSERT_EQ(com3.appliedStates.size(), 1u);
     EXPECT_EQ(com3.appliedStates[0].BaudRate, 9600u);
     EXPECT_EQ(com3.appliedStates[0].ByteSize, 8);
-    EXPECT_EQ(com3.appliedStates[0].Parity, PortSettings::kNoParity);
+    EXPECT_EQ(com3.appliedStates[0].Parity, platform::PortSettings::kNoParity);
     ASSERT_EQ(com3.appliedTimeouts.size(), 1u);
-    EXPECT_EQ(com3.appliedTimeouts[0], kIdleTimeouts);
+    EXPECT_EQ(com3.appliedTimeouts[0], comm::kIdleTimeouts);
     EXPECT_TRUE(prompter.messages.empty());
 }
 
@@ -201,7 +201,7 @@ TEST_F(InterfaceSelectionTest, OkStaysWhenThePortCannotBeConfigured) {
     EXPECT_EQ(d.Ok(), SelectionOk::Stay);
     EXPECT_FALSE(d.chosen());
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, SystemErrorText("SetCommState", EIO));
+    EXPECT_EQ(prompter.messages[0].text, platform::SystemErrorText("SetCommState", EIO));
 }
 
 TEST_F(InterfaceSelectionTest, OkWithoutRs232ClosesThePortAndSetsTheInterface) {
@@ -209,7 +209,8 @@ TEST_F(InterfaceSelectionTest, OkWithoutRs232ClosesThePortAndSetsTheInterface) {
         std::int32_t option;
         std::int32_t interface;
     };
-    for (const Case c : {Case{InterfaceCode::Usb, 3}, Case{InterfaceCode::KeyboardWedge, 2}}) {
+    for (const Case c :
+         {Case{settings::InterfaceCode::Usb, 3}, Case{settings::InterfaceCode::KeyboardWedge, 2}}) {
         rememberRs232(0);
         auto d = dialog();
         d.Load();
@@ -228,11 +229,11 @@ TEST_F(InterfaceSelectionTest, CancelClosesThePortAndChangesNothing) {
     rememberRs232(0);
     auto d = dialog();
     d.Load();
-    d.SelectOption(InterfaceCode::Usb);
+    d.SelectOption(settings::InterfaceCode::Usb);
     d.Cancel();
     EXPECT_FALSE(d.chosen());
     EXPECT_TRUE(com1.closed);
-    EXPECT_EQ(store.CurrentInterface, InterfaceCode::Rs232);
+    EXPECT_EQ(store.CurrentInterface, settings::InterfaceCode::Rs232);
 }
 
 TEST_F(InterfaceSelectionTest, UploadDialogNeedsAProductName) {
@@ -245,7 +246,7 @@ TEST_F(InterfaceSelectionTest, UploadDialogNeedsAProductName) {
                           Case{"    ", SelectionOk::FocusDeviceName, "OLD"},
                           Case{"  MSR 100 ", SelectionOk::Accepted, "MSR 100"}}) {
         session.DeviceName = "OLD";
-        store.CurrentInterface = InterfaceCode::Usb;
+        store.CurrentInterface = settings::InterfaceCode::Usb;
         auto d = dialog(SelectionDialogKind::Upload);
         d.Load();
         EXPECT_EQ(d.Ok(c.typed), c.outcome) << c.typed;
@@ -260,13 +261,13 @@ TEST_F(InterfaceSelectionTest, MissingNameIsCheckedBeforeThePort) {
     d.Load();
     EXPECT_EQ(d.Ok(" "), SelectionOk::FocusDeviceName);
     EXPECT_TRUE(prompter.messages.empty());
-    EXPECT_EQ(store.CurrentInterface, InterfaceCode::Rs232);
+    EXPECT_EQ(store.CurrentInterface, settings::InterfaceCode::Rs232);
 }
 
 TEST_F(InterfaceSelectionTest, OtherDialogsIgnoreTheName) {
     for (auto kind : {SelectionDialogKind::Download, SelectionDialogKind::TestPad}) {
         session.DeviceName = "KEPT";
-        store.CurrentInterface = InterfaceCode::KeyboardWedge;
+        store.CurrentInterface = settings::InterfaceCode::KeyboardWedge;
         auto d = dialog(kind);
         d.Load();
         EXPECT_EQ(d.Ok(), SelectionOk::Accepted);
@@ -278,7 +279,7 @@ TEST_F(InterfaceSelectionTest, PropertiesReadsAnUnfilledBlockFromThePort) {
     rememberRs232(2);
     auto d = dialog();
     d.Load();
-    PortSettings chosen = com3.systemState;
+    platform::PortSettings chosen = com3.systemState;
     chosen.BaudRate = 4800;
     portDialog.answers = {chosen};
     d.Properties();
@@ -296,9 +297,9 @@ TEST_F(InterfaceSelectionTest, PropertiesReadsAnUnfilledBlockFromThePort) {
 
 TEST_F(InterfaceSelectionTest, PropertiesUsesAFilledBlockAsItIs) {
     rememberRs232(2);
-    session.PortSettings.DCBlength = PortSettings::kByteSize;
+    session.PortSettings.DCBlength = platform::PortSettings::kByteSize;
     session.PortSettings.BaudRate = 1200;
-    const PortSettings before = session.PortSettings;
+    const platform::PortSettings before = session.PortSettings;
     auto d = dialog();
     d.Load();
     d.Properties();  // cancelled
@@ -318,7 +319,7 @@ TEST_F(InterfaceSelectionTest, PropertiesReportsAFailedRead) {
     EXPECT_TRUE(portDialog.shown.empty());
     EXPECT_EQ(session.PortSettings.DCBlength, 0u);
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, "GetCommState():\n" + SystemMessageText(EIO));
+    EXPECT_EQ(prompter.messages[0].text, "GetCommState():\n" + platform::SystemMessageText(EIO));
     EXPECT_EQ(prompter.messages[0].caption, "Error");
 }
 
@@ -327,17 +328,17 @@ TEST_F(InterfaceSelectionTest, PropertiesRefuses110BaudAndShowsTheDialogAgain) {
     session.PortSettings = com3.systemState;
     auto d = dialog();
     d.Load();
-    PortSettings slow = com3.systemState;
+    platform::PortSettings slow = com3.systemState;
     slow.BaudRate = 110;
-    slow.StopBits = PortSettings::kTwoStopBits;
-    PortSettings fixed = slow;
+    slow.StopBits = platform::PortSettings::kTwoStopBits;
+    platform::PortSettings fixed = slow;
     fixed.BaudRate = 2400;
     portDialog.answers = {slow, fixed};
     d.Properties();
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].text, kBaudMessage);
     EXPECT_EQ(prompter.messages[0].caption, "Error");
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Warning);
     ASSERT_EQ(portDialog.shown.size(), 2u);
     EXPECT_EQ(portDialog.shown[1].settings, slow);  // as the user left it
     EXPECT_EQ(session.PortSettings, fixed);
@@ -348,7 +349,7 @@ TEST_F(InterfaceSelectionTest, CancellingAfter110BaudKeepsTheSettings) {
     session.PortSettings = com3.systemState;
     auto d = dialog();
     d.Load();
-    PortSettings slow = com3.systemState;
+    platform::PortSettings slow = com3.systemState;
     slow.BaudRate = 110;
     portDialog.answers = {slow, std::nullopt};
     d.Properties();
@@ -357,4 +358,4 @@ TEST_F(InterfaceSelectionTest, CancellingAfter110BaudKeepsTheSettings) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::shell

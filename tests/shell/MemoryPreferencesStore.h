@@ -12,22 +12,22 @@ namespace magtune::test {
 
 // The registry in memory, names compared exactly; failures are injected per
 // key or value name.
-class MemoryPreferencesStore : public PreferencesStore {
+class MemoryPreferencesStore : public platform::PreferencesStore {
   public:
-    std::map<std::string, std::vector<std::pair<std::string, RegValue>>> keys;
+    std::map<std::string, std::vector<std::pair<std::string, platform::RegValue>>> keys;
     std::set<std::string> failCreate, failOpen, failSet, failDelete;
     bool failEnum = false;
     bool failSave = false;
     int saves = 0;
 
-    bool createKey(const std::string& key, SystemError& error) override {
+    bool createKey(const std::string& key, platform::SystemError& error) override {
         if (failCreate.count(key)) {
             return fail(error, "RegCreateKeyEx", EACCES);
         }
         keys[key];
         return true;
     }
-    bool openKey(const std::string& key, SystemError& error) override {
+    bool openKey(const std::string& key, platform::SystemError& error) override {
         if (failOpen.count(key) || !keys.count(key)) {
             return fail(error, "RegOpenKeyEx", failOpen.count(key) ? EACCES : ENOENT);
         }
@@ -35,7 +35,7 @@ class MemoryPreferencesStore : public PreferencesStore {
     }
     bool keyExists(const std::string& key) override { return keys.count(key) != 0; }
     bool enumValues(const std::string& key, std::size_t nameBufferChars,
-                    std::vector<std::string>& names, SystemError& error) override {
+                    std::vector<std::string>& names, platform::SystemError& error) override {
         names.clear();
         if (failEnum || !keys.count(key)) {
             return fail(error, "RegEnumValue", EACCES);
@@ -45,21 +45,22 @@ class MemoryPreferencesStore : public PreferencesStore {
             names.push_back(name);
             tooLong = tooLong || (nameBufferChars != 0 && name.size() >= nameBufferChars);
         }
-        return tooLong ? fail(error, "RegEnumValue", kRegNameTooLong) : true;
+        return tooLong ? fail(error, "RegEnumValue", platform::kRegNameTooLong) : true;
     }
-    bool enumKeys(const std::string&, std::vector<std::string>&, SystemError& error) override {
+    bool enumKeys(const std::string&, std::vector<std::string>&,
+                  platform::SystemError& error) override {
         return fail(error, "RegEnumKeyEx", ENOSYS);
     }
-    bool queryValue(const std::string& key, const std::string& name, RegValue& value,
-                    SystemError& error) override {
+    bool queryValue(const std::string& key, const std::string& name, platform::RegValue& value,
+                    platform::SystemError& error) override {
         if (const auto* found = find(key, name)) {
             value = *found;
             return true;
         }
         return fail(error, "RegQueryValueEx", ENOENT);
     }
-    bool setValue(const std::string& key, const std::string& name, const RegValue& value,
-                  SystemError& error) override {
+    bool setValue(const std::string& key, const std::string& name, const platform::RegValue& value,
+                  platform::SystemError& error) override {
         if (failSet.count(name) || !keys.count(key)) {
             return fail(error, "RegSetValueEx", EACCES);
         }
@@ -70,7 +71,8 @@ class MemoryPreferencesStore : public PreferencesStore {
         }
         return true;
     }
-    bool deleteValue(const std::string& key, const std::string& name, SystemError& error) override {
+    bool deleteValue(const std::string& key, const std::string& name,
+                     platform::SystemError& error) override {
         auto& values = keys[key];
         for (auto it = values.begin(); it != values.end(); ++it) {
             if (it->first == name && !failDelete.count(name)) {
@@ -80,15 +82,15 @@ class MemoryPreferencesStore : public PreferencesStore {
         }
         return fail(error, "RegDeleteValue", failDelete.count(name) ? EACCES : ENOENT);
     }
-    bool deleteKey(const std::string& key, SystemError& error) override {
+    bool deleteKey(const std::string& key, platform::SystemError& error) override {
         return keys.erase(key) ? true : fail(error, "RegDeleteKey", ENOENT);
     }
-    bool save(SystemError& error) override {
+    bool save(platform::SystemError& error) override {
         ++saves;
         return failSave ? fail(error, "RegFlushKey", ENOSPC) : true;
     }
 
-    RegValue* find(const std::string& key, const std::string& name) {
+    platform::RegValue* find(const std::string& key, const std::string& name) {
         auto k = keys.find(key);
         if (k == keys.end()) {
             return nullptr;
@@ -100,7 +102,7 @@ class MemoryPreferencesStore : public PreferencesStore {
         }
         return nullptr;
     }
-    void put(const std::string& key, const std::string& name, RegValue value) {
+    void put(const std::string& key, const std::string& name, platform::RegValue value) {
         keys[key].emplace_back(name, std::move(value));
     }
     std::optional<std::uint32_t> dword(const std::string& key, const std::string& name) {
@@ -109,7 +111,7 @@ class MemoryPreferencesStore : public PreferencesStore {
     }
 
   private:
-    static bool fail(SystemError& error, const char* function, int code) {
+    static bool fail(platform::SystemError& error, const char* function, int code) {
         error = {function, code};
         return false;
     }

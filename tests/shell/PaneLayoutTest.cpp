@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace magtune::test {
+namespace magtune::shell {
 namespace {
 
 TEST(PaneLayout, SplitterStaysAPaneWidthFromEitherEdge) {
@@ -92,4 +92,4 @@ TEST(PaneLayout, PixelsSurviveTheRoundTripAtOddResolutions) {
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::shell

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace magtune {
+namespace magtune::shell {
 namespace {
 
 TEST(PortSettingsChoicesTest, UnlistedRatesJoinTheListInOrder) {
@@ -23,15 +23,16 @@ TEST(PortSettingsChoicesTest, FlowControlSetsAndReadsTheHandshakeFields) {
         std::uint8_t dtr, rts;
     };
     const Case cases[] = {
-        {FlowControl::Hardware, true, true, false, false, PortSettings::kDtrControlHandshake,
-         PortSettings::kRtsControlHandshake},
-        {FlowControl::XonXoff, false, false, true, true, PortSettings::kDtrControlEnable,
-         PortSettings::kRtsControlEnable},
-        {FlowControl::None, false, false, false, false, PortSettings::kDtrControlEnable,
-         PortSettings::kRtsControlEnable},
+        {FlowControl::Hardware, true, true, false, false,
+         platform::PortSettings::kDtrControlHandshake,
+         platform::PortSettings::kRtsControlHandshake},
+        {FlowControl::XonXoff, false, false, true, true, platform::PortSettings::kDtrControlEnable,
+         platform::PortSettings::kRtsControlEnable},
+        {FlowControl::None, false, false, false, false, platform::PortSettings::kDtrControlEnable,
+         platform::PortSettings::kRtsControlEnable},
     };
     for (const Case& c : cases) {
-        PortSettings s;
+        platform::PortSettings s;
         s.flags = 0xFFFFFFFFu;  // every other bit must survive
         SetFlowControl(s, c.flow);
         EXPECT_EQ(s.fOutxCtsFlow(), c.cts);
@@ -45,34 +46,34 @@ TEST(PortSettingsChoicesTest, FlowControlSetsAndReadsTheHandshakeFields) {
         EXPECT_EQ(FlowControlOf(s), c.flow);
     }
     // RTS handshake alone counts as hardware; XOFF sent alone as software.
-    PortSettings rts;
-    rts.setFRtsControl(PortSettings::kRtsControlHandshake);
+    platform::PortSettings rts;
+    rts.setFRtsControl(platform::PortSettings::kRtsControlHandshake);
     EXPECT_EQ(FlowControlOf(rts), FlowControl::Hardware);
-    PortSettings xoff;
+    platform::PortSettings xoff;
     xoff.setFInX(true);
     EXPECT_EQ(FlowControlOf(xoff), FlowControl::XonXoff);
 }
 
 TEST(PortSettingsChoicesTest, DefaultsAre9600EightNoneOne) {
-    PortSettings s;
-    s.DCBlength = PortSettings::kByteSize;
+    platform::PortSettings s;
+    s.DCBlength = platform::PortSettings::kByteSize;
     s.BaudRate = 110;
     s.ByteSize = 5;
     s.XonChar = 0x11;
-    SetParity(s, PortSettings::kOddParity);
+    SetParity(s, platform::PortSettings::kOddParity);
     EXPECT_TRUE(s.fParity());
-    s.StopBits = PortSettings::kTwoStopBits;
+    s.StopBits = platform::PortSettings::kTwoStopBits;
     SetFlowControl(s, FlowControl::Hardware);
     RestorePortDefaults(s);
     EXPECT_EQ(s.BaudRate, 9600u);
     EXPECT_EQ(s.ByteSize, 8);
-    EXPECT_EQ(s.Parity, PortSettings::kNoParity);
+    EXPECT_EQ(s.Parity, platform::PortSettings::kNoParity);
     EXPECT_FALSE(s.fParity());
-    EXPECT_EQ(s.StopBits, PortSettings::kOneStopBit);
+    EXPECT_EQ(s.StopBits, platform::PortSettings::kOneStopBit);
     EXPECT_EQ(FlowControlOf(s), FlowControl::None);
     EXPECT_EQ(s.XonChar, 0x11);
-    EXPECT_EQ(s.DCBlength, PortSettings::kByteSize);
+    EXPECT_EQ(s.DCBlength, platform::PortSettings::kByteSize);
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::shell

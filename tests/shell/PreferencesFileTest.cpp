@@ -13,14 +13,14 @@
 #include "shell/Preferences.h"
 #include "support/FakePrompter.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 namespace {
 
 class PreferencesFile : public ::testing::Test {
   protected:
     std::filesystem::path folder;
     std::string path;
-    FakePrompter prompter;
+    test::FakePrompter prompter;
     DisplayMetrics display{19200, 14400, 120};
 
     void SetUp() override {
@@ -41,7 +41,7 @@ class PreferencesFile : public ::testing::Test {
 
     // One start: load, then (as at program end) save.
     Preferences startAndExit(bool save = true) {
-        FilePreferencesStore store(path);
+        platform::FilePreferencesStore store(path);
         std::string problem = store.load();
         if (!problem.empty()) {
             prompter.warning(problem);
@@ -154,14 +154,14 @@ TEST_F(PreferencesFile, WhatTheLoadCleansUpOrCreatesIsOnDiskAtOnce) {
 
 TEST_F(PreferencesFile, RecentEntriesAndOptionsSurviveARestart) {
     {
-        FilePreferencesStore store(path);
+        platform::FilePreferencesStore store(path);
         store.load();
         Preferences p;
         ASSERT_EQ(LoadPreferences(store, prompter, display, p), PreferencesLoadOutcome::Loaded);
         p.options.ReadTotalTimeoutConstant = 250;
         p.CurrentInterface = 1;
         p.recent.AddRecent("/home/tech/a.cfg", 0);
-        DcbBytes dcb{};
+        settings::DcbBytes dcb{};
         dcb[0] = 28;
         p.recent.AddRecent("Desk reader", 1, 2, dcb);
         ASSERT_TRUE(SavePreferences(store, prompter, p, false));
@@ -181,7 +181,7 @@ TEST_F(PreferencesFile, ACorruptFileIsReportedOnceKeptAsideAndReplaced) {
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_NE(prompter.messages[0].text.find("could not be read"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(path + ".bak"));
-    EXPECT_EQ(p.options, CommOptions{});
+    EXPECT_EQ(p.options, comm::CommOptions{});
     // The next start finds a good file and says nothing.
     prompter.clear();
     startAndExit(false);
@@ -189,4 +189,4 @@ TEST_F(PreferencesFile, ACorruptFileIsReportedOnceKeptAsideAndReplaced) {
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::shell

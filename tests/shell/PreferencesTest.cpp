@@ -9,7 +9,7 @@
 #include "shell/MemoryPreferencesStore.h"
 #include "support/FakePrompter.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 namespace {
 
 const std::string kApp = "Software\\Tarvik Veviriz Inc.\\Magtune";
@@ -20,8 +20,8 @@ std::string File(int k) {
 
 class PreferencesTest : public ::testing::Test {
   protected:
-    MemoryPreferencesStore store;
-    FakePrompter prompter;
+    test::MemoryPreferencesStore store;
+    test::FakePrompter prompter;
     // 1280 x 960 pixels at 15 twips a pixel, and a 120-twip window frame.
     DisplayMetrics display{19200.4, 14399.6, 120};
     Preferences prefs;
@@ -50,9 +50,9 @@ TEST_F(PreferencesTest, FirstStartCreatesTheKeysAndFirstExitFillsThem) {
     EXPECT_EQ(prefs.CurrentInterface, 2);
     EXPECT_EQ(prefs.GroupChars, 12);
     EXPECT_EQ(prefs.Reduction, 0);
-    EXPECT_EQ(prefs.options, CommOptions{});
+    EXPECT_EQ(prefs.options, comm::CommOptions{});
     for (const auto& entry : prefs.recent.entries) {
-        EXPECT_EQ(entry, RecentEntry{});
+        EXPECT_EQ(entry, settings::RecentEntry{});
     }
 
     ASSERT_TRUE(save());
@@ -63,15 +63,16 @@ TEST_F(PreferencesTest, FirstStartCreatesTheKeysAndFirstExitFillsThem) {
                                         "Current Interface", "GroupChars", "Reduction", "USB Delay",
                                         "Protocol Delay", "Driver Delay", "USB Log Enable",
                                         "Read Interval Timeout", "Read Total Timeout Constant"}));
-    EXPECT_EQ(*store.find(kSettings, "MainWidth"), RegValue::dword(15360));
-    EXPECT_EQ(*store.find(kSettings, "USB Log Enable"), RegValue::dword(0));
-    EXPECT_EQ(*store.find(kSettings, "Driver Delay"), RegValue::dword(2000));
+    EXPECT_EQ(*store.find(kSettings, "MainWidth"), platform::RegValue::dword(15360));
+    EXPECT_EQ(*store.find(kSettings, "USB Log Enable"), platform::RegValue::dword(0));
+    EXPECT_EQ(*store.find(kSettings, "Driver Delay"), platform::RegValue::dword(2000));
     for (int k = 1; k <= 4; ++k) {
         EXPECT_EQ(valueNames(File(k)),
                   (std::vector<std::string>{"Name", "Interface", "Com", "DCB"}));
         EXPECT_EQ(store.find(File(k), "Name")->data, std::vector<std::uint8_t>{0});
-        EXPECT_EQ(store.find(File(k), "Name")->type, RegType::String);
-        EXPECT_EQ(*store.find(File(k), "DCB"), RegValue::binary(std::vector<std::uint8_t>(28)));
+        EXPECT_EQ(store.find(File(k), "Name")->type, platform::RegType::String);
+        EXPECT_EQ(*store.find(File(k), "DCB"),
+                  platform::RegValue::binary(std::vector<std::uint8_t>(28)));
     }
     EXPECT_TRUE(prompter.messages.empty());
 }
@@ -79,11 +80,13 @@ TEST_F(PreferencesTest, FirstStartCreatesTheKeysAndFirstExitFillsThem) {
 TEST_F(PreferencesTest, StoredValuesAreCheckedAgainstTheirRanges) {
     struct Case {
         const char* name;
-        RegValue stored;
+        platform::RegValue stored;
         std::function<std::int64_t(const Preferences&)> field;
         std::int64_t expected;
     };
-    auto num = [](std::int32_t v) { return RegValue::dword(static_cast<std::uint32_t>(v)); };
+    auto num = [](std::int32_t v) {
+        return platform::RegValue::dword(static_cast<std::uint32_t>(v));
+    };
     const auto com = [](const Preferences& p) { return p.CurrentCom; };
     const auto iface = [](const Preferences& p) { return p.CurrentInterface; };
     const Case cases[] = {
@@ -114,9 +117,10 @@ TEST_F(PreferencesTest, StoredValuesAreCheckedAgainstTheirRanges) {
         {"USB Log Enable", num(0), [](auto& p) { return p.options.UsbLogEnable; }, 0},
         {"MainLeft", num(-3000), [](auto& p) { return p.window.MainLeft; }, -3000},
         // Read as 4 raw bytes whatever the type; longer data counts as missing.
-        {"Current Com", RegValue{RegType::String, {5, 0, 0, 0}}, com, 5},
-        {"Current Com", RegValue::binary(std::vector<std::uint8_t>{5, 0, 0, 0, 0}), com, 0},
-        {"MainTop", RegValue::binary(std::vector<std::uint8_t>{1, 2}),
+        {"Current Com", platform::RegValue{platform::RegType::String, {5, 0, 0, 0}}, com, 5},
+        {"Current Com", platform::RegValue::binary(std::vector<std::uint8_t>{5, 0, 0, 0, 0}), com,
+         0},
+        {"MainTop", platform::RegValue::binary(std::vector<std::uint8_t>{1, 2}),
          [](auto& p) { return p.window.MainTop; }, 1440},
     };
     for (const auto& c : cases) {
@@ -129,21 +133,21 @@ TEST_F(PreferencesTest, StoredValuesAreCheckedAgainstTheirRanges) {
 }
 
 TEST_F(PreferencesTest, SplitterDefaultsFollowTheStoredWidth) {
-    store.put(kSettings, "MainWidth", RegValue::dword(9000));
-    store.put(kSettings, "Column2Width", RegValue::dword(777));
+    store.put(kSettings, "MainWidth", platform::RegValue::dword(9000));
+    store.put(kSettings, "Column2Width", platform::RegValue::dword(777));
     ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
     // (9000 - 120 - 40) \ 3 = 2946
     EXPECT_EQ(prefs.window, (WindowLayout{1920, 1440, 9000, 11520, 2946, 2946, 777}));
 }
 
 TEST_F(PreferencesTest, StrayValuesUnderTheAppKeyAreDeleted) {
-    store.put(kApp, "Stray", RegValue::dword(1));
-    store.put(kApp, "", RegValue::string("default value"));
-    store.put(kApp, std::string(127, 'a'), RegValue::dword(2));
+    store.put(kApp, "Stray", platform::RegValue::dword(1));
+    store.put(kApp, "", platform::RegValue::string("default value"));
+    store.put(kApp, std::string(127, 'a'), platform::RegValue::dword(2));
     // Such a name once made every start fail; now it goes like the others.
-    store.put(kApp, std::string(128, 'b'), RegValue::dword(3));
-    store.put(kApp, std::string(300, 'c'), RegValue::dword(4));
-    store.put(kSettings, "Current Com", RegValue::dword(3));
+    store.put(kApp, std::string(128, 'b'), platform::RegValue::dword(3));
+    store.put(kApp, std::string(300, 'c'), platform::RegValue::dword(4));
+    store.put(kSettings, "Current Com", platform::RegValue::dword(3));
     ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
     EXPECT_TRUE(store.keys[kApp].empty());
     EXPECT_EQ(prefs.CurrentCom, 3);
@@ -152,20 +156,22 @@ TEST_F(PreferencesTest, StrayValuesUnderTheAppKeyAreDeleted) {
 
 TEST_F(PreferencesTest, LoadFailuresEndTheProgram) {
     struct Case {
-        std::function<void(MemoryPreferencesStore&)> inject;
+        std::function<void(test::MemoryPreferencesStore&)> inject;
         std::string message;
     };
     const Case cases[] = {
-        {[](auto& s) { s.failCreate.insert(kApp); }, SystemErrorText("RegCreateKeyEx", EACCES)},
+        {[](auto& s) { s.failCreate.insert(kApp); },
+         platform::SystemErrorText("RegCreateKeyEx", EACCES)},
         {[](auto& s) { s.failCreate.insert(kSettings); },
-         SystemErrorText("RegCreateKeyEx", EACCES)},
-        {[](auto& s) { s.failCreate.insert(File(3)); }, SystemErrorText("RegCreateKeyEx", EACCES)},
-        {[](auto& s) { s.failEnum = true; }, SystemErrorText("RegEnumValue", EACCES)},
+         platform::SystemErrorText("RegCreateKeyEx", EACCES)},
+        {[](auto& s) { s.failCreate.insert(File(3)); },
+         platform::SystemErrorText("RegCreateKeyEx", EACCES)},
+        {[](auto& s) { s.failEnum = true; }, platform::SystemErrorText("RegEnumValue", EACCES)},
         {[](auto& s) {
-             s.put(kApp, "Stray", RegValue::dword(1));
+             s.put(kApp, "Stray", platform::RegValue::dword(1));
              s.failDelete.insert("Stray");
          },
-         SystemErrorText("RegDeleteValue", EACCES)},
+         platform::SystemErrorText("RegDeleteValue", EACCES)},
     };
     for (const auto& c : cases) {
         store = {};
@@ -175,12 +181,12 @@ TEST_F(PreferencesTest, LoadFailuresEndTheProgram) {
         ASSERT_EQ(prompter.messages.size(), 1u);
         EXPECT_EQ(prompter.messages[0].text, c.message);
         EXPECT_EQ(prompter.messages[0].caption, "Error");
-        EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Error);
+        EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Error);
     }
 }
 
 TEST_F(PreferencesTest, UsbLogEnableIsOnlyEverWrittenAsZero) {
-    store.put(kSettings, "USB Log Enable", RegValue::dword(5));
+    store.put(kSettings, "USB Log Enable", platform::RegValue::dword(5));
     ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
     EXPECT_TRUE(prefs.options.UsbLogEnable);
     ASSERT_TRUE(save());
@@ -207,7 +213,7 @@ TEST_F(PreferencesTest, MinimizedExitKeepsTheStoredLayout) {
 }
 
 TEST_F(PreferencesTest, RecentEntries) {
-    DcbBytes dcb{};
+    settings::DcbBytes dcb{};
     for (std::size_t i = 0; i < dcb.size(); ++i) {
         dcb[i] = static_cast<std::uint8_t>(i + 1);
     }
@@ -218,7 +224,7 @@ TEST_F(PreferencesTest, RecentEntries) {
     prefs.recent.entries[3] = {std::string(200, 'x'), 2, 0, {}};
     ASSERT_TRUE(save());
     EXPECT_EQ(store.find(File(2), "Name")->data.size(), 18u);  // the text and its zero byte
-    EXPECT_EQ(*store.find(File(2), "DCB"), RegValue::binary(dcb));
+    EXPECT_EQ(*store.find(File(2), "DCB"), platform::RegValue::binary(dcb));
 
     Preferences reloaded;
     ASSERT_EQ(LoadPreferences(store, prompter, display, reloaded), PreferencesLoadOutcome::Loaded);
@@ -226,19 +232,19 @@ TEST_F(PreferencesTest, RecentEntries) {
     EXPECT_EQ(reloaded.recent.entries[1], prefs.recent.entries[1]);
     EXPECT_EQ(reloaded.recent.entries[2], prefs.recent.entries[2]);
     // A name of 200 characters does not fit and reads back empty.
-    EXPECT_EQ(reloaded.recent.entries[3], (RecentEntry{"", 2, 0, {}}));
+    EXPECT_EQ(reloaded.recent.entries[3], (settings::RecentEntry{"", 2, 0, {}}));
 }
 
 TEST_F(PreferencesTest, RecentValuesOutOfRangeOrMalformed) {
-    store.put(File(1), "Name", RegValue::string("COM reader"));
-    store.put(File(1), "Interface", RegValue::dword(4));
-    store.put(File(1), "Com", RegValue::dword(32));
-    store.put(File(1), "DCB", RegValue::binary(std::vector<std::uint8_t>(27, 0xAA)));
-    store.put(File(2), "Interface", RegValue::dword(0xFFFFFFFF));
-    store.put(File(2), "DCB", RegValue::binary(std::vector<std::uint8_t>(29, 0xAA)));
+    store.put(File(1), "Name", platform::RegValue::string("COM reader"));
+    store.put(File(1), "Interface", platform::RegValue::dword(4));
+    store.put(File(1), "Com", platform::RegValue::dword(32));
+    store.put(File(1), "DCB", platform::RegValue::binary(std::vector<std::uint8_t>(27, 0xAA)));
+    store.put(File(2), "Interface", platform::RegValue::dword(0xFFFFFFFF));
+    store.put(File(2), "DCB", platform::RegValue::binary(std::vector<std::uint8_t>(29, 0xAA)));
     ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
-    EXPECT_EQ(prefs.recent.entries[0], (RecentEntry{"COM reader", 0, 0, {}}));
-    EXPECT_EQ(prefs.recent.entries[1], RecentEntry{});
+    EXPECT_EQ(prefs.recent.entries[0], (settings::RecentEntry{"COM reader", 0, 0, {}}));
+    EXPECT_EQ(prefs.recent.entries[1], settings::RecentEntry{});
 }
 
 TEST_F(PreferencesTest, SaveFailuresStopTheSaving) {
@@ -249,7 +255,8 @@ TEST_F(PreferencesTest, SaveFailuresStopTheSaving) {
 
     store.failSet.insert("Current Interface");
     EXPECT_FALSE(save());
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{SystemErrorText("RegSetValueEx", EACCES)});
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{platform::SystemErrorText("RegSetValueEx", EACCES)});
     EXPECT_TRUE(store.dword(kSettings, "Current Com").has_value());
     EXPECT_FALSE(store.dword(kSettings, "GroupChars").has_value());
     EXPECT_EQ(store.find(File(1), "Name"), nullptr);
@@ -259,7 +266,8 @@ TEST_F(PreferencesTest, SaveFailuresStopTheSaving) {
     store.failOpen.insert(File(2));
     prompter.clear();
     EXPECT_FALSE(save());
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{SystemErrorText("RegOpenKeyEx", EACCES)});
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{platform::SystemErrorText("RegOpenKeyEx", EACCES)});
     EXPECT_EQ(store.dword(kSettings, "GroupChars"), 9u);
     EXPECT_EQ(store.find(File(1), "Name")->asString(), "first");
     EXPECT_EQ(store.find(File(3), "Name"), nullptr);
@@ -268,8 +276,8 @@ TEST_F(PreferencesTest, SaveFailuresStopTheSaving) {
     store.failSave = true;
     prompter.clear();
     EXPECT_FALSE(save());
-    EXPECT_EQ(prompter.texts(),
-              std::vector<std::string>{"Preferences were not saved: " + SystemMessageText(ENOSPC)});
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Preferences were not saved: " +
+                                                         platform::SystemMessageText(ENOSPC)});
 }
 
 TEST_F(PreferencesTest, ALoadThatChangedSomethingSavesAtOnceAndOtherwiseNot) {
@@ -278,22 +286,22 @@ TEST_F(PreferencesTest, ALoadThatChangedSomethingSavesAtOnceAndOtherwiseNot) {
     ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
     EXPECT_EQ(store.saves, 1);  // nothing to clean up: nothing written
 
-    store.put(kSettings, "Protocol Delay", RegValue::dword(3));
-    store.put(kSettings, "Current Com", RegValue::dword(31));
-    store.put(kSettings, "MainLeft", RegValue::string("x"));
-    store.put(File(2), "DCB", RegValue::binary(std::vector<std::uint8_t>(27, 0xAA)));
+    store.put(kSettings, "Protocol Delay", platform::RegValue::dword(3));
+    store.put(kSettings, "Current Com", platform::RegValue::dword(31));
+    store.put(kSettings, "MainLeft", platform::RegValue::string("x"));
+    store.put(File(2), "DCB", platform::RegValue::binary(std::vector<std::uint8_t>(27, 0xAA)));
     ASSERT_EQ(load(), PreferencesLoadOutcome::Loaded);
     EXPECT_EQ(store.saves, 2);
     EXPECT_EQ(valueNames(kSettings), std::vector<std::string>{"Current Com"});
     EXPECT_TRUE(valueNames(File(2)).empty());
 
     // A failed save at load is told and the program goes on.
-    store.put(kApp, "Stray", RegValue::dword(1));
+    store.put(kApp, "Stray", platform::RegValue::dword(1));
     store.failSave = true;
     prompter.clear();
     EXPECT_EQ(load(), PreferencesLoadOutcome::Loaded);
-    EXPECT_EQ(prompter.texts(),
-              std::vector<std::string>{"Preferences were not saved: " + SystemMessageText(ENOSPC)});
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Preferences were not saved: " +
+                                                         platform::SystemMessageText(ENOSPC)});
 }
 
 TEST_F(PreferencesTest, SaveWithoutTheKeysWritesNothing) {
@@ -305,7 +313,7 @@ TEST_F(PreferencesTest, SaveWithoutTheKeysWritesNothing) {
         store.saves = 0;
         EXPECT_FALSE(save());
         EXPECT_EQ(prompter.texts(),
-                  std::vector<std::string>{SystemErrorText("RegOpenKeyEx", ENOENT)});
+                  std::vector<std::string>{platform::SystemErrorText("RegOpenKeyEx", ENOENT)});
         EXPECT_FALSE(store.dword(kSettings, "Current Com").has_value());
         EXPECT_EQ(store.saves, 0);
     }
@@ -314,9 +322,9 @@ TEST_F(PreferencesTest, SaveWithoutTheKeysWritesNothing) {
 // The options dialog tells a technician where to switch the transfer logs
 // on: the key must be the one the switch is read from.
 TEST(Preferences, TransferLogSwitchIsReadFromTheKeyTheNoticeNames) {
-    EXPECT_EQ(std::string(kTransferLogSwitchKey),
+    EXPECT_EQ(std::string(comm::kTransferLogSwitchKey),
               std::string("HKEY_CURRENT_USER\\") + kSettingsKey);
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::shell

@@ -9,29 +9,29 @@
 
 #include "support/FakePrompter.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 namespace {
 
 // Records which editor a row opened and what it saw, and answers from a
 // script (an empty script cancels).
 class FakeEditors : public PropertyEditors {
   public:
-    explicit FakeEditors(SettingStore& store) : store_(store) {}
+    explicit FakeEditors(settings::SettingStore& store) : store_(store) {}
 
     std::vector<std::string> calls;  // editor, EditGroup, EditItem
     std::string keyText;
-    TrackOutputSequence trackOnOpen;
-    Formula formulaOnOpen;
+    dataedit::TrackOutputSequence trackOnOpen;
+    dataedit::Formula formulaOnOpen;
     std::deque<bool> answers;
-    std::function<void(TrackOutputSequence&)> changeTrack;
-    std::function<void(Formula&)> changeFormula;
+    std::function<void(dataedit::TrackOutputSequence&)> changeTrack;
+    std::function<void(dataedit::Formula&)> changeFormula;
 
     bool editValue() override { return record("value"); }
     bool editKeyText(const std::string& text) override {
         keyText = text;
         return record("string");
     }
-    bool editTrackSequence(int track, TrackOutputSequence& sequence) override {
+    bool editTrackSequence(int track, dataedit::TrackOutputSequence& sequence) override {
         trackOnOpen = sequence;
         bool ok = record("track" + std::to_string(track));
         if (ok && changeTrack) {
@@ -39,7 +39,7 @@ class FakeEditors : public PropertyEditors {
         }
         return ok;
     }
-    bool editFormula(Formula& formula) override {
+    bool editFormula(dataedit::Formula& formula) override {
         formulaOnOpen = formula;
         bool ok = record("formula");
         if (ok && changeFormula) {
@@ -58,24 +58,24 @@ class FakeEditors : public PropertyEditors {
         answers.pop_front();
         return answer;
     }
-    SettingStore& store_;
+    settings::SettingStore& store_;
 };
 
-Formula Literal(const std::string& text) {
-    Formula f;
+dataedit::Formula Literal(const std::string& text) {
+    dataedit::Formula f;
     f.empty = false;
-    f.outputs.push_back({false, OutputKind::Literal, text, {}, {}});
+    f.outputs.push_back({false, dataedit::OutputKind::Literal, text, {}, {}});
     return f;
 }
 
 class PropertyEditTest : public ::testing::Test {
   protected:
-    SettingStore store;
-    FakePrompter prompter;
+    settings::SettingStore store;
+    test::FakePrompter prompter;
     FakeEditors editors{store};
 
-    PropertyRow rowOf(const std::string& group, const std::string& label) {
-        for (auto& row : PropertyRows(group, store.settings)) {
+    settings::PropertyRow rowOf(const std::string& group, const std::string& label) {
+        for (auto& row : settings::PropertyRows(group, store.settings)) {
             if (row.label == label) {
                 return row;
             }
@@ -83,9 +83,10 @@ class PropertyEditTest : public ::testing::Test {
         ADD_FAILURE() << "no row " << group << "/" << label;
         return {};
     }
-    void setFormulas(const FormulaList& formulas) {
+    void setFormulas(const dataedit::FormulaList& formulas) {
         store.settings.dataEditing.formulas = formulas;
-        ASSERT_TRUE(CompileFormulas(formulas, store.settings.dataEditing.memory, prompter));
+        ASSERT_TRUE(
+            dataedit::CompileFormulas(formulas, store.settings.dataEditing.memory, prompter));
     }
     std::vector<std::string> labels() const {
         std::vector<std::string> out;
@@ -125,10 +126,10 @@ TEST_F(PropertyEditTest, EachRowOpensItsEditorWithTheRowNamed) {
 }
 
 TEST_F(PropertyEditTest, PlaceholderRowOpensNothing) {
-    const auto rows = PropertyRows(kDataEditingGroup, store.settings);
+    const auto rows = settings::PropertyRows(settings::kDataEditingGroup, store.settings);
     ASSERT_EQ(rows.size(), 1u);
     editors.answers = {true};
-    EXPECT_FALSE(EditProperty(store, kDataEditingGroup, rows[0], editors, prompter));
+    EXPECT_FALSE(EditProperty(store, settings::kDataEditingGroup, rows[0], editors, prompter));
     EXPECT_TRUE(editors.calls.empty());
     EXPECT_TRUE(store.EditItem.empty());
 }
@@ -143,13 +144,13 @@ TEST_F(PropertyEditTest, StringInputStartsFromTheCurrentKeyText) {
 
 TEST_F(PropertyEditTest, AcceptedTrackSequenceIsStoredWithItsBytes) {
     editors.answers = {true};
-    editors.changeTrack = [](TrackOutputSequence& s) { s = {{0x31, ""}, {0, "="}}; };
+    editors.changeTrack = [](dataedit::TrackOutputSequence& s) { s = {{0x31, ""}, {0, "="}}; };
     ASSERT_TRUE(EditProperty(store, "Magnetic Reader",
                              rowOf("Magnetic Reader", "Track 2 Output Sequence"), editors,
                              prompter));
     const auto& track = store.settings.Track2OutputSequence;
-    EXPECT_EQ(track.current, (TrackOutputSequence{{0x31, ""}, {0, "="}}));
-    EXPECT_EQ(track.image, EncodeTrackSequence(track.current, 2).value());
+    EXPECT_EQ(track.current, (dataedit::TrackOutputSequence{{0x31, ""}, {0, "="}}));
+    EXPECT_EQ(track.image, dataedit::EncodeTrackSequence(track.current, 2).value());
     EXPECT_EQ(track.image.size(), 8u);
     EXPECT_TRUE(store.Modified);
     EXPECT_TRUE(store.settings.Track1OutputSequence.current.empty());
@@ -166,7 +167,7 @@ TEST_F(PropertyEditTest, TrackSequenceAcceptedUnchangedLeavesModifiedAlone) {
 TEST_F(PropertyEditTest, TrackSequenceTooLongForItsBytesIsNotStored) {
     const auto before = store.settings.Track2OutputSequence;
     editors.answers = {true};
-    editors.changeTrack = [](TrackOutputSequence& s) { s = {{0, "123456789"}}; };
+    editors.changeTrack = [](dataedit::TrackOutputSequence& s) { s = {{0, "123456789"}}; };
     EXPECT_FALSE(EditProperty(store, "Magnetic Reader",
                               rowOf("Magnetic Reader", "Track 2 Output Sequence"), editors,
                               prompter));
@@ -178,9 +179,9 @@ TEST_F(PropertyEditTest, TrackSequenceTooLongForItsBytesIsNotStored) {
 TEST_F(PropertyEditTest, FormulaRowEditsAWorkingCopyOfItsFormula) {
     setFormulas({Literal("A"), Literal("B")});
     editors.answers = {true};
-    editors.changeFormula = [](Formula& f) { f = Literal("C"); };
-    ASSERT_TRUE(EditProperty(store, kDataEditingGroup, rowOf(kDataEditingGroup, "Formula2"),
-                             editors, prompter));
+    editors.changeFormula = [](dataedit::Formula& f) { f = Literal("C"); };
+    ASSERT_TRUE(EditProperty(store, settings::kDataEditingGroup,
+                             rowOf(settings::kDataEditingGroup, "Formula2"), editors, prompter));
     EXPECT_EQ(editors.formulaOnOpen, Literal("B"));
     EXPECT_EQ(labels(), (std::vector<std::string>{"A", "C"}));
     EXPECT_TRUE(store.Modified);
@@ -190,9 +191,9 @@ TEST_F(PropertyEditTest, FormulaEditThatDoesNotFitRestoresTheFormula) {
     setFormulas({Literal(std::string(140, 'x')), Literal("B")});
     const auto memory = store.settings.dataEditing.memory;
     editors.answers = {true};
-    editors.changeFormula = [](Formula& f) { f = Literal(std::string(30, 'y')); };
-    EXPECT_FALSE(EditProperty(store, kDataEditingGroup, rowOf(kDataEditingGroup, "Formula2"),
-                              editors, prompter));
+    editors.changeFormula = [](dataedit::Formula& f) { f = Literal(std::string(30, 'y')); };
+    EXPECT_FALSE(EditProperty(store, settings::kDataEditingGroup,
+                              rowOf(settings::kDataEditingGroup, "Formula2"), editors, prompter));
     EXPECT_EQ(labels(), (std::vector<std::string>{std::string(140, 'x'), "B"}));
     EXPECT_EQ(store.settings.dataEditing.memory, memory);
     EXPECT_FALSE(store.Modified);
@@ -201,16 +202,17 @@ TEST_F(PropertyEditTest, FormulaEditThatDoesNotFitRestoresTheFormula) {
 
 TEST_F(PropertyEditTest, AddFormulaAppendsWhatTheDialogAccepted) {
     editors.answers = {true, false};
-    editors.changeFormula = [](Formula& f) { f = Literal("A"); };
-    FormulaEditResult result = AddFormulaCommand(store, kDataEditingGroup, editors, prompter);
+    editors.changeFormula = [](dataedit::Formula& f) { f = Literal("A"); };
+    dataedit::FormulaEditResult result =
+        AddFormulaCommand(store, settings::kDataEditingGroup, editors, prompter);
     EXPECT_TRUE(result.applied);
-    EXPECT_EQ(editors.formulaOnOpen, Formula{});
+    EXPECT_EQ(editors.formulaOnOpen, dataedit::Formula{});
     EXPECT_EQ(editors.calls, std::vector<std::string>{"formula|Data Editing|"});
     EXPECT_EQ(labels(), std::vector<std::string>{"A"});
     EXPECT_TRUE(store.Modified);
 
     store.Modified = false;
-    result = AddFormulaCommand(store, kDataEditingGroup, editors, prompter);
+    result = AddFormulaCommand(store, settings::kDataEditingGroup, editors, prompter);
     EXPECT_FALSE(result.applied);
     EXPECT_EQ(labels(), std::vector<std::string>{"A"});
     EXPECT_FALSE(store.Modified);
@@ -220,8 +222,8 @@ TEST_F(PropertyEditTest, AddFormulaThatDoesNotFitLeavesListAndMemory) {
     setFormulas({Literal(std::string(150, 'x'))});
     const auto memory = store.settings.dataEditing.memory;
     editors.answers = {true};
-    editors.changeFormula = [](Formula& f) { f = Literal("0123456789"); };
-    EXPECT_FALSE(AddFormulaCommand(store, kDataEditingGroup, editors, prompter).applied);
+    editors.changeFormula = [](dataedit::Formula& f) { f = Literal("0123456789"); };
+    EXPECT_FALSE(AddFormulaCommand(store, settings::kDataEditingGroup, editors, prompter).applied);
     EXPECT_EQ(labels(), std::vector<std::string>{std::string(150, 'x')});
     EXPECT_EQ(store.settings.dataEditing.memory, memory);
     EXPECT_FALSE(store.Modified);
@@ -234,31 +236,31 @@ TEST_F(PropertyEditTest, AddFormulaThatDoesNotFitLeavesListAndMemory) {
 TEST_F(PropertyEditTest, DeleteAsksFirstAndSelectsTheRowThatTookItsPlace) {
     const struct {
         std::size_t row;
-        Answer answer;
+        common::Answer answer;
         std::vector<std::string> left;
         std::size_t select;
     } cases[] = {
-        {1, Answer::Yes, {"B", "C"}, 1},
-        {2, Answer::Yes, {"A", "C"}, 2},
-        {3, Answer::Yes, {"A", "B"}, 2},
-        {2, Answer::No, {"A", "B", "C"}, 0},
+        {1, common::Answer::Yes, {"B", "C"}, 1},
+        {2, common::Answer::Yes, {"A", "C"}, 2},
+        {3, common::Answer::Yes, {"A", "B"}, 2},
+        {2, common::Answer::No, {"A", "B", "C"}, 0},
     };
     for (const auto& c : cases) {
         setFormulas({Literal("A"), Literal("B"), Literal("C")});
         store.Modified = false;
         prompter.clear();
         prompter.answers = {c.answer};
-        const FormulaEditResult result = DeleteFormulaCommand(store, c.row, prompter);
+        const dataedit::FormulaEditResult result = DeleteFormulaCommand(store, c.row, prompter);
         ASSERT_EQ(prompter.messages.size(), 1u);
-        const Message& question = prompter.messages[0];
+        const common::Message& question = prompter.messages[0];
         EXPECT_EQ(question.text, "Delete Formula" + std::to_string(c.row) + " ?");
         EXPECT_EQ(question.caption, "Magtune Reader");
-        EXPECT_EQ(question.icon, MessageIcon::Question);
-        EXPECT_EQ(question.buttons, MessageButtons::YesNo);
-        EXPECT_EQ(question.defaultButton, Answer::No);
+        EXPECT_EQ(question.icon, common::MessageIcon::Question);
+        EXPECT_EQ(question.buttons, common::MessageButtons::YesNo);
+        EXPECT_EQ(question.defaultButton, common::Answer::No);
         EXPECT_EQ(labels(), c.left) << c.row;
         EXPECT_EQ(result.selectRow, c.select) << c.row;
-        EXPECT_EQ(store.Modified, c.answer == Answer::Yes);
+        EXPECT_EQ(store.Modified, c.answer == common::Answer::Yes);
     }
 }
 
@@ -285,8 +287,9 @@ TEST_F(PropertyEditTest, UpAndDownMoveTheFormulaAndItsSelection) {
     for (const auto& c : cases) {
         setFormulas({Literal("A"), Literal("B"), Literal("C")});
         store.Modified = false;
-        const FormulaEditResult result = c.up ? FormulaUpCommand(store, c.row, prompter)
-                                              : FormulaDownCommand(store, c.row, prompter);
+        const dataedit::FormulaEditResult result = c.up
+                                                       ? FormulaUpCommand(store, c.row, prompter)
+                                                       : FormulaDownCommand(store, c.row, prompter);
         EXPECT_EQ(labels(), c.order) << c.up << c.row;
         EXPECT_EQ(result.selectRow, c.select) << c.up << c.row;
         EXPECT_EQ(store.Modified, c.select != 0);
@@ -295,4 +298,4 @@ TEST_F(PropertyEditTest, UpAndDownMoveTheFormulaAndItsSelection) {
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::shell

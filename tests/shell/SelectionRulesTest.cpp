@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace magtune {
+namespace magtune::shell {
 namespace {
 
 TEST(SelectionRulesTest, ProductNamesAreUpperCase) {
@@ -36,4 +36,4 @@ TEST(SelectionRulesTest, PortTexts) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -8,7 +8,7 @@
 #include "shell/ShellFakes.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::shell {
 namespace {
 
 using test::FakeComPorts;
@@ -21,16 +21,16 @@ constexpr const char* kTitle = "Magtune Reader";
 
 class SettingTransfersTest : public ::testing::Test {
   protected:
-    SettingStore store;
-    SerialSession session;
-    CommOptions options;
+    settings::SettingStore store;
+    comm::SerialSession session;
+    comm::CommOptions options;
     test::MemoryFileSystem files;
-    TransferLog log{files, "/tmp/USBLog.txt"};
+    comm::TransferLog log{files, "/tmp/USBLog.txt"};
     FakePrompter prompter;
-    SerialLink link{session, options, log, prompter};
+    comm::SerialLink link{session, options, log, prompter};
     test::FakeSettingWindow window;
     test::FakeFileDialog fileDialog;
-    OpenSetting openSetting{store, prompter, files, fileDialog, window, "/opt/magtune"};
+    settings::OpenSetting openSetting{store, prompter, files, fileDialog, window, "/opt/magtune"};
     FakeInterfaceDialogs dialogs;
     FakeTransport serial;
     FakeTransport wedge;
@@ -42,20 +42,20 @@ class SettingTransfersTest : public ::testing::Test {
     int repaints = 0;
     // What the reader sends back on an upload: the default setting with
     // another beep tone.
-    ConfigurationImage readerImage{};
+    settings::ConfigurationImage readerImage{};
 
     SettingTransfersTest() {
         openSetting.downloadSetting = [this] { return transfers.downloadSetting(); };
-        openSetting.uploadRecent = [this](const RecentEntry& e) {
+        openSetting.uploadRecent = [this](const settings::RecentEntry& e) {
             return transfers.uploadRecent(e);
         };
         transfers.repaintMainWindow = [this] { ++repaints; };
         ports.available = {{1, &com2}};
-        DeviceSettings readerSettings;
+        settings::DeviceSettings readerSettings;
         readerSettings.BeepTone.current = 2;
         readerSettings.PackImage(readerImage);
         for (FakeTransport* t : {&serial, &wedge, &usb}) {
-            t->onUpload = [this](ConfigurationImage& image) {
+            t->onUpload = [this](settings::ConfigurationImage& image) {
                 image = readerImage;
                 return true;
             };
@@ -65,7 +65,7 @@ class SettingTransfersTest : public ::testing::Test {
     void openSerialPort(FakeSerialPort& port, int comIndex) {
         session.SerialPort = std::make_unique<test::PortHandle>(port);
         session.CurrentComIndex = static_cast<std::uint16_t>(comIndex);
-        session.PortSettings.DCBlength = PortSettings::kByteSize;
+        session.PortSettings.DCBlength = platform::PortSettings::kByteSize;
         session.PortSettings.BaudRate = 2400;
     }
 
@@ -85,8 +85,9 @@ TEST_F(SettingTransfersTest, DownloadSendsTheDeviceTypeOfTheInterface) {
         FakeTransport* transport;
     };
     for (const Case c :
-         {Case{InterfaceCode::Usb, 12, 6, &usb}, Case{InterfaceCode::Rs232, 14, 4, &serial},
-          Case{InterfaceCode::KeyboardWedge, 1, 1, &wedge}, Case{0, 1, 1, &wedge}}) {
+         {Case{settings::InterfaceCode::Usb, 12, 6, &usb},
+          Case{settings::InterfaceCode::Rs232, 14, 4, &serial},
+          Case{settings::InterfaceCode::KeyboardWedge, 1, 1, &wedge}, Case{0, 1, 1, &wedge}}) {
         FakeSerialPort port;
         openSerialPort(port, 0);
         store.CurrentInterface = c.interface;
@@ -100,28 +101,29 @@ TEST_F(SettingTransfersTest, DownloadSendsTheDeviceTypeOfTheInterface) {
                 return true;
             };
         }
-        prompter.answers = {Answer::No};
+        prompter.answers = {common::Answer::No};
         EXPECT_TRUE(transfers.DownloadSetting());
         EXPECT_EQ(used, c.transport) << c.interface;
         EXPECT_EQ(sent, c.typeCode) << c.interface;
         EXPECT_EQ(store.settings.DeviceId.current, c.deviceIndex);
-        EXPECT_EQ(DeviceTypeCode(c.deviceIndex), c.typeCode);
+        EXPECT_EQ(settings::DeviceTypeCode(c.deviceIndex), c.typeCode);
     }
 }
 
 TEST_F(SettingTransfersTest, QuickTestQuestionAfterADownload) {
     struct Case {
         std::int32_t interface;
-        Answer answer;
+        common::Answer answer;
         FakeTransport* transport;
         bool testRuns;
         bool portClosed;
     };
-    for (const Case& c : {Case{InterfaceCode::Rs232, Answer::Yes, &serial, true, false},
-                          Case{InterfaceCode::Rs232, Answer::No, &serial, false, true},
-                          Case{InterfaceCode::Usb, Answer::Yes, &usb, true, false},
-                          Case{InterfaceCode::Usb, Answer::No, &usb, false, false},
-                          Case{InterfaceCode::KeyboardWedge, Answer::Yes, &wedge, true, false}}) {
+    for (const Case& c :
+         {Case{settings::InterfaceCode::Rs232, common::Answer::Yes, &serial, true, false},
+          Case{settings::InterfaceCode::Rs232, common::Answer::No, &serial, false, true},
+          Case{settings::InterfaceCode::Usb, common::Answer::Yes, &usb, true, false},
+          Case{settings::InterfaceCode::Usb, common::Answer::No, &usb, false, false},
+          Case{settings::InterfaceCode::KeyboardWedge, common::Answer::Yes, &wedge, true, false}}) {
         FakeSerialPort port;
         openSerialPort(port, 0);
         c.transport->calls.clear();
@@ -130,11 +132,11 @@ TEST_F(SettingTransfersTest, QuickTestQuestionAfterADownload) {
         prompter.answers = {c.answer};
         EXPECT_TRUE(transfers.DownloadSetting());
         ASSERT_EQ(prompter.messages.size(), 1u);
-        const Message& q = prompter.messages[0];
+        const common::Message& q = prompter.messages[0];
         EXPECT_EQ(q.text, "Do a quick test?");
         EXPECT_EQ(q.caption, kTitle);
-        EXPECT_EQ(q.icon, MessageIcon::Question);
-        EXPECT_EQ(q.buttons, MessageButtons::YesNo);
+        EXPECT_EQ(q.icon, common::MessageIcon::Question);
+        EXPECT_EQ(q.buttons, common::MessageButtons::YesNo);
         const bool tested = !c.transport->calls.empty() && c.transport->calls.back() == "test";
         EXPECT_EQ(tested, c.testRuns);
         EXPECT_EQ(port.closed, c.portClosed) << c.interface;
@@ -144,7 +146,7 @@ TEST_F(SettingTransfersTest, QuickTestQuestionAfterADownload) {
 TEST_F(SettingTransfersTest, FailedDownloadAsksNothingAndKeepsThePortOpen) {
     FakeSerialPort port;
     openSerialPort(port, 0);
-    store.CurrentInterface = InterfaceCode::Rs232;
+    store.CurrentInterface = settings::InterfaceCode::Rs232;
     openChangedDeviceSetting();
     serial.onDownload = [] { return false; };
     EXPECT_FALSE(transfers.DownloadSetting());
@@ -154,39 +156,39 @@ TEST_F(SettingTransfersTest, FailedDownloadAsksNothingAndKeepsThePortOpen) {
 }
 
 TEST_F(SettingTransfersTest, ADownloadClearsModifiedOnlyForADeviceSetting) {
-    store.CurrentInterface = InterfaceCode::Usb;
-    prompter.answers = {Answer::No};
+    store.CurrentInterface = settings::InterfaceCode::Usb;
+    prompter.answers = {common::Answer::No};
     openChangedDeviceSetting("MSR 100");
     EXPECT_TRUE(transfers.DownloadSetting());
     EXPECT_FALSE(store.Modified);
     EXPECT_EQ(window.caption, "MSR 100 - Magtune Reader");
     // Closing asks nothing now.
     prompter.clear();
-    EXPECT_EQ(openSetting.QuerySaveChanges(), Answer::No);
+    EXPECT_EQ(openSetting.QuerySaveChanges(), common::Answer::No);
     EXPECT_TRUE(prompter.messages.empty());
 
     openSetting.CurrentDevice.clear();
     openSetting.CurrentFile = "/home/u/SHOP.CFG";
     store.Modified = true;
-    prompter.answers = {Answer::No};
+    prompter.answers = {common::Answer::No};
     EXPECT_TRUE(transfers.DownloadSetting());
     EXPECT_TRUE(store.Modified);
     prompter.clear();
-    prompter.answers = {Answer::Cancel};
+    prompter.answers = {common::Answer::Cancel};
     openSetting.QuerySaveChanges();
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Save /home/u/SHOP.CFG?"});
 }
 
 TEST_F(SettingTransfersTest, UsbReaderListClosedWithoutAReader) {
     usb.deviceChosen = false;
-    store.CurrentInterface = InterfaceCode::Usb;
+    store.CurrentInterface = settings::InterfaceCode::Usb;
     EXPECT_FALSE(transfers.DownloadSetting());
     EXPECT_EQ(usb.calls, std::vector<std::string>{"choose"});
     EXPECT_EQ(repaints, 1);
 
     // The upload keeps its recent entry and changes nothing.
-    openSetting.recentList.AddRecent("MSR 100", InterfaceCode::Usb);
-    EXPECT_TRUE(transfers.UploadSetting("MSR 100", InterfaceCode::Usb));
+    openSetting.recentList.AddRecent("MSR 100", settings::InterfaceCode::Usb);
+    EXPECT_TRUE(transfers.UploadSetting("MSR 100", settings::InterfaceCode::Usb));
     EXPECT_EQ(repaints, 2);
     EXPECT_EQ(usb.calls, (std::vector<std::string>{"choose", "choose"}));
     EXPECT_TRUE(openSetting.CurrentDevice.empty());
@@ -194,12 +196,12 @@ TEST_F(SettingTransfersTest, UsbReaderListClosedWithoutAReader) {
 
 TEST_F(SettingTransfersTest, MissingTransportIsReportedAndChangesNothing) {
     transfers.transports.keyboardWedge = nullptr;
-    store.CurrentInterface = InterfaceCode::KeyboardWedge;
+    store.CurrentInterface = settings::InterfaceCode::KeyboardWedge;
     store.settings.DeviceId.current = 17;
     openChangedDeviceSetting();
     EXPECT_FALSE(transfers.DownloadSetting());
     EXPECT_EQ(store.settings.DeviceId.current, 17);
-    EXPECT_TRUE(transfers.UploadSetting("NEW", InterfaceCode::KeyboardWedge));
+    EXPECT_TRUE(transfers.UploadSetting("NEW", settings::InterfaceCode::KeyboardWedge));
     const std::string text = "Transfers by PS/2 keyboard interface are not available yet.";
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{text, text}));
     EXPECT_EQ(prompter.messages[0].caption, "Error");
@@ -211,7 +213,7 @@ TEST_F(SettingTransfersTest, MissingTransportIsReportedAndChangesNothing) {
 TEST_F(SettingTransfersTest, SerialUploadMakesTheDeviceTheOpenSetting) {
     openSerialPort(com2, 1);
     openSetting.CurrentFile = "/home/u/OLD.CFG";
-    EXPECT_TRUE(transfers.UploadSetting("MSR 100", InterfaceCode::Rs232));
+    EXPECT_TRUE(transfers.UploadSetting("MSR 100", settings::InterfaceCode::Rs232));
     EXPECT_EQ(session.DeviceName, "MSR 100");
     EXPECT_EQ(openSetting.CurrentDevice, "MSR 100");
     EXPECT_TRUE(openSetting.CurrentFile.empty());
@@ -219,10 +221,10 @@ TEST_F(SettingTransfersTest, SerialUploadMakesTheDeviceTheOpenSetting) {
     EXPECT_FALSE(store.Modified);
     EXPECT_TRUE(window.treeBuilt);
     EXPECT_EQ(window.caption, "MSR 100 - Magtune Reader");
-    EXPECT_TRUE(window.isEnabled(SettingCommand::Download));
-    const RecentEntry& entry = openSetting.recentList.entries[0];
+    EXPECT_TRUE(window.isEnabled(settings::SettingCommand::Download));
+    const settings::RecentEntry& entry = openSetting.recentList.entries[0];
     EXPECT_EQ(entry.Name, "MSR 100");
-    EXPECT_EQ(entry.Interface, InterfaceCode::Rs232);
+    EXPECT_EQ(entry.Interface, settings::InterfaceCode::Rs232);
     EXPECT_EQ(entry.Com, 1);
     EXPECT_EQ(entry.Dcb, session.PortSettings.toBytes());
 }
@@ -230,8 +232,8 @@ TEST_F(SettingTransfersTest, SerialUploadMakesTheDeviceTheOpenSetting) {
 TEST_F(SettingTransfersTest, FailedUploadChangesNothing) {
     openSerialPort(com2, 1);
     openSetting.CurrentFile = "/home/u/OLD.CFG";
-    serial.onUpload = [](ConfigurationImage&) { return false; };
-    EXPECT_FALSE(transfers.UploadSetting("MSR 100", InterfaceCode::Rs232));
+    serial.onUpload = [](settings::ConfigurationImage&) { return false; };
+    EXPECT_FALSE(transfers.UploadSetting("MSR 100", settings::InterfaceCode::Rs232));
     EXPECT_EQ(openSetting.CurrentFile, "/home/u/OLD.CFG");
     EXPECT_TRUE(openSetting.CurrentDevice.empty());
     EXPECT_EQ(store.settings.BeepTone.current, store.settings.BeepTone.defaultValue);
@@ -239,14 +241,14 @@ TEST_F(SettingTransfersTest, FailedUploadChangesNothing) {
 }
 
 TEST_F(SettingTransfersTest, UploadCommandDropsTheNameOfAFailedUpload) {
-    openSetting.recentList.AddRecent("MSR 100", InterfaceCode::Usb);
-    openSetting.recentList.AddRecent("/home/u/A.CFG", InterfaceCode::SettingFile);
+    openSetting.recentList.AddRecent("MSR 100", settings::InterfaceCode::Usb);
+    openSetting.recentList.AddRecent("/home/u/A.CFG", settings::InterfaceCode::SettingFile);
     dialogs.choose = [this](SelectionDialogKind) {
-        store.CurrentInterface = InterfaceCode::Usb;
+        store.CurrentInterface = settings::InterfaceCode::Usb;
         session.DeviceName = "MSR 100";
         return true;
     };
-    usb.onUpload = [](ConfigurationImage&) { return false; };
+    usb.onUpload = [](settings::ConfigurationImage&) { return false; };
     transfers.upload();
     EXPECT_EQ(dialogs.runs, std::vector<SelectionDialogKind>{SelectionDialogKind::Upload});
     EXPECT_EQ(openSetting.recentList.entries[0].Name, "/home/u/A.CFG");
@@ -268,10 +270,10 @@ TEST_F(SettingTransfersTest, UploadCommandDoesNothingWhenTheDialogIsCancelled) {
 }
 
 TEST_F(SettingTransfersTest, CancellingTheSaveQuestionKeepsEverything) {
-    openSetting.recentList.AddRecent("MSR 200", InterfaceCode::KeyboardWedge);
+    openSetting.recentList.AddRecent("MSR 200", settings::InterfaceCode::KeyboardWedge);
     openChangedDeviceSetting("MSR 100");
-    store.CurrentInterface = InterfaceCode::Usb;
-    prompter.answers = {Answer::Cancel};
+    store.CurrentInterface = settings::InterfaceCode::Usb;
+    prompter.answers = {common::Answer::Cancel};
     openSetting.OpenRecent(0);
     EXPECT_EQ(prompter.texts(),
               std::vector<std::string>{"Setting is changed. Download to MSR 100?"});
@@ -283,16 +285,16 @@ TEST_F(SettingTransfersTest, CancellingTheSaveQuestionKeepsEverything) {
 
 TEST_F(SettingTransfersTest, SaveQuestionDownloadFailureKeepsTheSettingOpen) {
     openChangedDeviceSetting("MSR 100");
-    store.CurrentInterface = InterfaceCode::Usb;
+    store.CurrentInterface = settings::InterfaceCode::Usb;
     usb.onDownload = [] { return false; };
-    prompter.answers = {Answer::Yes};
-    EXPECT_EQ(openSetting.QuerySaveChanges(), Answer::Cancel);
+    prompter.answers = {common::Answer::Yes};
+    EXPECT_EQ(openSetting.QuerySaveChanges(), common::Answer::Cancel);
     EXPECT_EQ(openSetting.CurrentDevice, "MSR 100");
     EXPECT_TRUE(store.Modified);
 
     usb.onDownload = [] { return true; };
-    prompter.answers = {Answer::Yes, Answer::No};
-    EXPECT_EQ(openSetting.QuerySaveChanges(), Answer::Yes);
+    prompter.answers = {common::Answer::Yes, common::Answer::No};
+    EXPECT_EQ(openSetting.QuerySaveChanges(), common::Answer::Yes);
     EXPECT_TRUE(openSetting.CurrentDevice.empty());
     EXPECT_FALSE(store.Modified);
 }
@@ -302,9 +304,9 @@ TEST_F(SettingTransfersTest, SerialUploadReopensAPortClosedByTheSaveQuestion) {
     // the port that the upload dialog had opened.
     openChangedDeviceSetting("MSR 100");
     openSerialPort(com2, 1);
-    store.CurrentInterface = InterfaceCode::Rs232;
-    prompter.answers = {Answer::Yes, Answer::No};
-    EXPECT_TRUE(transfers.UploadSetting("MSR 200", InterfaceCode::Rs232));
+    store.CurrentInterface = settings::InterfaceCode::Rs232;
+    prompter.answers = {common::Answer::Yes, common::Answer::No};
+    EXPECT_TRUE(transfers.UploadSetting("MSR 200", settings::InterfaceCode::Rs232));
     // The service asks every transport for its reader; RS232 has none to
     // choose.
     EXPECT_EQ(serial.calls, (std::vector<std::string>{"choose", "download", "choose", "upload"}));
@@ -316,7 +318,7 @@ TEST_F(SettingTransfersTest, SerialUploadReopensAPortClosedByTheSaveQuestion) {
 }
 
 TEST_F(SettingTransfersTest, SerialDownloadWithThePortGone) {
-    store.CurrentInterface = InterfaceCode::Rs232;
+    store.CurrentInterface = settings::InterfaceCode::Rs232;
     session.CurrentComIndex = 4;  // no such port
     EXPECT_FALSE(transfers.DownloadSetting());
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{FakeComPorts::refusal(4)});
@@ -324,13 +326,14 @@ TEST_F(SettingTransfersTest, SerialDownloadWithThePortGone) {
 }
 
 TEST_F(SettingTransfersTest, RecentSerialEntryReopensItsPortWithItsBlock) {
-    PortSettings stored;
-    stored.DCBlength = PortSettings::kByteSize;
+    platform::PortSettings stored;
+    stored.DCBlength = platform::PortSettings::kByteSize;
     stored.BaudRate = 4800;
     stored.ByteSize = 7;
-    stored.Parity = PortSettings::kOddParity;
-    openSetting.recentList.AddRecent("MSR 100", InterfaceCode::Rs232, 1, stored.toBytes());
-    store.CurrentInterface = InterfaceCode::Usb;
+    stored.Parity = platform::PortSettings::kOddParity;
+    openSetting.recentList.AddRecent("MSR 100", settings::InterfaceCode::Rs232, 1,
+                                     stored.toBytes());
+    store.CurrentInterface = settings::InterfaceCode::Usb;
     openSetting.OpenRecent(0);
     EXPECT_EQ(ports.opened, std::vector<int>{1});
     EXPECT_EQ(session.CurrentComIndex, 1);
@@ -338,31 +341,33 @@ TEST_F(SettingTransfersTest, RecentSerialEntryReopensItsPortWithItsBlock) {
     EXPECT_EQ(com2.appliedStates[0], stored);
     EXPECT_EQ(serial.calls, (std::vector<std::string>{"choose", "upload"}));
     EXPECT_EQ(openSetting.CurrentDevice, "MSR 100");
-    EXPECT_EQ(store.CurrentInterface, InterfaceCode::Rs232);
+    EXPECT_EQ(store.CurrentInterface, settings::InterfaceCode::Rs232);
 }
 
 TEST_F(SettingTransfersTest, RecentSerialEntryWhosePortIsMissing) {
-    openSetting.recentList.AddRecent("MSR 100", InterfaceCode::Rs232, 6, {});
+    openSetting.recentList.AddRecent("MSR 100", settings::InterfaceCode::Rs232, 6, {});
     openSetting.OpenRecent(0);
     EXPECT_EQ(prompter.texts(),
               (std::vector<std::string>{FakeComPorts::refusal(6), "Failed to open MSR 100."}));
-    for (const Message& m : prompter.messages) {
+    for (const common::Message& m : prompter.messages) {
         EXPECT_EQ(m.caption, "Error");
-        EXPECT_EQ(m.icon, MessageIcon::Warning);
+        EXPECT_EQ(m.icon, common::MessageIcon::Warning);
     }
     EXPECT_EQ(openSetting.recentList.entries[0].Name, "");
     EXPECT_TRUE(serial.calls.empty());
 }
 
 TEST_F(SettingTransfersTest, RecentSerialEntryWhosePortCannotBeConfigured) {
-    PortSettings stored;
-    stored.DCBlength = PortSettings::kByteSize;
+    platform::PortSettings stored;
+    stored.DCBlength = platform::PortSettings::kByteSize;
     stored.BaudRate = 4800;
-    openSetting.recentList.AddRecent("MSR 100", InterfaceCode::Rs232, 1, stored.toBytes());
+    openSetting.recentList.AddRecent("MSR 100", settings::InterfaceCode::Rs232, 1,
+                                     stored.toBytes());
     com2.failSetState = true;
     openSetting.OpenRecent(0);
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{SystemErrorText("SetCommState", EIO),
-                                                          "Failed to open MSR 100."}));
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<std::string>{platform::SystemErrorText("SetCommState", EIO),
+                                        "Failed to open MSR 100."}));
     EXPECT_TRUE(com2.closed);
     EXPECT_FALSE(session.isPortOpen());
     EXPECT_EQ(openSetting.recentList.entries[0].Name, "");
@@ -373,8 +378,9 @@ TEST_F(SettingTransfersTest, TestPadRunsTheWindowOfTheChosenInterface) {
         std::int32_t interface;
         FakeTransport* transport;
     };
-    for (const Case& c : {Case{InterfaceCode::Rs232, &serial}, Case{InterfaceCode::Usb, &usb},
-                          Case{InterfaceCode::KeyboardWedge, &wedge}}) {
+    for (const Case& c :
+         {Case{settings::InterfaceCode::Rs232, &serial}, Case{settings::InterfaceCode::Usb, &usb},
+          Case{settings::InterfaceCode::KeyboardWedge, &wedge}}) {
         dialogs.choose = [&](SelectionDialogKind kind) {
             EXPECT_EQ(kind, SelectionDialogKind::TestPad);
             store.CurrentInterface = c.interface;
@@ -393,4 +399,4 @@ TEST_F(SettingTransfersTest, ReleaseDevicesReachesEveryTransport) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::shell

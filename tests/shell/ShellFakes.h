@@ -25,13 +25,13 @@ struct FakeComPorts {
 
     // What the system says of a port held by another program.
     static std::string refusal(int index) {
-        return PortNotAvailableText(ComPortPlace(index, {}), EBUSY, {});
+        return platform::PortNotAvailableText(platform::ComPortPlace(index, {}), EBUSY, {});
     }
 
-    ComPortOpener opener() {
+    shell::ComPortOpener opener() {
         return [this](int index) {
             opened.push_back(index);
-            ComPortOpening opening;
+            shell::ComPortOpening opening;
             auto it = available.find(index);
             if (it == available.end()) {
                 opening.refusal = refusal(index);
@@ -46,17 +46,17 @@ struct FakeComPorts {
 
 // The port configuration dialog: records what it was shown and answers from
 // a script (nullopt = Cancel; an empty script cancels).
-class FakePortConfigDialog : public PortConfigDialog {
+class FakePortConfigDialog : public shell::PortConfigDialog {
   public:
     struct Shown {
         std::string portName;
-        PortSettings settings;
+        platform::PortSettings settings;
     };
     std::vector<Shown> shown;
-    std::deque<std::optional<PortSettings>> answers;
+    std::deque<std::optional<platform::PortSettings>> answers;
 
-    std::optional<PortSettings> configure(const std::string& portName,
-                                          const PortSettings& settings) override {
+    std::optional<platform::PortSettings> configure(
+        const std::string& portName, const platform::PortSettings& settings) override {
         shown.push_back({portName, settings});
         if (answers.empty()) {
             return std::nullopt;
@@ -69,12 +69,12 @@ class FakePortConfigDialog : public PortConfigDialog {
 
 // The selection dialogs: each run calls `choose` (which plays the user's
 // choice into the state) and returns its result.
-class FakeInterfaceDialogs : public InterfaceDialogs {
+class FakeInterfaceDialogs : public shell::InterfaceDialogs {
   public:
-    std::vector<SelectionDialogKind> runs;
-    std::function<bool(SelectionDialogKind)> choose;
+    std::vector<shell::SelectionDialogKind> runs;
+    std::function<bool(shell::SelectionDialogKind)> choose;
 
-    bool run(SelectionDialogKind kind) override {
+    bool run(shell::SelectionDialogKind kind) override {
         runs.push_back(kind);
         return choose ? choose(kind) : false;
     }
@@ -82,28 +82,29 @@ class FakeInterfaceDialogs : public InterfaceDialogs {
 
 // A transport whose windows only record that they ran; `onUpload` and
 // `onDownload` play the transfer.
-class FakeTransport : public ReaderTransport {
+class FakeTransport : public app::ReaderTransport {
   public:
     std::vector<std::string> calls;
     bool deviceChosen = true;
     std::function<bool()> onDownload = [] { return true; };
     // Writes what the reader delivers.
-    std::function<bool(ConfigurationImage&)> onUpload = [](ConfigurationImage&) { return true; };
+    std::function<bool(settings::ConfigurationImage&)> onUpload =
+        [](settings::ConfigurationImage&) { return true; };
 
     bool chooseDevice() override {
         calls.push_back("choose");
         return deviceChosen;
     }
-    bool download(const ConfigurationImage& image) override {
+    bool download(const settings::ConfigurationImage& image) override {
         calls.push_back("download");
         downloaded = image;
         return onDownload();
     }
-    bool upload(ConfigurationImage& image) override {
+    bool upload(settings::ConfigurationImage& image) override {
         calls.push_back("upload");
         return onUpload(image);
     }
-    ConfigurationImage downloaded{};
+    settings::ConfigurationImage downloaded{};
     void testPad() override { calls.push_back("test"); }
     void releaseDevices() override { calls.push_back("release"); }
 };

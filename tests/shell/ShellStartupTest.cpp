@@ -12,28 +12,28 @@
 #include "shell/StartupFiles.h"
 #include "support/MemoryFileSystem.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 namespace {
 
 TEST(InstanceLock, SecondHolderOfTheSameFileIsRefusedUntilTheFirstEnds) {
-    TempFolder folder;
+    test::TempFolder folder;
     const std::string path = folder / "magtune.lock";
     {
-        InstanceLock first(path);
-        EXPECT_EQ(first.state(), InstanceLock::State::Held);
-        InstanceLock second(path);
-        EXPECT_EQ(second.state(), InstanceLock::State::OtherInstance);
+        platform::InstanceLock first(path);
+        EXPECT_EQ(first.state(), platform::InstanceLock::State::Held);
+        platform::InstanceLock second(path);
+        EXPECT_EQ(second.state(), platform::InstanceLock::State::OtherInstance);
     }
-    InstanceLock again(path);
-    EXPECT_EQ(again.state(), InstanceLock::State::Held);
+    platform::InstanceLock again(path);
+    EXPECT_EQ(again.state(), platform::InstanceLock::State::Held);
 }
 
 TEST(InstanceLock, LockFileIsTheOwnersAloneAndNeverFollowsALink) {
-    TempFolder folder;
+    test::TempFolder folder;
     const std::string path = folder / "magtune.lock";
     {
-        InstanceLock lock(path);
-        ASSERT_EQ(lock.state(), InstanceLock::State::Held);
+        platform::InstanceLock lock(path);
+        ASSERT_EQ(lock.state(), platform::InstanceLock::State::Held);
     }
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
@@ -41,26 +41,26 @@ TEST(InstanceLock, LockFileIsTheOwnersAloneAndNeverFollowsALink) {
 
     const std::string link = folder / "link.lock";
     ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
-    InstanceLock viaLink(link);
-    EXPECT_EQ(viaLink.state(), InstanceLock::State::Unavailable);
+    platform::InstanceLock viaLink(link);
+    EXPECT_EQ(viaLink.state(), platform::InstanceLock::State::Unavailable);
     EXPECT_NE(viaLink.error().code, 0);
 }
 
 TEST(InstanceLock, MissingFolderIsReportedNotMistakenForAnotherInstance) {
-    TempFolder folder;
-    InstanceLock lock(folder / "no-such-folder/magtune.lock");
-    EXPECT_EQ(lock.state(), InstanceLock::State::Unavailable);
+    test::TempFolder folder;
+    platform::InstanceLock lock(folder / "no-such-folder/magtune.lock");
+    EXPECT_EQ(lock.state(), platform::InstanceLock::State::Unavailable);
 }
 
 TEST(InstanceLock, DefaultPathIsPerUserInTheRuntimeFolder) {
-    TempFolder folder;
-    ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path.c_str());
-    const std::string path = InstanceLock::DefaultPath();
+    test::TempFolder folder;
+    test::ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path.c_str());
+    const std::string path = platform::InstanceLock::DefaultPath();
     EXPECT_EQ(path, folder / ("magtune-" + std::to_string(::getuid()) + ".lock"));
 }
 
 TEST(StartupFiles, WedgeEchoFileIsRemovedWhenPresent) {
-    MemoryFileSystem files;
+    test::MemoryFileSystem files;
     const std::string path = "/home/u/.config/magtune/zebecho.txt";
     files.files[path] = {'x'};
     files.files["/home/u/.config/magtune/registry.reg"] = {'r'};
@@ -73,12 +73,12 @@ TEST(StartupFiles, WedgeEchoFileIsRemovedWhenPresent) {
 }
 
 TEST(StartupFiles, WedgeEchoFileLivesInTheUserConfigurationFolder) {
-    TempFolder folder;
-    ScopedEnv config("XDG_CONFIG_HOME", folder.path.c_str());
+    test::TempFolder folder;
+    test::ScopedEnv config("XDG_CONFIG_HOME", folder.path.c_str());
     EXPECT_EQ(WedgeEchoFilePath(), folder / "magtune/zebecho.txt");
 
     std::ofstream(folder.path + "/zebecho.txt") << "trace";
-    RemoveWedgeEchoFile(RealFileSystem(), folder / "zebecho.txt");
+    RemoveWedgeEchoFile(platform::RealFileSystem(), folder / "zebecho.txt");
     struct stat info {};
     EXPECT_NE(::stat((folder / "zebecho.txt").c_str(), &info), 0);
 }
@@ -151,4 +151,4 @@ TEST(AboutText, VersionPartsArePlainNumbers) {
 }
 
 }  // namespace
-}  // namespace magtune::test
+}  // namespace magtune::shell

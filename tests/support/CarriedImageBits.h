@@ -8,8 +8,8 @@ namespace magtune::test {
 // hand (not taken from the code's own tables): everything except the bits the
 // layout keeps 0 (bit 3 of byte 5, bits 7-6 of byte 8, bit 5 of byte 11,
 // bit 7 of byte 13, bits 7-5 of byte 14), byte 77 and bytes 254-255.
-inline ConfigurationImage CarriedBits() {
-    ConfigurationImage mask;
+inline settings::ConfigurationImage CarriedBits() {
+    settings::ConfigurationImage mask;
     mask.fill(0xFF);
     mask[5] = 0xF7;
     mask[8] = 0x3F;

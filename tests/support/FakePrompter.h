@@ -10,21 +10,21 @@ namespace magtune::test {
 
 // Records every message and answers questions from a script (Yes when the
 // script runs dry is a test bug, so it answers the box's default instead).
-class FakePrompter : public Prompter {
+class FakePrompter : public common::Prompter {
   public:
-    std::vector<Message> messages;
-    std::deque<Answer> answers;
+    std::vector<common::Message> messages;
+    std::deque<common::Answer> answers;
     int beeps = 0;
 
-    Answer show(const Message& message) override {
+    common::Answer show(const common::Message& message) override {
         messages.push_back(message);
-        if (message.buttons == MessageButtons::Ok) {
-            return Answer::Ok;
+        if (message.buttons == common::MessageButtons::Ok) {
+            return common::Answer::Ok;
         }
         if (answers.empty()) {
             return message.defaultButton;
         }
-        Answer a = answers.front();
+        common::Answer a = answers.front();
         answers.pop_front();
         return a;
     }

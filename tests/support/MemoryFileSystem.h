@@ -11,7 +11,7 @@ namespace magtune::test {
 
 // Files kept in memory, with switches for the failures of a real disk. A
 // failed write leaves the old file in place, as the atomic write does.
-class MemoryFileSystem : public FileSystem {
+class MemoryFileSystem : public platform::FileSystem {
   public:
     std::map<std::string, std::vector<std::uint8_t>> files;
     int failWrites = 0;                        // the error number of every write, 0: none
@@ -22,7 +22,7 @@ class MemoryFileSystem : public FileSystem {
     int calls = 0;                             // calls of any kind
 
     std::optional<std::vector<std::uint8_t>> readFile(const std::string& path,
-                                                      SystemError& error) override {
+                                                      platform::SystemError& error) override {
         ++calls;
         if (failReads != 0) {
             error = {"ReadFile", failReads};
@@ -36,7 +36,7 @@ class MemoryFileSystem : public FileSystem {
         return it->second;
     }
     bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
-                             SystemError& error) override {
+                             platform::SystemError& error) override {
         ++calls;
         if (failWrites != 0) {
             error = {"WriteFile", failWrites};
@@ -52,12 +52,12 @@ class MemoryFileSystem : public FileSystem {
         return true;
     }
     bool appendToFile(const std::string& path, std::span<const std::uint8_t> data,
-                      SystemError&) override {
+                      platform::SystemError&) override {
         ++calls;
         files[path].insert(files[path].end(), data.begin(), data.end());
         return true;
     }
-    bool truncateFile(const std::string& path, SystemError&) override {
+    bool truncateFile(const std::string& path, platform::SystemError&) override {
         ++calls;
         files[path].clear();
         return true;
@@ -66,7 +66,7 @@ class MemoryFileSystem : public FileSystem {
         ++calls;
         return files.count(path) != 0;
     }
-    bool removeFile(const std::string& path, SystemError& error) override {
+    bool removeFile(const std::string& path, platform::SystemError& error) override {
         ++calls;
         if (files.erase(path) == 0) {
             error = {"DeleteFile", ENOENT};
@@ -74,7 +74,8 @@ class MemoryFileSystem : public FileSystem {
         }
         return true;
     }
-    bool moveFile(const std::string& from, const std::string& to, SystemError& error) override {
+    bool moveFile(const std::string& from, const std::string& to,
+                  platform::SystemError& error) override {
         ++calls;
         if (failMoves != 0 || files.count(from) == 0) {
             error = {"MoveFileEx", failMoves != 0 ? failMoves : ENOENT};

@@ -4,7 +4,7 @@
 
 #include "usbhid/common/SimUsbWire.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 TEST(ChannelNames, NameBaseIsTheFolderWithSlashesReplaced) {
@@ -70,4 +70,4 @@ TEST(SimUsbWire, DeviceListsRoundTripAndTruncatedOnesAreRefused) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::usbhid

@@ -17,20 +17,21 @@ using namespace magtune::usbhid;
 
 // A bus of scripted devices that records every filter change and control
 // request in the order the server made them.
-class FakeDeviceBackend : public DeviceBackend {
+class FakeDeviceBackend : public usbhid::DeviceBackend {
   public:
-    std::vector<UsbDeviceInfo> devices;
+    std::vector<usbhid::UsbDeviceInfo> devices;
     std::set<std::string> filtered;  // driver keys that carry the filter
     std::vector<std::string> calls;
-    FilterChange failedAdd;  // used when addFails
+    usbhid::FilterChange failedAdd;  // used when addFails
     bool addFails = false;
     bool driverMissing = false;  // the control device never opens
     bool driverRefuses = false;  // every control request is refused
     std::uint8_t codeFromReader = 0x5A;
 
-    std::vector<UsbDeviceInfo> enumerateDevices() override { return devices; }
+    std::vector<usbhid::UsbDeviceInfo> enumerateDevices() override { return devices; }
 
-    FilterChange changeFilter(FilterMode mode, const std::string& driverKey) override {
+    usbhid::FilterChange changeFilter(usbhid::FilterMode mode,
+                                      const std::string& driverKey) override {
         static const char* const kModes[] = {"query", "add", "remove"};
         calls.push_back(std::string(kModes[static_cast<int>(mode)]) + " " + driverKey);
         bool known = false;
@@ -41,22 +42,22 @@ class FakeDeviceBackend : public DeviceBackend {
             return {0, 0};
         }
         switch (mode) {
-            case FilterMode::Query:
+            case usbhid::FilterMode::Query:
                 return {filtered.count(driverKey) ? 1 : 0, 0};
-            case FilterMode::Add:
+            case usbhid::FilterMode::Add:
                 if (addFails) {
                     return failedAdd;
                 }
                 filtered.insert(driverKey);
                 return {1, 0};
-            case FilterMode::Remove:
+            case usbhid::FilterMode::Remove:
                 filtered.erase(driverKey);
                 return {1, 0};
         }
         return {0, 0};
     }
 
-    std::unique_ptr<ControlDevice> openControlDevice() override {
+    std::unique_ptr<usbhid::ControlDevice> openControlDevice() override {
         calls.push_back("open");
         if (driverMissing || filtered.empty()) {
             return nullptr;
@@ -65,7 +66,7 @@ class FakeDeviceBackend : public DeviceBackend {
     }
 
   private:
-    class Control : public ControlDevice {
+    class Control : public usbhid::ControlDevice {
       public:
         explicit Control(FakeDeviceBackend& backend) : backend_(backend) {}
         std::optional<std::uint8_t> request(std::uint32_t code, std::uint8_t input) override {
@@ -75,7 +76,7 @@ class FakeDeviceBackend : public DeviceBackend {
             if (backend_.driverRefuses) {
                 return std::nullopt;
             }
-            return code == kReadControlCodeRequest ? backend_.codeFromReader : 0;
+            return code == usbhid::kReadControlCodeRequest ? backend_.codeFromReader : 0;
         }
 
       private:
@@ -84,7 +85,7 @@ class FakeDeviceBackend : public DeviceBackend {
 };
 
 // A clock that only moves when slept, and remembers every sleep.
-class RecordingClock : public Clock {
+class RecordingClock : public platform::Clock {
   public:
     std::uint64_t now = 0;
     std::vector<std::uint32_t> sleeps;

@@ -36,7 +36,7 @@ namespace {
 using namespace magtune;
 
 // The linked library behind the interface the transfers use.
-class LinkedUsbLibrary : public UsbLibraryCalls {
+class LinkedUsbLibrary : public comm::UsbLibraryCalls {
   public:
     std::int32_t UsbHidGetAvailableDeviceList() override {
         return ::UsbHidGetAvailableDeviceList();
@@ -59,47 +59,48 @@ class LinkedUsbLibrary : public UsbLibraryCalls {
 };
 
 // Collects the messages and declines every retry.
-class LinePrompter : public Prompter {
+class LinePrompter : public common::Prompter {
   public:
     std::string texts;
-    Answer show(const Message& message) override {
+    common::Answer show(const common::Message& message) override {
         texts += "|" + message.text;
-        return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::No;
+        return message.buttons == common::MessageButtons::Ok ? common::Answer::Ok
+                                                             : common::Answer::No;
     }
     void beep() override {}
 };
 
-class NoView : public TransferView {
+class NoView : public comm::TransferView {
   public:
     void setStatus(const std::string&) override {}
     void setProgress(int) override {}
     void setBusy(bool) override {}
 };
 
-std::string Transfer(UsbTransfer::Direction direction) {
-    SystemError error;
-    const char* bus = std::getenv(kUsbSimEnvironmentVariable);
-    auto keys = SimulatorKeySource::connect(bus ? bus : "", error);
+std::string Transfer(comm::UsbTransfer::Direction direction) {
+    platform::SystemError error;
+    const char* bus = std::getenv(usbhid::kUsbSimEnvironmentVariable);
+    auto keys = comm::SimulatorKeySource::connect(bus ? bus : "", error);
     if (!keys) {
         return "no key source";
     }
-    ConfigurationImage image;
+    settings::ConfigurationImage image;
     for (std::size_t i = 0; i < image.size(); ++i) {
         image[i] = static_cast<std::uint8_t>(0x40 + i);
     }
     LinkedUsbLibrary library;
     LinePrompter prompter;
     NoView view;
-    CommOptions options;
+    comm::CommOptions options;
     options.UsbDelay = 1;
-    TransferLog log(RealFileSystem(), "/dev/null");
-    TransferLog dump(RealFileSystem(), "/dev/null");
-    if (direction == UsbTransfer::Direction::Upload) {
+    comm::TransferLog log(platform::RealFileSystem(), "/dev/null");
+    comm::TransferLog dump(platform::RealFileSystem(), "/dev/null");
+    if (direction == comm::UsbTransfer::Direction::Upload) {
         image.fill(0);
     }
-    UsbTransfer transfer(direction, library, SystemClock(), prompter, view, options, log, dump,
-                         image);
-    const bool succeeded = RunUsbTransfer(transfer, *keys, SystemClock());
+    comm::UsbTransfer transfer(direction, library, platform::SystemClock(), prompter, view, options,
+                               log, dump, image);
+    const bool succeeded = comm::RunUsbTransfer(transfer, *keys, platform::SystemClock());
     char head[16];
     std::snprintf(head, sizeof head, "%02X%02X%02X", image[0], image[1], image[255]);
     return std::to_string(succeeded ? 1 : 0) + " " + head + prompter.texts;
@@ -162,10 +163,10 @@ std::string Run(const std::string& line) {
             UsbHidSetDeviceBufferedData(bytes.data(), static_cast<uint32_t>(bytes.size()), 0));
     }
     if (command == "download") {
-        return Transfer(UsbTransfer::Direction::Download);
+        return Transfer(comm::UsbTransfer::Direction::Download);
     }
     if (command == "upload") {
-        return Transfer(UsbTransfer::Direction::Upload);
+        return Transfer(comm::UsbTransfer::Direction::Upload);
     }
     if (command == "messages") {
         return std::exchange(libraryMessages.texts, {});
@@ -180,7 +181,7 @@ std::string Run(const std::string& line) {
 }  // namespace
 
 int main() {
-    const LibraryMessageRoute route(libraryMessages);
+    const platform::LibraryMessageRoute route(libraryMessages);
     std::string line;
     while (std::getline(std::cin, line) && line != "exit") {
         std::cout << Run(line) << std::endl;

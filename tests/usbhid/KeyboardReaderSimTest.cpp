@@ -8,19 +8,19 @@
 #include "UsbSimBus.h"
 #include "comm/ProtocolFrames.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-ConfigurationImage CountingImage() {
-    ConfigurationImage image;
+settings::ConfigurationImage CountingImage() {
+    settings::ConfigurationImage image;
     std::iota(image.begin(), image.end(), std::uint8_t{0});
     return image;
 }
 
-ConfigurationImage FilledImage(std::uint8_t value) {
-    ConfigurationImage image;
+settings::ConfigurationImage FilledImage(std::uint8_t value) {
+    settings::ConfigurationImage image;
     image.fill(value);
     return image;
 }
@@ -42,42 +42,42 @@ const Bytes kWake = {0xEC, 0xEC, 0xEC};
 const Bytes kUploadRequest = {0x02, 0x1B, 0x52};
 
 TEST(KeyboardReaderSim, AnswersEachFrameAfterAWake) {
-    KeyboardReaderSim reader(FilledImage(0), {});
+    readersim::KeyboardReaderSim reader(FilledImage(0), {});
     EXPECT_EQ(reader.receive(kWake), "O");
 
     // An image whose bytes include the wake byte and STX: payload is never
     // taken for either.
-    ConfigurationImage image = CountingImage();
+    settings::ConfigurationImage image = CountingImage();
     image[0] = 0xEC;
     image[1] = 0xEC;
     image[2] = 0xEC;
     image[3] = 0x02;
-    EXPECT_EQ(reader.receive(ToBytes(KeyboardDownload(image))), "Y");
+    EXPECT_EQ(reader.receive(ToBytes(comm::KeyboardDownload(image))), "Y");
     EXPECT_EQ(reader.image(), image);
     EXPECT_EQ(reader.acceptedImages(), 1u);
 
     EXPECT_EQ(reader.receive(Concat({kWake, kUploadRequest})),
-              "O" + KeyboardUploadReplyDigits(image));
+              "O" + comm::KeyboardUploadReplyDigits(image));
     EXPECT_EQ(reader.completedTransfers(), 2u);
 }
 
 TEST(KeyboardReaderSim, IgnoresFramesWithoutAFreshWake) {
-    KeyboardReaderSim reader(FilledImage(0x11), {});
-    const Bytes download = ToBytes(KeyboardDownload(CountingImage()));
+    readersim::KeyboardReaderSim reader(FilledImage(0x11), {});
+    const Bytes download = ToBytes(comm::KeyboardDownload(CountingImage()));
     EXPECT_EQ(reader.receive(download), "");
     EXPECT_EQ(reader.receive(kUploadRequest), "");
     // Two wake bytes are not a wake; junk between them restarts the count.
     EXPECT_EQ(reader.receive(Bytes{0xEC, 0xEC, 0x41, 0xEC, 0xEC}), "");
     EXPECT_EQ(reader.receive(Bytes{0xEC}), "O");
-    EXPECT_EQ(reader.receive(kUploadRequest), KeyboardUploadReplyDigits(FilledImage(0x11)));
+    EXPECT_EQ(reader.receive(kUploadRequest), comm::KeyboardUploadReplyDigits(FilledImage(0x11)));
     // The wake was spent on that frame.
     EXPECT_EQ(reader.receive(download), "");
     EXPECT_EQ(reader.image(), FilledImage(0x11));
 }
 
 TEST(KeyboardReaderSim, AnswersNToADownloadWithAWrongCheckByte) {
-    KeyboardReaderSim reader(FilledImage(0x11), {});
-    Bytes download = ToBytes(KeyboardDownload(CountingImage()));
+    readersim::KeyboardReaderSim reader(FilledImage(0x11), {});
+    Bytes download = ToBytes(comm::KeyboardDownload(CountingImage()));
     download.back() ^= 0x01;
     EXPECT_EQ(reader.receive(Concat({kWake, download})), "ON");
     EXPECT_EQ(reader.image(), FilledImage(0x11));
@@ -85,8 +85,8 @@ TEST(KeyboardReaderSim, AnswersNToADownloadWithAWrongCheckByte) {
 }
 
 TEST(KeyboardReaderSim, ResetDropsAFrameInProgress) {
-    KeyboardReaderSim reader(FilledImage(0x11), {});
-    const Bytes download = ToBytes(KeyboardDownload(CountingImage()));
+    readersim::KeyboardReaderSim reader(FilledImage(0x11), {});
+    const Bytes download = ToBytes(comm::KeyboardDownload(CountingImage()));
     reader.receive(kWake);
     reader.receive(std::span(download).first(100));
     reader.reset();
@@ -95,66 +95,66 @@ TEST(KeyboardReaderSim, ResetDropsAFrameInProgress) {
 }
 
 TEST(KeyboardReaderSim, FaultsOnRequest) {
-    const ConfigurationImage image = CountingImage();
-    const Bytes download = ToBytes(KeyboardDownload(image));
+    const settings::ConfigurationImage image = CountingImage();
+    const Bytes download = ToBytes(comm::KeyboardDownload(image));
     const Bytes upload = Concat({kWake, kUploadRequest});
 
-    KeyboardFaults nak;
+    readersim::KeyboardFaults nak;
     nak.nakFirst = 1;
-    KeyboardReaderSim nakReader(FilledImage(0), nak);
+    readersim::KeyboardReaderSim nakReader(FilledImage(0), nak);
     EXPECT_EQ(nakReader.receive(Concat({kWake, download})), "ON");
     EXPECT_EQ(nakReader.image(), FilledImage(0));
     EXPECT_EQ(nakReader.receive(Concat({kWake, download})), "OY");
 
-    KeyboardFaults badChecksum;
+    readersim::KeyboardFaults badChecksum;
     badChecksum.badChecksumFirst = 1;
-    KeyboardReaderSim badReader(image, badChecksum);
+    readersim::KeyboardReaderSim badReader(image, badChecksum);
     const std::string first = badReader.receive(upload).substr(1);
-    EXPECT_EQ(DecodeKeyboardUploadReply(first).error, FrameError::WrongChecksum);
-    EXPECT_EQ(first.substr(0, 512), KeyboardUploadReplyDigits(image).substr(0, 512));
-    EXPECT_TRUE(DecodeKeyboardUploadReply(badReader.receive(upload).substr(1)).ok());
+    EXPECT_EQ(comm::DecodeKeyboardUploadReply(first).error, comm::FrameError::WrongChecksum);
+    EXPECT_EQ(first.substr(0, 512), comm::KeyboardUploadReplyDigits(image).substr(0, 512));
+    EXPECT_TRUE(comm::DecodeKeyboardUploadReply(badReader.receive(upload).substr(1)).ok());
     EXPECT_EQ(badReader.completedTransfers(), 1u);
 
-    KeyboardFaults lower;
+    readersim::KeyboardFaults lower;
     lower.lowercaseDigits = true;
-    KeyboardReaderSim lowerReader(image, lower);
+    readersim::KeyboardReaderSim lowerReader(image, lower);
     const std::string digits = lowerReader.receive(upload).substr(1);
     EXPECT_EQ(digits.substr(0, 32), "000102030405060708090a0b0c0d0e0f");
-    EXPECT_EQ(DecodeKeyboardUploadReply(digits).image, image);
+    EXPECT_EQ(comm::DecodeKeyboardUploadReply(digits).image, image);
 
-    KeyboardFaults noise;
+    readersim::KeyboardFaults noise;
     noise.noiseKeys = 3;
-    KeyboardReaderSim noisyReader(image, noise);
+    readersim::KeyboardReaderSim noisyReader(image, noise);
     const std::string answer = noisyReader.receive(kWake);
     ASSERT_EQ(answer.size(), 4u);
     for (const char c : answer.substr(0, 3)) {
-        EXPECT_EQ(ClassifyKeyboardAnswer(c), KeyboardAnswer::Other) << c;
+        EXPECT_EQ(comm::ClassifyKeyboardAnswer(c), comm::KeyboardAnswer::Other) << c;
     }
     EXPECT_EQ(answer.back(), 'O');
 
-    KeyboardFaults silent;
+    readersim::KeyboardFaults silent;
     silent.silent = true;
-    KeyboardReaderSim silentReader(FilledImage(0), silent);
+    readersim::KeyboardReaderSim silentReader(FilledImage(0), silent);
     EXPECT_EQ(silentReader.receive(Concat({kWake, download, kWake, kUploadRequest})), "");
     EXPECT_EQ(silentReader.image(), FilledImage(0));
 
     // The reader drops off with the byte that completes the wake.
-    KeyboardFaults hangup;
+    readersim::KeyboardFaults hangup;
     hangup.hangupAfter = 3;
-    KeyboardReaderSim hangupReader(image, hangup);
+    readersim::KeyboardReaderSim hangupReader(image, hangup);
     EXPECT_EQ(hangupReader.receive(Concat({kWake, kWake})), "");
     EXPECT_TRUE(hangupReader.hangupDue());
 }
 
 TEST(KeyboardReaderSim, TakesTheSerialFaultsThatApply) {
-    ReaderFaults serial;
+    readersim::ReaderFaults serial;
     serial.noiseBytes = 2;
     serial.nakFirst = 3;
     serial.badChecksumFirst = 4;
     serial.lowercaseHeaderFirst = 5;
     serial.silent = true;
     serial.hangupAfter = 6;
-    const KeyboardFaults keyboard = KeyboardFaults::From(serial, true);
+    const readersim::KeyboardFaults keyboard = readersim::KeyboardFaults::From(serial, true);
     EXPECT_EQ(keyboard.noiseKeys, 2u);
     EXPECT_EQ(keyboard.nakFirst, 3u);
     EXPECT_EQ(keyboard.badChecksumFirst, 4u);
@@ -185,8 +185,8 @@ class UsbSimBusTest : public ::testing::Test {
         return send(SimUsbOp::Filter, payload);
     }
 
-    KeyboardReaderSim reader{CountingImage(), {}};
-    UsbSimBus bus{{"Tarvik One", "Acme Mouse"}, reader};
+    readersim::KeyboardReaderSim reader{CountingImage(), {}};
+    readersim::UsbSimBus bus{{"Tarvik One", "Acme Mouse"}, reader};
     std::string typed;
 };
 
@@ -234,4 +234,4 @@ TEST_F(UsbSimBusTest, CodesReachTheReaderOnlyInsideTheProgrammingChannel) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::usbhid

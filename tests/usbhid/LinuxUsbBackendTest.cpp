@@ -14,7 +14,7 @@
 #include "platform/TempFolder.h"
 #include "usbhid/server/HidrawControlDevice.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 using namespace magtune::usbhid;
@@ -246,4 +246,4 @@ TEST(HidrawReportsTest, OneReportCarriesOneControlByte) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::usbhid

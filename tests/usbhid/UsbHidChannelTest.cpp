@@ -29,7 +29,7 @@
 #include "usbhid/common/ChannelNames.h"
 #include "usbhid/common/SimUsbWire.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 namespace fs = std::filesystem;
@@ -151,7 +151,7 @@ class UsbHidChannelTest : public ::testing::Test {
         return folder;
     }
 
-    std::string keysUntil(SimulatorKeySource& keys, std::size_t count) {
+    std::string keysUntil(comm::SimulatorKeySource& keys, std::size_t count) {
         std::string typed;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (typed.size() < count && std::chrono::steady_clock::now() < deadline &&
@@ -171,8 +171,8 @@ class UsbHidChannelTest : public ::testing::Test {
 };
 
 TEST_F(UsbHidChannelTest, EveryExportAgainstTheSimulatedReader) {
-    SystemError error;
-    auto keys = SimulatorKeySource::connect(busPath, error);
+    platform::SystemError error;
+    auto keys = comm::SimulatorKeySource::connect(busPath, error);
     ASSERT_NE(keys, nullptr);
     const std::string folder = hostFolder("program");
     Host host(folder);
@@ -196,9 +196,9 @@ TEST_F(UsbHidChannelTest, EveryExportAgainstTheSimulatedReader) {
     EXPECT_EQ(host.call("set 492"), "1");  // 0x1EC: the low 8 bits go out
     EXPECT_EQ(host.call("buffered EC"), "1");
     EXPECT_EQ(keysUntil(*keys, 1), "O");
-    ConfigurationImage image;
+    settings::ConfigurationImage image;
     std::iota(image.begin(), image.end(), std::uint8_t{0x40});
-    EXPECT_EQ(host.call("buffered " + Hex(KeyboardDownload(image))), "1");
+    EXPECT_EQ(host.call("buffered " + Hex(comm::KeyboardDownload(image))), "1");
     EXPECT_EQ(keysUntil(*keys, 1), "Y");
     std::ifstream saved(temp / "saved.cfg", std::ios::binary);
     const std::vector<std::uint8_t> savedBytes((std::istreambuf_iterator<char>(saved)),
@@ -206,8 +206,10 @@ TEST_F(UsbHidChannelTest, EveryExportAgainstTheSimulatedReader) {
     EXPECT_EQ(savedBytes, std::vector<std::uint8_t>(image.begin(), image.end()));
 
     // The upload reply comes back as typed digits.
-    EXPECT_EQ(host.call("buffered " + Hex(WakeSequence()) + Hex(KeyboardUploadRequest())), "1");
-    EXPECT_EQ(keysUntil(*keys, 515), "O" + KeyboardUploadReplyDigits(image));
+    EXPECT_EQ(
+        host.call("buffered " + Hex(comm::WakeSequence()) + Hex(comm::KeyboardUploadRequest())),
+        "1");
+    EXPECT_EQ(keysUntil(*keys, 515), "O" + comm::KeyboardUploadReplyDigits(image));
     EXPECT_EQ(host.call("overlong"), "0");
     EXPECT_EQ(host.call("channel 254"), "1");
 
@@ -326,8 +328,8 @@ TEST_F(UsbHidChannelTest, ASecondServerForTheFolderEndsAtOnce) {
     const std::string folder = hostFolder("program");
     Host host(folder);
     EXPECT_EQ(host.call("selected"), "1");
-    SystemError error;
-    auto intruder = Process::spawn({folder + "/" + kServerFileName}, error);
+    platform::SystemError error;
+    auto intruder = platform::Process::spawn({folder + "/" + kServerFileName}, error);
     ASSERT_TRUE(intruder);
     EXPECT_TRUE(intruder->waitEnded(5000));
     EXPECT_EQ(host.call("selected"), "1");
@@ -443,4 +445,4 @@ TEST_F(UsbHidChannelTest, TheServersMessagesReachTheProgram) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::usbhid

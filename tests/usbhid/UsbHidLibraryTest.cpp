@@ -5,7 +5,7 @@
 #include "support/DynamicExports.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 using test::FakePrompter;
@@ -59,13 +59,13 @@ TEST(UsbHidLibrary, ALibraryThatCannotBeBoundFailsEveryCallAndSaysWhyOnce) {
         EXPECT_FALSE(library.load());
 
         ASSERT_EQ(prompter.messages.size(), 1u) << c.file;
-        const Message& message = prompter.messages[0];
+        const common::Message& message = prompter.messages[0];
         EXPECT_EQ(message.text, library.loadError());
         EXPECT_TRUE(message.text.starts_with(c.errorStart)) << message.text;
         EXPECT_EQ(message.caption, "Error");
-        EXPECT_EQ(message.icon, MessageIcon::Error);
+        EXPECT_EQ(message.icon, common::MessageIcon::Error);
     }
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::usbhid

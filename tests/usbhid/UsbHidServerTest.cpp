@@ -10,7 +10,7 @@
 #include "platform/SystemError.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 using namespace magtune::usbhid;
@@ -242,8 +242,8 @@ TEST_F(UsbHidServerTest, SelectionFailures) {
     backend.addFails = true;
     backend.failedAdd = {0, EACCES};
     EXPECT_EQ(request(UsbHidRequest::SelectDevice, 0), 0);
-    EXPECT_EQ(prompter.texts(), Strings{SystemMessageText(EACCES)});
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompter.texts(), Strings{platform::SystemMessageText(EACCES)});
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Warning);
     EXPECT_EQ(server.selectedIndex(), 0);
 
     // The filter is in but the driver never answers: 25 polls a second apart.
@@ -277,4 +277,4 @@ TEST_F(UsbHidServerTest, ControlRequestsCountAsDoneOnceTheControlDeviceOpened) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::usbhid

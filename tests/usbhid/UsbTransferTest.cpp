@@ -11,7 +11,7 @@
 #include "comm/ProtocolFrames.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 using test::FakeClock;
@@ -22,7 +22,7 @@ using Strings = std::vector<std::string>;
 
 // The library as the transfers see it: every control code and channel in
 // order, and scripted failures.
-class FakeUsbLibrary : public UsbLibraryCalls {
+class FakeUsbLibrary : public comm::UsbLibraryCalls {
   public:
     std::vector<std::uint8_t> codes;
     Strings calls;  // channels and ready tests
@@ -79,9 +79,9 @@ class UsbTransferTest : public ::testing::Test {
         options.ProtocolDelay = 7;
     }
 
-    UsbTransfer& make(UsbTransfer::Direction direction) {
-        transfer = std::make_unique<UsbTransfer>(direction, library, clock, prompter, view, options,
-                                                 log, dump, image);
+    comm::UsbTransfer& make(comm::UsbTransfer::Direction direction) {
+        transfer = std::make_unique<comm::UsbTransfer>(direction, library, clock, prompter, view,
+                                                       options, log, dump, image);
         return *transfer;
     }
     void type(const std::string& keys) {
@@ -90,7 +90,7 @@ class UsbTransferTest : public ::testing::Test {
         }
     }
     // Fires the timer until the transfer waits in `phase`.
-    void runUntil(TransferPhase phase) {
+    void runUntil(comm::TransferPhase phase) {
         for (int i = 0; i < 2000 && transfer->phase() != phase && !transfer->finished(); ++i) {
             transfer->timerFired();
         }
@@ -101,31 +101,31 @@ class UsbTransferTest : public ::testing::Test {
     FakeClock clock;
     FakePrompter prompter;
     RecordingView view;
-    CommOptions options;
+    comm::CommOptions options;
     MemoryFileSystem files;
-    TransferLog log{files, "/p/USBLog.txt"};
-    TransferLog dump{files, "/p/USBDump.txt"};
-    ConfigurationImage image{};
-    std::unique_ptr<UsbTransfer> transfer;
+    comm::TransferLog log{files, "/p/USBLog.txt"};
+    comm::TransferLog dump{files, "/p/USBDump.txt"};
+    settings::ConfigurationImage image{};
+    std::unique_ptr<comm::UsbTransfer> transfer;
 };
 
 TEST_F(UsbTransferTest, DownloadEntersTheChannelWakesSendsAndLeaves) {
-    UsbTransfer& t = make(UsbTransfer::Direction::Download);
+    comm::UsbTransfer& t = make(comm::UsbTransfer::Direction::Download);
     t.start();
-    EXPECT_EQ(t.phase(), TransferPhase::Init);
+    EXPECT_EQ(t.phase(), comm::TransferPhase::Init);
     EXPECT_EQ(t.intervalMs(), 1u);
-    runUntil(TransferPhase::Connect);
+    runUntil(comm::TransferPhase::Connect);
     EXPECT_EQ(t.intervalMs(), 500u);
     EXPECT_EQ(library.codes, kWake);
     EXPECT_EQ(library.calls, (Strings{"ready", "channel 253"}));
 
     type("Y");  // before "O": ignored
-    EXPECT_EQ(t.phase(), TransferPhase::Connect);
+    EXPECT_EQ(t.phase(), comm::TransferPhase::Connect);
     const std::uint64_t before = clock.now;
     type("o");
-    EXPECT_EQ(t.phase(), TransferPhase::Download);
+    EXPECT_EQ(t.phase(), comm::TransferPhase::Download);
     EXPECT_EQ(t.intervalMs(), 20000u);
-    EXPECT_EQ(library.codes, Concat({kWake, Bytes(KeyboardDownload(image))}));
+    EXPECT_EQ(library.codes, Concat({kWake, Bytes(comm::KeyboardDownload(image))}));
     // The protocol delay, then the download frame at the USB delay per byte.
     EXPECT_EQ(clock.now - before, 7u + 260u * 2u);
     type("O");  // the frame is out: ignored
@@ -136,8 +136,8 @@ TEST_F(UsbTransferTest, DownloadEntersTheChannelWakesSendsAndLeaves) {
     EXPECT_TRUE(t.succeeded());
     EXPECT_EQ(library.calls, (Strings{"ready", "channel 253", "channel 254"}));
     EXPECT_EQ(prompter.texts(), Strings{"Download finished successfully."});
-    EXPECT_EQ(prompter.messages[0].caption, kApplicationTitle);
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(prompter.messages[0].caption, common::kApplicationTitle);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Information);
     EXPECT_EQ(view.events, (Strings{"status Preparing for download ...", "progress 0", "busy on",
                                     "status Connecting to device ...", "busy on", "progress 50",
                                     "status Sending data, please wait ...", "busy off",
@@ -145,17 +145,17 @@ TEST_F(UsbTransferTest, DownloadEntersTheChannelWakesSendsAndLeaves) {
 }
 
 TEST_F(UsbTransferTest, RejectedDownloadAsksAndRetriesFromTheWake) {
-    UsbTransfer& t = make(UsbTransfer::Direction::Download);
-    prompter.answers = {Answer::Yes, Answer::No};
+    comm::UsbTransfer& t = make(comm::UsbTransfer::Direction::Download);
+    prompter.answers = {common::Answer::Yes, common::Answer::No};
     t.start();
-    runUntil(TransferPhase::Connect);
+    runUntil(comm::TransferPhase::Connect);
     type("ON");
     EXPECT_EQ(prompter.texts(), Strings{"Data or checksum error. Retry?"});
-    EXPECT_EQ(prompter.messages[0].caption, kErrorCaption);
-    EXPECT_EQ(prompter.messages[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(t.phase(), TransferPhase::Init);
+    EXPECT_EQ(prompter.messages[0].caption, common::kErrorCaption);
+    EXPECT_EQ(prompter.messages[0].buttons, common::MessageButtons::YesNo);
+    EXPECT_EQ(t.phase(), comm::TransferPhase::Init);
     library.codes.clear();
-    runUntil(TransferPhase::Connect);
+    runUntil(comm::TransferPhase::Connect);
     EXPECT_EQ(library.codes, kWake);
     type("O");
     // No answer in 20 s: time-out question, answered No.
@@ -228,9 +228,10 @@ TEST_F(UsbTransferTest, FailuresEndTheTransferWithTheirMessages) {
         library.channelFails = c.channelFails;
         library.codeFailsAt = c.codeFailsAt;
         prompter.clear();
-        UsbTransfer& t = make(UsbTransfer::Direction::Download);
+        comm::UsbTransfer& t = make(comm::UsbTransfer::Direction::Download);
         t.start();
-        for (int i = 0; i < 2000 && !t.finished() && t.phase() != TransferPhase::Connect; ++i) {
+        for (int i = 0; i < 2000 && !t.finished() && t.phase() != comm::TransferPhase::Connect;
+             ++i) {
             t.timerFired();
         }
         if (c.typeO) {
@@ -251,29 +252,29 @@ TEST_F(UsbTransferTest, FailuresEndTheTransferWithTheirMessages) {
 }
 
 TEST_F(UsbTransferTest, UploadCollectsDigitsInEitherCaseAndChecksThem) {
-    prompter.answers = {Answer::Yes};
+    prompter.answers = {common::Answer::Yes};
     options.UsbLogEnable = true;
-    make(UsbTransfer::Direction::Upload);
+    make(comm::UsbTransfer::Direction::Upload);
     files.put("/p/USBLog.txt", "old");
     files.put("/p/USBDump.txt", "old");
     transfer->start();
     EXPECT_EQ(transfer->intervalMs(), 10u);
     EXPECT_EQ(files.text("/p/USBLog.txt"), "");
     EXPECT_EQ(files.text("/p/USBDump.txt"), "");
-    runUntil(TransferPhase::Connect);
+    runUntil(comm::TransferPhase::Connect);
     type("O");
-    EXPECT_EQ(library.codes, Concat({kWake, Bytes(KeyboardUploadRequest())}));
+    EXPECT_EQ(library.codes, Concat({kWake, Bytes(comm::KeyboardUploadRequest())}));
 
-    ConfigurationImage sent;
+    settings::ConfigurationImage sent;
     std::iota(sent.begin(), sent.end(), std::uint8_t{0x1F});
-    std::string wrong = KeyboardUploadReplyDigits(sent);
+    std::string wrong = comm::KeyboardUploadReplyDigits(sent);
     wrong[513] = wrong[513] == '0' ? '1' : '0';
     type(wrong);
     EXPECT_EQ(prompter.texts(), Strings{"Data or checksum error. Retry?"});
     EXPECT_NE(image, sent);
 
-    runUntil(TransferPhase::Connect);
-    std::string lower = KeyboardUploadReplyDigits(sent);
+    runUntil(comm::TransferPhase::Connect);
+    std::string lower = comm::KeyboardUploadReplyDigits(sent);
     for (char& c : lower) {
         c = static_cast<char>(std::tolower(c));
     }
@@ -292,12 +293,12 @@ TEST_F(UsbTransferTest, UploadCollectsDigitsInEitherCaseAndChecksThem) {
 }
 
 TEST_F(UsbTransferTest, AnUploadThatStopsHalfWayTimesOut) {
-    UsbTransfer& t = make(UsbTransfer::Direction::Upload);
-    prompter.answers = {Answer::No};
+    comm::UsbTransfer& t = make(comm::UsbTransfer::Direction::Upload);
+    prompter.answers = {common::Answer::No};
     t.start();
-    runUntil(TransferPhase::Connect);
-    type("O" + KeyboardUploadReplyDigits(image).substr(0, 300));
-    EXPECT_EQ(t.phase(), TransferPhase::Upload);
+    runUntil(comm::TransferPhase::Connect);
+    type("O" + comm::KeyboardUploadReplyDigits(image).substr(0, 300));
+    EXPECT_EQ(t.phase(), comm::TransferPhase::Upload);
     t.timerFired();
     EXPECT_TRUE(t.finished());
     EXPECT_EQ(prompter.texts(),
@@ -307,7 +308,7 @@ TEST_F(UsbTransferTest, AnUploadThatStopsHalfWayTimesOut) {
 }
 
 // Keys from a script, the clock moving by the waits.
-class ScriptedKeys : public KeySource {
+class ScriptedKeys : public comm::KeySource {
   public:
     ScriptedKeys(FakeClock& clock, std::deque<std::pair<std::uint64_t, std::string>> script)
         : clock_(clock), script_(std::move(script)) {}
@@ -328,33 +329,33 @@ class ScriptedKeys : public KeySource {
 };
 
 TEST_F(UsbTransferTest, RunningWithoutAWindowFollowsTheTimer) {
-    make(UsbTransfer::Direction::Download);
+    make(comm::UsbTransfer::Direction::Download);
     library.notReadyFor = 3;
     // "O" 100 ms after the wake, "Y" well within the 20 s.
     ScriptedKeys keys(clock, {{200, "O"}, {5000, "Y"}});
-    EXPECT_TRUE(RunUsbTransfer(*transfer, keys, clock));
+    EXPECT_TRUE(comm::RunUsbTransfer(*transfer, keys, clock));
     EXPECT_EQ(std::count(library.calls.begin(), library.calls.end(), "ready"), 4);
 
-    make(UsbTransfer::Direction::Download);
+    make(comm::UsbTransfer::Direction::Download);
     prompter.clear();
     ScriptedKeys silent(clock, {});
     const std::uint64_t start = clock.now;
-    EXPECT_FALSE(RunUsbTransfer(*transfer, silent, clock));
+    EXPECT_FALSE(comm::RunUsbTransfer(*transfer, silent, clock));
     EXPECT_EQ(prompter.texts().front(), "Failed to connect to device.");
     EXPECT_LT(clock.now - start, 1000u);
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::usbhid
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 // A clock of microseconds whose control calls take time, as they do through
 // the library, its server and the bus.
 class CostlyCalls : public FakeUsbLibrary {
   public:
-    class MicroClock : public Clock {
+    class MicroClock : public platform::Clock {
       public:
         std::uint64_t us = 0;
         std::uint64_t nowMs() override { return us / 1000; }
@@ -405,22 +406,22 @@ TEST(UsbTransferPacing, TheFrameTakesItsPrescribedTimeWhateverTheCallsCost) {
         library.stallUs = c.stallUs;
         FakePrompter prompter;
         RecordingView view;
-        CommOptions options;
+        comm::CommOptions options;
         options.UsbDelay = c.usbDelay;
         options.ProtocolDelay = 7;
         MemoryFileSystem files;
-        TransferLog log{files, "/p/USBLog.txt"};
-        ConfigurationImage image{};
-        UsbTransfer transfer(UsbTransfer::Direction::Download, library, library.clock, prompter,
-                             view, options, log, log, image);
+        comm::TransferLog log{files, "/p/USBLog.txt"};
+        settings::ConfigurationImage image{};
+        comm::UsbTransfer transfer(comm::UsbTransfer::Direction::Download, library, library.clock,
+                                   prompter, view, options, log, log, image);
         transfer.start();
-        for (int i = 0; i < 10 && transfer.phase() != TransferPhase::Connect; ++i) {
+        for (int i = 0; i < 10 && transfer.phase() != comm::TransferPhase::Connect; ++i) {
             transfer.timerFired();
         }
-        ASSERT_EQ(transfer.phase(), TransferPhase::Connect);
+        ASSERT_EQ(transfer.phase(), comm::TransferPhase::Connect);
         const std::uint64_t keyAt = library.clock.us;
         transfer.keyTyped('O');
-        ASSERT_EQ(transfer.phase(), TransferPhase::Download);
+        ASSERT_EQ(transfer.phase(), comm::TransferPhase::Download);
         EXPECT_EQ(library.clock.us - keyAt, c.frameUs);
         ASSERT_EQ(library.sentAt.size(), 263u);
         std::uint64_t least = UINT64_MAX;
@@ -432,4 +433,4 @@ TEST(UsbTransferPacing, TheFrameTakesItsPrescribedTimeWhateverTheCallsCost) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::usbhid

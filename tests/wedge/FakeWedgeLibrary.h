@@ -17,7 +17,7 @@ namespace magtune::test {
 // The wedge library as the transfers see it: every call is recorded, the
 // echo is whatever `reader` typed in answer to the bytes sent, and the calls
 // named in `failing` fail with `errorText`.
-class FakeWedgeLibrary : public WedgeLibraryCalls {
+class FakeWedgeLibrary : public comm::WedgeLibraryCalls {
   public:
     std::vector<std::string> calls;
     std::vector<std::vector<std::uint8_t>> sends;
@@ -31,7 +31,7 @@ class FakeWedgeLibrary : public WedgeLibraryCalls {
     // The reader types a character: its key once down and once up.
     void type(const std::string& characters) {
         for (char c : characters) {
-            const auto key = KeyStrokeForCharacter(c);
+            const auto key = wedge::KeyStrokeForCharacter(c);
             echo.push_back(key->scanCode);
             echo.push_back(key->scanCode);
         }
@@ -70,7 +70,7 @@ class FakeWedgeLibrary : public WedgeLibraryCalls {
         }
         for (std::size_t i = 0; i < n; ++i) {
             scans[i] = static_cast<char>(echo.front());
-            keys[i] = static_cast<char>(VirtualKeyForScanCode(echo.front()));
+            keys[i] = static_cast<char>(wedge::VirtualKeyForScanCode(echo.front()));
             echo.pop_front();
         }
         keys[n] = scans[n] = '\0';
@@ -91,7 +91,7 @@ class FakeWedgeLibrary : public WedgeLibraryCalls {
     }
 };
 
-class RecordedView : public TransferView {
+class RecordedView : public comm::TransferView {
   public:
     std::vector<std::string> statuses;
     std::vector<int> progress;

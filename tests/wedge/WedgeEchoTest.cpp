@@ -5,7 +5,7 @@
 #include <numeric>
 #include <vector>
 
-namespace magtune {
+namespace magtune::wedge {
 namespace {
 
 using Codes = std::vector<std::uint8_t>;
@@ -22,8 +22,8 @@ Codes TypedReply(const std::string& digits) {
     return codes;
 }
 
-ConfigurationImage CountingImage() {
-    ConfigurationImage image{};
+settings::ConfigurationImage CountingImage() {
+    settings::ConfigurationImage image{};
     std::iota(image.begin(), image.end(), std::uint8_t{0});
     return image;
 }
@@ -55,9 +55,9 @@ TEST(WedgeEchoTest, AnswersAreRecognisedByTheirCodePatterns) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.echo));
-        EXPECT_EQ(EchoHasReady(c.echo), c.ready);
-        EXPECT_EQ(EchoHasAccepted(c.echo), c.accepted);
-        EXPECT_EQ(EchoHasRejected(c.echo), c.rejected);
+        EXPECT_EQ(comm::EchoHasReady(c.echo), c.ready);
+        EXPECT_EQ(comm::EchoHasAccepted(c.echo), c.accepted);
+        EXPECT_EQ(comm::EchoHasRejected(c.echo), c.rejected);
     }
 }
 
@@ -69,7 +69,7 @@ TEST(WedgeEchoTest, ScanCodeDigitKnowsTheHexadecimalKeysOnly) {
         {0x22, 255}, {0x00, 255}, {0x82, 255}, {0xFF, 255},
     };
     for (const auto& [code, value] : table) {
-        EXPECT_EQ(ScanCodeDigit(code), value) << int(code);
+        EXPECT_EQ(comm::ScanCodeDigit(code), value) << int(code);
     }
 }
 
@@ -82,9 +82,9 @@ TEST(WedgeEchoTest, KeyTablesAgreeForEveryDigitAndLetter) {
         EXPECT_EQ(VirtualKeyForScanCode(key->scanCode), key->virtualKey) << c;
         EXPECT_EQ(KeyStrokeForCharacter(static_cast<char>(std::tolower(c))), key) << c;
     }
-    EXPECT_EQ(KeyStrokeForCharacter('O'), (KeyStroke{'O', kEchoReadyCode}));
-    EXPECT_EQ(KeyStrokeForCharacter('Y'), (KeyStroke{'Y', kEchoAcceptedCode}));
-    EXPECT_EQ(KeyStrokeForCharacter('N'), (KeyStroke{'N', kEchoRejectedCode}));
+    EXPECT_EQ(KeyStrokeForCharacter('O'), (KeyStroke{'O', comm::kEchoReadyCode}));
+    EXPECT_EQ(KeyStrokeForCharacter('Y'), (KeyStroke{'Y', comm::kEchoAcceptedCode}));
+    EXPECT_EQ(KeyStrokeForCharacter('N'), (KeyStroke{'N', comm::kEchoRejectedCode}));
     EXPECT_EQ(KeyStrokeForCharacter('1'), (KeyStroke{0x31, 0x02}));
     EXPECT_FALSE(KeyStrokeForCharacter(' '));
     EXPECT_FALSE(KeyStrokeForCharacter('\r'));
@@ -92,51 +92,51 @@ TEST(WedgeEchoTest, KeyTablesAgreeForEveryDigitAndLetter) {
 }
 
 TEST(WedgeEchoTest, TypedUploadReplyDecodesToTheImage) {
-    const ConfigurationImage image = CountingImage();
-    const Codes codes = TypedReply(KeyboardUploadReplyDigits(image));
-    ASSERT_EQ(codes.size(), kWedgeUploadCodes);
-    const ImageDecodeResult result = DecodeWedgeUpload(codes);
+    const settings::ConfigurationImage image = CountingImage();
+    const Codes codes = TypedReply(comm::KeyboardUploadReplyDigits(image));
+    ASSERT_EQ(codes.size(), comm::kWedgeUploadCodes);
+    const comm::ImageDecodeResult result = comm::DecodeWedgeUpload(codes);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(*result.image, image);
 }
 
 TEST(WedgeEchoTest, FirstGroupIsTheHighThenLowNibbleOfByteZero) {
-    ConfigurationImage image{};
+    settings::ConfigurationImage image{};
     image[0] = 0x5A;                         // XOR of the image is 0x5A as well
     Codes codes = {0x06, 0x06, 0x1E, 0x1E};  // "5" "A"
-    for (std::size_t i = 1; i < kImageSize; ++i) {
+    for (std::size_t i = 1; i < settings::kImageSize; ++i) {
         codes.insert(codes.end(), {0x0B, 0x0B, 0x0B, 0x0B});
     }
     codes.insert(codes.end(), {0x06, 0x06, 0x1E, 0x1E});
-    const ImageDecodeResult result = DecodeWedgeUpload(codes);
+    const comm::ImageDecodeResult result = comm::DecodeWedgeUpload(codes);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(*result.image, image);
 }
 
 TEST(WedgeEchoTest, UploadEchoThatStartsWithUnrelatedCodesIsStillDecoded) {
-    const ConfigurationImage image = CountingImage();
+    const settings::ConfigurationImage image = CountingImage();
     Codes codes = {0x18, 0x18, 0x44, 0x1C};  // the O answer and an Enter key
-    const Codes reply = TypedReply(KeyboardUploadReplyDigits(image));
+    const Codes reply = TypedReply(comm::KeyboardUploadReplyDigits(image));
     codes.insert(codes.end(), reply.begin(), reply.end());
-    DropCodesBeforeFirstDigit(codes);
+    comm::DropCodesBeforeFirstDigit(codes);
     EXPECT_EQ(codes, reply);
-    const ImageDecodeResult result = DecodeWedgeUpload(codes);
+    const comm::ImageDecodeResult result = comm::DecodeWedgeUpload(codes);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(*result.image, image);
 }
 
 TEST(WedgeEchoTest, DroppingLeavesNothingWithoutADigitKey) {
     Codes codes = {0x18, 0x18, 0x31};
-    DropCodesBeforeFirstDigit(codes);
+    comm::DropCodesBeforeFirstDigit(codes);
     EXPECT_TRUE(codes.empty());
 }
 
 TEST(WedgeEchoTest, BadUploadEchoesAreRefused) {
-    const Codes good = TypedReply(KeyboardUploadReplyDigits(CountingImage()));
+    const Codes good = TypedReply(comm::KeyboardUploadReplyDigits(CountingImage()));
     struct Case {
         const char* what;
         Codes codes;
-        FrameError error;
+        comm::FrameError error;
     };
     Codes differ = good;
     differ[0] = 0x02;  // a digit whose two codes differ: "1" down, "2" up
@@ -149,15 +149,15 @@ TEST(WedgeEchoTest, BadUploadEchoesAreRefused) {
     Codes badCheckHigh = good;
     badCheckHigh[1024] = badCheckHigh[1025] = 0x1F;  // "S" is no hexadecimal key
     const std::vector<Case> cases = {
-        {"digit codes differ", differ, FrameError::NonHexDigit},
-        {"letter in the data", notDigit, FrameError::NonHexDigit},
-        {"wrong check byte", badCheck, FrameError::WrongChecksum},
-        {"check byte not a digit", badCheckHigh, FrameError::NonHexDigit},
-        {"one code short", Codes(good.begin(), good.end() - 1), FrameError::WrongLength},
-        {"nothing", {}, FrameError::WrongLength},
+        {"digit codes differ", differ, comm::FrameError::NonHexDigit},
+        {"letter in the data", notDigit, comm::FrameError::NonHexDigit},
+        {"wrong check byte", badCheck, comm::FrameError::WrongChecksum},
+        {"check byte not a digit", badCheckHigh, comm::FrameError::NonHexDigit},
+        {"one code short", Codes(good.begin(), good.end() - 1), comm::FrameError::WrongLength},
+        {"nothing", {}, comm::FrameError::WrongLength},
     };
     for (const auto& c : cases) {
-        const ImageDecodeResult result = DecodeWedgeUpload(c.codes);
+        const comm::ImageDecodeResult result = comm::DecodeWedgeUpload(c.codes);
         EXPECT_FALSE(result.ok()) << c.what;
         EXPECT_FALSE(result.image) << c.what;
         EXPECT_EQ(result.error, c.error) << c.what;
@@ -165,10 +165,10 @@ TEST(WedgeEchoTest, BadUploadEchoesAreRefused) {
 }
 
 TEST(WedgeEchoTest, CodesAfterTheCheckByteAreIgnored) {
-    Codes codes = TypedReply(KeyboardUploadReplyDigits(CountingImage()));
+    Codes codes = TypedReply(comm::KeyboardUploadReplyDigits(CountingImage()));
     codes.insert(codes.end(), {0x1C, 0x1C});
-    EXPECT_TRUE(DecodeWedgeUpload(codes).ok());
+    EXPECT_TRUE(comm::DecodeWedgeUpload(codes).ok());
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -14,7 +14,7 @@ namespace magtune::test {
 using namespace magtune::wedge;
 
 // Time that passes only when someone sleeps.
-class FakeClock : public Clock {
+class FakeClock : public platform::Clock {
   public:
     std::uint64_t now = 1000;
     std::uint64_t slept = 0;
@@ -27,7 +27,7 @@ class FakeClock : public Clock {
 };
 
 // An installer that fails to start or runs for a while by the fake clock.
-class FakeProcessRunner : public ProcessRunner {
+class FakeProcessRunner : public wedge::ProcessRunner {
   public:
     explicit FakeProcessRunner(FakeClock& clock) : clock_(clock) {}
 
@@ -36,7 +36,7 @@ class FakeProcessRunner : public ProcessRunner {
     std::vector<std::vector<std::string>> started;
     bool* installsDriver = nullptr;  // set once a started installer ends
 
-    bool start(const std::vector<std::string>& argv, SystemError& error) override {
+    bool start(const std::vector<std::string>& argv, platform::SystemError& error) override {
         started.push_back(argv);
         if (startError != 0) {
             error = {"posix_spawnp", startError};
@@ -64,7 +64,7 @@ class FakeProcessRunner : public ProcessRunner {
 struct FakeDriverLog {
     std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> sends;
     std::vector<std::string> tests;
-    std::vector<TypedKey> typed;  // delivered at the next takeTypedKeys
+    std::vector<wedge::TypedKey> typed;  // delivered at the next takeTypedKeys
     int closes = 0;
     int sendError = 0;
     bool versionRefused = false;
@@ -73,7 +73,7 @@ struct FakeDriverLog {
     std::string trace = "driver trace";
 };
 
-class FakeDriver : public WedgeDriver {
+class FakeDriver : public wedge::WedgeDriver {
   public:
     explicit FakeDriver(FakeDriverLog& log) : log_(log) {}
     ~FakeDriver() override { ++log_.closes; }
@@ -107,7 +107,7 @@ class FakeDriver : public WedgeDriver {
         reply = "ok:" + text;
         return true;
     }
-    void takeTypedKeys(std::vector<TypedKey>& keys) override {
+    void takeTypedKeys(std::vector<wedge::TypedKey>& keys) override {
         keys = log_.typed;
         log_.typed.clear();
     }
@@ -117,17 +117,17 @@ class FakeDriver : public WedgeDriver {
 };
 
 // A driver that opens once the service is installed, unless told to fail.
-class FakeDriverBackend : public WedgeDriverBackend {
+class FakeDriverBackend : public wedge::WedgeDriverBackend {
   public:
     FakeDriverLog log;
     bool installed = true;
     std::optional<std::string> file = "/lib/modules/test/extra/zebdrv2k.ko";
     std::deque<int> openErrors;  // consumed one per open; ENOENT while not installed
-    std::vector<OsFamily> opened;
+    std::vector<wedge::OsFamily> opened;
 
     bool serviceInstalled() override { return installed; }
     std::optional<std::string> driverFile() override { return file; }
-    std::unique_ptr<WedgeDriver> open(OsFamily family, int& error) override {
+    std::unique_ptr<wedge::WedgeDriver> open(wedge::OsFamily family, int& error) override {
         opened.push_back(family);
         if (!openErrors.empty()) {
             error = openErrors.front();

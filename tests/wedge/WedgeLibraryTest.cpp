@@ -11,7 +11,7 @@
 #include "support/MemoryFileSystem.h"
 #include "wedge/EchoTrace.h"
 
-namespace magtune {
+namespace magtune::wedge {
 namespace {
 
 using namespace magtune::wedge;
@@ -39,7 +39,7 @@ class WedgeLibraryTest : public ::testing::Test {
 
     WedgeServices services(OsFamily family = OsFamily::Nt) {
         return {[this](std::string& problem) {
-                    auto store = std::make_unique<FilePreferencesStore>(kRegistry, files);
+                    auto store = std::make_unique<platform::FilePreferencesStore>(kRegistry, files);
                     problem = store->load();
                     return store;
                 },
@@ -52,20 +52,20 @@ class WedgeLibraryTest : public ::testing::Test {
                 kTrace};
     }
 
-    void setValue(const char* name, const RegValue& value) {
-        FilePreferencesStore store(kRegistry, files);
+    void setValue(const char* name, const platform::RegValue& value) {
+        platform::FilePreferencesStore store(kRegistry, files);
         store.load();
-        SystemError error;
+        platform::SystemError error;
         ASSERT_TRUE(store.createKey(kWedgeSettingsKey, error));
         ASSERT_TRUE(store.setValue(kWedgeSettingsKey, name, value, error));
         ASSERT_TRUE(store.save(error));
     }
 
-    std::optional<RegValue> value(const char* name) {
-        FilePreferencesStore store(kRegistry, files);
+    std::optional<platform::RegValue> value(const char* name) {
+        platform::FilePreferencesStore store(kRegistry, files);
         store.load();
-        RegValue found;
-        SystemError error;
+        platform::RegValue found;
+        platform::SystemError error;
         if (!store.queryValue(kWedgeSettingsKey, name, found, error)) {
             return std::nullopt;
         }
@@ -128,14 +128,14 @@ TEST_F(WedgeLibraryTest, EchoBufferSizeIsClampedAndWrittenBack) {
         SCOPED_TRACE(c.stored ? std::to_string(*c.stored) : "missing");
         files.files.clear();
         if (c.stored) {
-            setValue("EchoBufferSize", RegValue::dword(*c.stored));
+            setValue("EchoBufferSize", platform::RegValue::dword(*c.stored));
         }
         const int writesBefore = files.writes;
-        FilePreferencesStore store(kRegistry, files);
+        platform::FilePreferencesStore store(kRegistry, files);
         store.load();
         const WedgeSettings settings = LoadWedgeSettings(store, kTrace);
         EXPECT_EQ(settings.echoBufferSize, c.used);
-        EXPECT_EQ(value("EchoBufferSize"), RegValue::dword(c.used));
+        EXPECT_EQ(value("EchoBufferSize"), platform::RegValue::dword(c.used));
         if (!c.writtenBack) {
             // Only the missing file name is written.
             EXPECT_EQ(files.writes, writesBefore + 1);
@@ -146,25 +146,25 @@ TEST_F(WedgeLibraryTest, EchoBufferSizeIsClampedAndWrittenBack) {
 TEST_F(WedgeLibraryTest, SettingsAreReadWithTheirDefaults) {
     WedgeSettings settings;
     {
-        FilePreferencesStore store(kRegistry, files);
+        platform::FilePreferencesStore store(kRegistry, files);
         store.load();
         settings = LoadWedgeSettings(store, kTrace);
     }
     EXPECT_EQ(settings, (WedgeSettings{false, kTrace, 2048, 0}));
-    EXPECT_EQ(value("LogFileName"), RegValue::string(kTrace));
+    EXPECT_EQ(value("LogFileName"), platform::RegValue::string(kTrace));
     EXPECT_FALSE(value("LogEnable"));
     EXPECT_FALSE(value("SendDelay"));
 
-    setValue("LogFileName", RegValue::string(""));
-    setValue("LogEnable", RegValue::dword(3));
-    setValue("SendDelay", RegValue::dword(25));
-    setValue("EchoBufferSize", RegValue::string("4096"));  // wrong type: as if missing
-    FilePreferencesStore store(kRegistry, files);
+    setValue("LogFileName", platform::RegValue::string(""));
+    setValue("LogEnable", platform::RegValue::dword(3));
+    setValue("SendDelay", platform::RegValue::dword(25));
+    setValue("EchoBufferSize", platform::RegValue::string("4096"));  // wrong type: as if missing
+    platform::FilePreferencesStore store(kRegistry, files);
     store.load();
     settings = LoadWedgeSettings(store, kTrace);
     EXPECT_EQ(settings, (WedgeSettings{true, kTrace, 2048, 25}));
-    EXPECT_EQ(value("LogFileName"), RegValue::string(kTrace));
-    EXPECT_EQ(value("EchoBufferSize"), RegValue::dword(2048));
+    EXPECT_EQ(value("LogFileName"), platform::RegValue::string(kTrace));
+    EXPECT_EQ(value("EchoBufferSize"), platform::RegValue::dword(2048));
 }
 
 TEST_F(WedgeLibraryTest, TheSystemsKeyboardHookComesAndGoesWithTheDriver) {
@@ -213,16 +213,17 @@ TEST_F(WedgeLibraryTest, ATraceFileNameFromWindowsTakesTheDefault) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        setValue("LogFileName", RegValue::string(c.stored));
-        FilePreferencesStore store(kRegistry, files);
+        setValue("LogFileName", platform::RegValue::string(c.stored));
+        platform::FilePreferencesStore store(kRegistry, files);
         store.load();
         EXPECT_EQ(LoadWedgeSettings(store, kTrace).logFileName, c.used);
-        EXPECT_EQ(value("LogFileName"), RegValue::string(c.stored));  // kept for its own system
+        EXPECT_EQ(value("LogFileName"),
+                  platform::RegValue::string(c.stored));  // kept for its own system
     }
 }
 
 TEST_F(WedgeLibraryTest, TheConfiguredCapacityIsUsed) {
-    setValue("EchoBufferSize", RegValue::dword(4));
+    setValue("EchoBufferSize", platform::RegValue::dword(4));
     WedgeLibrary library(services());
     ASSERT_EQ(library.loadDriver(nullptr), 1);
     press(library, 'A');
@@ -230,7 +231,7 @@ TEST_F(WedgeLibraryTest, TheConfiguredCapacityIsUsed) {
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_TRUE(library.keyboardHook('C', 0x2E, true));  // swallowed even when dropped
     ASSERT_EQ(prompter.texts(), std::vector<std::string>{"Internal buffer overflow!"});
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Error);
     // A full ring is read whole, not taken for an empty one.
     EXPECT_EQ(read(library).keys, "AABB");
 }
@@ -314,7 +315,7 @@ TEST_F(WedgeLibraryTest, TooSmallBufferGetsTheNeededSizeAndKeepsTheEntries) {
     EXPECT_EQ(echo.result, 13);
     EXPECT_EQ(echo.keys, "");
     ASSERT_EQ(prompter.texts(), std::vector<std::string>{"ZebGetEchoChars, buffer too small!"});
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Error);
 
     echo = read(library, 13);
     EXPECT_EQ(echo.result, 12);
@@ -323,7 +324,7 @@ TEST_F(WedgeLibraryTest, TooSmallBufferGetsTheNeededSizeAndKeepsTheEntries) {
 }
 
 TEST_F(WedgeLibraryTest, EntriesComeBackInOrderAcrossTheWrap) {
-    setValue("EchoBufferSize", RegValue::dword(5));
+    setValue("EchoBufferSize", platform::RegValue::dword(5));
     WedgeLibrary library(services());
     ASSERT_EQ(library.loadDriver(nullptr), 1);
     press(library, '1');
@@ -379,7 +380,7 @@ TEST_F(WedgeLibraryTest, LastErrorWithAShortBufferKeepsTheText) {
 }
 
 TEST_F(WedgeLibraryTest, SendDataPassesTheBytesAndTheDelay) {
-    setValue("SendDelay", RegValue::dword(9));
+    setValue("SendDelay", platform::RegValue::dword(9));
     WedgeLibrary library(services());
     const std::uint8_t wake[] = {0xEC, 0xEC, 0xEC};
     EXPECT_EQ(library.sendData(wake, 3), 0);
@@ -445,7 +446,7 @@ TEST_F(WedgeLibraryTest, MissingDriverIsInstalledWithinThirtySeconds) {
          true,
          OsFamily::Nt,
          0,
-         "Unable to install the driver,\n" + SystemMessageText(ENOENT),
+         "Unable to install the driver,\n" + platform::SystemMessageText(ENOENT),
          1},
         {"installer not supported",
          true,
@@ -476,7 +477,7 @@ TEST_F(WedgeLibraryTest, MissingDriverIsInstalledWithinThirtySeconds) {
          true,
          OsFamily::Nt,
          0,
-         "Unable to open the driver,\n" + SystemMessageText(EACCES),
+         "Unable to open the driver,\n" + platform::SystemMessageText(EACCES),
          1},
         {"nothing to install",
          true,
@@ -486,7 +487,7 @@ TEST_F(WedgeLibraryTest, MissingDriverIsInstalledWithinThirtySeconds) {
          false,
          OsFamily::Nt,
          0,
-         "Unable to open the driver,\n" + SystemMessageText(ECONNREFUSED),
+         "Unable to open the driver,\n" + platform::SystemMessageText(ECONNREFUSED),
          0},
         {"9x family never installs",
          true,
@@ -496,7 +497,7 @@ TEST_F(WedgeLibraryTest, MissingDriverIsInstalledWithinThirtySeconds) {
          true,
          OsFamily::Win9x,
          0,
-         "Unable to open the driver,\n" + SystemMessageText(ENOENT),
+         "Unable to open the driver,\n" + platform::SystemMessageText(ENOENT),
          0},
     };
     for (const auto& c : cases) {
@@ -602,7 +603,7 @@ TEST_F(WedgeLibraryTest, TraceAndTestRequestsBelongToThe9xDriver) {
 }
 
 TEST_F(WedgeLibraryTest, TraceFileRecordsEveryRead) {
-    setValue("LogEnable", RegValue::dword(1));
+    setValue("LogEnable", platform::RegValue::dword(1));
     WedgeLibrary library(services());
     ASSERT_EQ(library.loadDriver(nullptr), 1);
     for (char c : std::string("12345")) {
@@ -635,4 +636,4 @@ TEST_F(WedgeLibraryTest, NoTraceUnlessEnabled) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::wedge

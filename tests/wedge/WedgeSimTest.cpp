@@ -15,7 +15,7 @@
 #include "support/FakePrompter.h"
 #include "wedge/ZebApiLibrary.h"
 
-namespace magtune {
+namespace magtune::wedge {
 namespace {
 
 using test::ChildProcess;
@@ -26,17 +26,17 @@ using test::TempFolder;
 
 constexpr const char* kDownloadFailed = "Download failed. Please check your device and connection.";
 
-ConfigurationImage PatternImage() {
-    ConfigurationImage image{};
+settings::ConfigurationImage PatternImage() {
+    settings::ConfigurationImage image{};
     std::iota(image.begin(), image.end(), std::uint8_t{0xA5});
     return image;
 }
 
 // Waits in real time, as the form's timer does.
-class RealTimeClock : public Clock {
+class RealTimeClock : public platform::Clock {
   public:
-    std::uint64_t nowMs() override { return SystemClock().nowMs(); }
-    void sleepMs(std::uint32_t ms) override { SystemClock().sleepMs(ms); }
+    std::uint64_t nowMs() override { return platform::SystemClock().nowMs(); }
+    void sleepMs(std::uint32_t ms) override { platform::SystemClock().sleepMs(ms); }
 };
 
 class WedgeSimTest : public ::testing::Test {
@@ -53,8 +53,8 @@ class WedgeSimTest : public ::testing::Test {
         return sim->started() && sim->firstLine() == folder / "port";
     }
 
-    bool transfer(WedgeTransfer::Direction direction, ConfigurationImage& image) {
-        WedgeTransfer machine(direction, library, clock, prompter, view, 5, image);
+    bool transfer(comm::WedgeTransfer::Direction direction, settings::ConfigurationImage& image) {
+        comm::WedgeTransfer machine(direction, library, clock, prompter, view, 5, image);
         machine.start();
         // A transfer that runs away is stopped well before the test's limit.
         for (int tick = 0; tick < 2000 && !machine.finished() && machine.timerOn(); ++tick) {
@@ -77,11 +77,11 @@ class WedgeSimTest : public ::testing::Test {
 
 TEST_F(WedgeSimTest, DownloadedImageComesBackOnUpload) {
     ASSERT_TRUE(startSim({"--save", folder / "saved.cfg"}));
-    ConfigurationImage sent = PatternImage();
-    ASSERT_TRUE(transfer(WedgeTransfer::Direction::Download, sent))
+    settings::ConfigurationImage sent = PatternImage();
+    ASSERT_TRUE(transfer(comm::WedgeTransfer::Direction::Download, sent))
         << ::testing::PrintToString(prompter.texts());
-    ConfigurationImage received{};
-    ASSERT_TRUE(transfer(WedgeTransfer::Direction::Upload, received))
+    settings::ConfigurationImage received{};
+    ASSERT_TRUE(transfer(comm::WedgeTransfer::Direction::Upload, received))
         << ::testing::PrintToString(prompter.texts());
     EXPECT_EQ(received, sent);
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"Download finished successfully.",
@@ -94,11 +94,11 @@ TEST_F(WedgeSimTest, DownloadedImageComesBackOnUpload) {
 
 TEST_F(WedgeSimTest, MisbehavingReaderIsRetriedOrSkipped) {
     ASSERT_TRUE(startSim({"--nak-first", "1", "--noise", "3", "--bad-checksum-first", "1"}));
-    prompter.answers = {Answer::Yes, Answer::Yes};
-    ConfigurationImage sent = PatternImage();
-    EXPECT_TRUE(transfer(WedgeTransfer::Direction::Download, sent));
-    ConfigurationImage received{};
-    EXPECT_TRUE(transfer(WedgeTransfer::Direction::Upload, received));
+    prompter.answers = {common::Answer::Yes, common::Answer::Yes};
+    settings::ConfigurationImage sent = PatternImage();
+    EXPECT_TRUE(transfer(comm::WedgeTransfer::Direction::Download, sent));
+    settings::ConfigurationImage received{};
+    EXPECT_TRUE(transfer(comm::WedgeTransfer::Direction::Upload, received));
     EXPECT_EQ(received, sent);
     EXPECT_EQ(prompter.texts(),
               (std::vector<std::string>{
@@ -107,8 +107,8 @@ TEST_F(WedgeSimTest, MisbehavingReaderIsRetriedOrSkipped) {
 }
 
 TEST_F(WedgeSimTest, NoSimulatorMeansTheDriverWillNotOpen) {
-    ConfigurationImage image = PatternImage();
-    EXPECT_FALSE(transfer(WedgeTransfer::Direction::Download, image));
+    settings::ConfigurationImage image = PatternImage();
+    EXPECT_FALSE(transfer(comm::WedgeTransfer::Direction::Download, image));
     EXPECT_EQ(prompter.texts(),
               (std::vector<std::string>{
                   "ZebLoadDriver()\nUnable to open the driver,\nNo such file or directory",
@@ -135,4 +135,4 @@ TEST(ZebApiLibraryTest, LibraryThatCannotBeLoadedFailsEveryCall) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::wedge

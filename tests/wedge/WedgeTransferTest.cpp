@@ -9,7 +9,7 @@
 #include "comm/ProtocolFrames.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::wedge {
 namespace {
 
 using test::FakeClock;
@@ -22,8 +22,8 @@ const std::vector<std::uint8_t> kUploadRequest = {0x02, 0x1B, 0x52};
 constexpr const char* kDownloadFailed = "Download failed. Please check your device and connection.";
 constexpr const char* kUploadFailed = "Upload failed. Please check your device and connection.";
 
-ConfigurationImage CountingImage() {
-    ConfigurationImage image{};
+settings::ConfigurationImage CountingImage() {
+    settings::ConfigurationImage image{};
     std::iota(image.begin(), image.end(), std::uint8_t{0x10});
     return image;
 }
@@ -36,7 +36,7 @@ auto Reader(std::string downloadAnswer, std::string uploadAnswer = "") {
             library.type("O");
         } else if (bytes == kUploadRequest) {
             library.type(uploadAnswer);
-        } else if (bytes.size() == kKeyboardDownloadFrameSize) {
+        } else if (bytes.size() == comm::kKeyboardDownloadFrameSize) {
             library.type(downloadAnswer);
         }
     };
@@ -45,8 +45,8 @@ auto Reader(std::string downloadAnswer, std::string uploadAnswer = "") {
 class WedgeTransferTest : public ::testing::Test {
   protected:
     // Drives the machine as its form's timer would.
-    void run(WedgeTransfer::Direction direction) {
-        WedgeTransfer transfer(direction, library, clock, prompter, view, 7, image);
+    void run(comm::WedgeTransfer::Direction direction) {
+        comm::WedgeTransfer transfer(direction, library, clock, prompter, view, 7, image);
         transfer.start();
         for (int tick = 0; tick < 100000 && !transfer.finished(); ++tick) {
             ASSERT_TRUE(transfer.timerOn()) << "stalled in phase " << int(transfer.phase());
@@ -68,13 +68,13 @@ class WedgeTransferTest : public ::testing::Test {
     FakeClock clock;
     FakePrompter prompter;
     RecordedView view;
-    ConfigurationImage image = CountingImage();
+    settings::ConfigurationImage image = CountingImage();
     bool succeeded = false;
 };
 
 TEST_F(WedgeTransferTest, DownloadSendsTheFrameAfterTheReadyAnswer) {
     library.reader = Reader("Y");
-    run(WedgeTransfer::Direction::Download);
+    run(comm::WedgeTransfer::Direction::Download);
     EXPECT_TRUE(succeeded);
     EXPECT_EQ(library.calls,
               (std::vector<std::string>{"ZebLoadDriver0", "ZebEnableEcho(1)", "ZebSetDelay(1)",
@@ -82,7 +82,7 @@ TEST_F(WedgeTransferTest, DownloadSendsTheFrameAfterTheReadyAnswer) {
                                         "ZebUnloadDriver"}));
     ASSERT_EQ(library.sends.size(), 2u);
     EXPECT_EQ(library.sends[0], kWake);
-    const auto frame = KeyboardDownload(image);
+    const auto frame = comm::KeyboardDownload(image);
     EXPECT_EQ(library.sends[1], std::vector<std::uint8_t>(frame.begin(), frame.end()));
     EXPECT_EQ(view.statuses,
               (std::vector<std::string>{"Preparing for download ...", "Connecting to device ...",
@@ -90,8 +90,8 @@ TEST_F(WedgeTransferTest, DownloadSendsTheFrameAfterTheReadyAnswer) {
     EXPECT_EQ(view.progress, (std::vector<int>{0, 50, 100}));
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].text, "Download finished successfully.");
-    EXPECT_EQ(prompter.messages[0].caption, kApplicationTitle);
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(prompter.messages[0].caption, common::kApplicationTitle);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Information);
 }
 
 TEST_F(WedgeTransferTest, RejectedDownloadAsksAndRetriesFromTheWakeBytes) {
@@ -103,16 +103,16 @@ TEST_F(WedgeTransferTest, RejectedDownloadAsksAndRetriesFromTheWakeBytes) {
             l.type(++downloads == 1 ? "N" : "Y");
         }
     };
-    prompter.answers = {Answer::Yes};
-    run(WedgeTransfer::Direction::Download);
+    prompter.answers = {common::Answer::Yes};
+    run(comm::WedgeTransfer::Direction::Download);
     EXPECT_TRUE(succeeded);
     EXPECT_EQ(sendsOf(kWake), 2u);
     EXPECT_EQ(downloads, 2);
     ASSERT_EQ(prompter.messages.size(), 2u);
     EXPECT_EQ(prompter.messages[0].text, "Data or checksum error. Retry?");
     EXPECT_EQ(prompter.messages[0].caption, "Error");
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Question);
-    EXPECT_EQ(prompter.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Question);
+    EXPECT_EQ(prompter.messages[0].buttons, common::MessageButtons::YesNo);
     EXPECT_EQ(prompter.messages[1].text, "Download finished successfully.");
     // The driver stays loaded across the retry.
     EXPECT_EQ(std::count(library.calls.begin(), library.calls.end(), "ZebLoadDriver0"), 1);
@@ -136,12 +136,12 @@ TEST_F(WedgeTransferTest, FailedDownloadsEndWithTheFailureMessage) {
         library = FakeWedgeLibrary();
         prompter = FakePrompter();
         library.reader = Reader(c.downloadAnswer);
-        prompter.answers = {Answer::No};
+        prompter.answers = {common::Answer::No};
         const std::uint64_t start = clock.now;
-        run(WedgeTransfer::Direction::Download);
+        run(comm::WedgeTransfer::Direction::Download);
         EXPECT_FALSE(succeeded);
         EXPECT_EQ(prompter.texts(), c.texts);
-        EXPECT_EQ(prompter.messages.back().icon, MessageIcon::Warning);
+        EXPECT_EQ(prompter.messages.back().icon, common::MessageIcon::Warning);
         EXPECT_GE(clock.now - start, c.minimumMs);
         EXPECT_LT(clock.now - start, c.minimumMs + 1000);
         EXPECT_EQ(library.calls.back(), "ZebUnloadDriver");
@@ -150,7 +150,7 @@ TEST_F(WedgeTransferTest, FailedDownloadsEndWithTheFailureMessage) {
 
 TEST_F(WedgeTransferTest, SilentReaderCostsTwentyWakeSendings) {
     const std::uint64_t start = clock.now;
-    run(WedgeTransfer::Direction::Download);
+    run(comm::WedgeTransfer::Direction::Download);
     EXPECT_FALSE(succeeded);
     EXPECT_EQ(library.sends.size(), 20u);
     EXPECT_EQ(sendsOf(kWake), 20u);
@@ -168,7 +168,7 @@ TEST_F(WedgeTransferTest, ReadyAnswerFollowsTheEchoRule) {
             l.echo.insert(l.echo.end(), {0x18, 0x44});
         }
     };
-    run(WedgeTransfer::Direction::Upload);
+    run(comm::WedgeTransfer::Direction::Upload);
     EXPECT_EQ(prompter.texts(),
               (std::vector<std::string>{"Failed to connect to device.", kUploadFailed}));
 
@@ -181,18 +181,18 @@ TEST_F(WedgeTransferTest, ReadyAnswerFollowsTheEchoRule) {
             l.echo.insert(l.echo.end(), {0x35, 0x15});
         }
     };
-    run(WedgeTransfer::Direction::Download);
+    run(comm::WedgeTransfer::Direction::Download);
     EXPECT_TRUE(succeeded);
 }
 
 TEST_F(WedgeTransferTest, UploadFillsTheImageFromTheTypedDigits) {
-    const ConfigurationImage sent = image;
+    const settings::ConfigurationImage sent = image;
     image.fill(0);
     // Leftovers of the O answer come first; the digits arrive over many polls.
-    library.reader = Reader("", "OO" + KeyboardUploadReplyDigits(sent));
+    library.reader = Reader("", "OO" + comm::KeyboardUploadReplyDigits(sent));
     library.maxPerRead = 100;
     library.oversizedReads = 1;
-    run(WedgeTransfer::Direction::Upload);
+    run(comm::WedgeTransfer::Direction::Upload);
     EXPECT_TRUE(succeeded);
     EXPECT_EQ(image, sent);
     EXPECT_EQ(library.sends, (std::vector<std::vector<std::uint8_t>>{kWake, kUploadRequest}));
@@ -203,8 +203,8 @@ TEST_F(WedgeTransferTest, UploadFillsTheImageFromTheTypedDigits) {
 }
 
 TEST_F(WedgeTransferTest, BadUploadLeavesTheImageAlone) {
-    const ConfigurationImage before = image;
-    std::string digits = KeyboardUploadReplyDigits(CountingImage());
+    const settings::ConfigurationImage before = image;
+    std::string digits = comm::KeyboardUploadReplyDigits(CountingImage());
     struct Case {
         const char* what;
         std::function<void(FakeWedgeLibrary&)> answer;
@@ -239,8 +239,8 @@ TEST_F(WedgeTransferTest, BadUploadLeavesTheImageAlone) {
                 c.answer(l);
             }
         };
-        prompter.answers = {Answer::No};
-        run(WedgeTransfer::Direction::Upload);
+        prompter.answers = {common::Answer::No};
+        run(comm::WedgeTransfer::Direction::Upload);
         EXPECT_FALSE(succeeded);
         EXPECT_EQ(image, before);
         EXPECT_EQ(prompter.texts(), (std::vector<std::string>{c.question, kUploadFailed}));
@@ -265,11 +265,11 @@ TEST_F(WedgeTransferTest, LibraryFailuresShowTheCallAndTheLibraryText) {
         prompter = FakePrompter();
         library.failing = {c.failing};
         library.errorText = "Unable to open the driver,\nNo such file or directory";
-        run(WedgeTransfer::Direction::Download);
+        run(comm::WedgeTransfer::Direction::Download);
         EXPECT_FALSE(succeeded);
         ASSERT_EQ(prompter.messages.size(), 2u);
         EXPECT_EQ(prompter.messages[0].text, c.box + library.errorText);
-        EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Error);
+        EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Error);
         EXPECT_EQ(prompter.messages[0].caption, "Error");
         EXPECT_EQ(prompter.messages[1].text, kDownloadFailed);
         const auto failedAt = std::find(library.calls.begin(), library.calls.end(), c.failing);
@@ -281,11 +281,11 @@ TEST_F(WedgeTransferTest, FailingToLeaveTheLibraryCountsAsFailure) {
     library.reader = Reader("Y");
     library.failing = {"ZebUnloadDriver"};
     library.errorText = "No driver loaded";
-    run(WedgeTransfer::Direction::Download);
+    run(comm::WedgeTransfer::Direction::Download);
     EXPECT_EQ(prompter.texts(),
               (std::vector<std::string>{"Download finished successfully.",
                                         "ZebUnloadDriver()\nNo driver loaded", kDownloadFailed}));
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -18,7 +18,7 @@
 
 // The exports as a program sees them, against a simulated keyboard port
 // that the test plays itself.
-namespace magtune {
+namespace magtune::wedge {
 namespace {
 
 using namespace magtune::wedge;
@@ -49,8 +49,8 @@ class ZebApiTest : public ::testing::Test {
     ~ZebApiTest() override { ZebUnloadDriver(); }
 
     bool listen() {
-        SystemError error;
-        listener = UnixSocket::listenAt(folder / "port", error);
+        platform::SystemError error;
+        listener = platform::UnixSocket::listenAt(folder / "port", error);
         return listener.has_value();
     }
 
@@ -91,8 +91,8 @@ class ZebApiTest : public ::testing::Test {
     ScopedEnv registry_;
     ScopedEnv socketEnv_;
     ScopedEnv config_;
-    std::optional<UnixSocket> listener;
-    std::optional<UnixSocket> port;
+    std::optional<platform::UnixSocket> listener;
+    std::optional<platform::UnixSocket> port;
 };
 
 TEST_F(ZebApiTest, TransferBytesOutAndCapturedKeysBack) {
@@ -156,13 +156,13 @@ TEST_F(ZebApiTest, TheLibrarysMessageBoxesReachTheProgram) {
     char scans[2] = {};
     test::FakePrompter prompter;
     {
-        const LibraryMessageRoute route(prompter);
+        const platform::LibraryMessageRoute route(prompter);
         EXPECT_EQ(ZebGetEchoChars(keys, scans, 2), 3);
     }
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].text, "ZebGetEchoChars, buffer too small!");
     EXPECT_EQ(prompter.messages[0].caption, "Error");
-    EXPECT_EQ(prompter.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(prompter.messages[0].icon, common::MessageIcon::Error);
 
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(ZebGetEchoChars(keys, scans, 2), 3);
@@ -173,22 +173,22 @@ TEST_F(ZebApiTest, TheLibrarysMessageBoxesReachTheProgram) {
 
 TEST_F(ZebApiTest, LoadWritesTheClampedBufferSizeBack) {
     {
-        FilePreferencesStore store(folder / "registry.reg");
+        platform::FilePreferencesStore store(folder / "registry.reg");
         store.load();
-        SystemError error;
+        platform::SystemError error;
         ASSERT_TRUE(store.createKey(kWedgeSettingsKey, error));
-        ASSERT_TRUE(
-            store.setValue(kWedgeSettingsKey, "EchoBufferSize", RegValue::dword(10000), error));
+        ASSERT_TRUE(store.setValue(kWedgeSettingsKey, "EchoBufferSize",
+                                   platform::RegValue::dword(10000), error));
         ASSERT_TRUE(store.save(error));
     }
     ASSERT_TRUE(listen());
     ASSERT_EQ(ZebLoadDriver0(), 1) << LastError();
-    FilePreferencesStore store(folder / "registry.reg");
+    platform::FilePreferencesStore store(folder / "registry.reg");
     store.load();
-    RegValue value;
-    SystemError error;
+    platform::RegValue value;
+    platform::SystemError error;
     ASSERT_TRUE(store.queryValue(kWedgeSettingsKey, "EchoBufferSize", value, error));
-    EXPECT_EQ(value, RegValue::dword(8192));
+    EXPECT_EQ(value, platform::RegValue::dword(8192));
     ASSERT_TRUE(store.queryValue(kWedgeSettingsKey, "LogFileName", value, error));
     const std::string traceFile = value.asString();
     EXPECT_EQ(traceFile.substr(traceFile.find_last_of('/')), "/zebecho.txt");
@@ -230,4 +230,4 @@ TEST_F(ZebApiTest, DllApiTestAnswers) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::wedge

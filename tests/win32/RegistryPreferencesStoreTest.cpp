@@ -7,7 +7,7 @@
 
 #include "platform/UserPreferences.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 // A key of its own below the program's, removed before and after.
@@ -120,4 +120,4 @@ TEST_F(RegistryPreferencesStoreTest, TheUsersPreferencesAreTheRegistryAndNoFile)
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

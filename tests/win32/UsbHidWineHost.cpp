@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     if (failures != 0) {
         return 1;
     }
-    const std::string nameBase = magtune::NameBase(OwnFolder());
+    const std::string nameBase = magtune::usbhid::NameBase(OwnFolder());
 
     if (!withServer) {
         // Five attempts to start a server that is not there: every export
@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
         std::uint8_t flag = 7;
         Check(enumList(0, name, &flag) == 0 && name[0] == '\0' && flag == 0,
               "no server: request 3 answers 0 with an empty name and flag");
-        Check(!ObjectExists(nameBase + magtune::ChannelGuid(magtune::ChannelObject::RequestEvent),
+        Check(!ObjectExists(nameBase + magtune::usbhid::ChannelGuid(
+                                           magtune::usbhid::ChannelObject::RequestEvent),
                             false),
               "no server: the channel is closed again");
         return failures == 0 ? 0 : 1;
@@ -97,8 +98,8 @@ int main(int argc, char** argv) {
 
     // Request 5 always answers 1: a 1 can only come from the server.
     Check(isSelected() == 1, "request 5 (is selected) answers 1 from the server");
-    using magtune::ChannelGuid;
-    using magtune::ChannelObject;
+    using magtune::usbhid::ChannelGuid;
+    using magtune::usbhid::ChannelObject;
     Check(ObjectExists(nameBase + ChannelGuid(ChannelObject::ServerMutex), true),
           "the server holds NameBase + the mutex GUID");
     for (ChannelObject event : {ChannelObject::RequestEvent, ChannelObject::ReplyEvent,

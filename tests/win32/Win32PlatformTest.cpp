@@ -13,7 +13,7 @@
 #include "platform/SystemError.h"
 #include "platform/TempFolder.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using test::TempFolder;
@@ -178,4 +178,4 @@ TEST(Win32ProcessTest, StartsAndWatchesAProgram) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -2,14 +2,14 @@
 
 #include "settings/DeviceSettings.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
-ConfigurationImage DefaultReaderImage() {
+settings::ConfigurationImage DefaultReaderImage() {
     // The reader's factory setting is the program's default setting.
-    DeviceSettings settings;
-    ConfigurationImage image{};
+    settings::DeviceSettings settings;
+    settings::ConfigurationImage image{};
     settings.PackImage(image);
     return image;
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

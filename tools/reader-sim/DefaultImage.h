@@ -2,10 +2,10 @@
 
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 // The image a reader holds out of the box: every setting at its default,
 // no preamble, postamble or track sequence, no formula.
-ConfigurationImage DefaultReaderImage();
+settings::ConfigurationImage DefaultReaderImage();
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -9,7 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 bool DeviceLink::create(const std::string& link, const std::string& target, std::string& error) {
     struct stat info {};
@@ -20,22 +20,22 @@ bool DeviceLink::create(const std::string& link, const std::string& target, std:
     // The ports folder of a new account does not exist yet; the link makes
     // it, as the README's first try expects.
     if (const auto slash = link.find_last_of('/'); slash != std::string::npos && slash > 0) {
-        SystemError folderError;
+        platform::SystemError folderError;
         const std::string folder = link.substr(0, slash);
-        if (!RealFileSystem().createFolders(folder, folderError)) {
+        if (!platform::RealFileSystem().createFolders(folder, folderError)) {
             error = "cannot create the folder " + folder + " for the link " + link + ": " +
-                    SystemMessageText(folderError.code);
+                    platform::SystemMessageText(folderError.code);
             return false;
         }
     }
     const std::string temp = link + ".sim" + std::to_string(::getpid());
     ::unlink(temp.c_str());
     if (::symlink(target.c_str(), temp.c_str()) != 0) {
-        error = "cannot create the link " + link + ": " + SystemMessageText(errno);
+        error = "cannot create the link " + link + ": " + platform::SystemMessageText(errno);
         return false;
     }
     if (::rename(temp.c_str(), link.c_str()) != 0) {
-        error = "cannot create the link " + link + ": " + SystemMessageText(errno);
+        error = "cannot create the link " + link + ": " + platform::SystemMessageText(errno);
         ::unlink(temp.c_str());
         return false;
     }
@@ -56,4 +56,4 @@ void DeviceLink::remove() {
     link_.clear();
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace magtune {
+namespace magtune::readersim {
 
 // A symbolic link to the simulator's device (for instance a COM port name in
 // the ports folder), removed again when the simulator ends.
@@ -25,4 +25,4 @@ class DeviceLink {
     std::string target_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -6,7 +6,7 @@
 
 #include "comm/ProtocolFrames.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 namespace {
 
@@ -26,8 +26,8 @@ KeyboardFaults KeyboardFaults::From(const ReaderFaults& faults, bool lowercaseDi
     return keyboard;
 }
 
-KeyboardReaderSim::KeyboardReaderSim(const ConfigurationImage& image, const KeyboardFaults& faults,
-                                     LogSink log)
+KeyboardReaderSim::KeyboardReaderSim(const settings::ConfigurationImage& image,
+                                     const KeyboardFaults& faults, LogSink log)
     : image_(image), faults_(faults), log_(std::move(log)) {}
 
 std::string KeyboardReaderSim::receive(std::span<const std::uint8_t> bytes) {
@@ -62,16 +62,16 @@ void KeyboardReaderSim::reset() {
 
 void KeyboardReaderSim::consume(std::uint8_t byte, std::string& typed) {
     if (!frame_.empty()) {
-        if (frame_.size() == 1 && byte != kEsc) {
+        if (frame_.size() == 1 && byte != comm::kEsc) {
             log("STX not followed by ESC: frame dropped");
             frame_.clear();
             // The byte itself may start the next wake or frame.
         } else {
             if (frame_.size() == 2) {
-                if (byte == kWriteCommand) {
-                    expectedSize_ = kKeyboardDownloadFrameSize;
-                } else if (byte == kReadCommand) {
-                    expectedSize_ = kKeyboardUploadRequestSize;
+                if (byte == comm::kWriteCommand) {
+                    expectedSize_ = comm::kKeyboardDownloadFrameSize;
+                } else if (byte == comm::kReadCommand) {
+                    expectedSize_ = comm::kKeyboardUploadRequestSize;
                 } else {
                     log("unknown command " + std::to_string(byte) + " ignored");
                     frame_.clear();
@@ -87,8 +87,8 @@ void KeyboardReaderSim::consume(std::uint8_t byte, std::string& typed) {
             return;
         }
     }
-    if (byte == kWakeByte) {
-        if (++wakeBytes_ == static_cast<int>(kWakeSequenceSize)) {
+    if (byte == comm::kWakeByte) {
+        if (++wakeBytes_ == static_cast<int>(comm::kWakeSequenceSize)) {
             wakeBytes_ = 0;
             awake_ = true;
             type("O", "woken", typed);
@@ -96,7 +96,7 @@ void KeyboardReaderSim::consume(std::uint8_t byte, std::string& typed) {
         return;
     }
     wakeBytes_ = 0;
-    if (byte != kStx) {
+    if (byte != comm::kStx) {
         return;
     }
     if (!awake_) {
@@ -109,16 +109,16 @@ void KeyboardReaderSim::consume(std::uint8_t byte, std::string& typed) {
 void KeyboardReaderSim::handleFrame(std::string& typed) {
     // Every frame takes a fresh wake.
     awake_ = false;
-    if (frame_[2] == kReadCommand) {
+    if (frame_[2] == comm::kReadCommand) {
         log("received upload request");
-        std::string digits = KeyboardUploadReplyDigits(image_);
+        std::string digits = comm::KeyboardUploadReplyDigits(image_);
         std::string what = "upload reply (514 digits)";
         bool correct = true;
         if (faults_.badChecksumFirst > 0) {
             --faults_.badChecksumFirst;
-            const std::uint8_t wrong = static_cast<std::uint8_t>(XorCheck(image_) + 1);
-            digits[kKeyboardReplyDigits - 2] = HexDigitChar(wrong >> 4);
-            digits[kKeyboardReplyDigits - 1] = HexDigitChar(wrong & 0x0F);
+            const std::uint8_t wrong = static_cast<std::uint8_t>(comm::XorCheck(image_) + 1);
+            digits[comm::kKeyboardReplyDigits - 2] = comm::HexDigitChar(wrong >> 4);
+            digits[comm::kKeyboardReplyDigits - 1] = comm::HexDigitChar(wrong & 0x0F);
             what += ", wrong check digits";
             correct = false;
         }
@@ -133,7 +133,7 @@ void KeyboardReaderSim::handleFrame(std::string& typed) {
         }
         return;
     }
-    const ImageDecodeResult decoded = ParseKeyboardDownloadFrame(frame_);
+    const comm::ImageDecodeResult decoded = comm::ParseKeyboardDownloadFrame(frame_);
     if (!decoded.ok()) {
         log("download frame with a wrong check byte");
         type("N", "N (data or checksum error)", typed);
@@ -173,4 +173,4 @@ void KeyboardReaderSim::log(const std::string& line) const {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

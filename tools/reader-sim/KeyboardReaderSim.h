@@ -11,7 +11,7 @@
 #include "ReaderSim.h"
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 // Misbehaviour on request for the keyboard dialect, the counterpart of
 // ReaderFaults.
@@ -43,7 +43,7 @@ class KeyboardReaderSim {
   public:
     using LogSink = std::function<void(const std::string&)>;
 
-    KeyboardReaderSim(const ConfigurationImage& image, const KeyboardFaults& faults,
+    KeyboardReaderSim(const settings::ConfigurationImage& image, const KeyboardFaults& faults,
                       LogSink log = {});
 
     // Bytes from the PC; the characters typed in answer, in order.
@@ -52,7 +52,7 @@ class KeyboardReaderSim {
     // programming mode.
     void reset();
 
-    const ConfigurationImage& image() const { return image_; }
+    const settings::ConfigurationImage& image() const { return image_; }
     // Download frames answered "Y" (the image was stored).
     std::uint64_t acceptedImages() const { return acceptedImages_; }
     // Accepted downloads plus correct upload replies typed.
@@ -66,7 +66,7 @@ class KeyboardReaderSim {
     void type(const std::string& keys, const std::string& what, std::string& typed);
     void log(const std::string& line) const;
 
-    ConfigurationImage image_;
+    settings::ConfigurationImage image_;
     KeyboardFaults faults_;
     LogSink log_;
 
@@ -81,4 +81,4 @@ class KeyboardReaderSim {
     bool hangupDue_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::readersim

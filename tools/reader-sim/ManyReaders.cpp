@@ -19,7 +19,7 @@
 #include "SimLoop.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::readersim {
 namespace {
 
 // One reader: its options, terminal, link, machine, and the descriptor that
@@ -55,11 +55,12 @@ ReaderSim::LogSink ReaderLog(unsigned number, bool verbose) {
 
 }  // namespace
 
-int RunManyReaders(const SimOptions& options, const ConfigurationImage& image, int signalFd) {
+int RunManyReaders(const SimOptions& options, const settings::ConfigurationImage& image,
+                   int signalFd) {
     std::vector<std::unique_ptr<Reader>> readers;
     const int endedFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (endedFd < 0) {
-        Complain("eventfd: " + SystemMessageText(errno));
+        Complain("eventfd: " + platform::SystemMessageText(errno));
         return 1;
     }
     std::string lines;
@@ -72,7 +73,7 @@ int RunManyReaders(const SimOptions& options, const ConfigurationImage& image, i
         std::string error;
         const std::string linkPath = options.linkDir + "/COM" + std::to_string(k);
         if (reader->stopFd < 0) {
-            error = "eventfd: " + SystemMessageText(errno);
+            error = "eventfd: " + platform::SystemMessageText(errno);
         } else if (reader->line.open(reader->options.baudRate, error)) {
             reader->link.create(linkPath, reader->line.devicePath(), error);
         }
@@ -124,4 +125,4 @@ int RunManyReaders(const SimOptions& options, const ConfigurationImage& image, i
     return 0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -11,11 +11,11 @@
 #include "TermiosBaud.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 bool PtyLine::open(unsigned baudRate, std::string& error) {
     auto fail = [&](const char* call) {
-        error = std::string(call) + ": " + SystemMessageText(errno);
+        error = std::string(call) + ": " + platform::SystemMessageText(errno);
         close();
         return false;
     };
@@ -76,4 +76,4 @@ int PtyLine::unreadByPc() const {
     return count;
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace magtune {
+namespace magtune::readersim {
 
 // The reader's end of a pseudo-terminal: the master side, and a slave
 // descriptor that the reader keeps open itself. The PC side may open and
@@ -36,4 +36,4 @@ class PtyLine {
     std::string devicePath_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -7,7 +7,7 @@
 
 #include "comm/ProtocolFrames.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 namespace {
 
@@ -15,17 +15,17 @@ namespace {
 // acknowledge, or for flow control (XON/XOFF).
 constexpr std::array<std::uint8_t, 8> kNoisePattern{0xFF, 0x00, 0x55, 0xAA, 0x7E, 0x81, 0x3C, 0xC3};
 
-const char* FrameErrorText(FrameError error) {
+const char* FrameErrorText(comm::FrameError error) {
     switch (error) {
-        case FrameError::None:
+        case comm::FrameError::None:
             return "none";
-        case FrameError::WrongLength:
+        case comm::FrameError::WrongLength:
             return "wrong length";
-        case FrameError::WrongHeader:
+        case comm::FrameError::WrongHeader:
             return "wrong header";
-        case FrameError::WrongChecksum:
+        case comm::FrameError::WrongChecksum:
             return "wrong checksum";
-        case FrameError::NonHexDigit:
+        case comm::FrameError::NonHexDigit:
             return "character that is not a hexadecimal digit";
     }
     return "unknown";
@@ -42,19 +42,21 @@ std::string HexBytes(std::span<const std::uint8_t> bytes) {
 }
 
 // Rewrites the two checksum digits at the end of a frame.
-void SetChecksumDigits(SerialImageFrame& frame, std::uint8_t sum) {
-    frame[kSerialImageFrameSize - 2] = static_cast<std::uint8_t>(HexDigitChar(sum >> 4));
-    frame[kSerialImageFrameSize - 1] = static_cast<std::uint8_t>(HexDigitChar(sum & 0x0F));
+void SetChecksumDigits(comm::SerialImageFrame& frame, std::uint8_t sum) {
+    frame[comm::kSerialImageFrameSize - 2] =
+        static_cast<std::uint8_t>(comm::HexDigitChar(sum >> 4));
+    frame[comm::kSerialImageFrameSize - 1] =
+        static_cast<std::uint8_t>(comm::HexDigitChar(sum & 0x0F));
 }
 
-std::uint8_t ChecksumOfFrame(const SerialImageFrame& frame) {
-    return AdditiveChecksum(std::span(frame).first(kSerialImageFrameSize - 2));
+std::uint8_t ChecksumOfFrame(const comm::SerialImageFrame& frame) {
+    return comm::AdditiveChecksum(std::span(frame).first(comm::kSerialImageFrameSize - 2));
 }
 
 }  // namespace
 
-ReaderSim::ReaderSim(const ConfigurationImage& image, unsigned baudRate, const ReaderFaults& faults,
-                     LogSink log)
+ReaderSim::ReaderSim(const settings::ConfigurationImage& image, unsigned baudRate,
+                     const ReaderFaults& faults, LogSink log)
     : image_(image), baudRate_(baudRate), faults_(faults), log_(std::move(log)) {}
 
 std::vector<std::uint8_t> ReaderSim::receive(std::span<const std::uint8_t> bytes,
@@ -89,7 +91,7 @@ std::vector<std::uint8_t> ReaderSim::receive(std::span<const std::uint8_t> bytes
 }
 
 void ReaderSim::consume(std::uint8_t byte, std::vector<std::uint8_t>& out) {
-    if (byte == kStx) {
+    if (byte == comm::kStx) {
         // Hex text never holds an STX, so it always starts a frame, also in
         // the middle of one that was cut short.
         dropPartialFrame("new frame started");
@@ -101,19 +103,19 @@ void ReaderSim::consume(std::uint8_t byte, std::vector<std::uint8_t>& out) {
         ++junkBytes_;
         return;
     }
-    if (frame_.size() == 1 && byte != kEsc) {
+    if (frame_.size() == 1 && byte != comm::kEsc) {
         junkBytes_ += frame_.size() + 1;
         frame_.clear();
         return;
     }
     if (frame_.size() == 2) {
         switch (byte) {
-            case kConnectCommand:
-            case kReadCommand:
-                expectedSize_ = kSerialCommandFrameSize;
+            case comm::kConnectCommand:
+            case comm::kReadCommand:
+                expectedSize_ = comm::kSerialCommandFrameSize;
                 break;
-            case kWriteCommand:
-                expectedSize_ = kSerialImageFrameSize;
+            case comm::kWriteCommand:
+                expectedSize_ = comm::kSerialImageFrameSize;
                 break;
             default:
                 log("unknown command " + HexBytes(std::span(&byte, 1)) + " ignored");
@@ -147,10 +149,11 @@ void ReaderSim::flushJunkCount() {
 
 void ReaderSim::handleFrame(std::vector<std::uint8_t>& out) {
     const std::uint8_t command = frame_[2];
-    if (command == kConnectCommand || command == kReadCommand) {
-        const SerialCommandFrame expected =
-            command == kConnectCommand ? SerialConnectFrame() : SerialUploadRequest();
-        const char* name = command == kConnectCommand ? "connect frame" : "upload request";
+    if (command == comm::kConnectCommand || command == comm::kReadCommand) {
+        const comm::SerialCommandFrame expected = command == comm::kConnectCommand
+                                                      ? comm::SerialConnectFrame()
+                                                      : comm::SerialUploadRequest();
+        const char* name = command == comm::kConnectCommand ? "connect frame" : "upload request";
         if (!std::equal(frame_.begin(), frame_.end(), expected.begin(), expected.end())) {
             log(std::string("malformed ") + name + " " + HexBytes(frame_) + ": no answer");
             return;
@@ -160,11 +163,11 @@ void ReaderSim::handleFrame(std::vector<std::uint8_t>& out) {
             log("silent: no answer");
             return;
         }
-        if (command == kConnectCommand) {
-            reply(std::span(&kAck, 1), "ACK", out);
+        if (command == comm::kConnectCommand) {
+            reply(std::span(&comm::kAck, 1), "ACK", out);
             return;
         }
-        SerialImageFrame answer = SerialUploadReply(image_);
+        comm::SerialImageFrame answer = comm::SerialUploadReply(image_);
         std::string what = "upload reply (517 bytes)";
         bool correct = true;
         if (faults_.lowercaseHeaderFirst > 0) {
@@ -188,7 +191,7 @@ void ReaderSim::handleFrame(std::vector<std::uint8_t>& out) {
         return;
     }
 
-    const ImageDecodeResult decoded = ParseSerialDownloadFrame(frame_);
+    const comm::ImageDecodeResult decoded = comm::ParseSerialDownloadFrame(frame_);
     if (!decoded.ok()) {
         log(std::string("download frame refused (") + FrameErrorText(decoded.error) +
             "): no answer");
@@ -213,7 +216,7 @@ void ReaderSim::handleFrame(std::vector<std::uint8_t>& out) {
     }
     ++acceptedImages_;
     ++completedTransfers_;
-    reply(std::span(&kAck, 1), "ACK (image stored)", out);
+    reply(std::span(&comm::kAck, 1), "ACK (image stored)", out);
 }
 
 void ReaderSim::reply(std::span<const std::uint8_t> bytes, const std::string& what,
@@ -234,4 +237,4 @@ void ReaderSim::log(const std::string& line) const {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

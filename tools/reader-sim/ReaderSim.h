@@ -10,7 +10,7 @@
 
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 // Misbehaviour on request, so that the PC side's retries, skips and failure
 // paths can be exercised against a reader that is otherwise well behaved.
@@ -31,15 +31,15 @@ class ReaderSim {
   public:
     using LogSink = std::function<void(const std::string&)>;
 
-    ReaderSim(const ConfigurationImage& image, unsigned baudRate, const ReaderFaults& faults,
-              LogSink log = {});
+    ReaderSim(const settings::ConfigurationImage& image, unsigned baudRate,
+              const ReaderFaults& faults, LogSink log = {});
 
     // Bytes that arrived while the PC side's line ran at lineBaud; returns
     // what the reader sends back. Bytes at another rate than the reader's
     // are garbage to it: they are dropped, with any frame they interrupt.
     std::vector<std::uint8_t> receive(std::span<const std::uint8_t> bytes, unsigned lineBaud);
 
-    const ConfigurationImage& image() const { return image_; }
+    const settings::ConfigurationImage& image() const { return image_; }
     unsigned baudRate() const { return baudRate_; }
     // Download frames answered with ACK (the image was stored).
     std::uint64_t acceptedImages() const { return acceptedImages_; }
@@ -60,7 +60,7 @@ class ReaderSim {
                std::vector<std::uint8_t>& out);
     void log(const std::string& line) const;
 
-    ConfigurationImage image_;
+    settings::ConfigurationImage image_;
     unsigned baudRate_;
     ReaderFaults faults_;
     LogSink log_;
@@ -75,4 +75,4 @@ class ReaderSim {
     bool hangupDue_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::readersim

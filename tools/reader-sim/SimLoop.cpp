@@ -14,7 +14,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 namespace {
 
@@ -30,7 +30,7 @@ bool ReadFailureIsTransient(int code) {
     if (code == EAGAIN || code == EINTR || code == EIO) {
         return true;
     }
-    Complain("read: " + SystemMessageText(code));
+    Complain("read: " + platform::SystemMessageText(code));
     return false;
 }
 
@@ -63,7 +63,7 @@ int SimLoop::run() {
             if (errno == EINTR) {
                 continue;
             }
-            Complain("ppoll: " + SystemMessageText(errno));
+            Complain("ppoll: " + platform::SystemMessageText(errno));
             return 1;
         }
         if (fds[1].revents & POLLIN) {
@@ -197,10 +197,11 @@ void SimLoop::feed(std::span<const std::uint8_t> bytes, unsigned rate) {
         }
     }
     if (reader_.acceptedImages() != acceptedBefore && !options_.savePath.empty()) {
-        SystemError error;
-        if (!RealFileSystem().writeFileAtomically(options_.savePath, reader_.image(), error)) {
+        platform::SystemError error;
+        if (!platform::RealFileSystem().writeFileAtomically(options_.savePath, reader_.image(),
+                                                            error)) {
             Complain("cannot save the image to " + options_.savePath + ": " +
-                     SystemMessageText(error.code));
+                     platform::SystemMessageText(error.code));
         }
     }
     if (options_.exitAfterTransfers && !draining() &&
@@ -227,7 +228,7 @@ bool SimLoop::writeOutput() {
             if (errno == EAGAIN || errno == EINTR) {
                 return true;
             }
-            Complain("write: " + SystemMessageText(errno));
+            Complain("write: " + platform::SystemMessageText(errno));
             return false;
         }
         pending_.erase(pending_.begin(), pending_.begin() + n);
@@ -240,4 +241,4 @@ bool SimLoop::writeOutput() {
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -13,7 +13,7 @@
 #include "ReaderSim.h"
 #include "SimOptions.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 // The simulator's main loop: moves bytes between the terminal and the
 // reader, at the line's real speed with --pace, and ends on a signal, a
@@ -61,4 +61,4 @@ class SimLoop {
     std::optional<SteadyClock::time_point> drainStart_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -5,7 +5,7 @@
 
 #include "TermiosBaud.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 namespace {
 
@@ -324,4 +324,4 @@ Exit status: 0 on a normal end, 1 when the terminal cannot be set up,
 )";
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

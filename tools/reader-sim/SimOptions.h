@@ -8,7 +8,7 @@
 
 #include "ReaderSim.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 // One reader of several (--count): its rate and its faults.
 struct SimReader {
@@ -50,4 +50,4 @@ SimOptionsResult ParseSimOptions(std::span<const std::string> args);
 // The --help text.
 std::string SimUsageText();
 
-}  // namespace magtune
+}  // namespace magtune::readersim

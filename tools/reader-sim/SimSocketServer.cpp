@@ -9,7 +9,7 @@
 #include "Complain.h"
 #include "platform/FileSystem.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 SimSocketServer::SimSocketServer(const SimOptions& options, int signalFd, KeyboardReaderSim& reader,
                                  KeyboardReaderSim::LogSink log)
@@ -21,11 +21,12 @@ SimSocketServer::~SimSocketServer() {
     }
 }
 
-std::optional<UnixSocket> SimSocketServer::listenAt(const std::string& path, std::string& error) {
-    SystemError failure;
-    auto listener = UnixSocket::listenAt(path, failure);
+std::optional<platform::UnixSocket> SimSocketServer::listenAt(const std::string& path,
+                                                              std::string& error) {
+    platform::SystemError failure;
+    auto listener = platform::UnixSocket::listenAt(path, failure);
     if (!listener) {
-        error = "cannot listen at " + path + ": " + SystemMessageText(failure.code);
+        error = "cannot listen at " + path + ": " + platform::SystemMessageText(failure.code);
         return std::nullopt;
     }
     listening_.push_back(path);
@@ -39,7 +40,7 @@ std::vector<pollfd> SimSocketServer::pollSet() const {
 SimSocketServer::Wait SimSocketServer::wait(std::vector<pollfd>& fds) {
     while (::poll(fds.data(), fds.size(), -1) < 0) {
         if (errno != EINTR) {
-            Complain("poll: " + SystemMessageText(errno));
+            Complain("poll: " + platform::SystemMessageText(errno));
             return Wait::Failed;
         }
     }
@@ -55,10 +56,11 @@ void SimSocketServer::saveIfAccepted(std::uint64_t acceptedBefore) {
     if (reader_.acceptedImages() == acceptedBefore || options_.savePath.empty()) {
         return;
     }
-    SystemError error;
-    if (!RealFileSystem().writeFileAtomically(options_.savePath, reader_.image(), error)) {
+    platform::SystemError error;
+    if (!platform::RealFileSystem().writeFileAtomically(options_.savePath, reader_.image(),
+                                                        error)) {
         Complain("cannot save the image to " + options_.savePath + ": " +
-                 SystemMessageText(error.code));
+                 platform::SystemMessageText(error.code));
     }
 }
 
@@ -73,4 +75,4 @@ void SimSocketServer::log(const std::string& text) const {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

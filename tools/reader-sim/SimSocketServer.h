@@ -11,7 +11,7 @@
 #include "SimOptions.h"
 #include "platform/UnixSocket.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 // What the USB and the keyboard-port loops share: the sockets they listen
 // on (removed again when the loop ends), the wait for the next event or the
@@ -28,7 +28,7 @@ class SimSocketServer {
     ~SimSocketServer();
 
     // Listens at `path`; nothing, with a message, when it cannot.
-    std::optional<UnixSocket> listenAt(const std::string& path, std::string& error);
+    std::optional<platform::UnixSocket> listenAt(const std::string& path, std::string& error);
 
     // The descriptors to wait on, starting with the signal's: the caller's
     // own entries start at index 1.
@@ -52,4 +52,4 @@ class SimSocketServer {
     std::vector<std::string> listening_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-namespace magtune {
+namespace magtune::readersim {
 
 namespace {
 
@@ -43,4 +43,4 @@ unsigned LineBaud(const termios& settings) {
     return BaudFromSpeed(output);
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

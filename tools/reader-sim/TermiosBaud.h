@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace magtune {
+namespace magtune::readersim {
 
 // The rate a termios speed code stands for; 0 for B0 and unknown codes.
 unsigned BaudFromSpeed(speed_t speed);
@@ -16,4 +16,4 @@ std::optional<speed_t> SpeedFromBaud(unsigned baud);
 // (input speed 0). A split rate gives 0, which no reader answers.
 unsigned LineBaud(const termios& settings);
 
-}  // namespace magtune
+}  // namespace magtune::readersim

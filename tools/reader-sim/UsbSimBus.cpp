@@ -4,12 +4,12 @@
 #include <array>
 #include <utility>
 
-namespace magtune {
+namespace magtune::readersim {
 
 namespace {
 
 std::vector<std::uint8_t> Reply(std::uint8_t status, std::vector<std::uint8_t> payload = {}) {
-    return EncodeSimUsbMessage(status, payload);
+    return usbhid::EncodeSimUsbMessage(status, payload);
 }
 
 }  // namespace
@@ -22,20 +22,21 @@ UsbSimBus::UsbSimBus(const std::vector<std::string>& productNames, KeyboardReade
     }
 }
 
-std::vector<std::uint8_t> UsbSimBus::handle(const SimUsbMessage& request, std::string& typed) {
-    switch (static_cast<SimUsbOp>(request.op)) {
-        case SimUsbOp::Enumerate: {
-            std::vector<UsbDeviceInfo> list;
+std::vector<std::uint8_t> UsbSimBus::handle(const usbhid::SimUsbMessage& request,
+                                            std::string& typed) {
+    switch (static_cast<usbhid::SimUsbOp>(request.op)) {
+        case usbhid::SimUsbOp::Enumerate: {
+            std::vector<usbhid::UsbDeviceInfo> list;
             for (const Device& device : devices_) {
                 list.push_back(device.info);
             }
-            return Reply(1, EncodeDeviceList(list));
+            return Reply(1, usbhid::EncodeDeviceList(list));
         }
-        case SimUsbOp::Filter:
+        case usbhid::SimUsbOp::Filter:
             return changeFilter(request.payload);
-        case SimUsbOp::OpenControl:
+        case usbhid::SimUsbOp::OpenControl:
             return Reply(anyFilter() ? 1 : 0);
-        case SimUsbOp::Control:
+        case usbhid::SimUsbOp::Control:
             return control(request.payload, typed);
     }
     log("unknown request " + std::to_string(request.op));
@@ -43,20 +44,20 @@ std::vector<std::uint8_t> UsbSimBus::handle(const SimUsbMessage& request, std::s
 }
 
 std::vector<std::uint8_t> UsbSimBus::changeFilter(const std::vector<std::uint8_t>& payload) {
-    if (payload.empty() || payload[0] > static_cast<std::uint8_t>(FilterMode::Remove)) {
+    if (payload.empty() || payload[0] > static_cast<std::uint8_t>(usbhid::FilterMode::Remove)) {
         return Reply(0);
     }
-    const auto mode = static_cast<FilterMode>(payload[0]);
+    const auto mode = static_cast<usbhid::FilterMode>(payload[0]);
     const std::string key(payload.begin() + 1, payload.end());
     const auto device = std::find_if(devices_.begin(), devices_.end(),
                                      [&](const Device& d) { return d.info.driverKey == key; });
     if (device == devices_.end()) {
         return Reply(1, {0});
     }
-    if (mode == FilterMode::Query) {
+    if (mode == usbhid::FilterMode::Query) {
         return Reply(1, {static_cast<std::uint8_t>(device->filter ? 1 : 0)});
     }
-    const bool add = mode == FilterMode::Add;
+    const bool add = mode == usbhid::FilterMode::Add;
     if (device->filter != add) {
         device->filter = add;
         log(std::string("filter ") + (add ? "added to " : "removed from ") +
@@ -81,23 +82,24 @@ std::vector<std::uint8_t> UsbSimBus::control(const std::vector<std::uint8_t>& pa
                                (std::uint32_t{payload[3]} << 24);
     const std::uint8_t input = payload[4];
     switch (code) {
-        case kWriteControlCodeRequest:
+        case usbhid::kWriteControlCodeRequest:
             if (programming_) {
                 typed += reader_.receive(std::span(&input, 1));
             } else {
                 log("control code " + std::to_string(input) + " outside programming ignored");
             }
             return Reply(1, {0});
-        case kSetDownloadChannelRequest:
-            if (input == kEnterProgrammingChannel || input == kLeaveProgrammingChannel) {
-                programming_ = input == kEnterProgrammingChannel;
+        case usbhid::kSetDownloadChannelRequest:
+            if (input == usbhid::kEnterProgrammingChannel ||
+                input == usbhid::kLeaveProgrammingChannel) {
+                programming_ = input == usbhid::kEnterProgrammingChannel;
                 reader_.reset();
                 log(programming_ ? "programming entered" : "programming left");
             } else {
                 log("download channel " + std::to_string(input) + " ignored");
             }
             return Reply(1, {0});
-        case kReadControlCodeRequest:
+        case usbhid::kReadControlCodeRequest:
             // The reader has nothing to report through this path.
             return Reply(1, {0});
         default:
@@ -117,4 +119,4 @@ void UsbSimBus::log(const std::string& line) const {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

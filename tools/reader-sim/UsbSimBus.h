@@ -7,7 +7,7 @@
 #include "KeyboardReaderSim.h"
 #include "usbhid/common/SimUsbWire.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 // The simulated USB bus that the control server's simulator backend talks
 // to: the listed devices with their filter flags, the download channel, and
@@ -22,14 +22,14 @@ class UsbSimBus {
 
     // The reply to one request; what the reader typed meanwhile is appended
     // to `typed`.
-    std::vector<std::uint8_t> handle(const SimUsbMessage& request, std::string& typed);
+    std::vector<std::uint8_t> handle(const usbhid::SimUsbMessage& request, std::string& typed);
 
     bool filterPresent(std::size_t index) const { return devices_.at(index).filter; }
     bool programming() const { return programming_; }
 
   private:
     struct Device {
-        UsbDeviceInfo info;
+        usbhid::UsbDeviceInfo info;
         bool filter = false;
     };
 
@@ -47,4 +47,4 @@ class UsbSimBus {
 // The bus as the simulator shows it when no --usb-device is given.
 inline constexpr const char* kDefaultUsbReaderName = "Tarvik USB Magnetic Stripe Reader";
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -6,7 +6,7 @@
 #include "Complain.h"
 #include "comm/SimulatorKeySource.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 namespace {
 
@@ -21,7 +21,7 @@ UsbSimLoop::UsbSimLoop(const SimOptions& options, int signalFd, KeyboardReaderSi
       reader_(reader),
       bus_(bus),
       server_(options, signalFd, reader, std::move(log)),
-      keysPath_(SimulatorKeysPath(options.usbPath)) {}
+      keysPath_(comm::SimulatorKeysPath(options.usbPath)) {}
 
 bool UsbSimLoop::listen(std::string& error) {
     auto bus = server_.listenAt(options_.usbPath, error);
@@ -47,7 +47,7 @@ int UsbSimLoop::run() {
         for (const DeviceClient& client : devices_) {
             fds.push_back({client.socket.fd(), POLLIN, 0});
         }
-        for (const UnixSocket& keyboard : keyboards_) {
+        for (const platform::UnixSocket& keyboard : keyboards_) {
             fds.push_back({keyboard.fd(), POLLIN, 0});
         }
         switch (server_.wait(fds)) {
@@ -65,7 +65,8 @@ int UsbSimLoop::run() {
         for (std::size_t i = keyboardCount; i-- > 0;) {
             if (fds[3 + deviceCount + i].revents != 0) {
                 std::uint8_t ignored[64];
-                if (keyboards_[i].readSome(ignored, 0).status == UnixSocket::ReadStatus::Closed) {
+                if (keyboards_[i].readSome(ignored, 0).status ==
+                    platform::UnixSocket::ReadStatus::Closed) {
                     keyboards_.erase(keyboards_.begin() + static_cast<std::ptrdiff_t>(i));
                 }
             }
@@ -99,12 +100,12 @@ void UsbSimLoop::acceptAll() {
 bool UsbSimLoop::serve(DeviceClient& client) {
     std::uint8_t buffer[4096];
     const auto got = client.socket.readSome(buffer, 0);
-    if (got.status == UnixSocket::ReadStatus::Closed) {
+    if (got.status == platform::UnixSocket::ReadStatus::Closed) {
         server_.log("control server disconnected");
         return false;
     }
     client.received.insert(client.received.end(), buffer, buffer + got.count);
-    while (auto request = TakeSimUsbMessage(client.received)) {
+    while (auto request = usbhid::TakeSimUsbMessage(client.received)) {
         const std::uint64_t acceptedBefore = reader_.acceptedImages();
         std::string typed;
         const std::vector<std::uint8_t> reply = bus_.handle(*request, typed);
@@ -135,7 +136,7 @@ void UsbSimLoop::typeKeys(const std::string& typed) {
     }
 }
 
-int RunUsbReader(const SimOptions& options, const ConfigurationImage& image, int signalFd,
+int RunUsbReader(const SimOptions& options, const settings::ConfigurationImage& image, int signalFd,
                  KeyboardReaderSim::LogSink log) {
     KeyboardReaderSim reader(image, KeyboardFaults::From(options.faults, options.lowercaseDigits),
                              log);
@@ -152,4 +153,4 @@ int RunUsbReader(const SimOptions& options, const ConfigurationImage& image, int
     return loop.run();
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

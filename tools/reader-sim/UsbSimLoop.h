@@ -9,7 +9,7 @@
 #include "UsbSimBus.h"
 #include "platform/UnixSocket.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 // The simulator as a USB reader: serves the simulated bus to the control
 // server on the socket given with --usb and types the reader's answers on
@@ -31,7 +31,7 @@ class UsbSimLoop {
 
   private:
     struct DeviceClient {
-        UnixSocket socket;
+        platform::UnixSocket socket;
         std::vector<std::uint8_t> received;
     };
 
@@ -44,15 +44,15 @@ class UsbSimLoop {
     UsbSimBus& bus_;
     SimSocketServer server_;
     std::string keysPath_;
-    UnixSocket busListener_;
-    UnixSocket keysListener_;
+    platform::UnixSocket busListener_;
+    platform::UnixSocket keysListener_;
     std::vector<DeviceClient> devices_;
-    std::vector<UnixSocket> keyboards_;
+    std::vector<platform::UnixSocket> keyboards_;
 };
 
 // The whole USB reader: the keyboard-dialect reader with the faults asked
 // for, the bus of the --usb-device names, and the loop. The exit status.
-int RunUsbReader(const SimOptions& options, const ConfigurationImage& image, int signalFd,
+int RunUsbReader(const SimOptions& options, const settings::ConfigurationImage& image, int signalFd,
                  KeyboardReaderSim::LogSink log);
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -4,7 +4,7 @@
 
 #include "comm/WedgeEcho.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 namespace {
 
@@ -18,14 +18,14 @@ std::vector<std::uint8_t> WedgeScanCodes(std::string_view typed) {
     std::vector<std::uint8_t> codes;
     codes.reserve(2 * typed.size());
     for (char c : typed) {
-        const auto key = KeyStrokeForCharacter(c);
+        const auto key = wedge::KeyStrokeForCharacter(c);
         const std::uint8_t make =
             key ? key->scanCode
                 : kPunctuationKeys[static_cast<unsigned char>(c) % kPunctuationKeys.size()];
         codes.push_back(make);
-        codes.push_back(static_cast<std::uint8_t>(make | kScanCodeBreakBit));
+        codes.push_back(static_cast<std::uint8_t>(make | wedge::kScanCodeBreakBit));
     }
     return codes;
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

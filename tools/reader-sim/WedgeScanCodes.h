@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace magtune {
+namespace magtune::readersim {
 
 // What the keyboard port carries when the reader types `typed`: for every
 // character the set-1 make code of its key and then the break code (make
@@ -13,4 +13,4 @@ namespace magtune {
 // neither an answer nor a digit.
 std::vector<std::uint8_t> WedgeScanCodes(std::string_view typed);
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -6,7 +6,7 @@
 #include "Complain.h"
 #include "WedgeScanCodes.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 namespace {
 
@@ -34,7 +34,7 @@ int WedgeSimLoop::run() {
     for (;;) {
         std::vector<pollfd> fds = server_.pollSet();
         fds.push_back({listener_.fd(), POLLIN, 0});
-        for (const UnixSocket& port : ports_) {
+        for (const platform::UnixSocket& port : ports_) {
             fds.push_back({port.fd(), POLLIN, 0});
         }
         switch (server_.wait(fds)) {
@@ -62,10 +62,10 @@ int WedgeSimLoop::run() {
 
 // Feeds what arrived to the reader and types its answer back; false when the
 // library is gone.
-bool WedgeSimLoop::serve(UnixSocket& port) {
+bool WedgeSimLoop::serve(platform::UnixSocket& port) {
     std::uint8_t buffer[4096];
     const auto got = port.readSome(buffer, 0);
-    if (got.status == UnixSocket::ReadStatus::Closed) {
+    if (got.status == platform::UnixSocket::ReadStatus::Closed) {
         // The library unloaded its driver: whatever was under way is over.
         server_.log("keyboard port disconnected");
         reader_.reset();
@@ -80,8 +80,8 @@ bool WedgeSimLoop::serve(UnixSocket& port) {
     return typed.empty() || port.writeAll(WedgeScanCodes(typed), kWriteTimeoutMs);
 }
 
-int RunWedgeReader(const SimOptions& options, const ConfigurationImage& image, int signalFd,
-                   KeyboardReaderSim::LogSink log) {
+int RunWedgeReader(const SimOptions& options, const settings::ConfigurationImage& image,
+                   int signalFd, KeyboardReaderSim::LogSink log) {
     KeyboardReaderSim reader(image, KeyboardFaults::From(options.faults, options.lowercaseDigits),
                              log);
     WedgeSimLoop loop(options, signalFd, reader, log);
@@ -93,4 +93,4 @@ int RunWedgeReader(const SimOptions& options, const ConfigurationImage& image, i
     return loop.run();
 }
 
-}  // namespace magtune
+}  // namespace magtune::readersim

@@ -9,7 +9,7 @@
 #include "SimSocketServer.h"
 #include "platform/UnixSocket.h"
 
-namespace magtune {
+namespace magtune::readersim {
 
 // The simulator as a reader on the keyboard port: listens on the socket
 // given with --wedge, where the keyboard wedge library plugs in its port.
@@ -31,18 +31,18 @@ class WedgeSimLoop {
     int run();
 
   private:
-    bool serve(UnixSocket& port);
+    bool serve(platform::UnixSocket& port);
 
     const SimOptions& options_;
     KeyboardReaderSim& reader_;
     SimSocketServer server_;
-    UnixSocket listener_;
-    std::vector<UnixSocket> ports_;
+    platform::UnixSocket listener_;
+    std::vector<platform::UnixSocket> ports_;
 };
 
 // Plays the reader on the keyboard port at --wedge until the end; the exit
 // status.
-int RunWedgeReader(const SimOptions& options, const ConfigurationImage& image, int signalFd,
-                   KeyboardReaderSim::LogSink log);
+int RunWedgeReader(const SimOptions& options, const settings::ConfigurationImage& image,
+                   int signalFd, KeyboardReaderSim::LogSink log);
 
-}  // namespace magtune
+}  // namespace magtune::readersim

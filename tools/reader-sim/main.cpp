@@ -25,17 +25,18 @@
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::readersim {
 namespace {
 
-bool LoadImage(const std::string& path, ConfigurationImage& image, std::string& error) {
-    SystemError systemError;
-    const auto data = RealFileSystem().readFile(path, systemError);
+bool LoadImage(const std::string& path, settings::ConfigurationImage& image, std::string& error) {
+    platform::SystemError systemError;
+    const auto data = platform::RealFileSystem().readFile(path, systemError);
     if (!data) {
-        error = "cannot read the image file " + path + ": " + SystemMessageText(systemError.code);
+        error = "cannot read the image file " + path + ": " +
+                platform::SystemMessageText(systemError.code);
         return false;
     }
-    if (data->size() != kImageSize) {
+    if (data->size() != settings::kImageSize) {
         error = "the image file " + path + " holds " + std::to_string(data->size()) +
                 " bytes; an image is exactly 256 bytes";
         return false;
@@ -72,7 +73,7 @@ int Run(int argc, char** argv) {
         return 0;
     }
 
-    ConfigurationImage image = DefaultReaderImage();
+    settings::ConfigurationImage image = DefaultReaderImage();
     std::string error;
     if (!options.imagePath.empty() && !LoadImage(options.imagePath, image, error)) {
         Complain(error);
@@ -87,12 +88,12 @@ int Run(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGHUP);
     if (::sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) {
-        Complain("sigprocmask: " + SystemMessageText(errno));
+        Complain("sigprocmask: " + platform::SystemMessageText(errno));
         return 1;
     }
     const int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
     if (signalFd < 0) {
-        Complain("signalfd: " + SystemMessageText(errno));
+        Complain("signalfd: " + platform::SystemMessageText(errno));
         return 1;
     }
 
@@ -125,8 +126,8 @@ int Run(int argc, char** argv) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::readersim
 
 int main(int argc, char** argv) {
-    return magtune::Run(argc, argv);
+    return magtune::readersim::Run(argc, argv);
 }

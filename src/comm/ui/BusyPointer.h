@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-namespace magtune {
+namespace magtune::comm {
 
 // The hourglass over the whole program while a form waits on the reader,
 // taken back at the latest when the form goes.
@@ -32,4 +32,4 @@ class BusyPointer {
     bool busy_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -3,14 +3,14 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 
-std::optional<KeyStroke> KeyStrokeForQtKey(int key) {
+std::optional<wedge::KeyStroke> KeyStrokeForQtKey(int key) {
     if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z)) {
         // Qt's codes of these keys are their upper-case characters.
-        return KeyStrokeForCharacter(static_cast<char>(key));
+        return wedge::KeyStrokeForCharacter(static_cast<char>(key));
     }
     switch (key) {
         case Qt::Key_Escape:
@@ -54,7 +54,7 @@ NativeKeyCodes NativeKeyCodesOfThisPlatform() {
     return NativeKeyCodesOfPlatform(QGuiApplication::platformName().toStdString());
 }
 
-std::optional<KeyStroke> KeyStrokeOfEvent(const QKeyEvent& event, NativeKeyCodes codes) {
+std::optional<wedge::KeyStroke> KeyStrokeOfEvent(const QKeyEvent& event, NativeKeyCodes codes) {
     if (event.nativeScanCode() != 0) {
         if (auto stroke = KeyStrokeForNativeScanCode(event.nativeScanCode(), codes)) {
             return stroke;
@@ -73,4 +73,4 @@ std::string ReaderCharactersOfEvent(const QKeyEvent& event, NativeKeyCodes codes
     return event.text().toLatin1().toStdString();
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace magtune {
+namespace magtune::comm {
 
 TransferForm::TransferForm(const QString& caption, const QString& timerName, QWidget* parent)
     : QDialog(parent),
@@ -47,4 +47,4 @@ void TransferForm::setBusy(bool busy) {
     busy_.set(busy);
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -11,7 +11,7 @@ class QLabel;
 class QProgressBar;
 class QTimer;
 
-namespace magtune {
+namespace magtune::comm {
 
 // What the timer-driven transfer forms (USB and keyboard wedge) share: the
 // status label and the progress bar the transfer writes to, the busy pointer
@@ -38,4 +38,4 @@ class TransferForm : public QDialog, public TransferView {
     BusyPointer busy_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
-namespace magtune {
+namespace magtune::comm {
 
 void UpDownEdit::setRange(int minimum, int maximum) {
     minimum_ = minimum;
@@ -42,4 +42,4 @@ QAbstractSpinBox::StepEnabled UpDownEdit::stepEnabled() const {
     return enabled;
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -5,7 +5,7 @@
 
 class QLineEdit;
 
-namespace magtune {
+namespace magtune::comm {
 
 // A text box with an up-down beside it. Unlike QSpinBox it keeps whatever
 // the user typed (empty or out of range) until the dialog's own rules judge
@@ -35,4 +35,4 @@ class UpDownEdit : public QAbstractSpinBox {
     int maximum_ = 99;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

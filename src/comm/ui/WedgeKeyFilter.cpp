@@ -5,7 +5,7 @@
 
 #include "comm/ui/ReaderKeyEvents.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 WedgeKeyFilter::WedgeKeyFilter(HookProcedure hook, QObject* parent)
     : QObject(parent), hook_(std::move(hook)), nativeCodes_(NativeKeyCodesOfThisPlatform()) {}
@@ -15,8 +15,9 @@ bool WedgeKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         // A key the port has no code for is still the user's typing: while
         // the library captures, it is swallowed like any other.
-        const KeyStroke stroke =
-            KeyStrokeOfEvent(*static_cast<QKeyEvent*>(event), nativeCodes_).value_or(KeyStroke{});
+        const wedge::KeyStroke stroke =
+            KeyStrokeOfEvent(*static_cast<QKeyEvent*>(event), nativeCodes_)
+                .value_or(wedge::KeyStroke{});
         if (hook_(stroke.virtualKey, stroke.scanCode, type == QEvent::KeyPress)) {
             return true;
         }
@@ -24,4 +25,4 @@ bool WedgeKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

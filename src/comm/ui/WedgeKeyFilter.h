@@ -6,7 +6,7 @@
 
 #include "comm/WedgeHookKeys.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // The keyboard hook of the program's user-interface thread: installed on
 // the application, it hands every key event to the wedge library's hook
@@ -31,4 +31,4 @@ class WedgeKeyFilter : public QObject {
     NativeKeyCodes nativeCodes_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -1,8 +1,9 @@
 #include "comm/ui/frmComDn.h"
 
-namespace magtune {
+namespace magtune::comm {
 
-frmComDn::frmComDn(SerialLink& link, Clock& clock, const ConfigurationImage& image, QWidget* parent)
+frmComDn::frmComDn(SerialLink& link, platform::Clock& clock,
+                   const settings::ConfigurationImage& image, QWidget* parent)
     : frmComProgress(QStringLiteral("Download Setting (RS232)"),
                      SerialTransfer::Direction::Download, link, clock, sent_, parent),
       sent_(image) {
@@ -10,4 +11,4 @@ frmComDn::frmComDn(SerialLink& link, Clock& clock, const ConfigurationImage& ima
     link.session().DownloadSucceeded = false;
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

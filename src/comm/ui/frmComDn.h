@@ -2,7 +2,7 @@
 
 #include "comm/ui/frmComProgress.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // "Download Setting (RS232)": connects to the reader on the open port,
 // sends the packed image and reports. The port stays open for the quick
@@ -11,7 +11,7 @@ class frmComDn : public frmComProgress {
     Q_OBJECT
 
   public:
-    frmComDn(SerialLink& link, Clock& clock, const ConfigurationImage& image,
+    frmComDn(SerialLink& link, platform::Clock& clock, const settings::ConfigurationImage& image,
              QWidget* parent = nullptr);
 
     // DownloadSucceeded.
@@ -19,7 +19,7 @@ class frmComDn : public frmComProgress {
 
   private:
     // What the machine sends; the caller's image is never touched.
-    ConfigurationImage sent_;
+    settings::ConfigurationImage sent_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -4,11 +4,11 @@
 
 #include "common/ui/DialogPlacement.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 frmComProgress::frmComProgress(const QString& caption, SerialTransfer::Direction direction,
-                               SerialLink& link, Clock& clock, ConfigurationImage& image,
-                               QWidget* parent)
+                               SerialLink& link, platform::Clock& clock,
+                               settings::ConfigurationImage& image, QWidget* parent)
     : TransferForm(caption, QStringLiteral("tmrCom"), parent),
       transfer_(direction, link, clock, *this, image) {
     connect(timer(), &QTimer::timeout, this, &frmComProgress::timerFired);
@@ -16,7 +16,7 @@ frmComProgress::frmComProgress(const QString& caption, SerialTransfer::Direction
 
 void frmComProgress::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
     if (!started_) {
         started_ = true;
         // Inside the show, so that the first frame drawn already says what
@@ -56,4 +56,4 @@ void frmComProgress::reject() {
     QDialog::reject();
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -6,7 +6,7 @@
 #include "platform/Clock.h"
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // What frmComDn and frmComUp share: the status label, the progress bar and
 // the busy pointer bound to a SerialTransfer, which the form's timer drives
@@ -27,7 +27,7 @@ class frmComProgress : public TransferForm {
 
   protected:
     frmComProgress(const QString& caption, SerialTransfer::Direction direction, SerialLink& link,
-                   Clock& clock, ConfigurationImage& image, QWidget* parent);
+                   platform::Clock& clock, settings::ConfigurationImage& image, QWidget* parent);
 
     void showEvent(QShowEvent* event) override;
 
@@ -40,4 +40,4 @@ class frmComProgress : public TransferForm {
     bool started_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -10,7 +10,7 @@
 #include "common/ui/DialogPlacement.h"
 #include "dataedit/Ansi.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 frmComTest::frmComTest(SerialLink& link, QWidget* parent)
     : QDialog(parent),
@@ -37,7 +37,7 @@ frmComTest::frmComTest(SerialLink& link, QWidget* parent)
 
 void frmComTest::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
     if (!pad_.ended()) {
         timer_->start();
     }
@@ -70,11 +70,11 @@ void frmComTest::received(std::uint8_t byte) {
     }
     const QString text = byte == '\r' || byte == '\n'
                              ? QStringLiteral("\n")
-                             : QString::fromStdString(TextFromAnsiByte(byte));
+                             : QString::fromStdString(dataedit::TextFromAnsiByte(byte));
     txtEdit->moveCursor(QTextCursor::End);
     txtEdit->insertPlainText(text);
     txtEdit->moveCursor(QTextCursor::End);
     txtEdit->setFocus();
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

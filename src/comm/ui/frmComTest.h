@@ -10,7 +10,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 
-namespace magtune {
+namespace magtune::comm {
 
 // "Test Pad (RS232)": shows what the reader sends (a swiped card) until the
 // user leaves with Exit or closes the window; then closes the port. A timer
@@ -39,4 +39,4 @@ class frmComTest : public QDialog {
     bool afterCarriageReturn_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

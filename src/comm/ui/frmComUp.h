@@ -2,7 +2,7 @@
 
 #include "comm/ui/frmComProgress.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // "Upload Setting (RS232)": connects to the reader on the open port,
 // requests its image and reports; `image` changes only when a checked image
@@ -11,10 +11,11 @@ class frmComUp : public frmComProgress {
     Q_OBJECT
 
   public:
-    frmComUp(SerialLink& link, Clock& clock, ConfigurationImage& image, QWidget* parent = nullptr);
+    frmComUp(SerialLink& link, platform::Clock& clock, settings::ConfigurationImage& image,
+             QWidget* parent = nullptr);
 
     // UploadSucceeded.
     bool succeeded() const { return transfer().succeeded(); }
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

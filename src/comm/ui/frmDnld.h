@@ -2,7 +2,7 @@
 
 #include "comm/ui/frmWedgeTransfer.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // "Download Settings (AT/PS2)": sends the packed image to the reader on
 // the keyboard port.
@@ -10,8 +10,9 @@ class frmDnld : public frmWedgeTransfer {
     Q_OBJECT
 
   public:
-    frmDnld(WedgeLibraryCalls& library, Clock& clock, Prompter& prompter,
-            std::int32_t protocolDelayMs, ConfigurationImage& image, QWidget* parent = nullptr);
+    frmDnld(WedgeLibraryCalls& library, platform::Clock& clock, common::Prompter& prompter,
+            std::int32_t protocolDelayMs, settings::ConfigurationImage& image,
+            QWidget* parent = nullptr);
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -15,7 +15,7 @@
 #include "comm/ui/UpDownEdit.h"
 #include "common/ui/DialogPlacement.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 namespace {
 
@@ -64,8 +64,9 @@ QWidget* Page(const char* name, QGridLayout* grid, QPushButton* defaultButton) {
 
 }  // namespace
 
-frmOptions::frmOptions(CommOptions& options, Prompter& prompter, const std::string& logFolder,
-                       QWidget* parent, const std::string& preferencesFile)
+frmOptions::frmOptions(CommOptions& options, common::Prompter& prompter,
+                       const std::string& logFolder, QWidget* parent,
+                       const std::string& preferencesFile)
     : QDialog(parent),
       options_(options),
       prompter_(prompter),
@@ -143,7 +144,7 @@ frmOptions::frmOptions(CommOptions& options, Prompter& prompter, const std::stri
 
 void frmOptions::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
 }
 
 bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
@@ -250,4 +251,4 @@ void frmOptions::confirm() {
     accept();
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -14,7 +14,7 @@ class QPushButton;
 class QTabBar;
 class QTabWidget;
 
-namespace magtune {
+namespace magtune::comm {
 
 class UpDownEdit;
 
@@ -27,7 +27,7 @@ class frmOptions : public QDialog {
   public:
     // logFolder: where the transfer logs go, shown under the tabs ("" shows
     // nothing), with how to switch them in preferencesFile.
-    frmOptions(CommOptions& options, Prompter& prompter, const std::string& logFolder = {},
+    frmOptions(CommOptions& options, common::Prompter& prompter, const std::string& logFolder = {},
                QWidget* parent = nullptr, const std::string& preferencesFile = {});
 
     bool accepted() const { return accepted_; }
@@ -47,7 +47,7 @@ class frmOptions : public QDialog {
     void confirm();
 
     CommOptions& options_;
-    Prompter& prompter_;
+    common::Prompter& prompter_;
     bool accepted_ = false;
     int currentPage_ = 0;
     bool selecting_ = false;  // a page change of our own, not the user's
@@ -74,4 +74,4 @@ class frmOptions : public QDialog {
     QPushButton* cmdCancel;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -8,14 +8,14 @@
 #include "common/ui/DialogPlacement.h"
 #include "settings/InterfaceCode.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 frmTest::frmTest(std::int32_t currentInterface, QWidget* parent)
     : QDialog(parent),
       txtEdit(new QPlainTextEdit(this)),
       cmdExit(new QPushButton(QStringLiteral("Exit"), this)) {
     setObjectName(QStringLiteral("frmTest"));
-    setWindowTitle(currentInterface == InterfaceCode::KeyboardWedge
+    setWindowTitle(currentInterface == settings::InterfaceCode::KeyboardWedge
                        ? QStringLiteral("Test Pad (AT/PS2)")
                        : QStringLiteral("Test Pad (USB)"));
     setModal(true);
@@ -36,8 +36,8 @@ frmTest::frmTest(std::int32_t currentInterface, QWidget* parent)
 
 void frmTest::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
     txtEdit->setFocus();
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -6,7 +6,7 @@
 class QPlainTextEdit;
 class QPushButton;
 
-namespace magtune {
+namespace magtune::comm {
 
 // "Test Pad (AT/PS2)" or "Test Pad (USB)": the reader is a keyboard, so a
 // swiped card arrives as keys typed into txtEdit. Nothing captures the
@@ -27,4 +27,4 @@ class frmTest : public QDialog {
     QPushButton* cmdExit;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -7,9 +7,9 @@
 
 #include "common/ui/DialogPlacement.h"
 
-namespace magtune {
+namespace magtune::comm {
 
-frmUSB::frmUSB(UsbLibraryCalls& library, Clock& clock, Prompter& prompter,
+frmUSB::frmUSB(UsbLibraryCalls& library, platform::Clock& clock, common::Prompter& prompter,
                std::int32_t driverDelayMs, std::string& selectedUsbName, QWidget* parent,
                const std::string& applicationTitle)
     : QDialog(parent),
@@ -61,7 +61,7 @@ int frmUSB::exec() {
 
 void frmUSB::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
 }
 
 void frmUSB::okClicked() {
@@ -75,4 +75,4 @@ void frmUSB::okClicked() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

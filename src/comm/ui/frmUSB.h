@@ -9,7 +9,7 @@
 class QComboBox;
 class QPushButton;
 
-namespace magtune {
+namespace magtune::comm {
 
 // "Select USB device": lists the readers that the control library finds and
 // selects the chosen one. Loading it asks the library; when no reader is
@@ -21,9 +21,9 @@ class frmUSB : public QDialog {
     // `selectedUsbName` names the selected reader (empty when none); it
     // changes when another reader gets selected. Reader names are shown as
     // the program titled `applicationTitle` shows them.
-    frmUSB(UsbLibraryCalls& library, Clock& clock, Prompter& prompter, std::int32_t driverDelayMs,
-           std::string& selectedUsbName, QWidget* parent = nullptr,
-           const std::string& applicationTitle = kApplicationTitle);
+    frmUSB(UsbLibraryCalls& library, platform::Clock& clock, common::Prompter& prompter,
+           std::int32_t driverDelayMs, std::string& selectedUsbName, QWidget* parent = nullptr,
+           const std::string& applicationTitle = common::kApplicationTitle);
     ~frmUSB() override;
 
     int exec() override;
@@ -49,4 +49,4 @@ class frmUSB : public QDialog {
     QPushButton* cmdCancel;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -1,12 +1,12 @@
 #include "comm/ui/frmUSBDnld.h"
 
-namespace magtune {
+namespace magtune::comm {
 
-frmUSBDnld::frmUSBDnld(const UsbTransferContext& context, ConfigurationImage& image,
+frmUSBDnld::frmUSBDnld(const UsbTransferContext& context, settings::ConfigurationImage& image,
                        QWidget* parent)
     : frmUSBTransfer(UsbTransfer::Direction::Download, QStringLiteral("Download Settings (USB)"),
                      QStringLiteral("tmrDnld"), context, image, parent) {
     setObjectName(QStringLiteral("frmUSBDnld"));
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -2,7 +2,7 @@
 
 #include "comm/ui/frmUSBTransfer.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // "Download Settings (USB)": sends the packed image to the selected reader.
 class frmUSBDnld : public frmUSBTransfer {
@@ -10,8 +10,8 @@ class frmUSBDnld : public frmUSBTransfer {
 
   public:
     // `image` is only read.
-    frmUSBDnld(const UsbTransferContext& context, ConfigurationImage& image,
+    frmUSBDnld(const UsbTransferContext& context, settings::ConfigurationImage& image,
                QWidget* parent = nullptr);
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -7,11 +7,11 @@
 #include "comm/ui/ReaderKeyEvents.h"
 #include "common/ui/DialogPlacement.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 frmUSBTransfer::frmUSBTransfer(UsbTransfer::Direction direction, const QString& caption,
                                const QString& timerName, const UsbTransferContext& context,
-                               ConfigurationImage& image, QWidget* parent)
+                               settings::ConfigurationImage& image, QWidget* parent)
     : TransferForm(caption, timerName, parent),
       nativeCodes_(NativeKeyCodesOfThisPlatform()),
       transfer_(direction, context.library, context.clock, context.prompter, *this, context.options,
@@ -26,7 +26,7 @@ frmUSBTransfer::frmUSBTransfer(UsbTransfer::Direction direction, const QString& 
 
 void frmUSBTransfer::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
     setFocus();
     if (!activated_) {
         activated_ = true;
@@ -114,4 +114,4 @@ void frmUSBTransfer::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

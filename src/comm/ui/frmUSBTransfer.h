@@ -8,13 +8,13 @@
 #include "comm/WedgeHookKeys.h"
 #include "comm/ui/TransferForm.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // What a USB transfer form works with besides its image.
 struct UsbTransferContext {
     UsbLibraryCalls& library;
-    Clock& clock;
-    Prompter& prompter;
+    platform::Clock& clock;
+    common::Prompter& prompter;
     const CommOptions& options;
     // "USBLog.txt" and "USBDump.txt", written only when logging is on.
     TransferLog& log;
@@ -41,7 +41,7 @@ class frmUSBTransfer : public TransferForm {
   protected:
     frmUSBTransfer(UsbTransfer::Direction direction, const QString& caption,
                    const QString& timerName, const UsbTransferContext& context,
-                   ConfigurationImage& image, QWidget* parent);
+                   settings::ConfigurationImage& image, QWidget* parent);
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -65,4 +65,4 @@ class frmUSBTransfer : public TransferForm {
     bool inTransfer_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

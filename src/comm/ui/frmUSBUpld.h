@@ -2,7 +2,7 @@
 
 #include "comm/ui/frmUSBTransfer.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // "Upload Settings (USB)": reads the selected reader's image.
 class frmUSBUpld : public frmUSBTransfer {
@@ -10,8 +10,8 @@ class frmUSBUpld : public frmUSBTransfer {
 
   public:
     // `image` is replaced only by a checked reply.
-    frmUSBUpld(const UsbTransferContext& context, ConfigurationImage& image,
+    frmUSBUpld(const UsbTransferContext& context, settings::ConfigurationImage& image,
                QWidget* parent = nullptr);
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

@@ -1,13 +1,13 @@
 #include "comm/ui/frmUpld.h"
 
-namespace magtune {
+namespace magtune::comm {
 
-frmUpld::frmUpld(WedgeLibraryCalls& library, Clock& clock, Prompter& prompter,
-                 std::int32_t protocolDelayMs, ConfigurationImage& image, QWidget* parent)
+frmUpld::frmUpld(WedgeLibraryCalls& library, platform::Clock& clock, common::Prompter& prompter,
+                 std::int32_t protocolDelayMs, settings::ConfigurationImage& image, QWidget* parent)
     : frmWedgeTransfer(QStringLiteral("Upload Settings (AT/PS2)"), QStringLiteral("tmrUpld"),
                        WedgeTransfer::Direction::Upload, library, clock, prompter, protocolDelayMs,
                        image, parent) {
     setObjectName(QStringLiteral("frmUpld"));
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

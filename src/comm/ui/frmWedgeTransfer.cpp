@@ -5,12 +5,13 @@
 
 #include "common/ui/DialogPlacement.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 frmWedgeTransfer::frmWedgeTransfer(const QString& caption, const QString& timerName,
                                    WedgeTransfer::Direction direction, WedgeLibraryCalls& library,
-                                   Clock& clock, Prompter& prompter, std::int32_t protocolDelayMs,
-                                   ConfigurationImage& image, QWidget* parent)
+                                   platform::Clock& clock, common::Prompter& prompter,
+                                   std::int32_t protocolDelayMs,
+                                   settings::ConfigurationImage& image, QWidget* parent)
     : TransferForm(caption, timerName, parent),
       transfer_(direction, library, clock, prompter, *this, protocolDelayMs, image) {
     connect(timer(), &QTimer::timeout, this, &frmWedgeTransfer::timerFired);
@@ -18,7 +19,7 @@ frmWedgeTransfer::frmWedgeTransfer(const QString& caption, const QString& timerN
 
 void frmWedgeTransfer::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
     if (!started_) {
         started_ = true;
         transfer_.start();
@@ -60,4 +61,4 @@ void frmWedgeTransfer::reject() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::comm

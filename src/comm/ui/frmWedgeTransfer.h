@@ -9,7 +9,7 @@
 #include "platform/Clock.h"
 #include "settings/ConfigurationImage.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 // What frmDnld and frmUpld share: the status label, the progress bar and
 // the busy pointer bound to a WedgeTransfer, which the form's one timer
@@ -34,8 +34,9 @@ class frmWedgeTransfer : public TransferForm {
 
   protected:
     frmWedgeTransfer(const QString& caption, const QString& timerName,
-                     WedgeTransfer::Direction direction, WedgeLibraryCalls& library, Clock& clock,
-                     Prompter& prompter, std::int32_t protocolDelayMs, ConfigurationImage& image,
+                     WedgeTransfer::Direction direction, WedgeLibraryCalls& library,
+                     platform::Clock& clock, common::Prompter& prompter,
+                     std::int32_t protocolDelayMs, settings::ConfigurationImage& image,
                      QWidget* parent);
 
     void showEvent(QShowEvent* event) override;
@@ -50,4 +51,4 @@ class frmWedgeTransfer : public TransferForm {
     bool started_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm

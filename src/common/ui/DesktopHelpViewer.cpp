@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
-namespace magtune {
+namespace magtune::common {
 
 void DesktopHelpViewer::showTopic(const std::string& topic) {
     if (helpFolder_.empty()) {
@@ -42,4 +42,4 @@ std::string DesktopHelpViewer::FindHelpFolder(const std::string& programFolder) 
     return {};
 }
 
-}  // namespace magtune
+}  // namespace magtune::common

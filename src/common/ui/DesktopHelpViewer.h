@@ -5,7 +5,7 @@
 #include "common/HelpViewer.h"
 #include "common/Prompter.h"
 
-namespace magtune {
+namespace magtune::common {
 
 // Opens help topics in the desktop's browser. The pages live in a folder
 // "help/html" beside the program (the build tree) or in the installed data
@@ -30,4 +30,4 @@ class DesktopHelpViewer : public HelpViewer {
     Prompter& prompter_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::common

@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 
-namespace magtune {
+namespace magtune::common {
 
 void CentreOnScreen(QWidget* widget) {
     QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
@@ -17,4 +17,4 @@ void CentreOnScreen(QWidget* widget) {
                  area.top() + (area.height() - size.height()) / 2);
 }
 
-}  // namespace magtune
+}  // namespace magtune::common

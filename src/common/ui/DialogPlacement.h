@@ -2,9 +2,9 @@
 
 class QWidget;
 
-namespace magtune {
+namespace magtune::common {
 
 // Dialogs open centred on the screen (not on their parent window).
 void CentreOnScreen(QWidget* widget);
 
-}  // namespace magtune
+}  // namespace magtune::common

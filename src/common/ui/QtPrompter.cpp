@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-namespace magtune {
+namespace magtune::common {
 
 Answer QtPrompter::show(const Message& message) {
     QMessageBox box(parent_ ? parent_ : QApplication::activeWindow());
@@ -69,4 +69,4 @@ void QtPrompter::beep() {
     QApplication::beep();
 }
 
-}  // namespace magtune
+}  // namespace magtune::common

@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace magtune {
+namespace magtune::common {
 
 // Message boxes for the desktop program: QMessageBox with the caption, icon,
 // buttons and default button of each message.
@@ -20,4 +20,4 @@ class QtPrompter : public Prompter {
     QWidget* parent_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::common

@@ -7,7 +7,7 @@
 
 #include "dataedit/ui/EditDialog.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 void KeepPlaceWhenHidden(QWidget* widget) {
     QSizePolicy policy = widget->sizePolicy();
@@ -57,7 +57,7 @@ std::optional<std::pair<int, int>> MoveSelectedRow(QListWidget* list, int delta)
     return std::pair{row, other};
 }
 
-void ReportRefusal(QWidget* dialog, Prompter& prompter, const DialogCheck& check) {
+void ReportRefusal(QWidget* dialog, common::Prompter& prompter, const DialogCheck& check) {
     if (!check.message.empty()) {
         // The message box hands the activation back when it closes; that
         // must not take the focus away from the box in error.
@@ -73,8 +73,8 @@ void ReportRefusal(QWidget* dialog, Prompter& prompter, const DialogCheck& check
     }
 }
 
-bool RunCheckedInput(StringInputRunner& input, Prompter& prompter, InputBlock& block,
-                     const StringCheck& check) {
+bool RunCheckedInput(settings::StringInputRunner& input, common::Prompter& prompter,
+                     settings::InputBlock& block, const StringCheck& check) {
     while (input.run(block)) {
         const std::optional<std::string> fault = check(block.InputText);
         if (!fault) {
@@ -86,4 +86,4 @@ bool RunCheckedInput(StringInputRunner& input, Prompter& prompter, InputBlock& b
     return false;
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -17,7 +17,7 @@ class QListWidget;
 class QPushButton;
 class QWidget;
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // Pieces shared by the data editing dialogs.
 
@@ -48,13 +48,13 @@ std::optional<std::pair<int, int>> MoveSelectedRow(QListWidget* list, int delta)
 
 // A refused OK: its message (when it has one) and the focus on the control
 // that the check names.
-void ReportRefusal(QWidget* dialog, Prompter& prompter, const DialogCheck& check);
+void ReportRefusal(QWidget* dialog, common::Prompter& prompter, const DialogCheck& check);
 
 // Shows the string input dialog; a text that `check` refuses is reported and
 // offered again for correction, so that nothing typed is lost. Returns
 // whether a text was accepted (it is then in block.InputText).
 using StringCheck = std::function<std::optional<std::string>(std::string_view)>;
-bool RunCheckedInput(StringInputRunner& input, Prompter& prompter, InputBlock& block,
-                     const StringCheck& check);
+bool RunCheckedInput(settings::StringInputRunner& input, common::Prompter& prompter,
+                     settings::InputBlock& block, const StringCheck& check);
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -4,13 +4,13 @@
 
 #include "common/ui/DialogPlacement.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 void EditDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!centred_) {
         centred_ = true;
-        CentreOnScreen(this);
+        common::CentreOnScreen(this);
         activated();
     }
 }
@@ -31,4 +31,4 @@ void EditDialog::activated() {
     keepFocus_ = false;
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

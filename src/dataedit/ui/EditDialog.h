@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // Base of the data editing dialogs: they open centred on the screen and,
 // each time they become active, put the focus where the dialog says, except
@@ -33,4 +33,4 @@ class EditDialog : public QDialog {
     bool keepFocus_ = false;
 };
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -7,7 +7,7 @@
 #include "dataedit/FormulaDialogRules.h"
 #include "dataedit/ui/DialogSupport.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -28,7 +28,8 @@ std::int16_t keyCode(const QKeyEvent* event) {
 
 }  // namespace
 
-MatchStringBox::MatchStringBox(StringInputRunner& input, Prompter& prompter, QWidget* parent)
+MatchStringBox::MatchStringBox(settings::StringInputRunner& input, common::Prompter& prompter,
+                               QWidget* parent)
     : QLineEdit(parent), input_(input), prompter_(prompter) {
     // Read-only keeps pasting and the context menu's editing out as well.
     setReadOnly(true);
@@ -52,7 +53,7 @@ void MatchStringBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void MatchStringBox::openInput(std::int16_t key) {
-    InputBlock block;
+    settings::InputBlock block;
     block.InputText = text().toStdString();
     block.InputLabel = "Match String";
     block.InputCaret = static_cast<std::int16_t>(cursorPosition());
@@ -64,4 +65,4 @@ void MatchStringBox::openInput(std::int16_t key) {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

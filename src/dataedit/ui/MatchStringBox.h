@@ -7,7 +7,7 @@
 #include "common/Prompter.h"
 #include "settings/StringInput.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // A match string box: it is never typed into. A click, or a key pressed in
 // it, opens the string input dialog on its text ("Match String", the box's
@@ -16,7 +16,8 @@ class MatchStringBox : public QLineEdit {
     Q_OBJECT
 
   public:
-    MatchStringBox(StringInputRunner& input, Prompter& prompter, QWidget* parent = nullptr);
+    MatchStringBox(settings::StringInputRunner& input, common::Prompter& prompter,
+                   QWidget* parent = nullptr);
 
   signals:
     // Emitted before the input dialog opens, so that the owner does not move
@@ -30,8 +31,8 @@ class MatchStringBox : public QLineEdit {
   private:
     void openInput(std::int16_t key);
 
-    StringInputRunner& input_;
-    Prompter& prompter_;
+    settings::StringInputRunner& input_;
+    common::Prompter& prompter_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

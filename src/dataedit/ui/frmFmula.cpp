@@ -17,7 +17,7 @@
 #include "dataedit/ui/frmMatch.h"
 #include "dataedit/ui/frmOStr.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -78,8 +78,8 @@ QGridLayout* buttonColumn(std::initializer_list<QPushButton*> buttons) {
 
 }  // namespace
 
-frmFmula::frmFmula(Formula& EditedFormula, StringInputRunner& input, Prompter& prompter,
-                   HelpViewer& help, QWidget* parent)
+frmFmula::frmFmula(Formula& EditedFormula, settings::StringInputRunner& input,
+                   common::Prompter& prompter, common::HelpViewer& help, QWidget* parent)
     : EditDialog(parent), edited_(EditedFormula), input_(input), prompter_(prompter), help_(help) {
     setObjectName("frmFmula");
     setWindowTitle("Define Formula");
@@ -256,14 +256,14 @@ void frmFmula::deleteMatch() {
         return;
     }
     const std::string text = "Delete Match " + lstMatch_->item(row)->text().toStdString() + " ?";
-    if (prompter_.question(text, kApplicationTitle, MessageButtons::YesNo, Answer::No) ==
-        Answer::Yes) {
+    if (prompter_.question(text, common::kApplicationTitle, common::MessageButtons::YesNo,
+                           common::Answer::No) == common::Answer::Yes) {
         removeRow(lstMatch_, edited_.matches, matchIndex_, row);
     }
 }
 
 bool frmFmula::askLiteral(std::string& text) {
-    InputBlock block;
+    settings::InputBlock block;
     block.InputText = text;
     block.InputLabel = kLiteralLabel;
     if (!RunCheckedInput(input_, prompter_, block, CheckLiteralString)) {
@@ -322,8 +322,8 @@ void frmFmula::deleteOutput() {
         return;
     }
     const std::string text = "Delete Output " + lstOutput_->item(row)->text().toStdString() + " ?";
-    if (prompter_.question(text, kApplicationTitle, MessageButtons::YesNo, Answer::No) ==
-        Answer::Yes) {
+    if (prompter_.question(text, common::kApplicationTitle, common::MessageButtons::YesNo,
+                           common::Answer::No) == common::Answer::Yes) {
         removeRow(lstOutput_, edited_.outputs, outputIndex_, row);
     }
 }
@@ -350,4 +350,4 @@ void frmFmula::ok() {
     accept();
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

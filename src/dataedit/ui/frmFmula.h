@@ -16,7 +16,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // "Define Formula": one data editing formula. The caller fills
 // EditedFormula (a new formula or a copy), shows the dialog modally and,
@@ -27,8 +27,8 @@ class frmFmula : public EditDialog {
     Q_OBJECT
 
   public:
-    frmFmula(Formula& EditedFormula, StringInputRunner& input, Prompter& prompter, HelpViewer& help,
-             QWidget* parent = nullptr);
+    frmFmula(Formula& EditedFormula, settings::StringInputRunner& input, common::Prompter& prompter,
+             common::HelpViewer& help, QWidget* parent = nullptr);
 
     bool result() const { return result_; }
 
@@ -45,9 +45,9 @@ class frmFmula : public EditDialog {
     void ok();
 
     Formula& edited_;
-    StringInputRunner& input_;
-    Prompter& prompter_;
-    HelpViewer& help_;
+    settings::StringInputRunner& input_;
+    common::Prompter& prompter_;
+    common::HelpViewer& help_;
     bool result_ = false;
     bool loading_ = true;
 
@@ -72,4 +72,4 @@ class frmFmula : public EditDialog {
     QListWidget* lstOutput_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

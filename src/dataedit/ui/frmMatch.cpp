@@ -12,10 +12,10 @@
 #include "dataedit/ui/DialogSupport.h"
 #include "dataedit/ui/MatchStringBox.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
-frmMatch::frmMatch(MatchQualifier& EditedMatch, StringInputRunner& input, Prompter& prompter,
-                   HelpViewer& help, QWidget* parent)
+frmMatch::frmMatch(MatchQualifier& EditedMatch, settings::StringInputRunner& input,
+                   common::Prompter& prompter, common::HelpViewer& help, QWidget* parent)
     : EditDialog(parent), edited_(EditedMatch), prompter_(prompter), help_(help) {
     setObjectName("frmMatch");
     setWindowTitle("Define Match");
@@ -137,4 +137,4 @@ void frmMatch::ok() {
     accept();
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

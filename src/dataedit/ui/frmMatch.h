@@ -11,7 +11,7 @@ class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
-namespace magtune {
+namespace magtune::dataedit {
 
 class MatchStringBox;
 
@@ -22,8 +22,8 @@ class frmMatch : public EditDialog {
     Q_OBJECT
 
   public:
-    frmMatch(MatchQualifier& EditedMatch, StringInputRunner& input, Prompter& prompter,
-             HelpViewer& help, QWidget* parent = nullptr);
+    frmMatch(MatchQualifier& EditedMatch, settings::StringInputRunner& input,
+             common::Prompter& prompter, common::HelpViewer& help, QWidget* parent = nullptr);
 
     bool result() const { return result_; }
 
@@ -36,8 +36,8 @@ class frmMatch : public EditDialog {
     void ok();
 
     MatchQualifier& edited_;
-    Prompter& prompter_;
-    HelpViewer& help_;
+    common::Prompter& prompter_;
+    common::HelpViewer& help_;
     bool result_ = false;
     bool loading_ = true;
 
@@ -50,4 +50,4 @@ class frmMatch : public EditDialog {
     MatchStringBox* txtMatchStr_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

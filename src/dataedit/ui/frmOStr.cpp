@@ -13,7 +13,7 @@
 #include "dataedit/ui/DialogSupport.h"
 #include "dataedit/ui/MatchStringBox.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
 struct frmOStr::SideNames {
     const char* optNumber;
@@ -32,8 +32,8 @@ struct frmOStr::SideNames {
     const char* txtOffset;
 };
 
-frmOStr::frmOStr(OutputString& EditedOutput, StringInputRunner& input, Prompter& prompter,
-                 HelpViewer& help, QWidget* parent)
+frmOStr::frmOStr(OutputString& EditedOutput, settings::StringInputRunner& input,
+                 common::Prompter& prompter, common::HelpViewer& help, QWidget* parent)
     : EditDialog(parent), edited_(EditedOutput), prompter_(prompter), help_(help) {
     setObjectName("frmOStr");
     setWindowTitle("Output From Original Data");
@@ -98,7 +98,7 @@ frmOStr::frmOStr(OutputString& EditedOutput, StringInputRunner& input, Prompter&
 }
 
 QGroupBox* frmOStr::buildSide(Side& side, const QString& title, const SideNames& names,
-                              StringInputRunner& input) {
+                              settings::StringInputRunner& input) {
     auto* frame = new QGroupBox(title, this);
     side.optNumber = Named(new QRadioButton(names.numberCaption, frame), names.optNumber);
     side.txtNumber = MakeNumberBox(frame, names.txtNumber);
@@ -241,4 +241,4 @@ void frmOStr::ok() {
     accept();
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

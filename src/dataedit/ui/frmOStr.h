@@ -14,7 +14,7 @@ class QGroupBox;
 class QLineEdit;
 class QRadioButton;
 
-namespace magtune {
+namespace magtune::dataedit {
 
 class MatchStringBox;
 
@@ -26,8 +26,8 @@ class frmOStr : public EditDialog {
     Q_OBJECT
 
   public:
-    frmOStr(OutputString& EditedOutput, StringInputRunner& input, Prompter& prompter,
-            HelpViewer& help, QWidget* parent = nullptr);
+    frmOStr(OutputString& EditedOutput, settings::StringInputRunner& input,
+            common::Prompter& prompter, common::HelpViewer& help, QWidget* parent = nullptr);
 
     bool result() const { return result_; }
 
@@ -53,7 +53,7 @@ class frmOStr : public EditDialog {
     struct SideNames;
 
     QGroupBox* buildSide(Side& side, const QString& title, const SideNames& names,
-                         StringInputRunner& input);
+                         settings::StringInputRunner& input);
     void loadSide(Side& side, const SpecDialogState& state);
     void showSideControls(Side& side);
     void focusIfShown(std::initializer_list<QLineEdit*> boxes);
@@ -61,12 +61,12 @@ class frmOStr : public EditDialog {
     void ok();
 
     OutputString& edited_;
-    Prompter& prompter_;
-    HelpViewer& help_;
+    common::Prompter& prompter_;
+    common::HelpViewer& help_;
     bool result_ = false;
     bool loading_ = true;
     Side start_{};
     Side end_{};
 };
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -12,10 +12,11 @@
 #include "dataedit/FormulaDialogRules.h"
 #include "dataedit/ui/DialogSupport.h"
 
-namespace magtune {
+namespace magtune::dataedit {
 
-frmTrack::frmTrack(int track, TrackOutputSequence& EditedTrackSequence, StringInputRunner& input,
-                   Prompter& prompter, HelpViewer& help, QWidget* parent)
+frmTrack::frmTrack(int track, TrackOutputSequence& EditedTrackSequence,
+                   settings::StringInputRunner& input, common::Prompter& prompter,
+                   common::HelpViewer& help, QWidget* parent)
     : EditDialog(parent),
       track_(track),
       edited_(EditedTrackSequence),
@@ -104,7 +105,7 @@ void frmTrack::fillOutput() {
 }
 
 bool frmTrack::askDelimiter(std::string& text) {
-    InputBlock block;
+    settings::InputBlock block;
     block.InputText = text;
     block.InputLabel = "Delimiter/Text";
     block.InputCaret = static_cast<std::int16_t>(QString::fromStdString(text).size());
@@ -163,4 +164,4 @@ void frmTrack::ok() {
     accept();
 }
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -8,7 +8,7 @@
 
 class QListWidget;
 
-namespace magtune {
+namespace magtune::dataedit {
 
 // The output sequence of track 1 or 2: card fields and literal delimiters.
 // The caller copies the track's current sequence into EditedTrackSequence,
@@ -20,8 +20,9 @@ class frmTrack : public EditDialog {
     Q_OBJECT
 
   public:
-    frmTrack(int track, TrackOutputSequence& EditedTrackSequence, StringInputRunner& input,
-             Prompter& prompter, HelpViewer& help, QWidget* parent = nullptr);
+    frmTrack(int track, TrackOutputSequence& EditedTrackSequence,
+             settings::StringInputRunner& input, common::Prompter& prompter,
+             common::HelpViewer& help, QWidget* parent = nullptr);
 
     bool result() const { return result_; }
 
@@ -36,13 +37,13 @@ class frmTrack : public EditDialog {
 
     int track_;
     TrackOutputSequence& edited_;
-    StringInputRunner& input_;
-    Prompter& prompter_;
-    HelpViewer& help_;
+    settings::StringInputRunner& input_;
+    common::Prompter& prompter_;
+    common::HelpViewer& help_;
     bool result_ = false;
 
     QListWidget* lstSource_;
     QListWidget* lstOutput_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::dataedit

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 // An open key, closed when it goes.
@@ -178,4 +178,4 @@ bool RegistryPreferencesStore::save(SystemError& /*error*/) {
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

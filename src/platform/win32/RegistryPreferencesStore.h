@@ -5,7 +5,7 @@
 
 #include "platform/PreferencesStore.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // The current user's real registry (HKEY_CURRENT_USER). Every change is
 // made at once, as the registry makes it; save() has nothing left to do.
@@ -29,4 +29,4 @@ class RegistryPreferencesStore : public PreferencesStore {
     std::string location() const override { return "HKEY_CURRENT_USER"; }
 };
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -2,7 +2,7 @@
 
 #include "platform/win32/RegistryPreferencesStore.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 std::unique_ptr<PreferencesStore> OpenUserPreferences(const std::string& /*file*/,
                                                       std::string& problem) {
@@ -10,4 +10,4 @@ std::unique_ptr<PreferencesStore> OpenUserPreferences(const std::string& /*file*
     return std::make_unique<RegistryPreferencesStore>();
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -6,7 +6,7 @@
 
 #include "platform/Console.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 HANDLE HandleOf(int fd) {
@@ -245,4 +245,4 @@ bool InterruptWatch::wait(int ms) {
     return ::WaitForSingleObject(state_->event, static_cast<DWORD>(ms)) == WAIT_OBJECT_0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -5,7 +5,7 @@
 #include "platform/PortRefusal.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // A port is there when the system knows its name ("\\.\COM3" or "COM3");
 // whether this user may open it only the opening tells.
@@ -71,4 +71,4 @@ int FileWriteProblem(const std::string& path) {
     return (folder & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : ERROR_DIRECTORY;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -2,7 +2,7 @@
 
 #include "platform/Environment.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 void SetProcessVariable(const char* name, const std::string& value) {
     // The C run-time's copy, which getenv reads, and the system's, which
@@ -10,4 +10,4 @@ void SetProcessVariable(const char* name, const std::string& value) {
     ::_putenv_s(name, value.c_str());
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -6,7 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 int LastError() {
@@ -224,4 +224,4 @@ FileSystem& RealFileSystem() {
     return fileSystem;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

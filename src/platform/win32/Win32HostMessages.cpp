@@ -4,9 +4,9 @@
 
 #include "platform/HostMessages.h"
 
-namespace magtune {
+namespace magtune::platform {
 
-Answer HostMessagePrompter::show(const Message& message) {
+common::Answer HostMessagePrompter::show(const common::Message& message) {
     // Looked up at every message: the program may start listening late. The
     // program's executable exports the function (see LibraryMessageRoute).
     const auto host = reinterpret_cast<HostMessageFunction>(reinterpret_cast<void (*)()>(
@@ -18,4 +18,4 @@ Answer HostMessagePrompter::show(const Message& message) {
     return message.defaultButton;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -5,7 +5,7 @@
 
 #include "platform/Paths.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 // A variable of the environment when it names an absolute folder.
@@ -124,4 +124,4 @@ bool MakeFolders(const std::string& path, int& errorCode) {
     return true;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

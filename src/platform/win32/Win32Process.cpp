@@ -2,7 +2,7 @@
 
 #include "platform/Process.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 bool Plain(const std::string& argument) {
@@ -114,4 +114,4 @@ void Process::kill() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -5,7 +5,7 @@
 
 #include "platform/ComPorts.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 static_assert(sizeof(DCB) == PortSettings::kByteSize, "the system's DCB is the stored block");
@@ -211,4 +211,4 @@ std::unique_ptr<SerialPort> OpenSerialDevice(const std::string& path, SystemErro
     return std::make_unique<Win32SerialPort>(handle, path);
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

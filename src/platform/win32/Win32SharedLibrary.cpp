@@ -4,7 +4,7 @@
 #include "platform/SharedLibrary.h"
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 bool SharedLibrary::open(const std::string& fileName, std::string& error) {
     close();
@@ -46,4 +46,4 @@ void SharedLibrary::close() {
     firstMissing_.clear();
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

@@ -2,7 +2,7 @@
 
 #include "platform/SystemError.h"
 
-namespace magtune {
+namespace magtune::platform {
 
 // The system's text in the language-neutral default, as a message box shows
 // it: at most 256 characters, cut at the first NUL; the line end the system
@@ -26,4 +26,4 @@ std::string SystemMessageText(int code) {
     return message;
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

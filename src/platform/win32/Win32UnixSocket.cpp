@@ -11,7 +11,7 @@
 
 #include "platform/UnixSocket.h"
 
-namespace magtune {
+namespace magtune::platform {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -185,4 +185,4 @@ void UnixSocket::close() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::platform

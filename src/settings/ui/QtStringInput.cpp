@@ -2,7 +2,7 @@
 
 #include "settings/ui/frmInput.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 bool QtStringInput::run(InputBlock& block) {
     frmInput dialog(store_, block, prompter_, help_, parent_);
@@ -10,4 +10,4 @@ bool QtStringInput::run(InputBlock& block) {
     return block.InputAccepted;
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -7,12 +7,12 @@
 
 class QWidget;
 
-namespace magtune {
+namespace magtune::settings {
 
 // The desktop program's string input: frmInput, shown modally.
 class QtStringInput : public StringInputRunner {
   public:
-    QtStringInput(SettingStore& store, Prompter& prompter, HelpViewer& help,
+    QtStringInput(SettingStore& store, common::Prompter& prompter, common::HelpViewer& help,
                   QWidget* parent = nullptr)
         : store_(store), prompter_(prompter), help_(help), parent_(parent) {}
 
@@ -20,9 +20,9 @@ class QtStringInput : public StringInputRunner {
 
   private:
     SettingStore& store_;
-    Prompter& prompter_;
-    HelpViewer& help_;
+    common::Prompter& prompter_;
+    common::HelpViewer& help_;
     QWidget* parent_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -10,7 +10,7 @@
 
 #include "common/ui/DialogPlacement.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 namespace {
 
@@ -20,7 +20,7 @@ bool IsChoiceRow(const CatalogueRow* row) {
 
 }  // namespace
 
-frmEdit::frmEdit(SettingStore& store, Prompter& prompter, QWidget* parent)
+frmEdit::frmEdit(SettingStore& store, common::Prompter& prompter, QWidget* parent)
     : QDialog(parent),
       store_(store),
       prompter_(prompter),
@@ -83,7 +83,7 @@ frmEdit::frmEdit(SettingStore& store, Prompter& prompter, QWidget* parent)
 
 void frmEdit::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
 }
 
 bool frmEdit::eventFilter(QObject* watched, QEvent* event) {
@@ -118,4 +118,4 @@ void frmEdit::confirm() {
     accept();
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -10,7 +10,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-namespace magtune {
+namespace magtune::settings {
 
 // Changes one choice setting: the row named by store.EditGroup and
 // store.EditItem, picked from its value texts. The caller runs exec() and
@@ -19,7 +19,7 @@ class frmEdit : public QDialog {
     Q_OBJECT
 
   public:
-    frmEdit(SettingStore& store, Prompter& prompter, QWidget* parent = nullptr);
+    frmEdit(SettingStore& store, common::Prompter& prompter, QWidget* parent = nullptr);
 
     bool accepted() const { return accepted_; }
 
@@ -32,7 +32,7 @@ class frmEdit : public QDialog {
     void confirm();
 
     SettingStore& store_;
-    Prompter& prompter_;
+    common::Prompter& prompter_;
     const CatalogueRow* row_;
     bool accepted_ = false;
 
@@ -45,4 +45,4 @@ class frmEdit : public QDialog {
     QPushButton* cmdDefault;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

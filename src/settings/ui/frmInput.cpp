@@ -14,7 +14,7 @@
 #include "settings/StringInputRules.h"
 #include "settings/StringInputShow.h"
 
-namespace magtune {
+namespace magtune::settings {
 
 namespace {
 
@@ -48,8 +48,8 @@ QLabel* TopicLabel(const QString& text, const QString& name, QWidget* parent) {
 
 }  // namespace
 
-frmInput::frmInput(SettingStore& store, InputBlock& block, Prompter& prompter, HelpViewer& help,
-                   QWidget* parent)
+frmInput::frmInput(SettingStore& store, InputBlock& block, common::Prompter& prompter,
+                   common::HelpViewer& help, QWidget* parent)
     : QDialog(parent),
       store_(store),
       block_(block),
@@ -145,7 +145,7 @@ void frmInput::setVisible(bool visible) {
 
 void frmInput::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnScreen(this);
+    common::CentreOnScreen(this);
 }
 
 bool frmInput::eventFilter(QObject* watched, QEvent* event) {
@@ -183,4 +183,4 @@ void frmInput::confirm() {
     accept();
 }
 
-}  // namespace magtune
+}  // namespace magtune::settings

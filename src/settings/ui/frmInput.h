@@ -12,7 +12,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace magtune {
+namespace magtune::settings {
 
 // The one dialog in which a key text is typed. It edits the input block:
 // on OK the text passes the rule of store.EditGroup and InputLabel, is
@@ -22,8 +22,8 @@ class frmInput : public QDialog {
     Q_OBJECT
 
   public:
-    frmInput(SettingStore& store, InputBlock& block, Prompter& prompter, HelpViewer& help,
-             QWidget* parent = nullptr);
+    frmInput(SettingStore& store, InputBlock& block, common::Prompter& prompter,
+             common::HelpViewer& help, QWidget* parent = nullptr);
 
     void setVisible(bool visible) override;
 
@@ -37,8 +37,8 @@ class frmInput : public QDialog {
 
     SettingStore& store_;
     InputBlock& block_;
-    Prompter& prompter_;
-    HelpViewer& help_;
+    common::Prompter& prompter_;
+    common::HelpViewer& help_;
     int openingCaret_ = 0;  // where the caret stands when the dialog opens
 
     QLabel* lblInput;
@@ -53,4 +53,4 @@ class frmInput : public QDialog {
     QPushButton* cmdCancel;
 };
 
-}  // namespace magtune
+}  // namespace magtune::settings

@@ -13,7 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/RuntimeFolder.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 namespace {
 
@@ -27,17 +27,17 @@ void SleepMs(long ms) {
 
 // Whether a server of the folder holds ServerMutex now.
 bool ServerRuns(const std::string& lockPath) {
-    SystemError ignored;
-    auto lock = FileLock::open(lockPath, ignored);
+    platform::SystemError ignored;
+    auto lock = platform::FileLock::open(lockPath, ignored);
     return lock && lock->heldElsewhere();
 }
 
 // The first helper folder that holds the server; the program's own when
 // none does, so that the start fails there with the usual message.
 std::string ServerFolder() {
-    const std::vector<std::string> folders = HelperFolders();
+    const std::vector<std::string> folders = platform::HelperFolders();
     for (const std::string& folder : folders) {
-        if (IsExecutableFile(folder + "/" + kServerFileName)) {
+        if (platform::IsExecutableFile(folder + "/" + kServerFileName)) {
             return folder;
         }
     }
@@ -69,7 +69,7 @@ bool ClientChannel::connect() {
 // no such folder there is no channel, and the user is told why once.
 bool ClientChannel::findRuntimeFolder() {
     std::string problem;
-    const auto folder = PrivateRuntimeFolder(problem);
+    const auto folder = platform::PrivateRuntimeFolder(problem);
     if (!folder) {
         if (!toldNoRuntimeFolder_) {
             toldNoRuntimeFolder_ = true;
@@ -89,15 +89,15 @@ std::string ClientChannel::objectPath(ChannelObject object) const {
 // Each connect replaces a server that already serves the folder, so that
 // the only server is always the one this library started.
 void ClientChannel::endOldServer() {
-    SystemError error;
-    auto lock = FileLock::open(lockPath_, error);
+    platform::SystemError error;
+    auto lock = platform::FileLock::open(lockPath_, error);
     if (!lock || !lock->heldElsewhere()) {
         return;
     }
     // The request event wakes the old server so that it sees the quit event
     // at once instead of at its next look.
     for (ChannelObject object : {ChannelObject::QuitEvent, ChannelObject::RequestEvent}) {
-        if (auto event = NamedSemaphore::open(objectPath(object), error)) {
+        if (auto event = platform::NamedSemaphore::open(objectPath(object), error)) {
             event->post();
         }
     }
@@ -110,17 +110,17 @@ void ClientChannel::endOldServer() {
 // Fresh objects every time: no signal of an earlier run survives, and no
 // object that someone else created can be slipped in.
 bool ClientChannel::createObjects() {
-    SystemError error;
-    NamedSemaphore* events[] = {&requestEvent_, &replyEvent_, &quitEvent_, &readyEvent_};
+    platform::SystemError error;
+    platform::NamedSemaphore* events[] = {&requestEvent_, &replyEvent_, &quitEvent_, &readyEvent_};
     for (std::size_t i = 0; i < std::size(kEvents); ++i) {
-        auto event = NamedSemaphore::createFresh(objectPath(kEvents[i]), error);
+        auto event = platform::NamedSemaphore::createFresh(objectPath(kEvents[i]), error);
         if (!event) {
             return false;
         }
         *events[i] = std::move(*event);
     }
-    auto mapping = SharedMemoryBlock::createFresh(objectPath(ChannelObject::RequestBlock),
-                                                  kRequestBlockSize, error);
+    auto mapping = platform::SharedMemoryBlock::createFresh(objectPath(ChannelObject::RequestBlock),
+                                                            kRequestBlockSize, error);
     if (!mapping) {
         return false;
     }
@@ -131,8 +131,8 @@ bool ClientChannel::createObjects() {
 
 bool ClientChannel::startServer() {
     const std::string path = folder_ + "/" + kServerFileName;
-    SystemError error;
-    auto lock = FileLock::open(lockPath_, error);
+    platform::SystemError error;
+    auto lock = platform::FileLock::open(lockPath_, error);
     for (int attempt = 0; attempt < kServerStartAttempts; ++attempt) {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadyWaitMs);
@@ -152,7 +152,8 @@ bool ClientChannel::startServer() {
             return false;
         }
         ::fcntl(output[0], F_SETFL, O_NONBLOCK);
-        auto process = Process::spawn({path}, error, ProgramLookup::AsGiven, output[1]);
+        auto process =
+            platform::Process::spawn({path}, error, platform::ProgramLookup::AsGiven, output[1]);
         ::close(output[1]);
         if (!process) {
             ::close(output[0]);
@@ -161,12 +162,12 @@ bool ClientChannel::startServer() {
         while (std::chrono::steady_clock::now() < deadline) {
             const auto ready = readyEvent_.wait(50);
             forwardServerOutput(output[0]);
-            if (ready == NamedSemaphore::WaitResult::Signalled) {
+            if (ready == platform::NamedSemaphore::WaitResult::Signalled) {
                 server_ = std::move(process);
                 serverOutput_ = output[0];
                 return true;
             }
-            if (ready == NamedSemaphore::WaitResult::Failed || !process->running()) {
+            if (ready == platform::NamedSemaphore::WaitResult::Failed || !process->running()) {
                 break;
             }
         }
@@ -210,11 +211,11 @@ bool ClientChannel::transact() {
         // The server writes a message before it answers the request.
         forwardServerOutput(serverOutput_);
         switch (replied) {
-            case NamedSemaphore::WaitResult::Signalled:
+            case platform::NamedSemaphore::WaitResult::Signalled:
                 return true;
-            case NamedSemaphore::WaitResult::Failed:
+            case platform::NamedSemaphore::WaitResult::Failed:
                 return false;
-            case NamedSemaphore::WaitResult::TimedOut:
+            case platform::NamedSemaphore::WaitResult::TimedOut:
                 break;
         }
         if (!server_ || !server_->running()) {
@@ -263,9 +264,9 @@ void ClientChannel::removeNamesUnlessServed() {
         return;
     }
     for (ChannelObject object : kEvents) {
-        NamedSemaphore::remove(objectPath(object));
+        platform::NamedSemaphore::remove(objectPath(object));
     }
-    SharedMemoryBlock::remove(objectPath(ChannelObject::RequestBlock));
+    platform::SharedMemoryBlock::remove(objectPath(ChannelObject::RequestBlock));
 }
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

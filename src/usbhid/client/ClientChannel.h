@@ -11,7 +11,7 @@
 #include "usbhid/common/ChannelNames.h"
 #include "usbhid/common/RequestBlock.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The library's side of the channel to OruUsbHidCtrlSrv64: the named
 // objects, the mapped request block and the server it started.
@@ -60,17 +60,17 @@ class ClientChannel {
     std::string runtimeFolder_;
     std::string nameBase_;
     std::string lockPath_;
-    HostMessagePrompter messages_{"OruUsbHidCtrl"};
+    platform::HostMessagePrompter messages_{"OruUsbHidCtrl"};
     bool toldNoRuntimeFolder_ = false;
     int serverOutput_ = -1;  // the read end of the server's standard error
     std::string serverLine_;
-    NamedSemaphore requestEvent_;
-    NamedSemaphore replyEvent_;
-    NamedSemaphore quitEvent_;
-    NamedSemaphore readyEvent_;
-    SharedMemoryBlock mapping_;
+    platform::NamedSemaphore requestEvent_;
+    platform::NamedSemaphore replyEvent_;
+    platform::NamedSemaphore quitEvent_;
+    platform::NamedSemaphore readyEvent_;
+    platform::SharedMemoryBlock mapping_;
     RequestBlock* block_ = nullptr;
-    std::optional<Process> server_;
+    std::optional<platform::Process> server_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

@@ -9,7 +9,7 @@
 #include "usbhid/client/ClientChannel.h"
 #endif
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 #ifdef _WIN32
@@ -53,11 +53,11 @@ std::int32_t Call(UsbHidRequest request) {
 }
 
 }  // namespace
-}  // namespace magtune
+}  // namespace magtune::usbhid
 
-using magtune::Call;
-using magtune::RequestBlock;
-using magtune::UsbHidRequest;
+using magtune::usbhid::Call;
+using magtune::usbhid::RequestBlock;
+using magtune::usbhid::UsbHidRequest;
 
 extern "C" {
 
@@ -91,7 +91,7 @@ int32_t ORUUSBHIDCTRL_CALL UsbHidEnumDeviceList(int32_t index, char* name, uint8
             }
             if (name) {
                 const std::size_t length =
-                    strnlen(block.reply.deviceName, magtune::kDeviceNameSize - 1);
+                    strnlen(block.reply.deviceName, magtune::usbhid::kDeviceNameSize - 1);
                 std::memcpy(name, block.reply.deviceName, length);
                 name[length] = '\0';
             }
@@ -151,7 +151,7 @@ int32_t ORUUSBHIDCTRL_CALL UsbHidIsDeviceReady(void) {
 
 int32_t ORUUSBHIDCTRL_CALL UsbHidSetDeviceBufferedData(const uint8_t* data, uint32_t length,
                                                        int32_t value) {
-    if (length > magtune::kBufferedDataCapacity || (data == nullptr && length != 0)) {
+    if (length > magtune::usbhid::kBufferedDataCapacity || (data == nullptr && length != 0)) {
         return 0;
     }
     return Call(

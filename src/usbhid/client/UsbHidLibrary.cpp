@@ -6,7 +6,7 @@
 #include "platform/SharedLibrary.h"
 #include "usbhid/client/OruUsbHidCtrl.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 struct UsbHidLibrary::Functions {
     decltype(&::UsbHidGetAvailableDeviceList) getAvailableDeviceList = nullptr;
@@ -21,7 +21,7 @@ struct UsbHidLibrary::Functions {
 
 UsbHidLibrary::~UsbHidLibrary() = default;
 
-UsbHidLibrary::UsbHidLibrary(Prompter& prompter, std::string fileName)
+UsbHidLibrary::UsbHidLibrary(common::Prompter& prompter, std::string fileName)
     : prompter_(prompter), fileName_(std::move(fileName)) {}
 
 bool UsbHidLibrary::load() {
@@ -32,7 +32,7 @@ const UsbHidLibrary::Functions* UsbHidLibrary::functions() {
     if (functions_ != nullptr || !loadError_.empty()) {
         return functions_.get();
     }
-    SharedLibrary library;
+    platform::SharedLibrary library;
     std::string error;
     if (!library.open(fileName_, error)) {
         loadError_ = "The USB control library could not be loaded:\n" + error;
@@ -109,4 +109,4 @@ std::int32_t UsbHidLibrary::UsbHidSetDownloadChannel(std::int32_t channel) {
     return f != nullptr ? f->setDownloadChannel(channel) : 0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

@@ -7,14 +7,14 @@
 #include "comm/UsbLibraryCalls.h"
 #include "common/Prompter.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // OruUsbHidCtrl as the program uses it: loaded by name on the first call,
 // from the program's helper folders (HelperFolders()), else the library search path,
 // and kept loaded for the rest of the process (its channel to the server
 // lives there). When it cannot be loaded the user is told why once, and
 // every call fails (returns 0).
-class UsbHidLibrary : public UsbLibraryCalls {
+class UsbHidLibrary : public comm::UsbLibraryCalls {
   public:
     // The file name looked for; a path with a slash is taken as it is.
 #ifdef _WIN32
@@ -23,7 +23,7 @@ class UsbHidLibrary : public UsbLibraryCalls {
     static constexpr const char* kFileName = "libOruUsbHidCtrl.so";
 #endif
 
-    explicit UsbHidLibrary(Prompter& prompter, std::string fileName = kFileName);
+    explicit UsbHidLibrary(common::Prompter& prompter, std::string fileName = kFileName);
     ~UsbHidLibrary() override;
 
     // Loads the library now if that has not been tried; false when it
@@ -48,7 +48,7 @@ class UsbHidLibrary : public UsbLibraryCalls {
     struct Functions;
     const Functions* functions();
 
-    Prompter& prompter_;
+    common::Prompter& prompter_;
     std::string fileName_;
     // The library itself stays loaded for the life of the process; only the
     // table of its functions belongs to this object.
@@ -56,4 +56,4 @@ class UsbHidLibrary : public UsbLibraryCalls {
     std::string loadError_;
 };
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

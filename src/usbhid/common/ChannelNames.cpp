@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace magtune {
+namespace magtune::usbhid {
 
 namespace {
 
@@ -60,4 +60,4 @@ std::string ServerLockPath(const std::string& runtimeFolder, const std::string& 
     return ChannelObjectPath(runtimeFolder, nameBase, ChannelObject::ServerMutex) + ".lock";
 }
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

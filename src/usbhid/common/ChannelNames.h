@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The named objects through which the client library and the server meet.
 enum class ChannelObject {
@@ -46,4 +46,4 @@ std::string ServerLockPath(const std::string& runtimeFolder, const std::string& 
 // executable (its own folder first, see HelperFolders()).
 inline constexpr const char* kServerFileName = "OruUsbHidCtrlSrv64";
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

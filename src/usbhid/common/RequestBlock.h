@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The shared block through which OruUsbHidCtrl hands one request at a time
 // to OruUsbHidCtrlSrv64. Both sides map the same bytes, so the layout is
@@ -72,4 +72,4 @@ static_assert(offsetof(RequestBlock, reply) + offsetof(ControlCodeReply, result)
 static_assert(offsetof(RequestBlock, filterPresent) == 1300);
 static_assert(offsetof(RequestBlock, enumerateResult) == 1304);
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

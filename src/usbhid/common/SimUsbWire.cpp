@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace magtune {
+namespace magtune::usbhid {
 
 namespace {
 
@@ -84,4 +84,4 @@ std::optional<std::vector<UsbDeviceInfo>> DecodeDeviceList(std::span<const std::
     return devices;
 }
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

@@ -9,7 +9,7 @@
 
 #include "usbhid/common/UsbDevice.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The wire between the control server's simulator backend and the simulated
 // USB bus of magtune-reader-sim, a local stream socket. Every message, in
@@ -55,4 +55,4 @@ std::vector<std::uint8_t> EncodeDeviceList(const std::vector<UsbDeviceInfo>& dev
 // nullopt when a length runs past the end.
 std::optional<std::vector<UsbDeviceInfo>> DecodeDeviceList(std::span<const std::uint8_t> payload);
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

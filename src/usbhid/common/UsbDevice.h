@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // A device found on the USB buses: its product string and the key that
 // names it to the system when its filter list changes.
@@ -28,4 +28,4 @@ inline constexpr std::uint8_t kLeaveProgrammingChannel = 254;
 // The filter driver's name in a device's filter list.
 inline constexpr const char* kFilterDriverName = "oruusbhf";
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

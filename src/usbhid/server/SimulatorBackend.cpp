@@ -32,8 +32,8 @@ SimulatorBackend::SimulatorBackend(std::string socketPath) : socketPath_(std::mo
 std::optional<SimUsbMessage> SimulatorBackend::exchange(SimUsbOp op,
                                                         std::span<const std::uint8_t> payload) {
     if (!socket_.isOpen()) {
-        SystemError error;
-        auto socket = UnixSocket::connectTo(socketPath_, error);
+        platform::SystemError error;
+        auto socket = platform::UnixSocket::connectTo(socketPath_, error);
         if (!socket) {
             return std::nullopt;
         }

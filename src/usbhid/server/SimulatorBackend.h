@@ -31,7 +31,7 @@ class SimulatorBackend : public DeviceBackend {
 
   private:
     std::string socketPath_;
-    UnixSocket socket_;
+    platform::UnixSocket socket_;
 };
 
 }  // namespace magtune::usbhid

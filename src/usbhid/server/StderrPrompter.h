@@ -12,9 +12,9 @@ namespace magtune::usbhid {
 // standard error under its own name, one line each, and questions take
 // their default. The client library that started the server reads those
 // lines and shows them in the program's message boxes.
-class StderrPrompter : public Prompter {
+class StderrPrompter : public common::Prompter {
   public:
-    Answer show(const Message& message) override {
+    common::Answer show(const common::Message& message) override {
         std::string text = message.text;
         for (char& c : text) {
             if (c == '\n' || c == '\r') {

@@ -7,7 +7,8 @@
 
 namespace magtune::usbhid {
 
-UsbHidServer::UsbHidServer(DeviceBackend& backend, Clock& clock, Prompter& prompter)
+UsbHidServer::UsbHidServer(DeviceBackend& backend, platform::Clock& clock,
+                           common::Prompter& prompter)
     : backend_(backend), clock_(clock), prompter_(prompter) {}
 
 void UsbHidServer::handle(RequestBlock& block) {
@@ -141,7 +142,7 @@ std::int32_t UsbHidServer::deselectReader() {
 int UsbHidServer::changeFilter(FilterMode mode, const std::string& driverKey) {
     const FilterChange change = backend_.changeFilter(mode, driverKey);
     if (change.errorCode != 0) {
-        prompter_.warning(SystemMessageText(change.errorCode));
+        prompter_.warning(platform::SystemMessageText(change.errorCode));
     }
     return change.result;
 }

@@ -24,7 +24,7 @@ class UsbHidServer {
     static constexpr int kReadyPolls = 25;
     static constexpr std::uint32_t kReadyPollIntervalMs = 1000;
 
-    UsbHidServer(DeviceBackend& backend, Clock& clock, Prompter& prompter);
+    UsbHidServer(DeviceBackend& backend, platform::Clock& clock, common::Prompter& prompter);
 
     // Answers the request in the block. An unknown request code is answered
     // without writing a result.
@@ -45,8 +45,8 @@ class UsbHidServer {
     std::int32_t sendControlCodes(std::uint32_t request, std::span<const std::uint8_t> bytes);
 
     DeviceBackend& backend_;
-    Clock& clock_;
-    Prompter& prompter_;
+    platform::Clock& clock_;
+    common::Prompter& prompter_;
     std::vector<UsbDeviceInfo> deviceList_;
     int selectedIndex_ = -1;
 };

@@ -43,29 +43,30 @@ int Run() {
     // request (it ends at its next idle look instead).
     ::signal(SIGPIPE, SIG_IGN);
     const pid_t starter = ::getppid();
-    const std::string nameBase = NameBase(ProgramFolder());
+    const std::string nameBase = NameBase(platform::ProgramFolder());
     StderrPrompter prompter;
     std::string problem;
-    const auto runtimeFolder = PrivateRuntimeFolder(problem);
+    const auto runtimeFolder = platform::PrivateRuntimeFolder(problem);
     if (!runtimeFolder) {
         prompter.warning("No runtime folder of your own (" + problem + ").");
         return 1;
     }
-    SystemError error;
+    platform::SystemError error;
     // A second server for the folder ends at once without touching the
     // channel.
-    auto serverMutex = FileLock::open(ServerLockPath(*runtimeFolder, nameBase), error);
+    auto serverMutex = platform::FileLock::open(ServerLockPath(*runtimeFolder, nameBase), error);
     if (!serverMutex || !serverMutex->tryLock()) {
         return 0;
     }
     auto openEvent = [&](ChannelObject object) {
-        return NamedSemaphore::open(ChannelObjectPath(*runtimeFolder, nameBase, object), error);
+        return platform::NamedSemaphore::open(ChannelObjectPath(*runtimeFolder, nameBase, object),
+                                              error);
     };
     auto requestEvent = openEvent(ChannelObject::RequestEvent);
     auto replyEvent = openEvent(ChannelObject::ReplyEvent);
     auto quitEvent = openEvent(ChannelObject::QuitEvent);
     auto readyEvent = openEvent(ChannelObject::ReadyEvent);
-    auto mapping = SharedMemoryBlock::open(
+    auto mapping = platform::SharedMemoryBlock::open(
         ChannelObjectPath(*runtimeFolder, nameBase, ChannelObject::RequestBlock), kRequestBlockSize,
         error);
     if (!requestEvent || !replyEvent || !quitEvent || !readyEvent || !mapping) {
@@ -74,15 +75,15 @@ int Run() {
     RequestBlock& block = *std::launder(static_cast<RequestBlock*>(mapping->data()));
 
     const std::unique_ptr<DeviceBackend> backend = MakeBackend();
-    UsbHidServer server(*backend, SystemClock(), prompter);
+    UsbHidServer server(*backend, platform::SystemClock(), prompter);
 
     readyEvent->post();
     for (;;) {
         const auto woken = requestEvent->wait(kIdleCheckMs);
-        if (quitEvent->tryWait() || woken == NamedSemaphore::WaitResult::Failed) {
+        if (quitEvent->tryWait() || woken == platform::NamedSemaphore::WaitResult::Failed) {
             break;
         }
-        if (woken == NamedSemaphore::WaitResult::Signalled) {
+        if (woken == platform::NamedSemaphore::WaitResult::Signalled) {
             server.handle(block);
             replyEvent->post();
         } else if (::getppid() != starter) {

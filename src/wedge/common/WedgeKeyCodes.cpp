@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-namespace magtune {
+namespace magtune::wedge {
 
 namespace {
 
@@ -49,4 +49,4 @@ std::uint8_t VirtualKeyForScanCode(std::uint8_t scanCode) {
     return 0;
 }
 
-}  // namespace magtune
+}  // namespace magtune::wedge

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace magtune {
+namespace magtune::wedge {
 
 // The keys of the keyboard wedge, shared by zebapi and the program's wedge
 // transfers. The wedge library captures each key event as the Windows virtual-key code
@@ -29,4 +29,4 @@ std::uint8_t VirtualKeyForScanCode(std::uint8_t scanCode);
 // Set-1 codes: a key going up is reported with its make code plus 0x80.
 inline constexpr std::uint8_t kScanCodeBreakBit = 0x80;
 
-}  // namespace magtune
+}  // namespace magtune::wedge

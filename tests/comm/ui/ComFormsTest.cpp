@@ -16,7 +16,7 @@
 #include "comm/ui/frmComUp.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 using test::FakePrompter;
 using test::FakeSerialPort;
@@ -48,7 +48,7 @@ class ComFormsTest : public QObject {
     FakePrompter prompter;
     SerialLink link{session, options, log, prompter};
     test::FakeClock clock;
-    ConfigurationImage readerImage{};
+    settings::ConfigurationImage readerImage{};
     bool answerConnect = true;
     bool answerTransfers = true;
     QWidget* form = nullptr;
@@ -96,7 +96,7 @@ class ComFormsTest : public QObject {
         // answer time-outs pass in fewer timer ticks.
         port.onRead = [this] { clock.now += 5; };
         session.SerialPort = std::make_unique<test::PortHandle>(port);
-        session.PortSettings.DCBlength = PortSettings::kByteSize;
+        session.PortSettings.DCBlength = platform::PortSettings::kByteSize;
         session.PortSettings.BaudRate = 9600;
         session.DeviceName = "MSR 100";
         prompter.clear();
@@ -108,7 +108,7 @@ class ComFormsTest : public QObject {
     }
 
     void downloadFormShowsEachStep() {
-        ConfigurationImage image{};
+        settings::ConfigurationImage image{};
         frmComDn dn(link, clock, image);
         form = &dn;
         QCOMPARE(dn.windowTitle(), QStringLiteral("Download Setting (RS232)"));
@@ -138,7 +138,7 @@ class ComFormsTest : public QObject {
     // The first frame drawn says what the form does: the status and the
     // bar are there before the event loop runs once.
     void firstFrameShowsTheConnectStep() {
-        ConfigurationImage image{};
+        settings::ConfigurationImage image{};
         struct Case {
             std::unique_ptr<frmComProgress> form;
             QString status;
@@ -182,9 +182,9 @@ class ComFormsTest : public QObject {
             answerConnect = c.answer;
             answerTransfers = false;
             session.PortSettings.BaudRate = 9600;
-            ConfigurationImage image{};
+            settings::ConfigurationImage image{};
             image.fill(0x11);
-            const ConfigurationImage before = image;
+            const settings::ConfigurationImage before = image;
             std::unique_ptr<frmComProgress> form;
             if (c.upload) {
                 form = std::make_unique<frmComUp>(link, clock, image);
@@ -224,7 +224,7 @@ class ComFormsTest : public QObject {
 
     void downloadFormReportsASilentReader() {
         answerConnect = false;
-        ConfigurationImage image{};
+        settings::ConfigurationImage image{};
         frmComDn dn(link, clock, image);
         dn.exec();
         QVERIFY(!dn.succeeded());
@@ -241,7 +241,7 @@ class ComFormsTest : public QObject {
 
     void downloadWithoutAnswerSendsThreeTimes() {
         answerTransfers = false;
-        ConfigurationImage image{};
+        settings::ConfigurationImage image{};
         frmComDn dn(link, clock, image);
         dn.exec();
         QVERIFY(!dn.succeeded());
@@ -252,7 +252,7 @@ class ComFormsTest : public QObject {
     }
 
     void uploadFormTakesTheReadersImage() {
-        ConfigurationImage image{};
+        settings::ConfigurationImage image{};
         frmComUp up(link, clock, image);
         form = &up;
         QCOMPARE(up.windowTitle(), QStringLiteral("Upload Setting (RS232)"));
@@ -273,9 +273,9 @@ class ComFormsTest : public QObject {
 
     void failedUploadKeepsTheImage() {
         answerTransfers = false;
-        ConfigurationImage image{};
+        settings::ConfigurationImage image{};
         image.fill(0x11);
-        const ConfigurationImage before = image;
+        const settings::ConfigurationImage before = image;
         frmComUp up(link, clock, image);
         up.exec();
         QVERIFY(!up.succeeded());
@@ -287,7 +287,7 @@ class ComFormsTest : public QObject {
 
     void uploadConnectFailureNamesTheDevice() {
         answerConnect = false;
-        ConfigurationImage image{};
+        settings::ConfigurationImage image{};
         frmComUp up(link, clock, image);
         up.exec();
         QCOMPARE(prompter.texts(), std::vector<std::string>{"Failed to connect to MSR 100."});
@@ -353,7 +353,7 @@ class ComFormsTest : public QObject {
     }
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm
 
-QTEST_MAIN(magtune::ComFormsTest)
+QTEST_MAIN(magtune::comm::ComFormsTest)
 #include "ComFormsTest.moc"

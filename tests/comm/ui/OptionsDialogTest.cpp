@@ -33,8 +33,8 @@ QString Box(QWidget& parent, const char* name) {
     return Child<QLineEdit>(parent, name)->text();
 }
 
-CommOptions Customised() {
-    CommOptions options;
+comm::CommOptions Customised() {
+    comm::CommOptions options;
     options.UsbDelay = 10;
     options.ProtocolDelay = 12;
     options.DriverDelay = 300;
@@ -63,9 +63,9 @@ class OptionsDialogTest : public QObject {
 };
 
 void OptionsDialogTest::opensOnTheUsbPageWithTheOptions() {
-    CommOptions options = Customised();
+    comm::CommOptions options = Customised();
     FakePrompter prompter;
-    frmOptions dialog(options, prompter);
+    comm::frmOptions dialog(options, prompter);
     ShowActive(dialog);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Options"));
     auto* tabs = Child<QTabBar>(dialog, "tbsOptions");
@@ -141,10 +141,10 @@ void OptionsDialogTest::okValidatesAndStores() {
     QFETCH(bool, accepted);
     QFETCH(QString, focus);
     QFETCH(QString, message);
-    const CommOptions before = Customised();
-    CommOptions options = before;
+    const comm::CommOptions before = Customised();
+    comm::CommOptions options = before;
     FakePrompter prompter;
-    frmOptions dialog(options, prompter);
+    comm::frmOptions dialog(options, prompter);
     ShowActive(dialog);
     SetBox(dialog, "txtUSBDelay", qPrintable(usb));
     SetBox(dialog, "txtProtocolDelay", qPrintable(protocol));
@@ -163,7 +163,7 @@ void OptionsDialogTest::okValidatesAndStores() {
         QCOMPARE(shown.caption, std::string("Error"));
     }
     if (accepted) {
-        CommOptions stored = before;
+        comm::CommOptions stored = before;
         stored.UsbDelay = usb.toInt();
         stored.ProtocolDelay = protocol.toInt();
         stored.ReadIntervalTimeout = interval.toInt();
@@ -205,9 +205,9 @@ void OptionsDialogTest::leavingAPageRunsItsRules() {
     QFETCH(QString, text);
     QFETCH(bool, changes);
     QFETCH(QString, message);
-    CommOptions options;
+    comm::CommOptions options;
     FakePrompter prompter;
-    frmOptions dialog(options, prompter);
+    comm::frmOptions dialog(options, prompter);
     ShowActive(dialog);
     auto* tabs = Child<QTabBar>(dialog, "tbsOptions");
     tabs->setCurrentIndex(from);
@@ -228,13 +228,13 @@ void OptionsDialogTest::leavingAPageRunsItsRules() {
     if (!changes) {
         QVERIFY(HasFocus(dialog, box));
     }
-    QVERIFY(options == CommOptions{});
+    QVERIFY(options == comm::CommOptions{});
 }
 
 void OptionsDialogTest::ctrlTabCyclesThePages() {
-    CommOptions options;
+    comm::CommOptions options;
     FakePrompter prompter;
-    frmOptions dialog(options, prompter);
+    comm::frmOptions dialog(options, prompter);
     ShowActive(dialog);
     auto* tabs = Child<QTabBar>(dialog, "tbsOptions");
     QTest::keyClick(Child<QWidget>(dialog, "txtUSBDelay"), Qt::Key_Tab, Qt::ControlModifier);
@@ -244,9 +244,9 @@ void OptionsDialogTest::ctrlTabCyclesThePages() {
 }
 
 void OptionsDialogTest::boxesTakeDigitsOnly() {
-    CommOptions options;
+    comm::CommOptions options;
     FakePrompter prompter;
-    frmOptions dialog(options, prompter);
+    comm::frmOptions dialog(options, prompter);
     ShowActive(dialog);
     auto* usb = Child<QLineEdit>(dialog, "txtUSBDelay");
     usb->clear();
@@ -266,9 +266,9 @@ void OptionsDialogTest::boxesTakeDigitsOnly() {
 }
 
 void OptionsDialogTest::upDownsStepWithinTheirRange() {
-    CommOptions options;
+    comm::CommOptions options;
     FakePrompter prompter;
-    frmOptions dialog(options, prompter);
+    comm::frmOptions dialog(options, prompter);
     ShowActive(dialog);
     auto* usb = Child<QAbstractSpinBox>(dialog, "updUSBDelay");
     auto* protocol = Child<QAbstractSpinBox>(dialog, "updProtocolDelay");
@@ -287,10 +287,10 @@ void OptionsDialogTest::upDownsStepWithinTheirRange() {
 }
 
 void OptionsDialogTest::cancelAfterDefaultChangesNothing() {
-    const CommOptions before = Customised();
-    CommOptions options = before;
+    const comm::CommOptions before = Customised();
+    comm::CommOptions options = before;
     FakePrompter prompter;
-    frmOptions dialog(options, prompter);
+    comm::frmOptions dialog(options, prompter);
     ShowActive(dialog);
     Click(dialog, "cmdUSBDefault");
     QCOMPARE(Box(dialog, "txtUSBDelay"), QStringLiteral("5"));
@@ -307,11 +307,11 @@ void OptionsDialogTest::cancelAfterDefaultChangesNothing() {
 
 void OptionsDialogTest::showsWhereTheTransferLogsGo() {
     for (bool enabled : {true, false}) {
-        CommOptions options = Customised();
+        comm::CommOptions options = Customised();
         options.UsbLogEnable = enabled;
         FakePrompter prompter;
-        frmOptions dialog(options, prompter, "/home/u/.local/state/magtune", nullptr,
-                          "/home/u/.config/magtune/registry.reg");
+        comm::frmOptions dialog(options, prompter, "/home/u/.local/state/magtune", nullptr,
+                                "/home/u/.config/magtune/registry.reg");
         ShowActive(dialog);
         auto* label = Child<QLabel>(dialog, "lblLogFolder");
         QVERIFY(label->isVisible());

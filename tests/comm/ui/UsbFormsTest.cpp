@@ -16,7 +16,7 @@
 #include "comm/ui/frmUSBUpld.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::comm {
 
 using test::FakePrompter;
 using test::FakeUsbReaders;
@@ -106,7 +106,7 @@ class UsbFormsTest : public QObject {
     test::MemoryFileSystem files;
     TransferLog log{files, "/p/USBLog.txt"};
     TransferLog dump{files, "/p/USBDump.txt"};
-    ConfigurationImage image{};
+    settings::ConfigurationImage image{};
     std::string selectedName;
 
     UsbTransferContext context() { return {library, clock, prompter, options, log, dump}; }
@@ -279,7 +279,7 @@ class UsbFormsTest : public QObject {
     }
 
     void aRejectedDownloadRetriesFromTheWake() {
-        prompter.answers = {Answer::Yes};
+        prompter.answers = {common::Answer::Yes};
         frmUSBDnld form(context(), image);
         form.show();
         QTRY_COMPARE_WITH_TIMEOUT(status(form), QStringLiteral("Connecting to device ..."),
@@ -298,7 +298,7 @@ class UsbFormsTest : public QObject {
     }
 
     void uploadTakesLowerCaseDigits() {
-        ConfigurationImage readerImage{};
+        settings::ConfigurationImage readerImage{};
         for (std::size_t i = 0; i < readerImage.size(); ++i) {
             readerImage[i] = static_cast<std::uint8_t>(255 - i);
         }
@@ -339,7 +339,7 @@ class UsbFormsTest : public QObject {
     }
 
     void aFrenchDeskTakesTheReadersDigitsByTheirKeys() {
-        ConfigurationImage readerImage{};
+        settings::ConfigurationImage readerImage{};
         for (std::size_t i = 0; i < readerImage.size(); ++i) {
             readerImage[i] = static_cast<std::uint8_t>(i * 7 + 3);
         }
@@ -375,7 +375,7 @@ class UsbFormsTest : public QObject {
     }
 
     void theUserCannotCloseARunningTransfer() {
-        const ConfigurationImage before = image;
+        const settings::ConfigurationImage before = image;
         frmUSBUpld form(context(), image);
         form.show();
         QTRY_COMPARE_WITH_TIMEOUT(status(form), QStringLiteral("Connecting to device ..."),
@@ -391,7 +391,7 @@ class UsbFormsTest : public QObject {
     }
 };
 
-}  // namespace magtune
+}  // namespace magtune::comm
 
-QTEST_MAIN(magtune::UsbFormsTest)
+QTEST_MAIN(magtune::comm::UsbFormsTest)
 #include "UsbFormsTest.moc"

@@ -1,16 +1,16 @@
 #include <QApplication>
 
-namespace magtune::test {
+namespace magtune::dataedit {
 int runFormulaDialogTest(int argc, char** argv);
 int runMatchDialogTest(int argc, char** argv);
 int runOutputDialogTest(int argc, char** argv);
 int runTrackDialogTest(int argc, char** argv);
-}  // namespace magtune::test
+}  // namespace magtune::dataedit
 
 // One executable for the four dialogs; each test class reports on its own.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    using namespace magtune::test;
+    using namespace magtune::dataedit;
     int failures = 0;
     for (auto run :
          {runFormulaDialogTest, runMatchDialogTest, runOutputDialogTest, runTrackDialogTest}) {

@@ -22,7 +22,7 @@ namespace magtune::test {
 // active again only afterwards, from the event loop.
 class WindowedPrompter : public FakePrompter {
   public:
-    Answer show(const Message& message) override {
+    common::Answer show(const common::Message& message) override {
         QWidget* owner = QApplication::activeWindow();
         QWidget box;
         box.show();
@@ -38,7 +38,7 @@ class WindowedPrompter : public FakePrompter {
 
 // The string input dialog, scripted: each run takes the next reply and
 // records the block it was opened with.
-class ScriptedInput : public StringInputRunner {
+class ScriptedInput : public settings::StringInputRunner {
   public:
     struct Reply {
         bool accept = false;
@@ -46,14 +46,14 @@ class ScriptedInput : public StringInputRunner {
         int caret = -1;  // -1: after the text
     };
     std::deque<Reply> replies;
-    std::vector<InputBlock> opened;
+    std::vector<settings::InputBlock> opened;
 
     void accept(std::string text, int caret = -1) {
         replies.push_back({true, std::move(text), caret});
     }
     void cancel() { replies.push_back({false, {}, -1}); }
 
-    bool run(InputBlock& block) override {
+    bool run(settings::InputBlock& block) override {
         opened.push_back(block);
         block.InputAccepted = false;
         if (replies.empty()) {
@@ -71,7 +71,7 @@ class ScriptedInput : public StringInputRunner {
     }
 };
 
-class RecordingHelp : public HelpViewer {
+class RecordingHelp : public common::HelpViewer {
   public:
     std::vector<std::string> topics;
     void showTopic(const std::string& topic) override { topics.push_back(topic); }

@@ -13,7 +13,7 @@
 #include "dataedit/ui/frmOStr.h"
 #include "support/FakePrompter.h"
 
-namespace magtune::test {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -40,15 +40,17 @@ Formula exampleFormula() {
 class FormulaDialogTest : public QObject {
     Q_OBJECT
 
-    ScriptedInput input_;
-    FakePrompter prompter_;
-    RecordingHelp help_;
+    test::ScriptedInput input_;
+    test::FakePrompter prompter_;
+    test::RecordingHelp help_;
 
     QListWidget* list(QWidget* dialog, const char* name) {
-        return child<QListWidget>(dialog, name);
+        return test::child<QListWidget>(dialog, name);
     }
-    void click(QWidget* dialog, const char* name) { child<QAbstractButton>(dialog, name)->click(); }
-    bool shown(QWidget* dialog, const char* name) { return child(dialog, name)->isVisible(); }
+    void click(QWidget* dialog, const char* name) {
+        test::child<QAbstractButton>(dialog, name)->click();
+    }
+    bool shown(QWidget* dialog, const char* name) { return test::child(dialog, name)->isVisible(); }
     QString lastMessage() const {
         return prompter_.messages.empty() ? QString()
                                           : QString::fromStdString(prompter_.messages.back().text);
@@ -66,7 +68,7 @@ class FormulaDialogTest : public QObject {
         frmFmula dialog(formula, input_, prompter_, help_);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QString("Define Formula"));
-        QCOMPARE(rowTexts(list(&dialog, "lstInpId")),
+        QCOMPARE(test::rowTexts(list(&dialog, "lstInpId")),
                  (QStringList{"MSR Track 1", "MSR Track 2", "MSR Track 3", "All MSR Input",
                               "All Input"}));
         QVERIFY(list(&dialog, "lstInpId")->selectionMode() == QAbstractItemView::MultiSelection);
@@ -76,7 +78,7 @@ class FormulaDialogTest : public QObject {
             QVERIFY2(!shown(&dialog, name), name);
         }
         for (const char* name : {"chkInpId", "chkLength", "chkMatch"}) {
-            QVERIFY2(!child<QCheckBox>(&dialog, name)->isChecked(), name);
+            QVERIFY2(!test::child<QCheckBox>(&dialog, name)->isChecked(), name);
         }
         QCOMPARE(list(&dialog, "lstOutput")->count(), 0);
 
@@ -102,13 +104,13 @@ class FormulaDialogTest : public QObject {
             {"cmdCancel", "Cancel", ""},
             {"cmdHelp", "Help", ""}};
         for (const Control& control : controls) {
-            auto* button = child<QAbstractButton>(&dialog, control.name);
+            auto* button = test::child<QAbstractButton>(&dialog, control.name);
             QVERIFY2(button, control.name);
             QCOMPARE(button->text(), QString(control.caption));
             QCOMPARE(button->toolTip(), QString(control.tip));
         }
-        QCOMPARE(child<QLabel>(&dialog, "lblMin")->text(), QString("Min:"));
-        QCOMPARE(child<QLabel>(&dialog, "lblMax")->text(), QString("Max:"));
+        QCOMPARE(test::child<QLabel>(&dialog, "lblMin")->text(), QString("Min:"));
+        QCOMPARE(test::child<QLabel>(&dialog, "lblMax")->text(), QString("Max:"));
         QStringList titles;
         for (const QGroupBox* frame : dialog.findChildren<QGroupBox*>()) {
             titles << frame->title();
@@ -120,18 +122,18 @@ class FormulaDialogTest : public QObject {
         Formula formula = exampleFormula();
         frmFmula dialog(formula, input_, prompter_, help_);
         dialog.show();
-        QVERIFY(child<QCheckBox>(&dialog, "chkInpId")->isChecked());
+        QVERIFY(test::child<QCheckBox>(&dialog, "chkInpId")->isChecked());
         QVERIFY(shown(&dialog, "lstInpId"));
         const QList<QListWidgetItem*> selected = list(&dialog, "lstInpId")->selectedItems();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected[0]->text(), QString("MSR Track 2"));
-        QVERIFY(child<QCheckBox>(&dialog, "chkLength")->isChecked());
-        QCOMPARE(child<QLineEdit>(&dialog, "txtMinLen")->text(), QString("10"));
-        QCOMPARE(child<QLineEdit>(&dialog, "txtMaxLen")->text(), QString("40"));
-        QVERIFY(child<QCheckBox>(&dialog, "chkMatch")->isChecked());
+        QVERIFY(test::child<QCheckBox>(&dialog, "chkLength")->isChecked());
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtMinLen")->text(), QString("10"));
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtMaxLen")->text(), QString("40"));
+        QVERIFY(test::child<QCheckBox>(&dialog, "chkMatch")->isChecked());
         QVERIFY(shown(&dialog, "cmdMatchDown"));
-        QCOMPARE(rowTexts(list(&dialog, "lstMatch")), QStringList{"1,\"<d>\""});
-        QCOMPARE(rowTexts(list(&dialog, "lstOutput")), (QStringList{"\"ID:\"", "O-STR,2,5"}));
+        QCOMPARE(test::rowTexts(list(&dialog, "lstMatch")), QStringList{"1,\"<d>\""});
+        QCOMPARE(test::rowTexts(list(&dialog, "lstOutput")), (QStringList{"\"ID:\"", "O-STR,2,5"}));
 
         click(&dialog, "cmdOK");
         QVERIFY(dialog.result());
@@ -146,12 +148,12 @@ class FormulaDialogTest : public QObject {
         for (const char* name : {"lblMin", "lblMax", "txtMinLen", "txtMaxLen"}) {
             QVERIFY2(shown(&dialog, name), name);
         }
-        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtMinLen"));
-        child<QLineEdit>(&dialog, "txtMinLen")->setText("3");
+        QCOMPARE(dialog.focusWidget(), test::child(&dialog, "txtMinLen"));
+        test::child<QLineEdit>(&dialog, "txtMinLen")->setText("3");
         click(&dialog, "chkLength");
         QVERIFY(!shown(&dialog, "txtMinLen"));
         click(&dialog, "chkLength");
-        QCOMPARE(child<QLineEdit>(&dialog, "txtMinLen")->text(), QString("3"));
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtMinLen")->text(), QString("3"));
         click(&dialog, "chkInpId");
         QVERIFY(shown(&dialog, "lstInpId"));
         click(&dialog, "chkMatch");
@@ -230,9 +232,9 @@ class FormulaDialogTest : public QObject {
         for (const QString& name : checks) {
             click(&dialog, name.toUtf8().constData());
         }
-        child<QLineEdit>(&dialog, "txtMinLen")->setText(minText);
-        child<QLineEdit>(&dialog, "txtMaxLen")->setText(maxText);
-        child(&dialog, "cmdHelp")->setFocus();
+        test::child<QLineEdit>(&dialog, "txtMinLen")->setText(minText);
+        test::child<QLineEdit>(&dialog, "txtMaxLen")->setText(maxText);
+        test::child(&dialog, "cmdHelp")->setFocus();
         click(&dialog, "cmdOK");
         if (message.isEmpty()) {
             QVERIFY(prompter_.messages.empty());
@@ -241,7 +243,7 @@ class FormulaDialogTest : public QObject {
             QCOMPARE(prompter_.messages.size(), std::size_t{1});
             QCOMPARE(lastMessage(), message);
             QCOMPARE(QString::fromStdString(prompter_.messages[0].caption), QString("Error"));
-            QVERIFY(prompter_.messages[0].icon == MessageIcon::Warning);
+            QVERIFY(prompter_.messages[0].icon == common::MessageIcon::Warning);
             QCOMPARE(dialog.focusWidget()->objectName(), focus);
         }
         QVERIFY(dialog.isVisible());
@@ -272,8 +274,8 @@ class FormulaDialogTest : public QObject {
         list(&dialog, "lstInpId")->item(0)->setSelected(true);
         list(&dialog, "lstInpId")->item(4)->setSelected(true);
         click(&dialog, "chkLength");
-        child<QLineEdit>(&dialog, "txtMinLen")->setText(minText);
-        child<QLineEdit>(&dialog, "txtMaxLen")->setText(maxText);
+        test::child<QLineEdit>(&dialog, "txtMinLen")->setText(minText);
+        test::child<QLineEdit>(&dialog, "txtMaxLen")->setText(maxText);
         click(&dialog, "cmdOK");
         QVERIFY(prompter_.messages.empty());
         QVERIFY(dialog.result());
@@ -303,15 +305,15 @@ class FormulaDialogTest : public QObject {
         list(&dialog, "lstMatch")->setCurrentRow(0);
         click(&dialog, "cmdDelMatch");  // the fake answers the default
         QCOMPARE(prompter_.messages.size(), std::size_t{1});
-        const Message& question = prompter_.messages[0];
+        const common::Message& question = prompter_.messages[0];
         QCOMPARE(QString::fromStdString(question.text), QString("Delete Match 1,\"<d>\" ?"));
         QCOMPARE(QString::fromStdString(question.caption), QString("Magtune Reader"));
-        QVERIFY(question.buttons == MessageButtons::YesNo);
-        QVERIFY(question.defaultButton == Answer::No);
-        QVERIFY(question.icon == MessageIcon::Question);
+        QVERIFY(question.buttons == common::MessageButtons::YesNo);
+        QVERIFY(question.defaultButton == common::Answer::No);
+        QVERIFY(question.icon == common::MessageIcon::Question);
         QCOMPARE(formula.matches.size(), std::size_t{1});
 
-        prompter_.answers.push_back(Answer::Yes);
+        prompter_.answers.push_back(common::Answer::Yes);
         click(&dialog, "cmdDelMatch");
         QVERIFY(formula.matches.empty());
         QCOMPARE(list(&dialog, "lstMatch")->count(), 0);
@@ -319,11 +321,11 @@ class FormulaDialogTest : public QObject {
         list(&dialog, "lstOutput")->setCurrentRow(1);
         click(&dialog, "cmdDelete");
         QCOMPARE(lastMessage(), QString("Delete Output O-STR,2,5 ?"));
-        QVERIFY(prompter_.messages.back().defaultButton == Answer::No);
+        QVERIFY(prompter_.messages.back().defaultButton == common::Answer::No);
         QCOMPARE(formula.outputs.size(), std::size_t{2});
-        prompter_.answers.push_back(Answer::Yes);
+        prompter_.answers.push_back(common::Answer::Yes);
         click(&dialog, "cmdDelete");
-        QCOMPARE(rowTexts(list(&dialog, "lstOutput")), QStringList{"\"ID:\""});
+        QCOMPARE(test::rowTexts(list(&dialog, "lstOutput")), QStringList{"\"ID:\""});
         QCOMPARE(formula.outputs.size(), std::size_t{1});
 
         // Nothing selected: no question.
@@ -340,7 +342,7 @@ class FormulaDialogTest : public QObject {
         input_.cancel();
         click(&dialog, "cmdSimplyAdd");
         QCOMPARE(list(&dialog, "lstOutput")->count(), 0);
-        const InputBlock& block = input_.opened.at(0);
+        const settings::InputBlock& block = input_.opened.at(0);
         QCOMPARE(QString::fromStdString(block.InputLabel), QString("New Modifier"));
         QVERIFY(block.InputText.empty());
         QCOMPARE(int(block.InputCaret), 0);
@@ -353,7 +355,7 @@ class FormulaDialogTest : public QObject {
         QCOMPARE(prompter_.messages.size(), std::size_t{1});
         QVERIFY(lastMessage().contains("<C4>, <C5> and <C8>"));
         QCOMPARE(QString::fromStdString(input_.opened.at(2).InputText), QString("ID<C4>:"));
-        QCOMPARE(rowTexts(list(&dialog, "lstOutput")), QStringList{"\"ID:<*>\""});
+        QCOMPARE(test::rowTexts(list(&dialog, "lstOutput")), QStringList{"\"ID:<*>\""});
         QCOMPARE(formula.outputs.size(), std::size_t{1});
         QCOMPARE(formula.outputs[0].kind, OutputKind::Literal);
         QVERIFY(!formula.outputs[0].empty);
@@ -368,7 +370,7 @@ class FormulaDialogTest : public QObject {
         frmFmula dialog(formula, input_, prompter_, help_);
         dialog.show();
         input_.accept("No:");
-        doubleClickRow(list(&dialog, "lstOutput"), 0);
+        test::doubleClickRow(list(&dialog, "lstOutput"), 0);
         QCOMPARE(input_.opened.size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(input_.opened[0].InputText), QString("ID:"));
         QCOMPARE(QString::fromStdString(input_.opened[0].InputLabel), QString("New Modifier"));
@@ -381,32 +383,32 @@ class FormulaDialogTest : public QObject {
         frmFmula dialog(formula, input_, prompter_, help_);
         dialog.show();
         click(&dialog, "chkMatch");
-        const ModalAction<frmMatch> action1([](frmMatch& match) {
-            child<QRadioButton>(&match, "optAnyPos")->click();
-            child<QLineEdit>(&match, "txtMatchStr")->setText("A");
-            child<QPushButton>(&match, "cmdOK")->click();
+        const test::ModalAction<frmMatch> action1([](frmMatch& match) {
+            test::child<QRadioButton>(&match, "optAnyPos")->click();
+            test::child<QLineEdit>(&match, "txtMatchStr")->setText("A");
+            test::child<QPushButton>(&match, "cmdOK")->click();
         });
         click(&dialog, "cmdAddMatch");
         QVERIFY(action1.found());
-        QCOMPARE(rowTexts(list(&dialog, "lstMatch")), QStringList{"<*>,\"A\""});
+        QCOMPARE(test::rowTexts(list(&dialog, "lstMatch")), QStringList{"<*>,\"A\""});
 
-        const ModalAction<frmMatch> action2(
-            [](frmMatch& match) { child<QPushButton>(&match, "cmdCancel")->click(); });
+        const test::ModalAction<frmMatch> action2(
+            [](frmMatch& match) { test::child<QPushButton>(&match, "cmdCancel")->click(); });
         click(&dialog, "cmdAddMatch");
         QVERIFY(action2.found());
         QCOMPARE(formula.matches.size(), std::size_t{1});
 
         bool wasAnyPosition = false;
-        const ModalAction<frmMatch> action3([&wasAnyPosition](frmMatch& match) {
-            wasAnyPosition = child<QRadioButton>(&match, "optAnyPos")->isChecked();
-            child<QRadioButton>(&match, "optPos")->click();
-            child<QLineEdit>(&match, "txtPos")->setText("3");
-            child<QPushButton>(&match, "cmdOK")->click();
+        const test::ModalAction<frmMatch> action3([&wasAnyPosition](frmMatch& match) {
+            wasAnyPosition = test::child<QRadioButton>(&match, "optAnyPos")->isChecked();
+            test::child<QRadioButton>(&match, "optPos")->click();
+            test::child<QLineEdit>(&match, "txtPos")->setText("3");
+            test::child<QPushButton>(&match, "cmdOK")->click();
         });
-        doubleClickRow(list(&dialog, "lstMatch"), 0);
+        test::doubleClickRow(list(&dialog, "lstMatch"), 0);
         QVERIFY(action3.found());
         QVERIFY(wasAnyPosition);
-        QCOMPARE(rowTexts(list(&dialog, "lstMatch")), QStringList{"3,\"A\""});
+        QCOMPARE(test::rowTexts(list(&dialog, "lstMatch")), QStringList{"3,\"A\""});
         QCOMPARE(formula.matches.size(), std::size_t{1});
         QCOMPARE(MatchText(formula.matches[0]), std::string("3,\"A\""));
     }
@@ -415,25 +417,25 @@ class FormulaDialogTest : public QObject {
         Formula formula = exampleFormula();
         frmFmula dialog(formula, input_, prompter_, help_);
         dialog.show();
-        const ModalAction<frmOStr> action4([](frmOStr& output) {
-            child<QLineEdit>(&output, "txtStaFrom")->setText("1");
-            child<QLineEdit>(&output, "txtEndNumber")->setText("4");
-            child<QPushButton>(&output, "cmdOK")->click();
+        const test::ModalAction<frmOStr> action4([](frmOStr& output) {
+            test::child<QLineEdit>(&output, "txtStaFrom")->setText("1");
+            test::child<QLineEdit>(&output, "txtEndNumber")->setText("4");
+            test::child<QPushButton>(&output, "cmdOK")->click();
         });
         click(&dialog, "cmdFromOrig");
         QVERIFY(action4.found());
         QCOMPARE(list(&dialog, "lstOutput")->item(2)->text(), QString("O-STR,1,4"));
 
         QString startShown;
-        const ModalAction<frmOStr> action5([&startShown](frmOStr& output) {
-            startShown = child<QLineEdit>(&output, "txtStaFrom")->text();
-            child<QLineEdit>(&output, "txtEndNumber")->setText("6");
-            child<QPushButton>(&output, "cmdOK")->click();
+        const test::ModalAction<frmOStr> action5([&startShown](frmOStr& output) {
+            startShown = test::child<QLineEdit>(&output, "txtStaFrom")->text();
+            test::child<QLineEdit>(&output, "txtEndNumber")->setText("6");
+            test::child<QPushButton>(&output, "cmdOK")->click();
         });
-        doubleClickRow(list(&dialog, "lstOutput"), 1);
+        test::doubleClickRow(list(&dialog, "lstOutput"), 1);
         QVERIFY(action5.found());
         QCOMPARE(startShown, QString("2"));
-        QCOMPARE(rowTexts(list(&dialog, "lstOutput")),
+        QCOMPARE(test::rowTexts(list(&dialog, "lstOutput")),
                  (QStringList{"\"ID:\"", "O-STR,2,6", "O-STR,1,4"}));
         QCOMPARE(OutputText(formula.outputs[1]), std::string("O-STR,2,6"));
     }
@@ -446,9 +448,9 @@ class FormulaDialogTest : public QObject {
         QListWidget* outputs = list(&dialog, "lstOutput");
         outputs->setCurrentRow(0);
         click(&dialog, "cmdOutputUp");  // first row: nothing
-        QCOMPARE(rowTexts(outputs), (QStringList{"\"ID:\"", "O-STR,2,5"}));
+        QCOMPARE(test::rowTexts(outputs), (QStringList{"\"ID:\"", "O-STR,2,5"}));
         click(&dialog, "cmdOutputDown");
-        QCOMPARE(rowTexts(outputs), (QStringList{"O-STR,2,5", "\"ID:\""}));
+        QCOMPARE(test::rowTexts(outputs), (QStringList{"O-STR,2,5", "\"ID:\""}));
         QCOMPARE(outputs->currentRow(), 1);
         QVERIFY(outputs->item(1)->isSelected());
         QCOMPARE(OutputText(formula.outputs[0]), std::string("O-STR,2,5"));
@@ -458,7 +460,7 @@ class FormulaDialogTest : public QObject {
         QListWidget* matches = list(&dialog, "lstMatch");
         matches->setCurrentRow(1);
         click(&dialog, "cmdMatchUp");
-        QCOMPARE(rowTexts(matches), (QStringList{"<*>,\"B\"", "1,\"<d>\""}));
+        QCOMPARE(test::rowTexts(matches), (QStringList{"<*>,\"B\"", "1,\"<d>\""}));
         QCOMPARE(matches->currentRow(), 0);
         QCOMPARE(formula.matches[0].matchString, std::string("B"));
     }
@@ -469,14 +471,14 @@ class FormulaDialogTest : public QObject {
         formula.outputs.insert(formula.outputs.begin(), OutputString{});
         frmFmula dialog(formula, input_, prompter_, help_);
         dialog.show();
-        QCOMPARE(rowTexts(list(&dialog, "lstOutput")), (QStringList{"\"ID:\"", "O-STR,2,5"}));
+        QCOMPARE(test::rowTexts(list(&dialog, "lstOutput")), (QStringList{"\"ID:\"", "O-STR,2,5"}));
         list(&dialog, "lstOutput")->setCurrentRow(1);
-        prompter_.answers.push_back(Answer::Yes);
+        prompter_.answers.push_back(common::Answer::Yes);
         click(&dialog, "cmdDelete");
         QCOMPARE(formula.outputs.size(), std::size_t{2});
         QCOMPARE(formula.outputs[1].literal, std::string("ID:"));
         input_.accept("X");
-        doubleClickRow(list(&dialog, "lstOutput"), 0);
+        test::doubleClickRow(list(&dialog, "lstOutput"), 0);
         QCOMPARE(formula.outputs[1].literal, std::string("X"));
     }
 
@@ -499,6 +501,6 @@ int runFormulaDialogTest(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace magtune::test
+}  // namespace magtune::dataedit
 
 #include "FormulaDialogTest.moc"

@@ -9,14 +9,14 @@
 #include "dataedit/ui/frmMatch.h"
 #include "support/FakePrompter.h"
 
-namespace magtune::test {
+namespace magtune::dataedit {
 
 class MatchDialogTest : public QObject {
     Q_OBJECT
 
-    ScriptedInput input_;
-    FakePrompter prompter_;
-    RecordingHelp help_;
+    test::ScriptedInput input_;
+    test::FakePrompter prompter_;
+    test::RecordingHelp help_;
 
   private slots:
     void init() {
@@ -30,11 +30,11 @@ class MatchDialogTest : public QObject {
         frmMatch dialog(match, input_, prompter_, help_);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QString("Define Match"));
-        QVERIFY(child<QRadioButton>(&dialog, "optPos")->isChecked());
-        QVERIFY(child(&dialog, "txtPos")->isVisible());
-        QVERIFY(!child(&dialog, "chkMinus")->isVisible());
-        QVERIFY(!child(&dialog, "txtLastPos")->isVisible());
-        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtPos"));
+        QVERIFY(test::child<QRadioButton>(&dialog, "optPos")->isChecked());
+        QVERIFY(test::child(&dialog, "txtPos")->isVisible());
+        QVERIFY(!test::child(&dialog, "chkMinus")->isVisible());
+        QVERIFY(!test::child(&dialog, "txtLastPos")->isVisible());
+        QCOMPARE(dialog.focusWidget(), test::child(&dialog, "txtPos"));
         const std::vector<std::pair<const char*, const char*>> captions = {
             {"optPos", "Position"},
             {"optAnyPos", "Any Position"},
@@ -44,7 +44,7 @@ class MatchDialogTest : public QObject {
             {"cmdCancel", "Cancel"},
             {"cmdHelp", "Help"}};
         for (const auto& [name, caption] : captions) {
-            QCOMPARE(child<QAbstractButton>(&dialog, name)->text(), QString(caption));
+            QCOMPARE(test::child<QAbstractButton>(&dialog, name)->text(), QString(caption));
         }
         QVERIFY(!dialog.result());
     }
@@ -54,34 +54,35 @@ class MatchDialogTest : public QObject {
             false, MatchKind::LastPosition, 0, {false, OffsetSign::Minus, 2}, "AB"};
         frmMatch dialog(match, input_, prompter_, help_);
         dialog.show();
-        QVERIFY(child<QRadioButton>(&dialog, "optLastPos")->isChecked());
-        QVERIFY(child<QCheckBox>(&dialog, "chkMinus")->isChecked());
-        QCOMPARE(child<QLineEdit>(&dialog, "txtLastPos")->text(), QString("2"));
-        QVERIFY(child(&dialog, "txtLastPos")->isVisible());
-        QVERIFY(!child(&dialog, "txtPos")->isVisible());
-        QCOMPARE(child<QLineEdit>(&dialog, "txtMatchStr")->text(), QString("AB"));
+        QVERIFY(test::child<QRadioButton>(&dialog, "optLastPos")->isChecked());
+        QVERIFY(test::child<QCheckBox>(&dialog, "chkMinus")->isChecked());
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtLastPos")->text(), QString("2"));
+        QVERIFY(test::child(&dialog, "txtLastPos")->isVisible());
+        QVERIFY(!test::child(&dialog, "txtPos")->isVisible());
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtMatchStr")->text(), QString("AB"));
     }
 
     void optionsShowTheirBoxes() {
         MatchQualifier match;
         frmMatch dialog(match, input_, prompter_, help_);
         dialog.show();
-        child<QLineEdit>(&dialog, "txtPos")->setText("4");
-        child<QRadioButton>(&dialog, "optAnyPos")->click();
-        QVERIFY(!child(&dialog, "txtPos")->isVisible());
-        QVERIFY(!child(&dialog, "chkMinus")->isVisible());
-        QVERIFY(!child(&dialog, "txtLastPos")->isVisible());
-        child<QRadioButton>(&dialog, "optLastPos")->click();
-        QVERIFY(child(&dialog, "chkMinus")->isVisible());
-        QVERIFY(!child(&dialog, "txtLastPos")->isVisible());
-        child<QCheckBox>(&dialog, "chkMinus")->click();
-        QVERIFY(child(&dialog, "txtLastPos")->isVisible());
-        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtLastPos"));
-        child<QCheckBox>(&dialog, "chkMinus")->click();
-        QVERIFY(!child(&dialog, "txtLastPos")->isVisible());
-        child<QRadioButton>(&dialog, "optPos")->click();
-        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtPos"));
-        QCOMPARE(child<QLineEdit>(&dialog, "txtPos")->text(), QString("4"));  // kept while hidden
+        test::child<QLineEdit>(&dialog, "txtPos")->setText("4");
+        test::child<QRadioButton>(&dialog, "optAnyPos")->click();
+        QVERIFY(!test::child(&dialog, "txtPos")->isVisible());
+        QVERIFY(!test::child(&dialog, "chkMinus")->isVisible());
+        QVERIFY(!test::child(&dialog, "txtLastPos")->isVisible());
+        test::child<QRadioButton>(&dialog, "optLastPos")->click();
+        QVERIFY(test::child(&dialog, "chkMinus")->isVisible());
+        QVERIFY(!test::child(&dialog, "txtLastPos")->isVisible());
+        test::child<QCheckBox>(&dialog, "chkMinus")->click();
+        QVERIFY(test::child(&dialog, "txtLastPos")->isVisible());
+        QCOMPARE(dialog.focusWidget(), test::child(&dialog, "txtLastPos"));
+        test::child<QCheckBox>(&dialog, "chkMinus")->click();
+        QVERIFY(!test::child(&dialog, "txtLastPos")->isVisible());
+        test::child<QRadioButton>(&dialog, "optPos")->click();
+        QCOMPARE(dialog.focusWidget(), test::child(&dialog, "txtPos"));
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtPos")->text(),
+                 QString("4"));  // kept while hidden
     }
 
     void okRefuses_data() {
@@ -149,25 +150,25 @@ class MatchDialogTest : public QObject {
         QFETCH(QString, focus);
         // Like a real message box, the message takes the activation away
         // and gives it back; the focus then is on the box in error.
-        WindowedPrompter prompter;
+        test::WindowedPrompter prompter;
         MatchQualifier match;
         frmMatch dialog(match, input_, prompter, help_);
         dialog.show();
         QApplication::setActiveWindow(&dialog);
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        child<QRadioButton>(&dialog, option.toUtf8().constData())->click();
-        child<QLineEdit>(&dialog, "txtPos")->setText(position);
-        child<QCheckBox>(&dialog, "chkMinus")->setChecked(minus);
-        child<QLineEdit>(&dialog, "txtLastPos")->setText(minusValue);
-        child<QLineEdit>(&dialog, "txtMatchStr")->setText(matchString);
-        child<QLineEdit>(&dialog, "txtMatchStr")->setFocus();
-        child<QPushButton>(&dialog, "cmdOK")->click();
+        test::child<QRadioButton>(&dialog, option.toUtf8().constData())->click();
+        test::child<QLineEdit>(&dialog, "txtPos")->setText(position);
+        test::child<QCheckBox>(&dialog, "chkMinus")->setChecked(minus);
+        test::child<QLineEdit>(&dialog, "txtLastPos")->setText(minusValue);
+        test::child<QLineEdit>(&dialog, "txtMatchStr")->setText(matchString);
+        test::child<QLineEdit>(&dialog, "txtMatchStr")->setFocus();
+        test::child<QPushButton>(&dialog, "cmdOK")->click();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCoreApplication::processEvents();
         QCOMPARE(prompter.messages.size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(prompter.messages[0].text), message);
         QCOMPARE(QString::fromStdString(prompter.messages[0].caption), QString("Error"));
-        QVERIFY(prompter.messages[0].icon == MessageIcon::Warning);
+        QVERIFY(prompter.messages[0].icon == common::MessageIcon::Warning);
         // "Match string too long." leaves the focus where it was.
         const QString expectedFocus = focus.isEmpty() ? "txtMatchStr" : focus;
         QCOMPARE(dialog.focusWidget()->objectName(), expectedFocus);
@@ -180,9 +181,9 @@ class MatchDialogTest : public QObject {
         MatchQualifier match;
         frmMatch dialog(match, input_, prompter_, help_);
         dialog.show();
-        child<QLineEdit>(&dialog, "txtPos")->setText(" 007 ");
-        child<QLineEdit>(&dialog, "txtMatchStr")->setText("<d>");
-        child<QPushButton>(&dialog, "cmdOK")->click();
+        test::child<QLineEdit>(&dialog, "txtPos")->setText(" 007 ");
+        test::child<QLineEdit>(&dialog, "txtMatchStr")->setText("<d>");
+        test::child<QPushButton>(&dialog, "cmdOK")->click();
         QVERIFY(prompter_.messages.empty());
         QVERIFY(dialog.result());
         QVERIFY(!dialog.isVisible());
@@ -191,11 +192,11 @@ class MatchDialogTest : public QObject {
         // "Minus" 3 takes up to four bytes; "<d>" counts as one.
         MatchQualifier last;
         frmMatch second(last, input_, prompter_, help_);
-        child<QRadioButton>(&second, "optLastPos")->click();
-        child<QCheckBox>(&second, "chkMinus")->click();
-        child<QLineEdit>(&second, "txtLastPos")->setText("3");
-        child<QLineEdit>(&second, "txtMatchStr")->setText("<d><d>AB");
-        child<QPushButton>(&second, "cmdOK")->click();
+        test::child<QRadioButton>(&second, "optLastPos")->click();
+        test::child<QCheckBox>(&second, "chkMinus")->click();
+        test::child<QLineEdit>(&second, "txtLastPos")->setText("3");
+        test::child<QLineEdit>(&second, "txtMatchStr")->setText("<d><d>AB");
+        test::child<QPushButton>(&second, "cmdOK")->click();
         QVERIFY(prompter_.messages.empty());
         QVERIFY(second.result());
         QCOMPARE(MatchText(last), std::string("<#>-3,\"<d><d>AB\""));
@@ -205,11 +206,11 @@ class MatchDialogTest : public QObject {
         MatchQualifier match{false, MatchKind::AnyPosition, 0, {}, "A"};
         frmMatch dialog(match, input_, prompter_, help_);
         dialog.show();
-        child<QPushButton>(&dialog, "cmdHelp")->click();
+        test::child<QPushButton>(&dialog, "cmdHelp")->click();
         QCOMPARE(help_.topics, std::vector<std::string>{"::/html/defmatch.htm"});
-        child<QRadioButton>(&dialog, "optPos")->click();
-        child<QLineEdit>(&dialog, "txtPos")->setText("1");
-        child<QPushButton>(&dialog, "cmdCancel")->click();
+        test::child<QRadioButton>(&dialog, "optPos")->click();
+        test::child<QLineEdit>(&dialog, "txtPos")->setText("1");
+        test::child<QPushButton>(&dialog, "cmdCancel")->click();
         QVERIFY(!dialog.result());
         QVERIFY(!dialog.isVisible());
         QCOMPARE(match, (MatchQualifier{false, MatchKind::AnyPosition, 0, {}, "A"}));
@@ -219,11 +220,11 @@ class MatchDialogTest : public QObject {
         MatchQualifier match{false, MatchKind::AnyPosition, 0, {}, "xy"};
         frmMatch dialog(match, input_, prompter_, help_);
         dialog.show();
-        auto* box = child<QLineEdit>(&dialog, "txtMatchStr");
+        auto* box = test::child<QLineEdit>(&dialog, "txtMatchStr");
         input_.accept("x<d>y", 4);
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() / 2));
         QCOMPARE(input_.opened.size(), std::size_t{1});
-        const InputBlock& block = input_.opened[0];
+        const settings::InputBlock& block = input_.opened[0];
         QCOMPARE(QString::fromStdString(block.InputLabel), QString("Match String"));
         QCOMPARE(QString::fromStdString(block.InputText), QString("xy"));
         QCOMPARE(int(block.InputKey), 0);
@@ -240,7 +241,7 @@ class MatchDialogTest : public QObject {
         MatchQualifier match{false, MatchKind::AnyPosition, 0, {}, "xy"};
         frmMatch dialog(match, input_, prompter_, help_);
         dialog.show();
-        auto* box = child<QLineEdit>(&dialog, "txtMatchStr");
+        auto* box = test::child<QLineEdit>(&dialog, "txtMatchStr");
         box->setFocus();
         box->setCursorPosition(1);
         input_.accept("xAy", 2);
@@ -260,7 +261,7 @@ class MatchDialogTest : public QObject {
         MatchQualifier match;
         frmMatch dialog(match, input_, prompter_, help_);
         dialog.show();
-        auto* box = child<QLineEdit>(&dialog, "txtMatchStr");
+        auto* box = test::child<QLineEdit>(&dialog, "txtMatchStr");
         input_.accept("AB<C8>");
         input_.accept("AB");
         QTest::mouseClick(box, Qt::LeftButton);
@@ -279,6 +280,6 @@ int runMatchDialogTest(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace magtune::test
+}  // namespace magtune::dataedit
 
 #include "MatchDialogTest.moc"

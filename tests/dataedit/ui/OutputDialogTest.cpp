@@ -9,23 +9,25 @@
 #include "dataedit/ui/frmOStr.h"
 #include "support/FakePrompter.h"
 
-namespace magtune::test {
+namespace magtune::dataedit {
 
 class OutputDialogTest : public QObject {
     Q_OBJECT
 
-    ScriptedInput input_;
-    FakePrompter prompter_;
-    RecordingHelp help_;
+    test::ScriptedInput input_;
+    test::FakePrompter prompter_;
+    test::RecordingHelp help_;
 
     void setText(QWidget* dialog, const char* name, const QString& text) {
-        child<QLineEdit>(dialog, name)->setText(text);
+        test::child<QLineEdit>(dialog, name)->setText(text);
     }
-    void click(QWidget* dialog, const char* name) { child<QAbstractButton>(dialog, name)->click(); }
+    void click(QWidget* dialog, const char* name) {
+        test::child<QAbstractButton>(dialog, name)->click();
+    }
     bool checked(QWidget* dialog, const char* name) {
-        return child<QAbstractButton>(dialog, name)->isChecked();
+        return test::child<QAbstractButton>(dialog, name)->isChecked();
     }
-    bool shown(QWidget* dialog, const char* name) { return child(dialog, name)->isVisible(); }
+    bool shown(QWidget* dialog, const char* name) { return test::child(dialog, name)->isVisible(); }
 
   private slots:
     void init() {
@@ -41,7 +43,7 @@ class OutputDialogTest : public QObject {
         QCOMPARE(dialog.windowTitle(), QString("Output From Original Data"));
         QVERIFY(checked(&dialog, "optStaFrom"));
         QVERIFY(checked(&dialog, "optEndNumber"));
-        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtStaFrom"));
+        QCOMPARE(dialog.focusWidget(), test::child(&dialog, "txtStaFrom"));
         for (const char* name : {"txtStaFrom", "txtEndNumber"}) {
             QVERIFY2(shown(&dialog, name), name);
         }
@@ -69,7 +71,7 @@ class OutputDialogTest : public QObject {
             {"cmdCancel", "Cancel"},
             {"cmdHelp", "Help"}};
         for (const auto& [name, caption] : captions) {
-            QCOMPARE(child<QAbstractButton>(&dialog, name)->text(), QString(caption));
+            QCOMPARE(test::child<QAbstractButton>(&dialog, name)->text(), QString(caption));
         }
         const QList<QGroupBox*> frames = dialog.findChildren<QGroupBox*>();
         QStringList titles;
@@ -89,15 +91,15 @@ class OutputDialogTest : public QObject {
         frmOStr dialog(output, input_, prompter_, help_);
         dialog.show();
         QVERIFY(checked(&dialog, "optStaMatch"));
-        QCOMPARE(child<QLineEdit>(&dialog, "txtStaMatch")->text(), QString("="));
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtStaMatch")->text(), QString("="));
         QVERIFY(checked(&dialog, "chkStaOffset"));
         QVERIFY(checked(&dialog, "optStaMinus"));
-        QCOMPARE(child<QLineEdit>(&dialog, "txtStaOffset")->text(), QString("1"));
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtStaOffset")->text(), QString("1"));
         QVERIFY(shown(&dialog, "fraStaOffset"));
         QVERIFY(checked(&dialog, "optEndLast"));
         QVERIFY(checked(&dialog, "chkEndMinus"));
-        QCOMPARE(child<QLineEdit>(&dialog, "txtEndMinus")->text(), QString("2"));
-        QVERIFY(dialog.focusWidget() != child(&dialog, "txtStaFrom"));
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtEndMinus")->text(), QString("2"));
+        QVERIFY(dialog.focusWidget() != test::child(&dialog, "txtStaFrom"));
         click(&dialog, "cmdOK");
         QVERIFY(dialog.result());
         QCOMPARE(OutputText(output), std::string("O-STR,\"=\"-1,<#>-2"));
@@ -112,18 +114,18 @@ class OutputDialogTest : public QObject {
         QVERIFY(shown(&dialog, "txtStaMatch"));
         QVERIFY(shown(&dialog, "chkStaOffset"));
         QVERIFY(!shown(&dialog, "fraStaOffset"));
-        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtStaMatch"));
+        QCOMPARE(dialog.focusWidget(), test::child(&dialog, "txtStaMatch"));
         click(&dialog, "chkStaOffset");
         QVERIFY(shown(&dialog, "fraStaOffset"));
         QVERIFY(shown(&dialog, "txtStaOffset"));
-        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtStaOffset"));
+        QCOMPARE(dialog.focusWidget(), test::child(&dialog, "txtStaOffset"));
         click(&dialog, "optEndLast");
         QVERIFY(shown(&dialog, "chkEndMinus"));
         QVERIFY(!shown(&dialog, "txtEndMinus"));
         QVERIFY(!shown(&dialog, "txtEndNumber"));
         click(&dialog, "chkEndMinus");
         QVERIFY(shown(&dialog, "txtEndMinus"));
-        QCOMPARE(dialog.focusWidget(), child(&dialog, "txtEndMinus"));
+        QCOMPARE(dialog.focusWidget(), test::child(&dialog, "txtEndMinus"));
         click(&dialog, "optStaLast");
         QVERIFY(!shown(&dialog, "txtStaMatch"));
         QVERIFY(!shown(&dialog, "fraStaOffset"));
@@ -142,8 +144,8 @@ class OutputDialogTest : public QObject {
         click(&dialog, "optStaFrom");
         setText(&dialog, "txtStaFrom", "2");
         click(&dialog, "optStaMatch");
-        QCOMPARE(child<QLineEdit>(&dialog, "txtStaMatch")->text(), QString("="));
-        QCOMPARE(child<QLineEdit>(&dialog, "txtStaOffset")->text(), QString("1"));
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtStaMatch")->text(), QString("="));
+        QCOMPARE(test::child<QLineEdit>(&dialog, "txtStaOffset")->text(), QString("1"));
         click(&dialog, "optStaFrom");
         click(&dialog, "cmdOK");
         QVERIFY(dialog.result());
@@ -208,7 +210,7 @@ class OutputDialogTest : public QObject {
         QFETCH(QString, focus);
         // Like a real message box, the message takes the activation away
         // and gives it back; the focus then is on the box in error.
-        WindowedPrompter prompter;
+        test::WindowedPrompter prompter;
         OutputString output;
         frmOStr dialog(output, input_, prompter, help_);
         dialog.show();
@@ -241,7 +243,7 @@ class OutputDialogTest : public QObject {
         dialog.show();
         click(&dialog, "optStaMatch");
         input_.accept("=");
-        QTest::mouseClick(child(&dialog, "txtStaMatch"), Qt::LeftButton);
+        QTest::mouseClick(test::child(&dialog, "txtStaMatch"), Qt::LeftButton);
         QCOMPARE(QString::fromStdString(input_.opened.at(0).InputLabel), QString("Match String"));
         click(&dialog, "chkStaOffset");
         setText(&dialog, "txtStaOffset", "+1");
@@ -275,6 +277,6 @@ int runOutputDialogTest(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace magtune::test
+}  // namespace magtune::dataedit
 
 #include "OutputDialogTest.moc"

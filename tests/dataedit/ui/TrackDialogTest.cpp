@@ -7,7 +7,7 @@
 #include "dataedit/ui/frmTrack.h"
 #include "support/FakePrompter.h"
 
-namespace magtune::test {
+namespace magtune::dataedit {
 
 namespace {
 
@@ -23,14 +23,16 @@ TrackSequenceEntry literal(const std::string& text) {
 class TrackDialogTest : public QObject {
     Q_OBJECT
 
-    ScriptedInput input_;
-    FakePrompter prompter_;
-    RecordingHelp help_;
+    test::ScriptedInput input_;
+    test::FakePrompter prompter_;
+    test::RecordingHelp help_;
 
     QListWidget* list(QWidget* dialog, const char* name) {
-        return child<QListWidget>(dialog, name);
+        return test::child<QListWidget>(dialog, name);
     }
-    void click(QWidget* dialog, const char* name) { child<QAbstractButton>(dialog, name)->click(); }
+    void click(QWidget* dialog, const char* name) {
+        test::child<QAbstractButton>(dialog, name)->click();
+    }
     void addSource(QWidget* dialog, const QString& name) {
         QListWidget* sources = list(dialog, "lstSource");
         sources->setCurrentItem(sources->findItems(name, Qt::MatchExactly).value(0));
@@ -49,24 +51,24 @@ class TrackDialogTest : public QObject {
         frmTrack dialog(1, sequence, input_, prompter_, help_);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QString("Track 1 Output Sequence"));
-        QCOMPARE(rowTexts(list(&dialog, "lstSource")),
+        QCOMPARE(test::rowTexts(list(&dialog, "lstSource")),
                  (QStringList{"Account Number", "Last Name", "First Name", "Expiration Year",
                               "Expiration Month", "Discretionary Data", "All Information",
                               "Delimiter/Text"}));
-        QCOMPARE(rowTexts(list(&dialog, "lstOutput")),
+        QCOMPARE(test::rowTexts(list(&dialog, "lstOutput")),
                  (QStringList{"Account Number", "\"^\"", "Last Name", "None"}));
-        QCOMPARE(child<QLabel>(&dialog, "lblSource")->text(), QString("Sources Available:"));
-        QCOMPARE(child<QLabel>(&dialog, "lblOutput")->text(), QString("Actual Output:"));
-        QCOMPARE(child<QAbstractButton>(&dialog, "cmdUp")->toolTip(), QString("move up"));
-        QCOMPARE(child<QAbstractButton>(&dialog, "cmdDown")->toolTip(), QString("move down"));
-        QCOMPARE(child<QAbstractButton>(&dialog, "cmdDefault")->text(), QString("Default"));
-        QCOMPARE(child<QAbstractButton>(&dialog, "cmdCancel")->text(), QString("Cancel"));
-        QCOMPARE(child<QAbstractButton>(&dialog, "cmdHelp")->text(), QString("Help"));
+        QCOMPARE(test::child<QLabel>(&dialog, "lblSource")->text(), QString("Sources Available:"));
+        QCOMPARE(test::child<QLabel>(&dialog, "lblOutput")->text(), QString("Actual Output:"));
+        QCOMPARE(test::child<QAbstractButton>(&dialog, "cmdUp")->toolTip(), QString("move up"));
+        QCOMPARE(test::child<QAbstractButton>(&dialog, "cmdDown")->toolTip(), QString("move down"));
+        QCOMPARE(test::child<QAbstractButton>(&dialog, "cmdDefault")->text(), QString("Default"));
+        QCOMPARE(test::child<QAbstractButton>(&dialog, "cmdCancel")->text(), QString("Cancel"));
+        QCOMPARE(test::child<QAbstractButton>(&dialog, "cmdHelp")->text(), QString("Help"));
 
         TrackOutputSequence second;
         frmTrack track2(2, second, input_, prompter_, help_);
         QCOMPARE(track2.windowTitle(), QString("Track 2 Output Sequence"));
-        QCOMPARE(rowTexts(list(&track2, "lstSource")),
+        QCOMPARE(test::rowTexts(list(&track2, "lstSource")),
                  (QStringList{"Account Number", "Expiration Year", "Expiration Month",
                               "Discretionary Data", "All Information", "Delimiter/Text"}));
     }
@@ -78,7 +80,7 @@ class TrackDialogTest : public QObject {
         addSource(&dialog, "Account Number");
         input_.accept("=");
         addSource(&dialog, "Delimiter/Text");
-        const InputBlock& block = input_.opened.at(0);
+        const settings::InputBlock& block = input_.opened.at(0);
         QCOMPARE(QString::fromStdString(block.InputLabel), QString("Delimiter/Text"));
         QVERIFY(block.InputText.empty());
         QCOMPARE(int(block.InputCaret), 0);
@@ -86,7 +88,7 @@ class TrackDialogTest : public QObject {
         input_.cancel();
         addSource(&dialog, "Delimiter/Text");  // cancelled: nothing added
         addSource(&dialog, "Expiration Year");
-        QCOMPARE(rowTexts(list(&dialog, "lstOutput")),
+        QCOMPARE(test::rowTexts(list(&dialog, "lstOutput")),
                  (QStringList{"Account Number", "\"=\"", "Expiration Year"}));
         QCOMPARE(sequence, (TrackOutputSequence{field(0x31), literal("="), field(0x32)}));
         click(&dialog, "cmdOK");
@@ -135,7 +137,7 @@ class TrackDialogTest : public QObject {
             QCOMPARE(prompter_.messages.size(), std::size_t{1});
             QCOMPARE(QString::fromStdString(prompter_.messages[0].text), message);
             QCOMPARE(QString::fromStdString(prompter_.messages[0].caption), QString("Error"));
-            QVERIFY(prompter_.messages[0].icon == MessageIcon::Warning);
+            QVERIFY(prompter_.messages[0].icon == common::MessageIcon::Warning);
             QVERIFY(dialog.isVisible());
             QVERIFY(!dialog.result());
         }
@@ -162,21 +164,21 @@ class TrackDialogTest : public QObject {
         output->setCurrentRow(0);
         click(&dialog, "cmdUp");  // first row: nothing
         click(&dialog, "cmdDown");
-        QCOMPARE(rowTexts(output), (QStringList{"\"^\"", "Account Number", "Last Name"}));
+        QCOMPARE(test::rowTexts(output), (QStringList{"\"^\"", "Account Number", "Last Name"}));
         QCOMPARE(output->currentRow(), 1);
         QCOMPARE(sequence, (TrackOutputSequence{literal("^"), field(0x31), field(0x32)}));
 
         input_.accept("<t>1");
-        doubleClickRow(output, 0);
+        test::doubleClickRow(output, 0);
         QCOMPARE(QString::fromStdString(input_.opened.at(0).InputText), QString("^"));
         QCOMPARE(int(input_.opened.at(0).InputCaret), 1);
         QCOMPARE(output->item(0)->text(), QString("\"<t>1\""));
-        doubleClickRow(output, 1);  // a field row opens nothing
+        test::doubleClickRow(output, 1);  // a field row opens nothing
         QCOMPARE(input_.opened.size(), std::size_t{1});
 
         output->setCurrentRow(1);
         click(&dialog, "cmdDel");
-        QCOMPARE(rowTexts(output), (QStringList{"\"<t>1\"", "Last Name"}));
+        QCOMPARE(test::rowTexts(output), (QStringList{"\"<t>1\"", "Last Name"}));
         QVERIFY(prompter_.messages.empty());  // no confirmation
         QCOMPARE(sequence, (TrackOutputSequence{literal("<t>1"), field(0x32)}));
 
@@ -208,6 +210,6 @@ int runTrackDialogTest(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace magtune::test
+}  // namespace magtune::dataedit
 
 #include "TrackDialogTest.moc"

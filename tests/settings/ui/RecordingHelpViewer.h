@@ -7,7 +7,7 @@
 
 namespace magtune::test {
 
-class RecordingHelpViewer : public HelpViewer {
+class RecordingHelpViewer : public common::HelpViewer {
   public:
     std::vector<std::string> topics;
 

@@ -27,18 +27,18 @@ using magtune::test::Child;
 using magtune::test::Click;
 using magtune::test::ShowActive;
 
-SettingStore StoreEditing(const char* group, const char* item) {
-    SettingStore store;
+settings::SettingStore StoreEditing(const char* group, const char* item) {
+    settings::SettingStore store;
     store.EditGroup = group;
     store.EditItem = item;
     return store;
 }
 
-class ScriptedRunner : public StringInputRunner {
+class ScriptedRunner : public settings::StringInputRunner {
   public:
     bool answer = false;
-    InputBlock seen;
-    bool run(InputBlock& block) override {
+    settings::InputBlock seen;
+    bool run(settings::InputBlock& block) override {
         seen = block;
         block.InputAccepted = answer;
         return answer;
@@ -73,9 +73,9 @@ class SettingsDialogsTest : public QObject {
 };
 
 void SettingsDialogsTest::editShowsTheRowAndItsCurrentValue() {
-    SettingStore store = StoreEditing("Beeps and Delays", "Beep Tone");
+    settings::SettingStore store = StoreEditing("Beeps and Delays", "Beep Tone");
     FakePrompter prompter;
-    frmEdit dialog(store, prompter);
+    settings::frmEdit dialog(store, prompter);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit Setting"));
     QCOMPARE(Child<QLabel>(dialog, "Label1")->text(), QStringLiteral("Name:"));
     QCOMPARE(Child<QLabel>(dialog, "lblName")->text(), QStringLiteral("Beep Tone"));
@@ -94,10 +94,10 @@ void SettingsDialogsTest::editShowsTheRowAndItsCurrentValue() {
 }
 
 void SettingsDialogsTest::editOfAValueBeyondTheListBeepsUntilOneIsChosen() {
-    SettingStore store = StoreEditing("Magnetic Reader", "Track Selection");
+    settings::SettingStore store = StoreEditing("Magnetic Reader", "Track Selection");
     store.settings.TrackSelection.current = 7;
     FakePrompter prompter;
-    frmEdit dialog(store, prompter);
+    settings::frmEdit dialog(store, prompter);
     ShowActive(dialog);
     auto* cboData = Child<QComboBox>(dialog, "cboData");
     QCOMPARE(cboData->currentIndex(), -1);
@@ -143,23 +143,25 @@ void SettingsDialogsTest::editStoresOnlyAChangedChoice() {
     QFETCH(QString, choice);
     QFETCH(int, stored);
     QFETCH(bool, modified);
-    SettingStore store = StoreEditing(qPrintable(group), qPrintable(item));
+    settings::SettingStore store = StoreEditing(qPrintable(group), qPrintable(item));
     FakePrompter prompter;
-    frmEdit dialog(store, prompter);
+    settings::frmEdit dialog(store, prompter);
     ShowActive(dialog);
     auto* cboData = Child<QComboBox>(dialog, "cboData");
     cboData->setCurrentIndex(cboData->findText(choice));
     Click(dialog, "cmdOK");
     QVERIFY(dialog.accepted());
     QCOMPARE(store.Modified, modified);
-    QCOMPARE(CurrentChoice(*FindRow(store.EditGroup, store.EditItem), store.settings), stored);
+    QCOMPARE(settings::CurrentChoice(*settings::FindRow(store.EditGroup, store.EditItem),
+                                     store.settings),
+             stored);
 }
 
 void SettingsDialogsTest::editDefaultThenCancelChangesNothing() {
-    SettingStore store = StoreEditing("RS232", "Baud Rate");
+    settings::SettingStore store = StoreEditing("RS232", "Baud Rate");
     store.settings.BaudRate.current = 2;
     FakePrompter prompter;
-    frmEdit dialog(store, prompter);
+    settings::frmEdit dialog(store, prompter);
     ShowActive(dialog);
     Click(dialog, "cmdDefault");
     QCOMPARE(Child<QComboBox>(dialog, "cboData")->currentText(), QStringLiteral("9600"));
@@ -169,7 +171,7 @@ void SettingsDialogsTest::editDefaultThenCancelChangesNothing() {
     QCOMPARE(store.settings.BaudRate.current, 2);
     QVERIFY(!store.Modified);
 
-    frmEdit closed(store, prompter);
+    settings::frmEdit closed(store, prompter);
     ShowActive(closed);
     Child<QComboBox>(closed, "cboData")->setCurrentIndex(0);
     closed.close();
@@ -178,9 +180,9 @@ void SettingsDialogsTest::editDefaultThenCancelChangesNothing() {
 }
 
 void SettingsDialogsTest::editIgnoresTypedCharacters() {
-    SettingStore store = StoreEditing("Keyboard Wedge", "Language");
+    settings::SettingStore store = StoreEditing("Keyboard Wedge", "Language");
     FakePrompter prompter;
-    frmEdit dialog(store, prompter);
+    settings::frmEdit dialog(store, prompter);
     ShowActive(dialog);
     auto* cboData = Child<QComboBox>(dialog, "cboData");
     cboData->setFocus();
@@ -191,12 +193,12 @@ void SettingsDialogsTest::editIgnoresTypedCharacters() {
 }
 
 void SettingsDialogsTest::inputShowsItsLabelAndNotation() {
-    SettingStore store = StoreEditing("RS232", "Receive Terminator");
-    InputBlock block;
+    settings::SettingStore store = StoreEditing("RS232", "Receive Terminator");
+    settings::InputBlock block;
     block.InputLabel = "Receive Terminator";
     FakePrompter prompter;
     RecordingHelpViewer help;
-    frmInput dialog(store, block, prompter, help);
+    settings::frmInput dialog(store, block, prompter, help);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Define Receive Terminator"));
     QCOMPARE(Child<QLabel>(dialog, "lblInput")->text(), QStringLiteral("Enter Content:"));
     QCOMPARE(Child<QLabel>(dialog, "lblNotation")->text(), QStringLiteral("Predefined Notations:"));
@@ -245,12 +247,12 @@ void SettingsDialogsTest::inputAppliesTheOpeningKey() {
     QFETCH(int, key);
     QFETCH(QString, shown);
     QFETCH(int, shownCaret);
-    SettingStore store = StoreEditing("Data Editing", "Formula1");
-    InputBlock block{text.toStdString(), "Match String", static_cast<std::int16_t>(caret),
-                     static_cast<std::int16_t>(key), true};
+    settings::SettingStore store = StoreEditing("Data Editing", "Formula1");
+    settings::InputBlock block{text.toStdString(), "Match String", static_cast<std::int16_t>(caret),
+                               static_cast<std::int16_t>(key), true};
     FakePrompter prompter;
     RecordingHelpViewer help;
-    frmInput dialog(store, block, prompter, help);
+    settings::frmInput dialog(store, block, prompter, help);
     ShowActive(dialog);
     auto* txtInput = Child<QLineEdit>(dialog, "txtInput");
     QCOMPARE(txtInput->text(), shown);
@@ -326,11 +328,11 @@ void SettingsDialogsTest::inputOkFollowsTheRuleOfTheValue() {
     QFETCH(QString, text);
     QFETCH(bool, accepted);
     QFETCH(QString, message);
-    SettingStore store = StoreEditing(qPrintable(group), qPrintable(item));
-    InputBlock block{"", label.toStdString(), 0, 0, false};
+    settings::SettingStore store = StoreEditing(qPrintable(group), qPrintable(item));
+    settings::InputBlock block{"", label.toStdString(), 0, 0, false};
     FakePrompter prompter;
     RecordingHelpViewer help;
-    frmInput dialog(store, block, prompter, help);
+    settings::frmInput dialog(store, block, prompter, help);
     ShowActive(dialog);
     auto* txtInput = Child<QLineEdit>(dialog, "txtInput");
     txtInput->setText(text);
@@ -363,43 +365,43 @@ void SettingsDialogsTest::inputKeepsAnotherSpellingOfTheStoredByteUnmodified() {
         {"<0D>", 0x0D, false},
         {"", 0xFF, true},
     };
-    SettingStore store = StoreEditing("RS232", "Receive Terminator");
-    const CatalogueRow* row = FindRow("RS232", "Receive Terminator");
+    settings::SettingStore store = StoreEditing("RS232", "Receive Terminator");
+    const settings::CatalogueRow* row = settings::FindRow("RS232", "Receive Terminator");
     for (const Case& c : cases) {
         store.Modified = false;
-        InputBlock block;
+        settings::InputBlock block;
         FakePrompter prompter;
         RecordingHelpViewer help;
-        QtStringInput runner(store, prompter, help);
+        settings::QtStringInput runner(store, prompter, help);
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             Child<QLineEdit>(*dialog, "txtInput")->setText(QString::fromUtf8(c.text));
             Click(*dialog, "cmdOK");
         });
-        QVERIFY(ShowStringInput(runner, block, store.settings.ReceiveTerminator.currentText, "",
-                                store.EditItem));
+        QVERIFY(settings::ShowStringInput(
+            runner, block, store.settings.ReceiveTerminator.currentText, "", store.EditItem));
         QCOMPARE(store.settings.ReceiveTerminator.currentText, std::string(c.text));
         QCOMPARE(store.settings.ReceiveTerminator.byte, c.byte);
         QCOMPARE(store.Modified, c.modified);
     }
-    QCOMPARE(ValueText(*row, store.settings), std::string("None"));
+    QCOMPARE(settings::ValueText(*row, store.settings), std::string("None"));
 }
 
 void SettingsDialogsTest::inputReturnsTheCaretInCharacters() {
-    SettingStore store = StoreEditing("Data Editing", "Formula1");
-    InputBlock block{"xy", "Match String", 1, 'A', false};
+    settings::SettingStore store = StoreEditing("Data Editing", "Formula1");
+    settings::InputBlock block{"xy", "Match String", 1, 'A', false};
     FakePrompter prompter;
     RecordingHelpViewer help;
-    frmInput dialog(store, block, prompter, help);
+    settings::frmInput dialog(store, block, prompter, help);
     ShowActive(dialog);
     Click(dialog, "cmdOK");
     QVERIFY(block.InputAccepted);
     QCOMPARE(block.InputText, std::string("xAy"));
     QCOMPARE(block.InputCaret, std::int16_t{2});
 
-    InputBlock wide{"äöü", "Match String", 3, 0, false};
-    frmInput again(store, wide, prompter, help);
+    settings::InputBlock wide{"äöü", "Match String", 3, 0, false};
+    settings::frmInput again(store, wide, prompter, help);
     ShowActive(again);
     Click(again, "cmdOK");
     QVERIFY(wide.InputAccepted);
@@ -421,11 +423,11 @@ void SettingsDialogsTest::inputDefaultButton() {
         {"Data Editing", "New Modifier", false, "<t>"},
     };
     for (const Case& c : cases) {
-        SettingStore store = StoreEditing(c.group, "Track 1 Output Sequence");
-        InputBlock block{"<t>", c.label, 3, 0, false};
+        settings::SettingStore store = StoreEditing(c.group, "Track 1 Output Sequence");
+        settings::InputBlock block{"<t>", c.label, 3, 0, false};
         FakePrompter prompter;
         RecordingHelpViewer help;
-        frmInput dialog(store, block, prompter, help);
+        settings::frmInput dialog(store, block, prompter, help);
         ShowActive(dialog);
         auto* cmdDefault = Child<QPushButton>(dialog, "cmdDefault");
         QCOMPARE(cmdDefault->isEnabled(), c.enabled);
@@ -436,11 +438,11 @@ void SettingsDialogsTest::inputDefaultButton() {
 }
 
 void SettingsDialogsTest::inputCancelLeavesTheBlockRefused() {
-    SettingStore store = StoreEditing("RS232", "Receive Terminator");
-    InputBlock block{"<r>", "Receive Terminator", 3, 0, true};
+    settings::SettingStore store = StoreEditing("RS232", "Receive Terminator");
+    settings::InputBlock block{"<r>", "Receive Terminator", 3, 0, true};
     FakePrompter prompter;
     RecordingHelpViewer help;
-    frmInput dialog(store, block, prompter, help);
+    settings::frmInput dialog(store, block, prompter, help);
     ShowActive(dialog);
     Child<QLineEdit>(dialog, "txtInput")->setText(QStringLiteral("<n>"));
     Click(dialog, "cmdCancel");
@@ -448,18 +450,18 @@ void SettingsDialogsTest::inputCancelLeavesTheBlockRefused() {
     QCOMPARE(block.InputText, std::string("<r>"));
     QCOMPARE(store.settings.ReceiveTerminator.byte, std::uint8_t{0xFF});
 
-    frmInput closed(store, block, prompter, help);
+    settings::frmInput closed(store, block, prompter, help);
     ShowActive(closed);
     closed.close();
     QVERIFY(!block.InputAccepted);
 }
 
 void SettingsDialogsTest::inputOpensItsHelpTopics() {
-    SettingStore store = StoreEditing("RS232", "Receive Terminator");
-    InputBlock block{"", "Receive Terminator", 0, 0, false};
+    settings::SettingStore store = StoreEditing("RS232", "Receive Terminator");
+    settings::InputBlock block{"", "Receive Terminator", 0, 0, false};
     FakePrompter prompter;
     RecordingHelpViewer help;
-    frmInput dialog(store, block, prompter, help);
+    settings::frmInput dialog(store, block, prompter, help);
     ShowActive(dialog);
     Click(dialog, "lblASCII");
     Click(dialog, "lblFunction");
@@ -471,26 +473,27 @@ void SettingsDialogsTest::inputOpensItsHelpTopics() {
 
 void SettingsDialogsTest::showStringInputFillsTheBlock() {
     ScriptedRunner runner;
-    InputBlock block{"old", "old label", 9, 65, true};
+    settings::InputBlock block{"old", "old label", 9, 65, true};
     runner.answer = false;
-    QVERIFY(!ShowStringInput(runner, block, "<r>äb", "", "Receive Terminator"));
+    QVERIFY(!settings::ShowStringInput(runner, block, "<r>äb", "", "Receive Terminator"));
     QCOMPARE(runner.seen.InputText, std::string("<r>äb"));
     QCOMPARE(runner.seen.InputLabel, std::string("Receive Terminator"));
     QCOMPARE(runner.seen.InputCaret, std::int16_t{5});
     QCOMPARE(runner.seen.InputKey, std::int16_t{0});
 
     runner.answer = true;
-    QVERIFY(ShowStringInput(runner, block, "", "Delimiter/Text", "Track 2 Output Sequence"));
+    QVERIFY(
+        settings::ShowStringInput(runner, block, "", "Delimiter/Text", "Track 2 Output Sequence"));
     QCOMPARE(runner.seen.InputLabel, std::string("Delimiter/Text"));
     QCOMPARE(runner.seen.InputCaret, std::int16_t{0});
 }
 
 void SettingsDialogsTest::qtStringInputRunsTheDialogModally() {
-    SettingStore store = StoreEditing("Magnetic Reader", "Track 2 Output Sequence");
+    settings::SettingStore store = StoreEditing("Magnetic Reader", "Track 2 Output Sequence");
     FakePrompter prompter;
     RecordingHelpViewer help;
-    QtStringInput runner(store, prompter, help);
-    InputBlock block;
+    settings::QtStringInput runner(store, prompter, help);
+    settings::InputBlock block;
     QString caption;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -498,7 +501,7 @@ void SettingsDialogsTest::qtStringInputRunsTheDialogModally() {
         caption = dialog->windowTitle();
         Click(*dialog, "cmdCancel");
     });
-    QVERIFY(!ShowStringInput(runner, block, "<t>", "Delimiter/Text"));
+    QVERIFY(!settings::ShowStringInput(runner, block, "<t>", "Delimiter/Text"));
     QCOMPARE(caption, QStringLiteral("Define Delimiter/Text"));
     QVERIFY(!block.InputAccepted);
 }

@@ -35,7 +35,7 @@
 #include "support/FakePrompter.h"
 #include "support/JsonReader.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -67,16 +67,16 @@ struct Bench {
     std::vector<std::unique_ptr<test::ChildProcess>> readers;
     test::FakePrompter prompter;
     test::FakeFileDialog fileDialog;
-    SettingStore setting;
-    CommOptions options;
+    settings::SettingStore setting;
+    comm::CommOptions options;
     std::unique_ptr<frmProvision> window;
 
-    Bench() : Bench([](Bench& b) { return SerialProvisionMachine(b.options, b.ports); }) {}
-    explicit Bench(const std::function<ProvisionSession::Machine(Bench&)>& machine) {
+    Bench() : Bench([](Bench& b) { return app::SerialProvisionMachine(b.options, b.ports); }) {}
+    explicit Bench(const std::function<app::ProvisionSession::Machine(Bench&)>& machine) {
         fs::create_directory(ports);
         setting.settings.ResetToDefaults();
         window = std::make_unique<frmProvision>(setting, "/work/site-a.cfg", true, machine(*this),
-                                                prompter, fileDialog, RealFileSystem());
+                                                prompter, fileDialog, platform::RealFileSystem());
         window->show();
     }
 
@@ -106,7 +106,7 @@ struct Bench {
     // The window has shown the end: its refresh saw the run finished (after
     // a stop, Stop is off long before that).
     bool finished() {
-        return window->session().phase() == ProvisionSession::Phase::Finished &&
+        return window->session().phase() == app::ProvisionSession::Phase::Finished &&
                !child<QTimer>("tmrRefresh")->isActive();
     }
 
@@ -180,11 +180,11 @@ void ProvisionWindowTest::fourReadersOneHoldingAnotherSetting() {
     b.click("cmdSave");
     b.click("cmdSave");
     QCOMPARE(b.fileDialog.requests.size(), std::size_t{3});
-    QCOMPARE(b.fileDialog.requests[0].kind, FileDialogRequest::Kind::Save);
+    QCOMPARE(b.fileDialog.requests[0].kind, settings::FileDialogRequest::Kind::Save);
     QVERIFY(b.fileDialog.requests[0].promptBeforeOverwrite);
     const auto results = b.window->session().results();
-    QCOMPARE(ReadText(json), ProvisionJson("/work/site-a.cfg", results));
-    QCOMPARE(ReadText(csv), ProvisionCsv(results));
+    QCOMPARE(ReadText(json), app::ProvisionJson("/work/site-a.cfg", results));
+    QCOMPARE(ReadText(csv), app::ProvisionCsv(results));
     const auto report = test::JsonReader::Parse(ReadText(json));
     QVERIFY(report);
     QCOMPARE((*report)["setting"].text, std::string("/work/site-a.cfg"));
@@ -235,7 +235,7 @@ void ProvisionWindowTest::badChoicesStartNothing() {
         QCOMPARE(b.prompter.texts(), std::vector<std::string>{c.message});
         QCOMPARE(b.prompter.messages[0].caption, std::string("Error"));
         QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(c.focus));
-        QCOMPARE(b.window->session().phase(), ProvisionSession::Phase::Idle);
+        QCOMPARE(b.window->session().phase(), app::ProvisionSession::Phase::Idle);
         QVERIFY(b.child<QPushButton>("cmdStart")->isEnabled());
     }
 }
@@ -318,15 +318,15 @@ void ProvisionWindowTest::settingsMenuOpensTheWindowForTheOpenSetting() {
     test::FakePrompter prompter;
     test::RecordingHelpViewer help;
     test::FakeFileDialog fileDialog;
-    FilePreferencesStore preferences(folder / "registry.reg");
+    platform::FilePreferencesStore preferences(folder / "registry.reg");
     AppState state(folder.path, folder.path);
-    frmMain window(state, {prompter, help, fileDialog, preferences, RealFileSystem()});
+    frmMain window(state, {prompter, help, fileDialog, preferences, platform::RealFileSystem()});
     QVERIFY(window.load());
     auto* provision = window.findChild<QAction*>(QStringLiteral("mnuSettingProvision"));
     QVERIFY(provision != nullptr);
     // Without readers to reach the command is not offered.
     QVERIFY(!provision->isVisible());
-    window.setProvisionMachine(SerialProvisionMachine(state.options, folder / "ports"));
+    window.setProvisionMachine(app::SerialProvisionMachine(state.options, folder / "ports"));
     QVERIFY(provision->isVisible());
     QCOMPARE(provision->text(), QStringLiteral("&Provision..."));
     // Like Download, it needs an open setting.
@@ -390,7 +390,7 @@ void ProvisionWindowTest::usbReadersOfTheSimulatedBusInTurn() {
                                "Tarvik MiniMag", "--usb-device", "Tarvik Desk", "--nak-first",
                                "1"});
     QCOMPARE(reader.firstLine(), bus);
-    const RuntimeConfig config = ReadRuntimeConfig();
+    const app::RuntimeConfig config = app::ReadRuntimeConfig();
     int released = 0;
     Bench b([&](Bench& bench) {
         bench.options.UsbDelay = 1;
@@ -428,9 +428,11 @@ void ProvisionWindowTest::keysTypedDuringAUsbRunGoToTheReader() {
     std::condition_variable cv;
     std::string typed;
     auto machine = [&](Bench&) {
-        ProvisionSession::Machine m;
+        app::ProvisionSession::Machine m;
         // The USB reader never appears: the list is counted but never ends.
-        m.readers = [](const ProvisionTarget&, Prompter&, TransferView&) { return nullptr; };
+        m.readers = [](const app::ProvisionTarget&, common::Prompter&, comm::TransferView&) {
+            return nullptr;
+        };
         m.usbReaderCount = [&](std::string&) {
             std::unique_lock lock(mutex);
             cv.wait_for(lock, std::chrono::seconds(20), [&] { return typed.size() >= 2; });
@@ -467,6 +469,6 @@ int RunProvisionWindowTests(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell
 
 #include "ProvisionWindowTest.moc"

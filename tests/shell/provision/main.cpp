@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-namespace magtune {
+namespace magtune::shell {
 int RunProvisionWindowTests(int argc, char** argv);
-}  // namespace magtune
+}  // namespace magtune::shell
 
 int main(int argc, char** argv) {
     // Nothing a test runs may touch the user's own preferences or files.
@@ -12,5 +12,5 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
     QApplication app(argc, argv);
-    return magtune::RunProvisionWindowTests(argc, argv);
+    return magtune::shell::RunProvisionWindowTests(argc, argv);
 }

@@ -29,7 +29,7 @@
 #include "shell/select/ModalDriver.h"
 #include "support/ChildProcess.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -48,13 +48,13 @@ T* Child(QWidget* parent, const char* name) {
 }  // namespace
 
 struct SelectionDialogsTest::Fixture {
-    SettingStore store;
-    SerialSession session;
-    CommOptions options;
+    settings::SettingStore store;
+    comm::SerialSession session;
+    comm::CommOptions options;
     test::MemoryFileSystem files;
-    TransferLog log{files, "/tmp/USBLog.txt"};
+    comm::TransferLog log{files, "/tmp/USBLog.txt"};
     test::FakePrompter prompter;
-    SerialLink link{session, options, log, prompter};
+    comm::SerialLink link{session, options, log, prompter};
     test::FakeComPorts ports;
     test::FakeSerialPort com1;
     test::FakeSerialPort com3;
@@ -63,7 +63,7 @@ struct SelectionDialogsTest::Fixture {
 
     Fixture() {
         ports.available = {{0, &com1}, {2, &com3}};
-        com3.systemState.DCBlength = PortSettings::kByteSize;
+        com3.systemState.DCBlength = platform::PortSettings::kByteSize;
         com3.systemState.BaudRate = 19200;
         std::filesystem::create_symlink("/dev/ttyUSB7", folder / "COM3");
     }
@@ -74,7 +74,7 @@ struct SelectionDialogsTest::Fixture {
     }
 
     void rememberRs232(int index) {
-        store.CurrentInterface = InterfaceCode::Rs232;
+        store.CurrentInterface = settings::InterfaceCode::Rs232;
         session.CurrentComIndex = static_cast<std::uint16_t>(index);
     }
 };
@@ -155,7 +155,7 @@ void SelectionDialogsTest::portHeldElsewhereIsReportedAtOk() {
     QTest::mouseClick(Child<QPushButton>(&dialog, "cmdOK"), Qt::LeftButton);
     QCOMPARE(f->prompter.texts(), std::vector<std::string>{test::FakeComPorts::refusal(1)});
     QCOMPARE(f->prompter.messages[0].caption, std::string("Error"));
-    QCOMPARE(f->prompter.messages[0].icon, MessageIcon::Warning);
+    QCOMPARE(f->prompter.messages[0].icon, common::MessageIcon::Warning);
     QVERIFY(dialog.isVisible());
     QVERIFY(!dialog.downloadChosen());
     QCOMPARE(dialog.focusWidget(), Child<QComboBox>(&dialog, "cboCom"));
@@ -168,7 +168,7 @@ void SelectionDialogsTest::portHeldElsewhereIsReportedAtOk() {
     QVERIFY(!dialog.isVisible());
     QCOMPARE(f->session.CurrentComIndex, std::uint16_t{0});
     QVERIFY(f->session.isPortOpen());
-    QCOMPARE(f->store.CurrentInterface, InterfaceCode::Rs232);
+    QCOMPARE(f->store.CurrentInterface, settings::InterfaceCode::Rs232);
 }
 
 // The system's ports: the warning names the device, the reason and the way
@@ -205,8 +205,9 @@ void SelectionDialogsTest::refusedPortsSayWhyAtOk() {
         dialog.show();
         QTest::mouseClick(Child<QPushButton>(&dialog, "cmdOK"), Qt::LeftButton);
         QVERIFY(dialog.isVisible());
-        QCOMPARE(f->prompter.texts(), std::vector<std::string>{PortNotAvailableText(
-                                          ComPortPlace(c.index, f->folder.path), c.code)});
+        QCOMPARE(f->prompter.texts(),
+                 std::vector<std::string>{platform::PortNotAvailableText(
+                     platform::ComPortPlace(c.index, f->folder.path), c.code)});
         const std::string& told = f->prompter.messages[0].text;
         QVERIFY2(told.starts_with("COM" + std::to_string(c.index + 1) + " is not available.\n"),
                  told.c_str());
@@ -229,10 +230,10 @@ void SelectionDialogsTest::switchingToUsbClosesThePortAtOk() {
     QVERIFY(dialog.testChosen());
     QVERIFY(f->com1.closed);
     QVERIFY(!f->session.isPortOpen());
-    QCOMPARE(f->store.CurrentInterface, InterfaceCode::Usb);
+    QCOMPARE(f->store.CurrentInterface, settings::InterfaceCode::Usb);
 
     // Back to RS232 in a new dialog shows the port controls again.
-    f->store.CurrentInterface = InterfaceCode::KeyboardWedge;
+    f->store.CurrentInterface = settings::InterfaceCode::KeyboardWedge;
     frmSelect again(f->context());
     again.show();
     QTest::mouseClick(Child<QRadioButton>(&again, "optRS232"), Qt::LeftButton);
@@ -241,7 +242,7 @@ void SelectionDialogsTest::switchingToUsbClosesThePortAtOk() {
 }
 
 void SelectionDialogsTest::productNameIsTypedInUpperCase() {
-    f->store.CurrentInterface = InterfaceCode::Usb;
+    f->store.CurrentInterface = settings::InterfaceCode::Usb;
     frmOpen dialog(f->context(), "");
     dialog.show();
     auto* name = Child<QLineEdit>(&dialog, "txtDevName");
@@ -255,7 +256,7 @@ void SelectionDialogsTest::productNameIsTypedInUpperCase() {
 }
 
 void SelectionDialogsTest::blankProductNameIsRefused() {
-    f->store.CurrentInterface = InterfaceCode::Usb;
+    f->store.CurrentInterface = settings::InterfaceCode::Usb;
     frmOpen dialog(f->context(), "");
     dialog.show();
     auto* name = Child<QLineEdit>(&dialog, "txtDevName");
@@ -269,7 +270,7 @@ void SelectionDialogsTest::blankProductNameIsRefused() {
 }
 
 void SelectionDialogsTest::uploadDialogStartsWithTheOpenDevice() {
-    for (std::int32_t interface : {InterfaceCode::Usb, InterfaceCode::Rs232}) {
+    for (std::int32_t interface : {settings::InterfaceCode::Usb, settings::InterfaceCode::Rs232}) {
         init();
         f->store.CurrentInterface = interface;
         frmOpen dialog(f->context(), "MSR 100");
@@ -313,9 +314,9 @@ void SelectionDialogsTest::simulatedReaderIsOfferedWhileItRuns() {
     auto plays = std::make_shared<std::atomic<std::int32_t>>(0);
     bool lastChoseSimulator = false;
     InterfaceDialogContext context = f->context();
-    context.findSimulator = [plays] { return SimulatedReader{plays->load(), "/run/sim"}; };
+    context.findSimulator = [plays] { return app::SimulatedReader{plays->load(), "/run/sim"}; };
     context.lastChoseSimulator = &lastChoseSimulator;
-    f->store.CurrentInterface = InterfaceCode::Usb;
+    f->store.CurrentInterface = settings::InterfaceCode::Usb;
     {
         frmSave dialog(context);
         dialog.show();
@@ -325,7 +326,7 @@ void SelectionDialogsTest::simulatedReaderIsOfferedWhileItRuns() {
         QVERIFY(!sim->isVisible());
         QVERIFY(Child<QRadioButton>(&dialog, "optUSB")->isChecked());
 
-        plays->store(InterfaceCode::KeyboardWedge);
+        plays->store(settings::InterfaceCode::KeyboardWedge);
         QTRY_VERIFY(sim->isVisible());
         QCOMPARE(sim->text(), QStringLiteral("By Simulated Reader"));
         QCOMPARE(label->text(), QStringLiteral("(magtune-reader-sim on the keyboard port)"));
@@ -336,13 +337,13 @@ void SelectionDialogsTest::simulatedReaderIsOfferedWhileItRuns() {
         QTRY_VERIFY(!sim->isVisible());
         QVERIFY(Child<QRadioButton>(&dialog, "optKeybrd")->isChecked());
 
-        plays->store(InterfaceCode::Usb);
+        plays->store(settings::InterfaceCode::Usb);
         QTRY_VERIFY(sim->isVisible());
         QCOMPARE(label->text(), QStringLiteral("(magtune-reader-sim on the USB bus)"));
         sim->setChecked(true);
         QTest::mouseClick(Child<QPushButton>(&dialog, "cmdOK"), Qt::LeftButton);
         QVERIFY(dialog.downloadChosen());
-        QCOMPARE(f->store.CurrentInterface, InterfaceCode::Usb);
+        QCOMPARE(f->store.CurrentInterface, settings::InterfaceCode::Usb);
         QVERIFY(lastChoseSimulator);
     }
     {
@@ -353,7 +354,7 @@ void SelectionDialogsTest::simulatedReaderIsOfferedWhileItRuns() {
         Child<QRadioButton>(&dialog, "optUSB")->setChecked(true);
         QTest::mouseClick(Child<QPushButton>(&dialog, "cmdOK"), Qt::LeftButton);
         QVERIFY(dialog.testChosen());
-        QCOMPARE(f->store.CurrentInterface, InterfaceCode::Usb);
+        QCOMPARE(f->store.CurrentInterface, settings::InterfaceCode::Usb);
         QVERIFY(!lastChoseSimulator);
     }
 }
@@ -368,17 +369,18 @@ void SelectionDialogsTest::aRunningSimulatorIsFound() {
         const char* label;
     };
     const Case cases[] = {
-        {"--usb", InterfaceCode::Usb, "(magtune-reader-sim on the USB bus)"},
-        {"--wedge", InterfaceCode::KeyboardWedge, "(magtune-reader-sim on the keyboard port)"},
+        {"--usb", settings::InterfaceCode::Usb, "(magtune-reader-sim on the USB bus)"},
+        {"--wedge", settings::InterfaceCode::KeyboardWedge,
+         "(magtune-reader-sim on the keyboard port)"},
     };
     for (const Case& c : cases) {
         init();
         const std::string socket = f->folder / "sim.sock";
-        RuntimeConfig config;
-        (c.interface == InterfaceCode::Usb ? config.usbSimulatorBus : config.wedgeSimulatorSocket) =
-            socket;
+        app::RuntimeConfig config;
+        (c.interface == settings::InterfaceCode::Usb ? config.usbSimulatorBus
+                                                     : config.wedgeSimulatorSocket) = socket;
         InterfaceDialogContext context = f->context();
-        context.findSimulator = [config] { return FindRunningSimulator(config); };
+        context.findSimulator = [config] { return app::FindRunningSimulator(config); };
         auto simulator = std::make_unique<test::ChildProcess>(
             std::vector<std::string>{MAGTUNE_READER_SIM_PATH, c.option, socket});
         QCOMPARE(simulator->firstLine(), socket);
@@ -396,9 +398,9 @@ void SelectionDialogsTest::aRunningSimulatorIsFound() {
         }
         simulator->sendSignal(SIGKILL);
         QTRY_VERIFY_WITH_TIMEOUT(!sim->isVisible(), 5000);
-        QVERIFY(
-            Child<QRadioButton>(&dialog, c.interface == InterfaceCode::Usb ? "optUSB" : "optKeybrd")
-                ->isChecked());
+        QVERIFY(Child<QRadioButton>(
+                    &dialog, c.interface == settings::InterfaceCode::Usb ? "optUSB" : "optKeybrd")
+                    ->isChecked());
         QVERIFY(std::filesystem::exists(socket));  // killed: the file stays
         dialog.reject();
     }
@@ -426,9 +428,9 @@ void SelectionDialogsTest::propertiesRefuses110Baud() {
     f->rememberRs232(2);
     frmSave dialog(f->context());
     dialog.show();
-    PortSettings slow = f->com3.systemState;
+    platform::PortSettings slow = f->com3.systemState;
     slow.BaudRate = 110;
-    PortSettings fixed = slow;
+    platform::PortSettings fixed = slow;
     fixed.BaudRate = 2400;
     f->portDialog.answers = {slow, fixed};
     QTest::mouseClick(Child<QPushButton>(&dialog, "cmdProperties"), Qt::LeftButton);
@@ -449,7 +451,8 @@ void SelectionDialogsTest::propertiesReportsAFailedRead() {
     dialog.show();
     QTest::mouseClick(Child<QPushButton>(&dialog, "cmdProperties"), Qt::LeftButton);
     QVERIFY(f->portDialog.shown.empty());
-    QCOMPARE(f->prompter.texts(), std::vector<std::string>{SystemErrorText("GetCommState", EIO)});
+    QCOMPARE(f->prompter.texts(),
+             std::vector<std::string>{platform::SystemErrorText("GetCommState", EIO)});
     QVERIFY(dialog.isVisible());
 }
 
@@ -492,14 +495,14 @@ void SelectionDialogsTest::propertiesShowsThePortDialog() {
 }
 
 void SelectionDialogsTest::portDialogEditsTheBlock() {
-    PortSettings block;
-    block.DCBlength = PortSettings::kByteSize;
+    platform::PortSettings block;
+    block.DCBlength = platform::PortSettings::kByteSize;
     block.BaudRate = 4800;
     block.ByteSize = 7;
-    block.StopBits = PortSettings::kTwoStopBits;
+    block.StopBits = platform::PortSettings::kTwoStopBits;
     block.XonChar = 0x11;
     block.XoffChar = 0x13;
-    SetParity(block, PortSettings::kEvenParity);
+    SetParity(block, platform::PortSettings::kEvenParity);
     SetFlowControl(block, FlowControl::Hardware);
     PortSettingsDialog dialog(QStringLiteral("COM3"), block);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("COM3 Properties"));
@@ -519,7 +522,7 @@ void SelectionDialogsTest::portDialogEditsTheBlock() {
     rate->setCurrentIndex(rate->findText(QStringLiteral("19200")));
     QTest::mouseClick(Child<QPushButton>(&dialog, "cmdOK"), Qt::LeftButton);
     QVERIFY(dialog.accepted());
-    const PortSettings chosen = dialog.settings();
+    const platform::PortSettings chosen = dialog.settings();
     QCOMPARE(chosen.BaudRate, 19200u);
     QCOMPARE(FlowControlOf(chosen), FlowControl::None);
     QCOMPARE(chosen.ByteSize, std::uint8_t{7});
@@ -528,7 +531,7 @@ void SelectionDialogsTest::portDialogEditsTheBlock() {
 }
 
 void SelectionDialogsTest::portDialogRestoresDefaultsAndCancels() {
-    PortSettings block;
+    platform::PortSettings block;
     block.BaudRate = 250000;  // not listed: still shown and kept
     block.ByteSize = 5;
     PortSettingsDialog dialog(QStringLiteral("COM1"), block);
@@ -536,13 +539,13 @@ void SelectionDialogsTest::portDialogRestoresDefaultsAndCancels() {
     QCOMPARE(dialog.settings().BaudRate, 250000u);
     dialog.show();
     QTest::mouseClick(Child<QPushButton>(&dialog, "cmdRestoreDefaults"), Qt::LeftButton);
-    const PortSettings defaults = dialog.settings();
+    const platform::PortSettings defaults = dialog.settings();
     QCOMPARE(defaults.BaudRate, 9600u);
     QCOMPARE(defaults.ByteSize, std::uint8_t{8});
-    QCOMPARE(defaults.Parity, PortSettings::kNoParity);
-    QCOMPARE(defaults.StopBits, PortSettings::kOneStopBit);
+    QCOMPARE(defaults.Parity, platform::PortSettings::kNoParity);
+    QCOMPARE(defaults.StopBits, platform::PortSettings::kOneStopBit);
     QTest::mouseClick(Child<QPushButton>(&dialog, "cmdCancel"), Qt::LeftButton);
     QVERIFY(!dialog.accepted());
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

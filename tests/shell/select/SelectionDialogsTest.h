@@ -6,7 +6,7 @@
 #include "shell/ShellFakes.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 // The interface selection dialogs and the port configuration dialog.
 class SelectionDialogsTest : public QObject {
@@ -43,4 +43,4 @@ class SelectionDialogsTest : public QObject {
     std::unique_ptr<Fixture> f;
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

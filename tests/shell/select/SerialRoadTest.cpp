@@ -26,7 +26,7 @@
 #include "support/ChildProcess.h"
 #include "support/FakePrompter.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -53,12 +53,12 @@ struct Desk {
     test::FakePrompter prompter;
     test::RecordingHelpViewer help;
     test::FakeFileDialog fileDialog;
-    RuntimeConfig config = ReadRuntimeConfig();
-    FilePreferencesStore preferences{config.preferencesFile};
+    app::RuntimeConfig config = app::ReadRuntimeConfig();
+    platform::FilePreferencesStore preferences{config.preferencesFile};
     AppState state{folder.path, folder.path};
-    frmMain window{state, {prompter, help, fileDialog, preferences, RealFileSystem()}};
-    DesktopTransfers transfers{state, window.openSetting(), prompter, RealFileSystem(), &window,
-                               config};
+    frmMain window{state, {prompter, help, fileDialog, preferences, platform::RealFileSystem()}};
+    DesktopTransfers transfers{
+        state, window.openSetting(), prompter, platform::RealFileSystem(), &window, config};
     bool missed = false;
 
     explicit Desk(std::vector<std::string> readerOptions) {
@@ -73,7 +73,7 @@ struct Desk {
 
     bool readerReady() { return !reader->firstLine().empty(); }
 
-    OpenSetting& open() { return window.openSetting(); }
+    settings::OpenSetting& open() { return window.openSetting(); }
 
     void trigger(const char* action) {
         window.findChild<QAction*>(QString::fromLatin1(action))->trigger();
@@ -82,20 +82,21 @@ struct Desk {
     // A setting file with two formulas and both track output sequences.
     bool openRichSetting() {
         trigger("mnuFileNew");
-        DeviceSettings& s = state.store.settings;
+        settings::DeviceSettings& s = state.store.settings;
         for (const char* text : kFormulas) {
-            auto read = ReadFormulaText(text);
-            if (!read.formula || !AddFormula(s.dataEditing, *read.formula, prompter).applied) {
+            auto read = dataedit::ReadFormulaText(text);
+            if (!read.formula ||
+                !dataedit::AddFormula(s.dataEditing, *read.formula, prompter).applied) {
                 return false;
             }
         }
-        const std::pair<TrackSequenceSetting*, const char*> tracks[] = {
+        const std::pair<settings::TrackSequenceSetting*, const char*> tracks[] = {
             {&s.Track1OutputSequence, R"(<Account>"^"<LastName>)"},
             {&s.Track2OutputSequence, R"(<Account>"="<ExpireYear>)"}};
         for (const auto& [track, text] : tracks) {
-            auto read = ReadTrackSequenceText(text, track->track);
-            auto bytes =
-                read.sequence ? EncodeTrackSequence(*read.sequence, track->track) : std::nullopt;
+            auto read = dataedit::ReadTrackSequenceText(text, track->track);
+            auto bytes = read.sequence ? dataedit::EncodeTrackSequence(*read.sequence, track->track)
+                                       : std::nullopt;
             if (!bytes) {
                 return false;
             }
@@ -154,7 +155,7 @@ void SerialRoadTest::downloadThenUploadGivesTheSameRows() {
     QVERIFY(desk.openRichSetting());
 
     desk.chooseCom1("frmSave");
-    desk.prompter.answers = {Answer::No};  // no quick test
+    desk.prompter.answers = {common::Answer::No};  // no quick test
     desk.trigger("mnuSettingDownload");
     QVERIFY(!desk.missed);
     QCOMPARE(desk.prompter.texts(),
@@ -183,11 +184,11 @@ void SerialRoadTest::downloadThenUploadGivesTheSameRows() {
     QVERIFY(desk.open().CurrentFile.empty());
     QCOMPARE(desk.window.windowTitle(), QStringLiteral("DESK READER - Magtune Reader"));
     QVERIFY(!desk.state.store.Modified);
-    const RecentEntry& recent = desk.open().recentList.entries[0];
+    const settings::RecentEntry& recent = desk.open().recentList.entries[0];
     QCOMPARE(recent.Name, std::string("DESK READER"));
-    QCOMPARE(recent.Interface, InterfaceCode::Rs232);
+    QCOMPARE(recent.Interface, settings::InterfaceCode::Rs232);
     QCOMPARE(recent.Com, 0);
-    QCOMPARE(PortSettings::fromBytes(recent.Dcb).BaudRate, 9600u);
+    QCOMPARE(platform::PortSettings::fromBytes(recent.Dcb).BaudRate, 9600u);
     QCOMPARE(desk.rows(), before);
 }
 
@@ -214,4 +215,4 @@ void SerialRoadTest::silentReaderLeavesTheOpenSettingAsItWas() {
     QVERIFY(!std::filesystem::exists(desk.folder / "reader.cfg"));
 }
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-namespace magtune {
+namespace magtune::shell {
 
 // The main window against magtune-reader-sim on a pseudo-terminal mapped to
 // COM1: Settings > Download and Settings > Upload through the real dialogs
@@ -15,4 +15,4 @@ class SerialRoadTest : public QObject {
     void silentReaderLeavesTheOpenSettingAsItWas();
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell

@@ -6,8 +6,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    magtune::SelectionDialogsTest dialogs;
-    magtune::SerialRoadTest road;
+    magtune::shell::SelectionDialogsTest dialogs;
+    magtune::shell::SerialRoadTest road;
     int failures = QTest::qExec(&dialogs, argc, argv);
     failures += QTest::qExec(&road, argc, argv);
     return failures == 0 ? 0 : 1;

@@ -3,25 +3,25 @@
 
 #include "ui/MainWindowHarness.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 
 class DataEditingTest : public QObject {
     Q_OBJECT
 
   private:
     std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<MainWindowHarness> h_;
+    std::unique_ptr<test::MainWindowHarness> h_;
 
-    static Formula Literal(const std::string& text) {
-        Formula f;
+    static dataedit::Formula Literal(const std::string& text) {
+        dataedit::Formula f;
         f.empty = false;
-        f.outputs.push_back({false, OutputKind::Literal, text, {}, {}});
+        f.outputs.push_back({false, dataedit::OutputKind::Literal, text, {}, {}});
         return f;
     }
     // Adds formulas through the toolbar, each output the next text.
     void addFormulas(const std::vector<std::string>& texts) {
         for (const auto& text : texts) {
-            h_->editors.onFormula = [text](Formula& f) { f = Literal(text); };
+            h_->editors.onFormula = [text](dataedit::Formula& f) { f = Literal(text); };
             h_->trigger(QStringLiteral("Add"));
         }
     }
@@ -39,7 +39,7 @@ class DataEditingTest : public QObject {
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
-        h_ = std::make_unique<MainWindowHarness>(dir_->path());
+        h_ = std::make_unique<test::MainWindowHarness>(dir_->path());
         QVERIFY(h_->start());
         h_->trigger(QStringLiteral("New"));
         h_->clickNode(QStringLiteral("Data Editing"));
@@ -101,11 +101,11 @@ class DataEditingTest : public QObject {
 
     void formulaThatDoesNotFitLeavesTheList() {
         addFormulas({std::string(150, 'x')});
-        const FormulaMemory memory = h_->state.store.settings.dataEditing.memory;
+        const dataedit::FormulaMemory memory = h_->state.store.settings.dataEditing.memory;
         addFormulas({"0123456789"});
         QCOMPARE(h_->list()->topLevelItemCount(), 1);
         QCOMPARE(h_->state.store.settings.dataEditing.memory, memory);
-        QCOMPARE(Texts(h_->prompter.texts()),
+        QCOMPARE(test::Texts(h_->prompter.texts()),
                  QStringList{"Memory space for data editing is full. Please reduce formulas or "
                              "shorten formula expressions."});
     }
@@ -113,28 +113,28 @@ class DataEditingTest : public QObject {
     void deleteAsksAndSelectsTheRowThatTookItsPlace() {
         addFormulas({"A", "B", "C"});
         selectRow(2);
-        h_->prompter.answers = {Answer::Yes};
+        h_->prompter.answers = {common::Answer::Yes};
         h_->trigger(QStringLiteral("Delete"));
         QCOMPARE(h_->prompter.messages.size(), 1u);
-        const Message& question = h_->prompter.messages[0];
+        const common::Message& question = h_->prompter.messages[0];
         QCOMPARE(question.text, std::string("Delete Formula3 ?"));
         QCOMPARE(question.caption, std::string("Magtune Reader"));
-        QVERIFY(question.buttons == MessageButtons::YesNo);
-        QVERIFY(question.defaultButton == Answer::No);
+        QVERIFY(question.buttons == common::MessageButtons::YesNo);
+        QVERIFY(question.defaultButton == common::Answer::No);
         QCOMPARE(labels(), (QStringList{"Formula1:A", "Formula2:B"}));
         QCOMPARE(h_->selectedRow(), 1);
 
-        h_->prompter.answers = {Answer::No};
+        h_->prompter.answers = {common::Answer::No};
         h_->trigger(QStringLiteral("mnuDataEditingDelete"));
         QCOMPARE(labels(), (QStringList{"Formula1:A", "Formula2:B"}));
 
         selectRow(0);
-        h_->prompter.answers = {Answer::Yes};
+        h_->prompter.answers = {common::Answer::Yes};
         h_->trigger(QStringLiteral("mnuDataEditingDelete"));
         QCOMPARE(labels(), QStringList{"Formula1:B"});
         QCOMPARE(h_->selectedRow(), 0);
 
-        h_->prompter.answers = {Answer::Yes};
+        h_->prompter.answers = {common::Answer::Yes};
         h_->trigger(QStringLiteral("Delete"));
         QCOMPARE(h_->rows(), QStringList{"(no formula defined)="});
         QCOMPARE(h_->selectedRow(), -1);
@@ -166,7 +166,7 @@ class DataEditingTest : public QObject {
 
     void editedFormulaIsReselected() {
         addFormulas({"A", "B"});
-        h_->editors.onFormula = [](Formula& f) { f = Literal("Z"); };
+        h_->editors.onFormula = [](dataedit::Formula& f) { f = Literal("Z"); };
         selectRow(1);
         QTest::keyClick(h_->list(), Qt::Key_Return);
         QCOMPARE(labels(), (QStringList{"Formula1:A", "Formula2:Z"}));
@@ -179,6 +179,6 @@ int RunDataEditingTests(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace magtune::test
+}  // namespace magtune::shell
 
 #include "DataEditingTest.moc"

@@ -12,14 +12,14 @@ namespace magtune::test {
 // The property list's editors, answered by the test: each call is recorded
 // as "editor|EditGroup|EditItem", then the matching hook (if any) changes
 // the value and the editor reports `accept`.
-class FakePropertyEditors : public PropertyEditors {
+class FakePropertyEditors : public shell::PropertyEditors {
   public:
-    explicit FakePropertyEditors(SettingStore& store) : store_(store) {}
+    explicit FakePropertyEditors(settings::SettingStore& store) : store_(store) {}
 
     std::vector<std::string> calls;
     bool accept = true;
-    std::function<void(SettingStore&)> onValue;
-    std::function<void(Formula&)> onFormula;
+    std::function<void(settings::SettingStore&)> onValue;
+    std::function<void(dataedit::Formula&)> onFormula;
 
     bool editValue() override {
         record("value");
@@ -32,11 +32,11 @@ class FakePropertyEditors : public PropertyEditors {
         record("string");
         return accept;
     }
-    bool editTrackSequence(int track, TrackOutputSequence&) override {
+    bool editTrackSequence(int track, dataedit::TrackOutputSequence&) override {
         record("track" + std::to_string(track));
         return accept;
     }
-    bool editFormula(Formula& formula) override {
+    bool editFormula(dataedit::Formula& formula) override {
         record("formula");
         if (accept && onFormula) {
             onFormula(formula);
@@ -49,7 +49,7 @@ class FakePropertyEditors : public PropertyEditors {
         calls.push_back(editor + "|" + store_.EditGroup + "|" + store_.EditItem);
     }
 
-    SettingStore& store_;
+    settings::SettingStore& store_;
 };
 
 }  // namespace magtune::test

@@ -9,7 +9,7 @@ namespace magtune::test {
 
 // Records which Settings command ran; downloads and uploads report what the
 // test set.
-class FakeTransferCommands : public TransferCommands {
+class FakeTransferCommands : public shell::TransferCommands {
   public:
     std::vector<std::string> calls;
     bool downloadResult = false;
@@ -22,7 +22,7 @@ class FakeTransferCommands : public TransferCommands {
         calls.push_back("downloadSetting");
         return downloadResult;
     }
-    bool uploadRecent(const RecentEntry& entry) override {
+    bool uploadRecent(const settings::RecentEntry& entry) override {
         calls.push_back("uploadRecent " + entry.Name);
         return uploadResult;
     }

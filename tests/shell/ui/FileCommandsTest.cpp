@@ -7,14 +7,14 @@
 #include "ui/FakeTransferCommands.h"
 #include "ui/MainWindowHarness.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 
 class FileCommandsTest : public QObject {
     Q_OBJECT
 
   private:
     std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<MainWindowHarness> h_;
+    std::unique_ptr<test::MainWindowHarness> h_;
 
     void writeFile(const std::string& path, int size) {
         QFile file(QString::fromStdString(path));
@@ -29,7 +29,7 @@ class FileCommandsTest : public QObject {
     }
     void makeChange() {
         h_->clickNode(QStringLiteral("Beeps and Delays"));
-        h_->editors.onValue = [](SettingStore& store) {
+        h_->editors.onValue = [](settings::SettingStore& store) {
             store.settings.BeepTone.current = 0;
             store.Modified = true;
         };
@@ -67,7 +67,7 @@ class FileCommandsTest : public QObject {
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
-        h_ = std::make_unique<MainWindowHarness>(dir_->path());
+        h_ = std::make_unique<test::MainWindowHarness>(dir_->path());
         QVERIFY(h_->start());
     }
     void cleanup() {
@@ -83,8 +83,8 @@ class FileCommandsTest : public QObject {
         h_->trigger(QStringLiteral("Save"));
 
         QCOMPARE(h_->dialog.requests.size(), 1u);
-        const FileDialogRequest& request = h_->dialog.requests[0];
-        QVERIFY(request.kind == FileDialogRequest::Kind::Save);
+        const settings::FileDialogRequest& request = h_->dialog.requests[0];
+        QVERIFY(request.kind == settings::FileDialogRequest::Kind::Save);
         QCOMPARE(QString::fromStdString(request.title), QStringLiteral("Save as"));
         QCOMPARE(QString::fromStdString(request.filter),
                  QStringLiteral("Setting File(*.cfg) | *.cfg"));
@@ -109,8 +109,8 @@ class FileCommandsTest : public QObject {
 
         h_->dialog.choices = {path};
         h_->trigger(QStringLiteral("Open"));
-        const FileDialogRequest& request = h_->dialog.requests.back();
-        QVERIFY(request.kind == FileDialogRequest::Kind::Open);
+        const settings::FileDialogRequest& request = h_->dialog.requests.back();
+        QVERIFY(request.kind == settings::FileDialogRequest::Kind::Open);
         QCOMPARE(QString::fromStdString(request.title), QStringLiteral("Open"));
         QCOMPARE(QString::fromStdString(request.filter),
                  QStringLiteral("Setting Files (*.cfg)|*.cfg"));
@@ -130,7 +130,7 @@ class FileCommandsTest : public QObject {
         h_->trigger(QStringLiteral("mnuFileOpen"));
         h_->dialog.choices = {h_->path("missing.cfg")};
         h_->trigger(QStringLiteral("mnuFileOpen"));
-        QCOMPARE(Texts(h_->prompter.texts()),
+        QCOMPARE(test::Texts(h_->prompter.texts()),
                  (QStringList{
                      "Incorrect file format.",
                      QString::fromStdString("Failed to open " + h_->path("missing.cfg") + ".")}));
@@ -157,7 +157,7 @@ class FileCommandsTest : public QObject {
         QFile::remove(QString::fromStdString(files[3]));
         h_->trigger(QStringLiteral("mnuFileMRU2"));
         QCOMPARE(recentMenu(), (QStringList{entry(1, 2), entry(2, 4), entry(3, 1)}));
-        QCOMPARE(Texts(h_->prompter.texts()),
+        QCOMPARE(test::Texts(h_->prompter.texts()),
                  QStringList{QString::fromStdString("Failed to open " + files[3] + ".")});
     }
 
@@ -177,13 +177,13 @@ class FileCommandsTest : public QObject {
         h_->trigger(QStringLiteral("New"));
         makeChange();
         const QString changed = h_->window.windowTitle();
-        h_->prompter.answers = {Answer::Yes, Answer::Yes};
+        h_->prompter.answers = {common::Answer::Yes, common::Answer::Yes};
 
         h_->window.close();
         QVERIFY(h_->window.isVisible());
         h_->trigger(QStringLiteral("mnuFileClose"));
 
-        QCOMPARE(Texts(h_->prompter.texts()),
+        QCOMPARE(test::Texts(h_->prompter.texts()),
                  (QStringList{QString::fromStdString("Save " + h_->path("Untitled") + "?"),
                               QString::fromStdString("Save " + h_->path("Untitled") + "?")}));
         QCOMPARE(h_->prompter.messages[0].caption, std::string("Magtune Reader"));
@@ -204,7 +204,7 @@ class FileCommandsTest : public QObject {
         makeChange();
         QVERIFY(QDir(QString::fromStdString(h_->path("sub"))).removeRecursively());
 
-        h_->prompter.answers = {Answer::Yes};
+        h_->prompter.answers = {common::Answer::Yes};
         h_->window.close();
         QVERIFY(h_->window.isVisible());
         QCOMPARE(h_->prompter.messages.size(), 2u);
@@ -223,7 +223,7 @@ class FileCommandsTest : public QObject {
             file.open(QIODevice::ReadOnly);
             return file.readAll();
         }();
-        h_->prompter.answers = {Answer::No};
+        h_->prompter.answers = {common::Answer::No};
         h_->window.close();
         QVERIFY(!h_->window.isVisible());
         QFile file(QString::fromStdString(path));
@@ -237,7 +237,7 @@ class FileCommandsTest : public QObject {
         h_->trigger(QStringLiteral("Upload"));
         h_->trigger(QStringLiteral("mnuSettingTest"));
 
-        FakeTransferCommands transfers;
+        test::FakeTransferCommands transfers;
         h_->window.setTransferCommands(&transfers);
         h_->trigger(QStringLiteral("Upload"));
         h_->trigger(QStringLiteral("mnuSettingUpload"));
@@ -246,41 +246,41 @@ class FileCommandsTest : public QObject {
         h_->trigger(QStringLiteral("New"));
         h_->trigger(QStringLiteral("Download"));
         h_->trigger(QStringLiteral("mnuSettingDownload"));
-        QCOMPARE(Texts(transfers.calls),
+        QCOMPARE(test::Texts(transfers.calls),
                  (QStringList{"upload", "upload", "testPad", "testPad", "download", "download"}));
         h_->window.setTransferCommands(nullptr);
     }
 
     void changedDeviceSettingAsksForADownloadAtClose() {
-        FakeTransferCommands transfers;
+        test::FakeTransferCommands transfers;
         h_->window.setTransferCommands(&transfers);
         h_->window.openSetting().AcceptUpload("READER 7", 3);
         QCOMPARE(h_->window.windowTitle(), title("READER 7"));
         makeChange();
 
-        h_->prompter.answers = {Answer::Yes, Answer::Yes};
+        h_->prompter.answers = {common::Answer::Yes, common::Answer::Yes};
         transfers.downloadResult = false;
         h_->window.close();
         QVERIFY(h_->window.isVisible());
         transfers.downloadResult = true;
         h_->window.close();
         QVERIFY(!h_->window.isVisible());
-        QCOMPARE(Texts(h_->prompter.texts()),
+        QCOMPARE(test::Texts(h_->prompter.texts()),
                  (QStringList{"Setting is changed. Download to READER 7?",
                               "Setting is changed. Download to READER 7?"}));
-        QCOMPARE(Texts(transfers.calls),
+        QCOMPARE(test::Texts(transfers.calls),
                  (QStringList{"downloadSetting", "downloadSetting", "releaseDevices"}));
         h_->window.setTransferCommands(nullptr);
     }
 
     void recentDeviceEntryUploadsAgain() {
-        FakeTransferCommands transfers;
+        test::FakeTransferCommands transfers;
         h_->window.setTransferCommands(&transfers);
         h_->window.openSetting().AcceptUpload("WEDGE", 2);
         h_->trigger(QStringLiteral("mnuFileClose"));
         transfers.uploadResult = false;
         h_->trigger(QStringLiteral("mnuFileMRU0"));
-        QCOMPARE(Texts(transfers.calls), QStringList{"uploadRecent WEDGE"});
+        QCOMPARE(test::Texts(transfers.calls), QStringList{"uploadRecent WEDGE"});
         QCOMPARE(recentMenu(), QStringList{});
         h_->window.setTransferCommands(nullptr);
     }
@@ -291,6 +291,6 @@ int RunFileCommandsTests(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace magtune::test
+}  // namespace magtune::shell
 
 #include "FileCommandsTest.moc"

@@ -6,18 +6,18 @@
 #include "shell/HandedOverFiles.h"
 #include "ui/MainWindowHarness.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 
 class HandedOverFilesTest : public QObject {
     Q_OBJECT
 
   private:
-    static std::string WriteFile(const MainWindowHarness& h, const std::string& name,
+    static std::string WriteFile(const test::MainWindowHarness& h, const std::string& name,
                                  std::size_t size = 256) {
         const std::string path = h.path(name);
         QFile file(QString::fromStdString(path));
         if (file.open(QIODevice::WriteOnly)) {
-            const SettingStore defaults;
+            const settings::SettingStore defaults;
             QByteArray bytes(reinterpret_cast<const char*>(defaults.image.data()),
                              static_cast<qsizetype>(defaults.image.size()));
             bytes.resize(static_cast<qsizetype>(size));
@@ -25,7 +25,7 @@ class HandedOverFilesTest : public QObject {
         }
         return path;
     }
-    static HandedOverFiles* Handler(MainWindowHarness& h) {
+    static HandedOverFiles* Handler(test::MainWindowHarness& h) {
         return new HandedOverFiles(
             h.window, [&h](const std::string& file) { h.window.openSetting().OpenFile(file); },
             &h.window);
@@ -37,7 +37,7 @@ class HandedOverFilesTest : public QObject {
   private slots:
     void aHandedFileOpensAsFileOpenWould() {
         QTemporaryDir dir;
-        MainWindowHarness h(dir.path());
+        test::MainWindowHarness h(dir.path());
         QVERIFY(h.start());
         const std::string kept = WriteFile(h, "kept.cfg");
         const std::string handed = WriteFile(h, "handed.cfg");
@@ -46,14 +46,14 @@ class HandedOverFilesTest : public QObject {
         HandedOverFiles* files = Handler(h);
 
         // The save question first; Cancel keeps the changed setting.
-        h.prompter.answers = {Answer::Cancel};
+        h.prompter.answers = {common::Answer::Cancel};
         files->take(handed);
         QTRY_COMPARE(h.prompter.messages.size(), 1u);
-        QVERIFY(h.prompter.messages[0].buttons == MessageButtons::YesNoCancel);
+        QVERIFY(h.prompter.messages[0].buttons == common::MessageButtons::YesNoCancel);
         QCOMPARE(h.window.openSetting().CurrentFile, kept);
         QVERIFY(h.state.store.Modified);
 
-        h.prompter.answers = {Answer::No};
+        h.prompter.answers = {common::Answer::No};
         files->take(handed);
         QTRY_COMPARE(h.window.openSetting().CurrentFile, handed);
         QCOMPARE(h.window.windowTitle(), Caption(handed));
@@ -71,7 +71,7 @@ class HandedOverFilesTest : public QObject {
 
     void aFileWaitsForTheOpenDialogAndTheWindowComesUp() {
         QTemporaryDir dir;
-        MainWindowHarness h(dir.path());
+        test::MainWindowHarness h(dir.path());
         QVERIFY(h.start());
         const std::string first = WriteFile(h, "first.cfg");
         const std::string second = WriteFile(h, "second.cfg");
@@ -83,7 +83,7 @@ class HandedOverFilesTest : public QObject {
 
         QDialog dialog(&h.window);
         bool openedMeanwhile = true;
-        WhenModal([&](QWidget*) {
+        test::WhenModal([&](QWidget*) {
             files->take(first);
             files->take(second);
             QTimer::singleShot(600, &dialog, [&] {
@@ -107,6 +107,6 @@ int RunHandedOverFilesTests(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace magtune::test
+}  // namespace magtune::shell
 
 #include "HandedOverFilesTest.moc"

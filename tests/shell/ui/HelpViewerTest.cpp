@@ -6,7 +6,7 @@
 #include "common/ui/DesktopHelpViewer.h"
 #include "support/FakePrompter.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 
 class HelpViewerTest : public QObject {
     Q_OBJECT
@@ -21,8 +21,8 @@ class HelpViewerTest : public QObject {
         // Nothing on the search path opens a page.
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", dir.filePath(QStringLiteral("no-such-folder")).toLocal8Bit());
-        FakePrompter prompter;
-        DesktopHelpViewer help(dir.path().toStdString(), prompter);
+        test::FakePrompter prompter;
+        common::DesktopHelpViewer help(dir.path().toStdString(), prompter);
         help.showTopic("::/html/msr.htm");
         qputenv("PATH", path);
         QCOMPARE(prompter.messages.size(), 1u);
@@ -38,6 +38,6 @@ int RunHelpViewerTests(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace magtune::test
+}  // namespace magtune::shell
 
 #include "HelpViewerTest.moc"

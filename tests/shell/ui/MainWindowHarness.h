@@ -21,7 +21,7 @@
 
 namespace magtune::test {
 
-class FakeHelp : public HelpViewer {
+class FakeHelp : public common::HelpViewer {
   public:
     std::vector<std::string> topics;
     void showTopic(const std::string& topic) override { topics.push_back(topic); }
@@ -36,7 +36,7 @@ class MainWindowHarness {
         : folder(folder.toStdString()),
           preferences(this->folder + "/registry.reg"),
           state(this->folder, this->folder),
-          services{prompter, help, dialog, preferences, RealFileSystem()},
+          services{prompter, help, dialog, preferences, platform::RealFileSystem()},
           editors(state.store),
           window(state, services) {
         if (!realEditors) {
@@ -107,11 +107,11 @@ class MainWindowHarness {
     FakePrompter prompter;
     FakeHelp help;
     FakeFileDialog dialog;
-    FilePreferencesStore preferences;
-    AppState state;
-    MainWindowServices services;
+    platform::FilePreferencesStore preferences;
+    shell::AppState state;
+    shell::MainWindowServices services;
     FakePropertyEditors editors;
-    frmMain window;
+    shell::frmMain window;
 };
 
 // Runs `act` on the next modal dialog once it is shown (inside its exec()).

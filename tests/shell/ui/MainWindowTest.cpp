@@ -15,7 +15,7 @@
 #include "shell/frmAbout.h"
 #include "ui/MainWindowHarness.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 
 namespace {
 
@@ -38,7 +38,7 @@ class MainWindowTest : public QObject {
 
   private:
     std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<MainWindowHarness> h_;
+    std::unique_ptr<test::MainWindowHarness> h_;
 
     void sendToStrip(QEvent::Type type, int x) {
         QWidget* strip = h_->find<QWidget>(QStringLiteral("imgSplitter"));
@@ -62,7 +62,7 @@ class MainWindowTest : public QObject {
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
-        h_ = std::make_unique<MainWindowHarness>(dir_->path());
+        h_ = std::make_unique<test::MainWindowHarness>(dir_->path());
         QVERIFY(h_->start());
     }
     void cleanup() {
@@ -197,7 +197,7 @@ class MainWindowTest : public QObject {
     // commands work before it has drawn anything.
     void commandsWorkAtOnceAndTheFirstStartsKeysAreSavedOnceTheWindowIsUp() {
         QTemporaryDir first;
-        MainWindowHarness h(first.path());
+        test::MainWindowHarness h(first.path());
         const QString preferences = first.filePath(QStringLiteral("registry.reg"));
         QVERIFY(h.window.load());
         QVERIFY(!QFile::exists(preferences));
@@ -295,7 +295,7 @@ class MainWindowTest : public QObject {
             QString::fromStdString(h_->path("Untitled")) + QStringLiteral(" - Magtune Reader");
         QCOMPARE(h_->window.windowTitle(), untitled);
         h_->clickNode(QStringLiteral("Beeps and Delays"));
-        h_->editors.onValue = [](SettingStore& store) {
+        h_->editors.onValue = [](settings::SettingStore& store) {
             store.settings.BeepTone.current = 3;
             store.Modified = true;
         };
@@ -408,7 +408,7 @@ class MainWindowTest : public QObject {
 
     void optionsDialogEditsTheProgramsOptions() {
         QString title;
-        WhenModal([&title](QWidget* dialog) {
+        test::WhenModal([&title](QWidget* dialog) {
             title = dialog->windowTitle();
             auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtUSBDelay"));
             QVERIFY(box != nullptr);
@@ -466,7 +466,7 @@ class MainWindowTest : public QObject {
 
     void aboutCommandShowsTheBoxOverTheWindow() {
         QWidget* shown = nullptr;
-        WhenModal([&shown](QWidget* dialog) {
+        test::WhenModal([&shown](QWidget* dialog) {
             shown = dialog;
             QCOMPARE(dialog->objectName(), QStringLiteral("frmAbout"));
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cmdOK")),
@@ -484,11 +484,11 @@ class RealEditorsTest : public QObject {
   private slots:
     void valueEditorChangesTheRow() {
         QTemporaryDir dir;
-        MainWindowHarness h(dir.path(), true);
+        test::MainWindowHarness h(dir.path(), true);
         QVERIFY(h.start());
         h.trigger(QStringLiteral("New"));
         h.clickNode(QStringLiteral("Beeps and Delays"));
-        WhenModal([](QWidget* dialog) {
+        test::WhenModal([](QWidget* dialog) {
             QCOMPARE(dialog->objectName(), QStringLiteral("frmEdit"));
             dialog->findChild<QComboBox*>(QStringLiteral("cboData"))->setCurrentIndex(3);
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cmdOK")),
@@ -502,12 +502,12 @@ class RealEditorsTest : public QObject {
 
     void stringInputStoresTheTerminator() {
         QTemporaryDir dir;
-        MainWindowHarness h(dir.path(), true);
+        test::MainWindowHarness h(dir.path(), true);
         QVERIFY(h.start());
         h.trigger(QStringLiteral("New"));
         h.clickNode(QStringLiteral("RS232"));
         QString caption;
-        WhenModal([&caption](QWidget* dialog) {
+        test::WhenModal([&caption](QWidget* dialog) {
             caption = dialog->windowTitle();
             dialog->findChild<QLineEdit*>(QStringLiteral("txtInput"))
                 ->setText(QStringLiteral("<r>"));
@@ -529,6 +529,6 @@ int RunMainWindowTests(int argc, char** argv) {
     return QTest::qExec(&window, argc, argv) | QTest::qExec(&editors, argc, argv);
 }
 
-}  // namespace magtune::test
+}  // namespace magtune::shell
 
 #include "MainWindowTest.moc"

@@ -19,7 +19,7 @@
 #include "shell/ShutdownSignals.h"
 #include "ui/MainWindowHarness.h"
 
-namespace magtune::test {
+namespace magtune::shell {
 
 class ProgramStartTest : public QObject {
     Q_OBJECT
@@ -115,10 +115,10 @@ class ProgramStartTest : public QObject {
         QTemporaryDir dir;
         const std::string copyPath = RecoveryPath(dir);
         const std::string file = dir.filePath(QStringLiteral("desk.cfg")).toStdString();
-        ConfigurationImage kept{};
+        settings::ConfigurationImage kept{};
         std::int32_t changedTone = 0;
         {
-            MainWindowHarness h(dir.path());
+            test::MainWindowHarness h(dir.path());
             h.window.setRecoveryCopyPath(copyPath);
             ShutdownSignals shutdown([&h] { h.window.closeForShutdown(); });
             QVERIFY(h.start());
@@ -137,23 +137,23 @@ class ProgramStartTest : public QObject {
             kept = h.state.store.image;
         }
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("registry.reg"))));
-        const auto copy = ReadRecoveryCopy(RealFileSystem(), copyPath);
+        const auto copy = settings::ReadRecoveryCopy(platform::RealFileSystem(), copyPath);
         QVERIFY(copy.has_value());
         QCOMPARE(copy->file, file);
         QCOMPARE(copy->device, std::string());
         QVERIFY(copy->image == kept);
 
-        MainWindowHarness again(dir.path());
+        test::MainWindowHarness again(dir.path());
         again.window.setRecoveryCopyPath(copyPath);
-        again.prompter.answers = {Answer::Yes};
+        again.prompter.answers = {common::Answer::Yes};
         QVERIFY(again.start());
         QTRY_COMPARE_WITH_TIMEOUT(again.prompter.messages.size(), 1u, 5000);
-        const Message& asked = again.prompter.messages[0];
+        const common::Message& asked = again.prompter.messages[0];
         QCOMPARE(asked.text, "Magtune Reader was ended before the changes to " + file +
                                  " were saved. Restore the changed setting?");
         QCOMPARE(asked.caption, std::string("Magtune Reader"));
-        QVERIFY(asked.icon == MessageIcon::Question);
-        QVERIFY(asked.buttons == MessageButtons::YesNo);
+        QVERIFY(asked.icon == common::MessageIcon::Question);
+        QVERIFY(asked.buttons == common::MessageButtons::YesNo);
         // Open again under its name, still changed, and the copy used up.
         QCOMPARE(again.window.windowTitle(),
                  QString::fromStdString(file) + QStringLiteral(" - Magtune Reader*"));
@@ -162,21 +162,21 @@ class ProgramStartTest : public QObject {
         QVERIFY(again.tree()->topLevelItemCount() == 1);
         QVERIFY(!QFile::exists(QString::fromStdString(copyPath)));
         // The file on disk still holds what was saved before the change.
-        again.prompter.answers = {Answer::No};
+        again.prompter.answers = {common::Answer::No};
         QVERIFY(again.window.close());
     }
 
     void aRefusedRecoveryCopyIsDeleted() {
         QTemporaryDir dir;
         const std::string copyPath = RecoveryPath(dir);
-        RecoveryCopy copy;
+        settings::RecoveryCopy copy;
         copy.device = "Tarvik MSR";
-        SystemError error;
-        QVERIFY(WriteRecoveryCopy(RealFileSystem(), copyPath, copy, error));
+        platform::SystemError error;
+        QVERIFY(settings::WriteRecoveryCopy(platform::RealFileSystem(), copyPath, copy, error));
 
-        MainWindowHarness h(dir.path());
+        test::MainWindowHarness h(dir.path());
         h.window.setRecoveryCopyPath(copyPath);
-        h.prompter.answers = {Answer::No};
+        h.prompter.answers = {common::Answer::No};
         QVERIFY(h.start());
         QTRY_COMPARE_WITH_TIMEOUT(h.prompter.messages.size(), 1u, 5000);
         QVERIFY(!QFile::exists(QString::fromStdString(copyPath)));
@@ -190,7 +190,7 @@ class ProgramStartTest : public QObject {
         {
             QFile setting(file);
             QVERIFY(setting.open(QIODevice::WriteOnly));
-            const SettingStore defaults;
+            const settings::SettingStore defaults;
             setting.write(reinterpret_cast<const char*>(defaults.image.data()),
                           static_cast<qint64>(defaults.image.size()));
         }
@@ -198,7 +198,7 @@ class ProgramStartTest : public QObject {
         // The preferences were written, with the file opened at start as the
         // first recent entry; an unchanged setting needs no recovery copy.
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("registry.reg"))));
-        MainWindowHarness again(dir.path());
+        test::MainWindowHarness again(dir.path());
         QVERIFY(again.start());
         QCOMPARE(again.action(QStringLiteral("mnuFileMRU0"))->text(),
                  QStringLiteral("&1. ") + file);
@@ -207,19 +207,20 @@ class ProgramStartTest : public QObject {
 
     void sigtermDuringTheRecoveryQuestionKeepsTheCopy() {
         QTemporaryDir dir;
-        RecoveryCopy copy;
+        settings::RecoveryCopy copy;
         copy.file = dir.filePath(QStringLiteral("desk.cfg")).toStdString();
         copy.image.fill(0x21);
-        SystemError error;
-        QVERIFY(WriteRecoveryCopy(RealFileSystem(), RecoveryPath(dir), copy, error));
+        platform::SystemError error;
+        QVERIFY(settings::WriteRecoveryCopy(platform::RealFileSystem(), RecoveryPath(dir), copy,
+                                            error));
         QCOMPARE(TerminatedRun(dir, {}), 0);
-        QVERIFY(ReadRecoveryCopy(RealFileSystem(), RecoveryPath(dir)) == copy);
+        QVERIFY(settings::ReadRecoveryCopy(platform::RealFileSystem(), RecoveryPath(dir)) == copy);
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("registry.reg"))));
     }
 
     void firstStartTakesItsLayoutFromTheScreen() {
         QTemporaryDir dir;
-        MainWindowHarness h(dir.path());
+        test::MainWindowHarness h(dir.path());
         QVERIFY(h.start());
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const TwipScale& scale = h.window.scale();
@@ -247,7 +248,7 @@ class ProgramStartTest : public QObject {
         QTemporaryDir dir;
         WindowLayout stored;
         {
-            MainWindowHarness h(dir.path());
+            test::MainWindowHarness h(dir.path());
             QVERIFY(h.start());
             h.window.move(30, 20);
             h.window.resize(700, 420);
@@ -266,7 +267,7 @@ class ProgramStartTest : public QObject {
         }
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("registry.reg"))));
 
-        MainWindowHarness again(dir.path());
+        test::MainWindowHarness again(dir.path());
         QVERIFY(again.start());
         QCOMPARE(again.window.windowLayout(), stored);
         QCOMPARE(again.window.pos(), QPoint(30, 20));
@@ -285,7 +286,7 @@ class ProgramStartTest : public QObject {
         QTemporaryDir dir;
         WindowLayout stored;
         {
-            MainWindowHarness h(dir.path());
+            test::MainWindowHarness h(dir.path());
             QVERIFY(h.start());
             h.window.resize(640, 400);
             QTest::qWait(1);
@@ -293,7 +294,7 @@ class ProgramStartTest : public QObject {
             QVERIFY(h.window.close());
         }
         {
-            MainWindowHarness h(dir.path());
+            test::MainWindowHarness h(dir.path());
             QVERIFY(h.start());
             h.window.resize(500, 300);
             h.state.options.UsbDelay = 12;
@@ -301,7 +302,7 @@ class ProgramStartTest : public QObject {
             QVERIFY(h.window.isMinimized());
             QVERIFY(h.window.close());
         }
-        MainWindowHarness last(dir.path());
+        test::MainWindowHarness last(dir.path());
         QVERIFY(last.start());
         QCOMPARE(last.window.windowLayout(), stored);
         QCOMPARE(last.state.options.UsbDelay, 12);
@@ -315,7 +316,7 @@ class ProgramStartTest : public QObject {
             file.write("this is no registry export\n");
         }
         {
-            MainWindowHarness h(dir.path());
+            test::MainWindowHarness h(dir.path());
             QVERIFY(h.start());
             QCOMPARE(h.prompter.messages.size(), 1u);
             QVERIFY(QString::fromStdString(h.prompter.messages[0].text)
@@ -323,7 +324,7 @@ class ProgramStartTest : public QObject {
             QVERIFY(h.window.close());
         }
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("registry.reg.bak"))));
-        MainWindowHarness again(dir.path());
+        test::MainWindowHarness again(dir.path());
         QVERIFY(again.start());
         QVERIFY(again.prompter.messages.empty());
     }
@@ -350,7 +351,7 @@ class ProgramStartTest : public QObject {
         if (!setting.open(QIODevice::WriteOnly)) {
             return {};
         }
-        const SettingStore defaults;
+        const settings::SettingStore defaults;
         QByteArray bytes(reinterpret_cast<const char*>(defaults.image.data()),
                          static_cast<qsizetype>(defaults.image.size()));
         bytes.resize(size);
@@ -401,7 +402,7 @@ class ProgramStartTest : public QObject {
     }
     // The first recent entry as the next start shows it.
     static QString FirstRecentEntry(const QTemporaryDir& dir) {
-        MainWindowHarness again(dir.path());
+        test::MainWindowHarness again(dir.path());
         if (!again.start()) {
             return {};
         }
@@ -418,8 +419,8 @@ class ProgramStartTest : public QObject {
         QFETCH(bool, staleSocket);
         QTemporaryDir dir;
         if (staleSocket) {
-            SystemError error;
-            auto left = UnixSocket::listenAt(ChannelPath(dir).toStdString(), error);
+            platform::SystemError error;
+            auto left = platform::UnixSocket::listenAt(ChannelPath(dir).toStdString(), error);
             QVERIFY(left.has_value());
             left->close();
             QVERIFY(QFileInfo(ChannelPath(dir)).exists());
@@ -464,13 +465,13 @@ class ProgramStartTest : public QObject {
         QTemporaryDir dir;
         const std::string lockPath =
             dir.filePath(QStringLiteral("magtune-%1.lock").arg(::getuid())).toStdString();
-        InstanceLock first(lockPath);
-        QVERIFY(first.state() == InstanceLock::State::Held);
+        platform::InstanceLock first(lockPath);
+        QVERIFY(first.state() == platform::InstanceLock::State::Held);
         // Listens but never answers, as a hung instance would.
-        std::optional<UnixSocket> hung;
+        std::optional<platform::UnixSocket> hung;
         if (listening) {
-            SystemError error;
-            hung = UnixSocket::listenAt(ChannelPath(dir).toStdString(), error);
+            platform::SystemError error;
+            hung = platform::UnixSocket::listenAt(ChannelPath(dir).toStdString(), error);
             QVERIFY(hung.has_value());
         }
         const QString file = WriteSettingFile(dir.filePath(QStringLiteral("a.cfg")));
@@ -490,6 +491,6 @@ int RunProgramStartTests(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace magtune::test
+}  // namespace magtune::shell
 
 #include "ProgramStartTest.moc"

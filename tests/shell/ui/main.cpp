@@ -1,14 +1,14 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-namespace magtune::test {
+namespace magtune::shell {
 int RunMainWindowTests(int argc, char** argv);
 int RunFileCommandsTests(int argc, char** argv);
 int RunDataEditingTests(int argc, char** argv);
 int RunProgramStartTests(int argc, char** argv);
 int RunHelpViewerTests(int argc, char** argv);
 int RunHandedOverFilesTests(int argc, char** argv);
-}  // namespace magtune::test
+}  // namespace magtune::shell
 
 // The main window's test classes in one program, each run in turn.
 int main(int argc, char** argv) {
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
     QApplication app(argc, argv);
-    using namespace magtune::test;
+    using namespace magtune::shell;
     int failed = 0;
     failed |= RunMainWindowTests(argc, argv);
     failed |= RunFileCommandsTests(argc, argv);

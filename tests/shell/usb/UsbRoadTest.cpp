@@ -19,7 +19,7 @@
 #include "support/FakePrompter.h"
 #include "usbhid/client/UsbHidLibrary.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 using test::FakePrompter;
 using test::WhenModal;
@@ -33,7 +33,7 @@ class UsbRoadTest : public QObject {
     std::unique_ptr<test::ChildProcess> reader;
     FakePrompter prompter;
     std::unique_ptr<AppState> state;
-    std::unique_ptr<UsbHidLibrary> library;
+    std::unique_ptr<usbhid::UsbHidLibrary> library;
     std::unique_ptr<UsbTransportForms> usb;
 
     std::string path(const char* name) const {
@@ -73,15 +73,16 @@ class UsbRoadTest : public QObject {
             "Tarvik Desk", "--nak-first", "1", "--save", path("saved.cfg")});
         QCOMPARE(reader->firstLine(), bus);
 
-        state = std::make_unique<AppState>(ProgramFolder(), path(""));
+        state = std::make_unique<AppState>(platform::ProgramFolder(), path(""));
         state->options.UsbDelay = 1;
         state->options.DriverDelay = 0;
         state->store.CurrentInterface = 3;
-        library = std::make_unique<UsbHidLibrary>(prompter);
+        library = std::make_unique<usbhid::UsbHidLibrary>(prompter);
         // The simulated reader's keys come from the bus that the program's
         // configuration names.
-        usb = std::make_unique<UsbTransportForms>(*state, *library, prompter, RealFileSystem(),
-                                                  SystemClock(), nullptr, bus);
+        usb = std::make_unique<UsbTransportForms>(*state, *library, prompter,
+                                                  platform::RealFileSystem(),
+                                                  platform::SystemClock(), nullptr, bus);
     }
 
     void init() { prompter = FakePrompter{}; }
@@ -90,12 +91,12 @@ class UsbRoadTest : public QObject {
         QVERIFY(choose(1));
         QCOMPARE(state->SelectedUsbName, std::string("Tarvik Desk"));
         fill(7);
-        prompter.answers = {Answer::Yes};
+        prompter.answers = {common::Answer::Yes};
         QVERIFY(usb->download(state->store.image));
         QCOMPARE(prompter.texts(),
                  (Strings{"Data or checksum error. Retry?", "Download finished successfully."}));
-        SystemError error;
-        const auto saved = RealFileSystem().readFile(path("saved.cfg"), error);
+        platform::SystemError error;
+        const auto saved = platform::RealFileSystem().readFile(path("saved.cfg"), error);
         QVERIFY(saved.has_value());
         QVERIFY(std::equal(saved->begin(), saved->end(), state->store.image.begin(),
                            state->store.image.end()));
@@ -105,7 +106,7 @@ class UsbRoadTest : public QObject {
         // The selected reader is the current entry: OK takes it as it is.
         QVERIFY(choose(1));
         fill(0x31);
-        const ConfigurationImage sent = state->store.image;
+        const settings::ConfigurationImage sent = state->store.image;
         QVERIFY(usb->download(state->store.image));
         state->store.image.fill(0);
         QVERIFY(choose(1));
@@ -149,7 +150,7 @@ class UsbRoadTest : public QObject {
     }
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell
 
-QTEST_MAIN(magtune::UsbRoadTest)
+QTEST_MAIN(magtune::shell::UsbRoadTest)
 #include "UsbRoadTest.moc"

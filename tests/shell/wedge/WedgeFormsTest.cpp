@@ -26,7 +26,7 @@
 #include "wedge/FakeWedgeLibrary.h"
 #include "wedge/WedgeSettings.h"
 
-namespace magtune {
+namespace magtune::shell {
 
 namespace {
 
@@ -38,19 +38,19 @@ using test::FakeWedgeLibrary;
 constexpr const char* kDownloadFailed = "Download failed. Please check your device and connection.";
 constexpr const char* kUploadFailed = "Upload failed. Please check your device and connection.";
 
-ConfigurationImage PatternImage() {
-    ConfigurationImage image{};
+settings::ConfigurationImage PatternImage() {
+    settings::ConfigurationImage image{};
     std::iota(image.begin(), image.end(), std::uint8_t{0x5A});
     return image;
 }
 
 bool IsWake(const std::vector<std::uint8_t>& bytes) {
-    const auto wake = WakeSequence();
+    const auto wake = comm::WakeSequence();
     return std::equal(bytes.begin(), bytes.end(), wake.begin(), wake.end());
 }
 
 // Only the protocol delay sleeps on this clock.
-class StillClock : public Clock {
+class StillClock : public platform::Clock {
   public:
     std::uint64_t nowMs() override { return 0; }
     void sleepMs(std::uint32_t) override {}
@@ -81,7 +81,7 @@ Seen SeenOn(const QWidget& form, const char* timerName) {
 
 // Steps a shown form's timer by hand until the transfer ends; false when
 // it runs away.
-bool RunToEnd(frmWedgeTransfer& form, int ticks = 1000) {
+bool RunToEnd(comm::frmWedgeTransfer& form, int ticks = 1000) {
     for (int i = 0; i < ticks && form.running(); ++i) {
         form.timerFired();
     }
@@ -97,7 +97,7 @@ class WedgeFormsTest : public QObject {
     FakeWedgeLibrary library;
     StillClock clock;
     FakePrompter prompter;
-    ConfigurationImage image = PatternImage();
+    settings::ConfigurationImage image = PatternImage();
 
     // A reader that answers the wake bytes with "O" and everything else
     // with `answer`.
@@ -122,7 +122,7 @@ class WedgeFormsTest : public QObject {
     }
 
     void downloadFormFollowsItsTransfer() {
-        frmDnld form(library, clock, prompter, 5, image);
+        comm::frmDnld form(library, clock, prompter, 5, image);
         QCOMPARE(form.windowTitle(), QStringLiteral("Download Settings (AT/PS2)"));
         QCOMPARE(form.objectName(), QStringLiteral("frmDnld"));
         std::vector<Seen> atSend;
@@ -152,13 +152,13 @@ class WedgeFormsTest : public QObject {
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(prompter.texts(), (std::vector<std::string>{"Download finished successfully."}));
         QCOMPARE(library.calls.back(), std::string("ZebUnloadDriver"));
-        const auto frame = KeyboardDownload(image);
+        const auto frame = comm::KeyboardDownload(image);
         QCOMPARE(library.sends.back(), std::vector<std::uint8_t>(frame.begin(), frame.end()));
     }
 
     void uploadFormReplacesTheImageOnlyWhenChecked() {
-        const ConfigurationImage readerImage = PatternImage();
-        const std::string reply = KeyboardUploadReplyDigits(readerImage);
+        const settings::ConfigurationImage readerImage = PatternImage();
+        const std::string reply = comm::KeyboardUploadReplyDigits(readerImage);
         struct Case {
             const char* what;
             std::string typed;
@@ -175,10 +175,10 @@ class WedgeFormsTest : public QObject {
         for (const auto& c : cases) {
             init();
             image.fill(0xEE);
-            const ConfigurationImage before = image;
+            const settings::ConfigurationImage before = image;
             answerWith([&](const std::vector<std::uint8_t>&) { return c.typed; });
-            prompter.answers = {Answer::No};
-            frmUpld form(library, clock, prompter, 5, image);
+            prompter.answers = {common::Answer::No};
+            comm::frmUpld form(library, clock, prompter, 5, image);
             QCOMPARE(form.windowTitle(), QStringLiteral("Upload Settings (AT/PS2)"));
             form.show();
             QVERIFY2(RunToEnd(form), c.what);
@@ -196,7 +196,7 @@ class WedgeFormsTest : public QObject {
     void retryAfterATimeOutStartsOverFromTheWakeBytes() {
         int frames = 0;
         std::vector<Seen> atWake;
-        frmDnld form(library, clock, prompter, 5, image);
+        comm::frmDnld form(library, clock, prompter, 5, image);
         library.reader = [&](FakeWedgeLibrary& l, const std::vector<std::uint8_t>& bytes) {
             if (IsWake(bytes)) {
                 atWake.push_back(SeenOn(form, "tmrDnld"));
@@ -205,7 +205,7 @@ class WedgeFormsTest : public QObject {
                 l.type("Y");
             }
         };
-        prompter.answers = {Answer::Yes};
+        prompter.answers = {common::Answer::Yes};
         form.show();
         QVERIFY(RunToEnd(form));
         QVERIFY(form.succeeded());
@@ -213,7 +213,7 @@ class WedgeFormsTest : public QObject {
         QCOMPARE(prompter.texts(), (std::vector<std::string>{"Time out error. Retry?",
                                                              "Download finished successfully."}));
         QCOMPARE(prompter.messages[0].caption, std::string("Error"));
-        QCOMPARE(prompter.messages[0].buttons, MessageButtons::YesNo);
+        QCOMPARE(prompter.messages[0].buttons, common::MessageButtons::YesNo);
         // The restart shows the connect step again from the start.
         QCOMPARE(atWake.size(), std::size_t{2});
         QCOMPARE(atWake[1].status, QStringLiteral("Connecting to device ..."));
@@ -224,7 +224,7 @@ class WedgeFormsTest : public QObject {
     void aFailedLoadEndsTheFormAtOnce() {
         library.failing = {"ZebLoadDriver0"};
         library.errorText = "Unable to open the driver,\nNo such device";
-        frmUpld form(library, clock, prompter, 5, image);
+        comm::frmUpld form(library, clock, prompter, 5, image);
         form.show();
         form.timerFired();
         QVERIFY(!form.running());
@@ -239,8 +239,8 @@ class WedgeFormsTest : public QObject {
 
     void theUserCannotCloseARunningTransfer() {
         answerWith([](const std::vector<std::uint8_t>&) { return std::string(); });
-        prompter.answers = {Answer::No};
-        frmDnld form(library, clock, prompter, 5, image);
+        prompter.answers = {common::Answer::No};
+        comm::frmDnld form(library, clock, prompter, 5, image);
         form.show();
         form.timerFired();
         form.close();
@@ -261,7 +261,7 @@ class WedgeFormsTest : public QObject {
     void aFormDestroyedMidTransferRestoresThePointer() {
         answerWith([](const std::vector<std::uint8_t>&) { return std::string(); });
         {
-            frmUpld form(library, clock, prompter, 5, image);
+            comm::frmUpld form(library, clock, prompter, 5, image);
             form.show();
             form.timerFired();
             QVERIFY(QApplication::overrideCursor() != nullptr);
@@ -271,18 +271,18 @@ class WedgeFormsTest : public QObject {
 
     void testPadCaptionNamesTheInterface() {
         const std::vector<std::pair<std::int32_t, QString>> cases = {
-            {InterfaceCode::KeyboardWedge, QStringLiteral("Test Pad (AT/PS2)")},
-            {InterfaceCode::Usb, QStringLiteral("Test Pad (USB)")},
-            {InterfaceCode::Rs232, QStringLiteral("Test Pad (USB)")},
+            {settings::InterfaceCode::KeyboardWedge, QStringLiteral("Test Pad (AT/PS2)")},
+            {settings::InterfaceCode::Usb, QStringLiteral("Test Pad (USB)")},
+            {settings::InterfaceCode::Rs232, QStringLiteral("Test Pad (USB)")},
         };
         for (const auto& [interface, caption] : cases) {
-            frmTest form(interface);
+            comm::frmTest form(interface);
             QCOMPARE(form.windowTitle(), caption);
         }
     }
 
     void testPadShowsTypedCardsUntilExit() {
-        frmTest form(InterfaceCode::KeyboardWedge);
+        comm::frmTest form(settings::InterfaceCode::KeyboardWedge);
         form.show();
         auto* text = form.findChild<QPlainTextEdit*>(QStringLiteral("txtEdit"));
         QTest::keyClicks(text, "%B1234^DOE/J?");
@@ -304,7 +304,7 @@ class WedgeFormsTest : public QObject {
         };
         std::vector<Call> calls;
         bool capture = false;
-        WedgeKeyFilter filter([&](std::uint8_t vk, std::uint8_t scan, bool down) {
+        comm::WedgeKeyFilter filter([&](std::uint8_t vk, std::uint8_t scan, bool down) {
             calls.push_back({vk, scan, down});
             return capture;
         });
@@ -346,11 +346,12 @@ class WedgeFormsTest : public QObject {
         const QKeyEvent synthesized(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, 0, 0, 0);
         const QKeyEvent arrow(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, 111, 0, 0);
         // An X11 key code names the key itself, whatever the layout calls it.
-        const auto x11 = NativeKeyCodes::EvdevPlus8;
-        QCOMPARE(KeyStrokeOfEvent(x11Key, x11), (KeyStroke{'A', 0x1E}));
-        QCOMPARE(KeyStrokeOfEvent(x11Key, NativeKeyCodes::None), (KeyStroke{'Q', 0x10}));
-        QCOMPARE(KeyStrokeOfEvent(synthesized, x11), (KeyStroke{'Q', 0x10}));
-        QVERIFY(!KeyStrokeOfEvent(arrow, x11).has_value());
+        const auto x11 = comm::NativeKeyCodes::EvdevPlus8;
+        QCOMPARE(comm::KeyStrokeOfEvent(x11Key, x11), (wedge::KeyStroke{'A', 0x1E}));
+        QCOMPARE(comm::KeyStrokeOfEvent(x11Key, comm::NativeKeyCodes::None),
+                 (wedge::KeyStroke{'Q', 0x10}));
+        QCOMPARE(comm::KeyStrokeOfEvent(synthesized, x11), (wedge::KeyStroke{'Q', 0x10}));
+        QVERIFY(!comm::KeyStrokeOfEvent(arrow, x11).has_value());
     }
 };
 
@@ -363,10 +364,10 @@ class WedgeRoadTest : public QObject {
     test::ScopedEnv registry{"MAGTUNE_REGISTRY_FILE", (folder / "registry.reg").c_str()};
     test::ScopedEnv socket{"ZEBAPI_SIM_SOCKET", (folder / "port").c_str()};
     std::unique_ptr<test::ChildProcess> reader;
-    ZebApiLibrary zebApi;
+    wedge::ZebApiLibrary zebApi;
     FakePrompter prompter;
-    SettingStore store;
-    CommOptions options;
+    settings::SettingStore store;
+    comm::CommOptions options;
 
   private slots:
     void initTestCase() {
@@ -376,7 +377,8 @@ class WedgeRoadTest : public QObject {
     }
 
     void downloadThenUploadReturnsTheSameImage() {
-        WedgeTransportForms wedge(zebApi, store, options, prompter, SystemClock(), nullptr);
+        WedgeTransportForms wedge(zebApi, store, options, prompter, platform::SystemClock(),
+                                  nullptr);
         // A transfer that runs away is ended well before the test's limit.
         QTimer watchdog;
         watchdog.setSingleShot(true);
@@ -385,7 +387,7 @@ class WedgeRoadTest : public QObject {
                 dialog->done(QDialog::Rejected);
             }
         });
-        const ConfigurationImage sent = PatternImage();
+        const settings::ConfigurationImage sent = PatternImage();
         store.image = sent;
         watchdog.start(20000);
         QVERIFY(wedge.download(store.image));
@@ -398,7 +400,8 @@ class WedgeRoadTest : public QObject {
     }
 
     void keysAreSwallowedOnlyWhileTheLibraryCaptures() {
-        WedgeTransportForms wedge(zebApi, store, options, prompter, SystemClock(), nullptr);
+        WedgeTransportForms wedge(zebApi, store, options, prompter, platform::SystemClock(),
+                                  nullptr);
         QLineEdit edit;
         edit.show();
         QCOMPARE(zebApi.ZebLoadDriver0(), 1);
@@ -419,11 +422,12 @@ class WedgeRoadTest : public QObject {
     }
 
     void theEchoFileRemovedAtStartIsTheLibrarysTrace() {
-        QCOMPARE(WedgeEchoFilePath(), DefaultEchoTraceFile());
+        QCOMPARE(WedgeEchoFilePath(), wedge::DefaultEchoTraceFile());
     }
 
     void theProgramsEndUnloadsADriverLeftLoaded() {
-        WedgeTransportForms wedge(zebApi, store, options, prompter, SystemClock(), nullptr);
+        WedgeTransportForms wedge(zebApi, store, options, prompter, platform::SystemClock(),
+                                  nullptr);
         // Nothing ran: the end of the program does not touch the library.
         wedge.releaseDevices();
         store.image = PatternImage();
@@ -436,12 +440,12 @@ class WedgeRoadTest : public QObject {
     }
 };
 
-}  // namespace magtune
+}  // namespace magtune::shell
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    magtune::WedgeFormsTest forms;
-    magtune::WedgeRoadTest road;
+    magtune::shell::WedgeFormsTest forms;
+    magtune::shell::WedgeRoadTest road;
     int failures = QTest::qExec(&forms, argc, argv);
     failures += QTest::qExec(&road, argc, argv);
     return failures == 0 ? 0 : 1;

@@ -7,7 +7,7 @@
 
 #include "usbhid/common/ChannelNames.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 namespace {
 
 enum EventSlot { kRequest, kReply, kQuit, kReady };
@@ -141,4 +141,4 @@ void Win32ClientChannel::closeAll() {
     }
 }
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

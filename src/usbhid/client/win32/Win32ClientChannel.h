@@ -5,7 +5,7 @@
 
 #include "usbhid/common/RequestBlock.h"
 
-namespace magtune {
+namespace magtune::usbhid {
 
 // The library's side of the channel to OruUsbHidCtrlSrv64 on Windows: the
 // four named events and the paging-file mapping of the request block, named
@@ -42,4 +42,4 @@ class Win32ClientChannel {
     RequestBlock* block_ = nullptr;
 };
 
-}  // namespace magtune
+}  // namespace magtune::usbhid

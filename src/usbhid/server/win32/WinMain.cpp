@@ -20,12 +20,12 @@ namespace {
 
 // What the server reports (a filter list it could not change), in a warning
 // box of its own.
-class MessageBoxPrompter : public Prompter {
+class MessageBoxPrompter : public common::Prompter {
   public:
-    Answer show(const Message& message) override {
-        const UINT icon = message.icon == MessageIcon::Error         ? MB_ICONSTOP
-                          : message.icon == MessageIcon::Information ? MB_ICONINFORMATION
-                                                                     : MB_ICONWARNING;
+    common::Answer show(const common::Message& message) override {
+        const UINT icon = message.icon == common::MessageIcon::Error         ? MB_ICONSTOP
+                          : message.icon == common::MessageIcon::Information ? MB_ICONINFORMATION
+                                                                             : MB_ICONWARNING;
         ::MessageBoxA(nullptr, message.text.c_str(),
                       message.caption.empty() ? kServerFileName : message.caption.c_str(),
                       MB_OK | icon | MB_SETFOREGROUND);
@@ -97,7 +97,7 @@ int Run() {
         RequestBlock& block = *std::launder(static_cast<RequestBlock*>(view));
         MessageBoxPrompter prompter;
         const std::unique_ptr<DeviceBackend> backend = MakeBackend();
-        UsbHidServer server(*backend, SystemClock(), prompter);
+        UsbHidServer server(*backend, platform::SystemClock(), prompter);
         ::SetEvent(events[3]);
         const HANDLE waited[] = {events[0], events[2]};
         for (;;) {
