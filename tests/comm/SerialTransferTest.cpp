@@ -48,10 +48,12 @@ TEST_F(SerialDownloadTest, AcknowledgedAtOnce) {
     EXPECT_TRUE(session.DownloadSucceeded);
 
     // The whole frame of an all-zero image: 02 1B 57, 512 x "0", "74".
-    std::vector<std::uint8_t> expected{0x02, 0x1B, 0x57};
-    expected.insert(expected.end(), 512, 0x30);
-    expected.push_back(0x37);
-    expected.push_back(0x34);
+    std::vector<std::uint8_t> expected(3 + 512 + 2, 0x30);
+    expected[0] = 0x02;
+    expected[1] = 0x1B;
+    expected[2] = 0x57;
+    expected[515] = 0x37;
+    expected[516] = 0x34;
     ASSERT_EQ(port.frames.size(), 2u);
     EXPECT_EQ(port.frames[1], expected);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -26,9 +27,10 @@ TEST(RecoveryCopyTest, TheLayoutIsWrittenOutInFull) {
     RecoveryCopy copy;
     copy.image.fill(0xEE);
     copy.device = "Tarvik MSR";
-    Bytes expected = {'M', 'T', 'R', 'C', 1,   0,   0,   10,  0,  'T',
-                      'a', 'r', 'v', 'i', 'k', ' ', 'M', 'S', 'R'};
-    expected.insert(expected.end(), 256, 0xEE);
+    const Bytes header = {'M', 'T', 'R', 'C', 1,   0,   0,   10,  0,  'T',
+                          'a', 'r', 'v', 'i', 'k', ' ', 'M', 'S', 'R'};
+    Bytes expected(header.size() + 256, 0xEE);
+    std::copy(header.begin(), header.end(), expected.begin());
     EXPECT_EQ(EncodeRecoveryCopy(copy), expected);
 }
 
