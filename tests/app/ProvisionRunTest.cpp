@@ -133,7 +133,12 @@ ProvisionTarget Usb(std::size_t number) {
 
 class ProvisionRunTest : public ::testing::Test {
   protected:
-    std::map<std::string, Behaviour> behaviours;
+    std::map<std::string, Behaviour> behaviours;  // filled before the run starts
+    // The readers' workers look up at once: find, never insert.
+    Behaviour behaviourOf(const std::string& port) const {
+        const auto found = behaviours.find(port);
+        return found == behaviours.end() ? Behaviour{} : found->second;
+    }
     Meeting serialMeeting;
     Meeting usbMeeting;
     CountingClock clock;
@@ -147,8 +152,8 @@ class ProvisionRunTest : public ::testing::Test {
             store,
             [this](const ProvisionTarget& target, common::Prompter& prompter,
                    comm::TransferView& view) {
-                return std::make_unique<FakeReader>(target, behaviours[target.port], prompter, view,
-                                                    target.usb() ? usbMeeting : serialMeeting,
+                return std::make_unique<FakeReader>(target, behaviourOf(target.port), prompter,
+                                                    view, target.usb() ? usbMeeting : serialMeeting,
                                                     target.usb() ? &usbImages : &serialImages);
             },
             clock, verify);
@@ -239,8 +244,8 @@ TEST_F(ProvisionRunTest, TheObserverSeesEveryRowReachItsEnd) {
             store,
             [this](const ProvisionTarget& target, common::Prompter& prompter,
                    comm::TransferView& view) {
-                return std::make_unique<FakeReader>(target, behaviours[target.port], prompter, view,
-                                                    serialMeeting, nullptr);
+                return std::make_unique<FakeReader>(target, behaviourOf(target.port), prompter,
+                                                    view, serialMeeting, nullptr);
             },
             clock);
         run.setObserver([&](std::size_t index, const ProvisionResult& row) {
@@ -269,7 +274,7 @@ TEST_F(ProvisionRunTest, AStoppedRunLeavesWaitingReadersUntouched) {
         store,
         [&](const ProvisionTarget& target, common::Prompter& prompter, comm::TransferView& view) {
             ++made;
-            return std::make_unique<FakeReader>(target, behaviours[target.port], prompter, view,
+            return std::make_unique<FakeReader>(target, behaviourOf(target.port), prompter, view,
                                                 usbMeeting, nullptr);
         },
         clock);
