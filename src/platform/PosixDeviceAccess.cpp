@@ -1,10 +1,12 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <vector>
 
 #include "platform/DeviceAccess.h"
@@ -38,6 +40,18 @@ std::vector<gid_t> SessionGroups() {
     groups.resize(static_cast<std::size_t>(std::max(count, 0)));
     groups.push_back(::getegid());
     return groups;
+}
+
+// Whether the kernel files the character device `st` under a class other
+// than tty (/dev/null is "mem"): then it is no serial port, though it opens.
+// Pseudo-terminals and systems without /sys have no entry and count as
+// terminals.
+bool KnownNotTerminal(const struct stat& st) {
+    const std::string entry = "/sys/dev/char/" + std::to_string(major(st.st_rdev)) + ":" +
+                              std::to_string(minor(st.st_rdev)) + "/subsystem";
+    std::error_code error;
+    const std::filesystem::path subsystem = std::filesystem::read_symlink(entry, error);
+    return !error && subsystem.filename() != "tty";
 }
 
 }  // namespace
@@ -96,7 +110,7 @@ DeviceAccess SerialDeviceAccess(const std::string& device) {
     if (device.empty() || ::stat(device.c_str(), &st) != 0) {
         return {kDeviceMissing, {}};
     }
-    if (!S_ISCHR(st.st_mode)) {
+    if (!S_ISCHR(st.st_mode) || KnownNotTerminal(st)) {
         return {kDeviceNotTerminal, {}};
     }
     if (::access(device.c_str(), R_OK | W_OK) == 0) {

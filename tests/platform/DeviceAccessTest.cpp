@@ -9,12 +9,14 @@
 #include <cerrno>
 #include <fstream>
 
+#include "PtyPair.h"
 #include "TempFolder.h"
 #include "platform/ComPorts.h"
 
 namespace magtune::platform {
 namespace {
 
+using test::PtyPair;
 using test::TempFolder;
 
 const SerialPlace kLinked{"COM2", "/dev/ttyUSB0", "/home/ana/.config/magtune/ports", true};
@@ -180,6 +182,31 @@ TEST(PortNotAvailableTextTest, ALinkToNoTerminalIsToldSo) {
                   "). Opening it failed: Inappropriate ioctl for device.\nIt is not a serial "
                   "port: point the link COM1 in " +
                   ports.path + " at the reader's serial device.");
+}
+
+// How a device looks before anyone opens it (what `magtune-cli ports` shows).
+TEST(SerialDeviceAccessTest, TellsTerminalsFromOtherFiles) {
+    TempFolder folder;
+    const std::string plain = folder.path + "/plain";
+    std::ofstream(plain) << "x";
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    // The kernel files /dev/null under the class "mem" where /sys tells classes.
+    const bool classesKnown = ::access("/sys/dev/char/1:3/subsystem", F_OK) == 0;
+    const struct {
+        std::string device;
+        const char* state;
+    } cases[] = {
+        {pty.slavePath, kDeviceReady},
+        {"/dev/null", classesKnown ? kDeviceNotTerminal : kDeviceReady},
+        {plain, kDeviceNotTerminal},
+        {folder.path, kDeviceNotTerminal},
+        {folder.path + "/missing", kDeviceMissing},
+        {"", kDeviceMissing},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SerialDeviceAccess(c.device).state, c.state) << c.device;
+    }
 }
 
 }  // namespace
