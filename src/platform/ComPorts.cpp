@@ -54,10 +54,6 @@ std::optional<std::string> FolderEntry(const std::string& folder, const std::str
 
 }  // namespace
 
-std::string ComPortName(int index) {
-    return "COM" + std::to_string(index + 1);
-}
-
 std::string ComPortsFolder() {
     const char* own = std::getenv("MAGTUNE_PORTS_DIR");
     if (own != nullptr && own[0] != '\0') {
@@ -82,14 +78,6 @@ ComPortInfo ComPortMapping(int index, const std::string& portsFolder) {
     return info;
 }
 
-std::string ComPortDevice(int index, const std::string& portsFolder) {
-    return ComPortMapping(index, portsFolder).device;
-}
-
-std::string ComPortDevice(int index) {
-    return ComPortDevice(index, ComPortsFolder());
-}
-
 std::vector<ComPortInfo> ListComPorts(const std::string& portsFolder) {
     std::vector<ComPortInfo> ports;
     for (int index = 0; index < kComPortCount; ++index) {
@@ -102,10 +90,6 @@ std::vector<ComPortInfo> ListComPorts(const std::string& portsFolder) {
     return ports;
 }
 
-std::vector<ComPortInfo> ListComPorts() {
-    return ListComPorts(ComPortsFolder());
-}
-
 std::unique_ptr<SerialPort> OpenComPort(int index, const std::string& portsFolder,
                                         SystemError& error) {
     std::string device = ComPortDevice(index, portsFolder);
@@ -114,10 +98,6 @@ std::unique_ptr<SerialPort> OpenComPort(int index, const std::string& portsFolde
         return nullptr;
     }
     return OpenSerialDevice(device, error);
-}
-
-std::unique_ptr<SerialPort> OpenComPort(int index, SystemError& error) {
-    return OpenComPort(index, ComPortsFolder(), error);
 }
 
 }  // namespace magtune::platform

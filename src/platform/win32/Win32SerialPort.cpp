@@ -142,10 +142,6 @@ class Win32SerialPort : public SerialPort {
 
 }  // namespace
 
-std::string ComPortName(int index) {
-    return "COM" + std::to_string(index + 1);
-}
-
 // Windows names its ports itself; there is no folder of links.
 std::string ComPortsFolder() {
     return {};
@@ -162,14 +158,6 @@ ComPortInfo ComPortMapping(int index, const std::string& /*portsFolder*/) {
     return info;
 }
 
-std::string ComPortDevice(int index, const std::string& portsFolder) {
-    return ComPortMapping(index, portsFolder).device;
-}
-
-std::string ComPortDevice(int index) {
-    return ComPortDevice(index, ComPortsFolder());
-}
-
 // The ports the system knows by name now.
 std::vector<ComPortInfo> ListComPorts(const std::string& portsFolder) {
     std::vector<ComPortInfo> ports;
@@ -182,10 +170,6 @@ std::vector<ComPortInfo> ListComPorts(const std::string& portsFolder) {
     return ports;
 }
 
-std::vector<ComPortInfo> ListComPorts() {
-    return ListComPorts(ComPortsFolder());
-}
-
 std::unique_ptr<SerialPort> OpenComPort(int index, const std::string& portsFolder,
                                         SystemError& error) {
     const std::string device = ComPortDevice(index, portsFolder);
@@ -194,10 +178,6 @@ std::unique_ptr<SerialPort> OpenComPort(int index, const std::string& portsFolde
         return nullptr;
     }
     return OpenSerialDevice(device, error);
-}
-
-std::unique_ptr<SerialPort> OpenComPort(int index, SystemError& error) {
-    return OpenComPort(index, ComPortsFolder(), error);
 }
 
 // Exclusive, as the system opens a port: no sharing, no overlapped I/O.
