@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "usbhid/common/ChannelNames.h"
+#include "usbhid/common/win32/HostFolder.h"
 
 namespace magtune::usbhid {
 namespace {
@@ -14,22 +15,6 @@ enum EventSlot { kRequest, kReply, kQuit, kReady };
 
 constexpr ChannelObject kEventObjects[] = {ChannelObject::RequestEvent, ChannelObject::ReplyEvent,
                                            ChannelObject::QuitEvent, ChannelObject::ReadyEvent};
-
-// The host executable's path cut before its last backslash.
-std::string HostFolder() {
-    std::vector<char> path(961);
-    const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0 || n >= path.size()) {
-        return {};
-    }
-    std::string folder(path.data(), n);
-    const auto cut = folder.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : folder.substr(0, cut);
-}
-
-std::string ObjectName(const std::string& nameBase, ChannelObject object) {
-    return nameBase + ChannelGuid(object);
-}
 
 }  // namespace
 
@@ -47,16 +32,16 @@ bool Win32ClientChannel::connect() {
     }
     const std::string nameBase = NameBase(folder);
     for (int i = 0; i < 4; ++i) {
-        events_[i] =
-            ::CreateEventA(nullptr, FALSE, FALSE, ObjectName(nameBase, kEventObjects[i]).c_str());
+        events_[i] = ::CreateEventA(nullptr, FALSE, FALSE,
+                                    ChannelObjectName(nameBase, kEventObjects[i]).c_str());
         if (events_[i] == nullptr) {
             disconnect();
             return false;
         }
     }
-    mapping_ = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                    static_cast<DWORD>(kRequestBlockSize),
-                                    ObjectName(nameBase, ChannelObject::RequestBlock).c_str());
+    mapping_ = ::CreateFileMappingA(
+        INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(kRequestBlockSize),
+        ChannelObjectName(nameBase, ChannelObject::RequestBlock).c_str());
     if (mapping_ == nullptr) {
         disconnect();
         return false;
@@ -70,8 +55,8 @@ bool Win32ClientChannel::connect() {
 
     // A server that runs for this folder holds the mutex: it is asked to
     // quit, so that the one started below is ours.
-    HANDLE probe =
-        ::CreateMutexA(nullptr, TRUE, ObjectName(nameBase, ChannelObject::ServerMutex).c_str());
+    HANDLE probe = ::CreateMutexA(nullptr, TRUE,
+                                  ChannelObjectName(nameBase, ChannelObject::ServerMutex).c_str());
     const bool serverRuns = probe != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS;
     if (probe != nullptr) {
         ::CloseHandle(probe);

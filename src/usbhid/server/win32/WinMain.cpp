@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "usbhid/common/ChannelNames.h"
 #include "usbhid/common/SimUsbWire.h"
+#include "usbhid/common/win32/HostFolder.h"
 #include "usbhid/server/SimulatorBackend.h"
 #include "usbhid/server/UsbHidServer.h"
 #include "usbhid/server/win32/Win32UsbBackend.h"
@@ -34,21 +35,6 @@ class MessageBoxPrompter : public common::Prompter {
     void beep() override { ::MessageBeep(MB_OK); }
 };
 
-std::string OwnFolder() {
-    std::vector<char> path(961);
-    const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0 || n >= path.size()) {
-        return {};
-    }
-    std::string folder(path.data(), n);
-    const auto cut = folder.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : folder.substr(0, cut);
-}
-
-std::string Name(const std::string& nameBase, ChannelObject object) {
-    return nameBase + ChannelGuid(object);
-}
-
 // The simulated bus when MAGTUNE_USB_SIM names it, else the system's buses.
 std::unique_ptr<DeviceBackend> MakeBackend() {
     char simulator[1024] = {};
@@ -61,15 +47,15 @@ std::unique_ptr<DeviceBackend> MakeBackend() {
 }
 
 int Run() {
-    const std::string folder = OwnFolder();
+    const std::string folder = HostFolder();
     if (folder.empty()) {
         return 0;
     }
     const std::string nameBase = NameBase(folder);
     // A second server for the folder ends at once without touching the
     // channel.
-    HANDLE mutex =
-        ::CreateMutexA(nullptr, TRUE, Name(nameBase, ChannelObject::ServerMutex).c_str());
+    HANDLE mutex = ::CreateMutexA(nullptr, TRUE,
+                                  ChannelObjectName(nameBase, ChannelObject::ServerMutex).c_str());
     if (mutex == nullptr) {
         return 0;
     }
@@ -83,13 +69,13 @@ int Run() {
     bool opened = true;
     for (int i = 0; i < 4; ++i) {
         events[i] = ::OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE,
-                                 Name(nameBase, eventObjects[i]).c_str());
+                                 ChannelObjectName(nameBase, eventObjects[i]).c_str());
         opened = opened && events[i] != nullptr;
     }
-    HANDLE mapping = opened
-                         ? ::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE,
-                                              Name(nameBase, ChannelObject::RequestBlock).c_str())
-                         : nullptr;
+    HANDLE mapping = opened ? ::OpenFileMappingA(
+                                  FILE_MAP_ALL_ACCESS, FALSE,
+                                  ChannelObjectName(nameBase, ChannelObject::RequestBlock).c_str())
+                            : nullptr;
     void* view = mapping != nullptr
                      ? ::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kRequestBlockSize)
                      : nullptr;
