@@ -4,9 +4,33 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTreeWidget>
 
 namespace magtune::shell {
+
+namespace {
+
+// The property list's header. Qt measures header sections in the bold face,
+// for headers that show the current section bold; this one never does
+// (highlightSections stays off), so its sections are measured in the face
+// they are drawn in, and the window does not load a second face of the font
+// before its first frame.
+class PropertyHeader : public QHeaderView {
+  public:
+    using QHeaderView::QHeaderView;
+
+  protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override {
+        QStyleOptionHeader option;
+        initStyleOption(&option);
+        option.section = logicalIndex;
+        option.text = model()->headerData(logicalIndex, orientation()).toString();
+        return style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
+    }
+};
+
+}  // namespace
 
 SettingPanes::SettingPanes(QWidget* parent)
     : QWidget(parent),
@@ -19,6 +43,9 @@ SettingPanes::SettingPanes(QWidget* parent)
     tvSettings->setColumnCount(1);
 
     lvProperty->setObjectName(QStringLiteral("lvProperty"));
+    auto* header = new PropertyHeader(Qt::Horizontal, lvProperty);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lvProperty->setHeader(header);
     lvProperty->setColumnCount(2);
     lvProperty->setHeaderLabels({QStringLiteral("Attribute"), QStringLiteral("Data")});
     lvProperty->setRootIsDecorated(false);
@@ -29,8 +56,8 @@ SettingPanes::SettingPanes(QWidget* parent)
     lvProperty->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvProperty->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The column widths are the user's, kept in the preferences.
-    lvProperty->header()->setStretchLastSection(false);
-    lvProperty->header()->setSectionsMovable(false);
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
 
     imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
     imgSplitter->setCursor(Qt::SplitHCursor);
