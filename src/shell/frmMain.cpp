@@ -787,7 +787,18 @@ bool frmMain::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+void frmMain::whenFirstFrameShown(std::function<void()> work) {
+    if (firstFrameShown_) {
+        work();
+    } else {
+        afterFirstFrame_.push_back(std::move(work));
+    }
+}
+
 void frmMain::afterFirstFrame() {
+    for (auto& work : std::exchange(afterFirstFrame_, {})) {
+        work();
+    }
     // The drawn icons cost the SVG renderer's start, the save a sync to disk.
     loadIcons();
     SaveLoadCleanUp(services_.preferences, services_.prompter);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -72,6 +73,9 @@ class frmMain : public QMainWindow, public settings::SettingWindow {
     // The readers that Settings > Provision reaches; without them the
     // command stays hidden.
     void setProvisionMachine(app::ProvisionSession::Machine machine);
+    // Work that waits until the window has drawn its first frame (at once
+    // when it has).
+    void whenFirstFrameShown(std::function<void()> work);
     // The property list's editors (the desktop's dialogs unless replaced).
     void setPropertyEditors(PropertyEditors* editors);
 
@@ -150,7 +154,8 @@ class frmMain : public QMainWindow, public settings::SettingWindow {
     void closeOtherWindows();
     void updateClock();
     // What the first frame does not wait for: the window's, menus' and
-    // toolbar's icons, and saving what the preferences' load cleaned up.
+    // toolbar's icons, saving what the preferences' load cleaned up, and the
+    // work handed to whenFirstFrameShown.
     void afterFirstFrame();
     void loadIcons();
 
@@ -209,6 +214,7 @@ class frmMain : public QMainWindow, public settings::SettingWindow {
     QIcon blankIcon_;
     std::vector<std::pair<QAction*, QString>> deferredIcons_;
     bool firstFrameShown_ = false;
+    std::vector<std::function<void()>> afterFirstFrame_;
 };
 
 }  // namespace magtune::shell

@@ -22,6 +22,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/LibraryMessageRoute.h"
 #include "platform/Paths.h"
+#include "platform/ProcessorPin.h"
 #include "platform/UnixSocket.h"
 #include "settings/RecoveryCopy.h"
 #include "shell/AppState.h"
@@ -138,7 +139,13 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    // Until the first frame is drawn, on one processor: see ProcessorPin.
+    // Two seconds at most, for a window that starts where it is not drawn
+    // or behind a question.
+    constexpr int kPinLimitMs = 2000;
+    platform::ProcessorPin pin;
     QApplication app(argc, argv);
+    QTimer::singleShot(kPinLimitMs, &app, [&pin] { pin.release(); });
     QApplication::setStyle(new shell::LazyIconStyle);
     const app::RuntimeConfig config = app::ReadRuntimeConfig();
     // Until the window exists a signal ends the program as it always did;
@@ -174,6 +181,7 @@ int main(int argc, char* argv[]) {
 
     shell::frmMain window(state, services);
     mainWindow = &window;
+    window.whenFirstFrameShown([&pin] { pin.release(); });
     window.setRecoveryCopyPath(settings::DefaultRecoveryCopyPath());
     fileDialog.setParent(&window);
     shell::DesktopTransfers transfers(state, window.openSetting(), prompter,

@@ -9,6 +9,7 @@
 
 #include <signal.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "platform/InstanceLock.h"
@@ -85,6 +86,30 @@ class ProgramStartTest : public QObject {
             return -1;
         }
         return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -2;
+    }
+    // The processors a thread may run on, as the kernel lists them.
+    static std::string AllowedProcessors(const std::string& status) {
+        std::ifstream file(status);
+        std::string line;
+        while (std::getline(file, line)) {
+            if (line.rfind("Cpus_allowed_list:", 0) == 0) {
+                return line.substr(line.find_first_not_of(" \t", 18));
+            }
+        }
+        return {};
+    }
+    // Each thread of `pid` that does not have `expected`, as "tid: list".
+    static QStringList ThreadsNotAllowed(qint64 pid, const std::string& expected) {
+        QStringList wrong;
+        std::error_code error;
+        const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+        for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+            const std::string allowed = AllowedProcessors((task.path() / "status").string());
+            if (!allowed.empty() && allowed != expected) {
+                wrong << QString::fromStdString(task.path().filename().string() + ": " + allowed);
+            }
+        }
+        return wrong;
     }
     static std::string RecoveryPath(const QTemporaryDir& dir) {
         return dir.filePath(QStringLiteral("state/magtune/recovery.mtrc")).toStdString();
@@ -182,6 +207,25 @@ class ProgramStartTest : public QObject {
         QVERIFY(!QFile::exists(QString::fromStdString(copyPath)));
         QCOMPARE(h.tree()->topLevelItemCount(), 0);
         QCOMPARE(h.window.windowTitle(), QStringLiteral("Magtune Reader"));
+    }
+
+    // The program draws its first frame on one processor; from then on each
+    // of its threads, Qt's drawing threads too, may use every processor the
+    // program was started with.
+    void onceTheWindowIsUpEveryThreadMayUseEveryProcessor() {
+        const std::string ours = AllowedProcessors("/proc/self/status");
+        if (ours.find_first_of(",-") == std::string::npos) {
+            QSKIP("this machine lets the test run on one processor only");
+        }
+        QTemporaryDir dir;
+        QProcess first;
+        QVERIFY(StartFirst(first, dir));
+        // A first start saves its preferences once the first frame is drawn,
+        // and puts its threads back just before.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("registry.reg"))),
+                                 30000);
+        QCOMPARE(ThreadsNotAllowed(first.processId(), ours), QStringList());
+        QCOMPARE(Terminate(first), 0);
     }
 
     void sigtermClosesTheProgramWithoutAQuestion() {
