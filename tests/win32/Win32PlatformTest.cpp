@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "platform/ProcessorPin.h"
 #include "platform/SystemError.h"
 #include "platform/TempFolder.h"
 
@@ -153,6 +155,34 @@ TEST(Win32ComPortsTest, PortsAreTheSystemsOwnDevices) {
     EXPECT_NE(error.code, 0);
     EXPECT_EQ(OpenComPort(40, error), nullptr);
     EXPECT_EQ(error.code, kFileNotFound);
+}
+
+DWORD_PTR ProcessProcessors() {
+    DWORD_PTR allowed = 0;
+    DWORD_PTR system = 0;
+    ::GetProcessAffinityMask(::GetCurrentProcess(), &allowed, &system);
+    return allowed;
+}
+
+TEST(Win32ProcessorPinTest, TheProgramRunsOnOneOfItsProcessorsUntilReleased) {
+    const DWORD_PTR before = ProcessProcessors();
+    if ((before & (before - 1)) == 0) {
+        GTEST_SKIP() << "this machine lets the test run on one processor only";
+    }
+    {
+        ProcessorPin pin;
+        ASSERT_TRUE(pin.pinned());
+        const DWORD_PTR during = ProcessProcessors();
+        EXPECT_NE(during, 0U);
+        EXPECT_EQ(during & (during - 1), 0U) << "more than one processor";
+        EXPECT_EQ(during & before, during) << "a processor it was not allowed";
+        pin.release();
+        EXPECT_EQ(ProcessProcessors(), before);
+        ::SetProcessAffinityMask(::GetCurrentProcess(), during);
+    }
+    // Released again at its end: a pin that was released is left as it is.
+    EXPECT_NE(ProcessProcessors(), before);
+    ::SetProcessAffinityMask(::GetCurrentProcess(), before);
 }
 
 TEST(Win32ProcessTest, StartsAndWatchesAProgram) {
