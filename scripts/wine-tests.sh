@@ -39,7 +39,7 @@ pass() { passed=$((passed + 1)); echo "ok: $*"; }
 fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
 
 runs32=1
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if ! scripts/wine-runs-32bit.sh; then
     runs32=0
     # Every wine command, the test runner's too, through the 64-bit loader.
     shim=$(mktemp -d /tmp/magtune-wine64.XXXXXX)

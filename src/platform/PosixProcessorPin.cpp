@@ -52,32 +52,27 @@ void ProcessorPin::release() {
     if (!saved_) {
         return;
     }
+    const auto putBack = [this](pid_t tid) {
+        cpu_set_t current;
+        CPU_ZERO(&current);
+        if (::sched_getaffinity(tid, sizeof current, &current) == 0 &&
+            CPU_EQUAL(&current, &saved_->one)) {
+            ::sched_setaffinity(tid, sizeof saved_->allowed, &saved_->allowed);
+        }
+    };
     // Every thread started since the pin inherited it; each is put back
     // by its id. One that ended meanwhile is simply not found.
     if (DIR* tasks = ::opendir("/proc/self/task")) {
         while (const dirent* entry = ::readdir(tasks)) {
             char* end = nullptr;
             const long tid = std::strtol(entry->d_name, &end, 10);
-            if (end == entry->d_name || *end != '\0') {
-                continue;
-            }
-            cpu_set_t current;
-            CPU_ZERO(&current);
-            if (::sched_getaffinity(static_cast<pid_t>(tid), sizeof current, &current) == 0 &&
-                CPU_EQUAL(&current, &saved_->one)) {
-                ::sched_setaffinity(static_cast<pid_t>(tid), sizeof saved_->allowed,
-                                    &saved_->allowed);
+            if (end != entry->d_name && *end == '\0') {
+                putBack(static_cast<pid_t>(tid));
             }
         }
         ::closedir(tasks);
     }
-    // The calling thread in any case, even without /proc.
-    cpu_set_t current;
-    CPU_ZERO(&current);
-    if (::sched_getaffinity(0, sizeof current, &current) == 0 &&
-        CPU_EQUAL(&current, &saved_->one)) {
-        ::sched_setaffinity(0, sizeof saved_->allowed, &saved_->allowed);
-    }
+    putBack(0);  // the calling thread in any case, even without /proc
     saved_.reset();
 }
 
